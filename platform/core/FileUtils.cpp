@@ -222,31 +222,34 @@ int FileGetAttr(const std::string& fileName) {
 int FileSetAttr(const std::string& fileName, int attr) {
   struct stat st {};
   if (fileName.empty() || stat(fileName.c_str(), &st) != 0) return errno;
-  mode_t mode = st.st_mode & 07777;
+  const mode_t oldMode = st.st_mode & 07777;
+  if (S_ISREG(st.st_mode)) {
+    const char* path = fileName.c_str();
+    // chmod below does not touch the modification time, so this stat still
+    // describes the contents being marked as backed up.
+    const std::string record = ArchiveRecord(st);
+    const auto change = [&] {
+      if (attr & faArchive) {
+        if (getxattr(path, kArchiveAttributeName, nullptr, 0) < 0) return errno == ENODATA ? 0 : errno;
+        return removexattr(path, kArchiveAttributeName) == 0 ? 0 : errno;
+      }
+      return setxattr(path, kArchiveAttributeName, record.data(), record.size(), 0) == 0 ? 0 : errno;
+    };
+    int error = change();
+    // The host changes the archive bit of a read-only file too, but Linux
+    // wants write permission for a user attribute: lend it to our own file.
+    if ((error == EACCES || error == EPERM) && geteuid() == st.st_uid && !(oldMode & S_IWUSR) &&
+        chmod(path, oldMode | S_IWUSR) == 0) {
+      error = change();
+      chmod(path, oldMode);
+    }
+    if (error != 0) return error;
+  }
+  mode_t mode = oldMode;
   if (attr & faReadOnly)
     mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
   else if (!WritableForUser(st))
     mode |= S_IWUSR;
-  if (mode != (st.st_mode & 07777) && chmod(fileName.c_str(), mode) != 0) return errno;
-  if (!S_ISREG(st.st_mode)) return 0;
-  if (attr & faArchive) {
-    if (removexattr(fileName.c_str(), kArchiveAttributeName) != 0 && errno != ENODATA) return errno;
-    return 0;
-  }
-  // chmod does not touch the modification time, so the stat above still
-  // describes the contents being marked as backed up.
-  const std::string record = ArchiveRecord(st);
-  const auto store = [&] {
-    return setxattr(fileName.c_str(), kArchiveAttributeName, record.data(), record.size(), 0) == 0 ? 0
-                                                                                                   : errno;
-  };
-  int error = store();
-  // The host clears the archive bit of a read-only file too, but Linux wants
-  // write permission for a user attribute: lend it to our own file briefly.
-  if ((error == EACCES || error == EPERM) && geteuid() == st.st_uid && !(mode & S_IWUSR) &&
-      chmod(fileName.c_str(), mode | S_IWUSR) == 0) {
-    error = store();
-    chmod(fileName.c_str(), mode);
-  }
-  return error;
+  if (mode != oldMode && chmod(fileName.c_str(), mode) != 0) return errno;
+  return 0;
 }
