@@ -54,7 +54,7 @@ class TMemoryStream : public TStream {
   std::int64_t Read(void* buffer, std::int64_t count) override;
   std::int64_t Write(const void* buffer, std::int64_t count) override;
   std::int64_t Seek(std::int64_t offset, std::uint16_t origin) override;
-  // Raises EOutOfMemory-like EWriteError when the memory cannot be had.
+  // Raises EWriteError when the memory cannot be had.
   void SetSize(std::int64_t newSize) override;
   std::int64_t Size() override { return size_; }
 
