@@ -316,11 +316,11 @@ void TSCSIDevice::HAInquiry(std::uint8_t Adapter) {
 void TSCSIDevice::ScanDevices() {
   Devices.clear();
   const std::uint8_t ha = HaId, target = Target, lun = Lun;
-  if (DoDebug) DebugMessage(">>> " + ActiveLayerName(), 1);
+  if (DoDebug_) DebugMessage(">>> " + ActiveLayerName(), 1);
   const int adapters = AdapterCount;
   for (int adapter = 0; adapter < adapters; ++adapter) {
     HAInquiry(static_cast<std::uint8_t>(adapter));
-    if (DoDebug) {
+    if (DoDebug_) {
       std::string manager(reinterpret_cast<const char*>(HAInquiryBlock.HA_ManagerId), 16);
       std::string identifier(reinterpret_cast<const char*>(HAInquiryBlock.HA_Identifier), 16);
       identifier = identifier.substr(0, identifier.find('\0'));

@@ -246,6 +246,18 @@ class TSCSIDevice {
   std::uint16_t ReadSpeed() const { return ReadSpeed_; }
   void SetReadSpeed(std::uint16_t Value) { ReadSpeed_ = Value; }
   bool Erasing() const { return Erasing_; }
+  bool UnderrunProtection() const { return UnderrunProtection_; }
+  void SetUnderrunProtection(bool Value) { UnderrunProtection_ = Value; }
+  bool TestWrite() const { return TestWrite_; }
+  void SetTestWrite(bool Value) { TestWrite_ = Value; }
+  bool DoDebug() const { return DoDebug_; }
+  void SetDoDebug(bool Value) { DoDebug_ = Value; }
+  bool FinalizeDisc() const { return FinalizeDisc_; }
+  void SetFinalizeDisc(bool Value) { FinalizeDisc_ = Value; }
+  std::uint32_t DeviceBufferSize() const { return DeviceBufferSize_; }
+  void SetDeviceBufferSize(std::uint32_t Value) { DeviceBufferSize_ = Value; }
+  std::uint32_t DeviceFreeBufferSize() const { return DeviceFreeBufferSize_; }
+  void SetDeviceFreeBufferSize(std::uint32_t Value) { DeviceFreeBufferSize_ = Value; }
   std::uint16_t DeviceMaxWriteSpeed() const { return DeviceMaxWriteSpeed_; }
   std::uint16_t DeviceMaxReadSpeed() const { return DeviceMaxReadSpeed_; }
 
@@ -257,14 +269,11 @@ class TSCSIDevice {
   std::int8_t AdapterCount = 0;
   TCapabilitiesPage CapabilitiesPage;
   std::array<std::uint8_t, 54> WriteParametersPage{};
-  bool UnderrunProtection = true;
-  bool TestWrite = false;
   std::string LastError;
   std::string SelectedDeviceId;
   std::uint8_t DeviceType = 127;
   std::string DeviceName;
   std::array<std::uint8_t, 131> InquiryData{};
-  bool DoDebug = false;
   std::uint32_t Capabilities = 0;
   std::vector<std::string> Devices;
   bool TargetBusy = false;
@@ -275,9 +284,6 @@ class TSCSIDevice {
   TDisc DiscInfo;
   TTrackInfo TrackInfo;
   std::array<std::uint8_t, 26> AtipData{};
-  std::uint32_t DeviceBufferSize = 0;
-  std::uint32_t DeviceFreeBufferSize = 0;
-  bool FinalizeDisc = false;
   std::array<std::uint8_t, kSenseAreaSize> LastSense{};
   TOnDebugMsg OnDebugMessage;
   std::uint8_t WriteTypes = 0;
@@ -309,6 +315,12 @@ class TSCSIDevice {
 
   std::recursive_mutex lock_;
   std::uint16_t ReadSpeed_ = 0;
+  std::uint32_t DeviceFreeBufferSize_ = 0;
+  std::uint32_t DeviceBufferSize_ = 0;
+  bool FinalizeDisc_ = false;
+  bool DoDebug_ = false;
+  bool TestWrite_ = false;
+  bool UnderrunProtection_ = true;
   std::uint16_t WriteSpeed_ = 0;
   std::atomic<bool> Erasing_{false};
   std::uint16_t DeviceMaxWriteSpeed_ = 0;

@@ -348,13 +348,13 @@ bool TSCSIDevice::ReadBufferCapacity(std::uint32_t& BufferLength, std::uint32_t&
   srb.CDBByte[0] = 0x5C;
   Put16(&srb.CDBByte[7], 0x20);
   if (!Run(srb, 10000)) {
-    DeviceFreeBufferSize = 0;
+    DeviceFreeBufferSize_ = 0;
     return false;
   }
   BufferLength = Get32(&ParamListBuffer[4]);
   BlankLength = Get32(&ParamListBuffer[8]);
-  DeviceBufferSize = BufferLength;
-  DeviceFreeBufferSize = BlankLength == 0xFFFFFFFFu ? BufferLength : BlankLength;
+  DeviceBufferSize_ = BufferLength;
+  DeviceFreeBufferSize_ = BlankLength == 0xFFFFFFFFu ? BufferLength : BlankLength;
   return true;
 }
 

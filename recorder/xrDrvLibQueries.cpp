@@ -167,7 +167,7 @@ bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMul
       p[3] |= 0xE0;
       break;
     default:
-      if (!TestWriteOn && !FinalizeDisc) {
+      if (!TestWriteOn && !FinalizeDisc_) {
         p[3] |= 0xC0;
       } else if ((p[3] & 0xC0) == 0xC0) {
         p[3] &= 0x3F;
@@ -313,10 +313,10 @@ std::uint32_t TSCSIDevice::GetISOVolumeSize() {
 }
 
 void TSCSIDevice::PrepareCapacityQuery() {
-  const bool finalize = FinalizeDisc;
-  FinalizeDisc = true;
-  SetWriteParameters(false, UnderrunProtection, true, DrvLib().CurrentDiscType);
-  FinalizeDisc = finalize;
+  const bool finalize = FinalizeDisc_;
+  FinalizeDisc_ = true;
+  SetWriteParameters(false, UnderrunProtection_, true, DrvLib().CurrentDiscType);
+  FinalizeDisc_ = finalize;
   DiscInfoBlock[6] = 0;
   ReadDiscInfoBlock();
 }
@@ -354,7 +354,7 @@ std::uint32_t TSCSIDevice::GetFreeBlocks() {
   const TDiscType type = GetDiscType();
   PrepareCapacityQuery();
   if (IsCDFamily(type)) {
-    SetWriteParameters(false, UnderrunProtection, true, DrvLib().CurrentDiscType);
+    SetWriteParameters(false, UnderrunProtection_, true, DrvLib().CurrentDiscType);
     if ((DiscInfoBlock[2] & 0x03) == 2) return 0;
     const std::uint8_t last_track = DiscInfoBlock[6];
     if (ReadTrackInformation(last_track) || ReadTrackInformation(last_track)) {

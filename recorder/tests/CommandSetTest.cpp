@@ -175,14 +175,14 @@ TEST(CommandSet, BufferCapacity) {
   ASSERT_TRUE(drive.ReadBufferCapacity(length, blank));
   EXPECT_EQ(length, 0x200000u);
   EXPECT_EQ(blank, 0xFFFFFFFFu);
-  EXPECT_EQ(drive.DeviceBufferSize, 0x200000u);
-  EXPECT_EQ(drive.DeviceFreeBufferSize, 0x200000u);
+  EXPECT_EQ(drive.DeviceBufferSize(), 0x200000u);
+  EXPECT_EQ(drive.DeviceFreeBufferSize(), 0x200000u);
   blank_reported = 0x1000;
   ASSERT_TRUE(drive.ReadBufferCapacity(length, blank));
-  EXPECT_EQ(drive.DeviceFreeBufferSize, 0x1000u);
+  EXPECT_EQ(drive.DeviceFreeBufferSize(), 0x1000u);
   aspi.exec = [](TSRB& s) { FailWithSense(s, 2, 0x3A, 0); };
   EXPECT_FALSE(drive.ReadBufferCapacity(length, blank));
-  EXPECT_EQ(drive.DeviceFreeBufferSize, 0u);
+  EXPECT_EQ(drive.DeviceFreeBufferSize(), 0u);
 }
 
 TEST(CommandSet, FormatCapacitiesPreference) {

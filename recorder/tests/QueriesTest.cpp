@@ -196,7 +196,7 @@ TEST(Queries, WriteParametersByDiscType) {
     canned.answers[0x5A] = CannedDrive::Data(ModeAnswer(page05));
     drive.Capabilities = capWriteTest | capUnderrunProtection;
     drive.CapabilitiesPage.raw[4] = 0x80;
-    drive.FinalizeDisc = c.finalize;
+    drive.SetFinalizeDisc(c.finalize);
     ASSERT_TRUE(drive.SetWriteParameters(c.test, c.underrun, c.dl_multi, c.type)) << int(c.type);
     ASSERT_EQ(canned.mode_selects.size(), 1u);
     const Bytes& list = canned.mode_selects[0];
