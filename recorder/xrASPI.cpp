@@ -1,14 +1,13 @@
 #include "recorder/xrASPI.h"
 
-#include <dlfcn.h>
-
+#include "platform/devices/WinHost.h"
 #include "recorder/xrSPTI.h"
 
-AspiLibraryLoader DlopenLoader() {
+AspiLibraryLoader HostLibraryLoader() {
   AspiLibraryLoader loader;
-  loader.open = [](const std::string& path) -> void* { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); };
-  loader.symbol = [](void* library, const char* name) -> void* { return dlsym(library, name); };
-  loader.close = [](void* library) { return dlclose(library) == 0; };
+  loader.open = [](const std::string& path) -> void* { return LoadLibrary(path.c_str()); };
+  loader.symbol = [](void* library, const char* name) -> void* { return GetProcAddress(library, name); };
+  loader.close = [](void* library) { return FreeLibrary(library) != FALSE; };
   return loader;
 }
 
@@ -57,16 +56,19 @@ bool TryLibrary(AspiLayerState& layer, const std::string& path) {
 
 bool InitASPI(bool UseSPTI, const std::string& DllPath) {
   auto& layer = AspiLayer();
+  // No message box for a drive without a medium while the drives are probed.
+  const UINT previous_mode = SetErrorMode(SEM_FAILCRITICALERRORS);
   if (UseSPTI && SptiInitialize() > 0) InstallEmulation(layer);
   if (!layer.ASPIInitialized) {
     layer.library = nullptr;
     bool loaded = !DllPath.empty() && TryLibrary(layer, DllPath);
-    if (!loaded) loaded = TryLibrary(layer, std::string("./") + kLayerManagerLibrary);
+    if (!loaded) loaded = TryLibrary(layer, std::string(".\\") + kLayerManagerLibrary);
     if (!loaded) TryLibrary(layer, kLayerManagerLibrary);
   }
   if (!layer.ASPIInitialized && SptiInitialize() > 0) InstallEmulation(layer);
   if (layer.ASPIInitialized) layer.GetASPI32SupportInfo();
   layer.UseSPTIChoice = UseSPTI;
+  SetErrorMode(previous_mode);
   return layer.ASPIInitialized;
 }
 

@@ -16,14 +16,15 @@ using TSendASPI32Command = std::uint32_t (*)(void* srb);
 inline constexpr char kLayerManagerLibrary[] = "WNASPI32.DLL";
 inline constexpr char kLayerEmulation[] = "KVASPI32";
 
-// How the loader reaches the manager library; tests replace it to watch the
-// order of candidates without touching the file system.
+// How the loader reaches the manager library (the host's LoadLibrary,
+// GetProcAddress and FreeLibrary); tests replace it to watch the order of
+// candidates.
 struct AspiLibraryLoader {
   std::function<void*(const std::string& path)> open;
   std::function<void*(void* library, const char* name)> symbol;
   std::function<bool(void* library)> close;
 };
-AspiLibraryLoader DlopenLoader();
+AspiLibraryLoader HostLibraryLoader();
 
 // The module-wide state of the transport, one copy for the program.
 struct AspiLayerState {
@@ -33,12 +34,12 @@ struct AspiLayerState {
   TSendASPI32Command SendASPI32Command = nullptr;
   std::string ActiveLayerName;
   bool UseSPTIChoice = false;
-  AspiLibraryLoader loader = DlopenLoader();
+  AspiLibraryLoader loader = HostLibraryLoader();
 };
 AspiLayerState& AspiLayer();
 
 // Chooses and starts a layer: the emulation first when UseSPTI, then the
-// manager library (DllPath, "./WNASPI32.DLL", "WNASPI32.DLL"), then the
+// manager library (DllPath, ".\\WNASPI32.DLL", "WNASPI32.DLL"), then the
 // emulation as a last resort. Returns ASPIInitialized.
 bool InitASPI(bool UseSPTI, const std::string& DllPath);
 // Stops the active layer and starts one again with the last choice.
