@@ -1,0 +1,484 @@
+#include "platform/devices/VirtualDisc.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/core/Clock.h"
+#include "platform/core/Exceptions.h"
+
+namespace {
+
+constexpr SenseError kInvalidAddressForWrite{0x05, 0x21, 0x02};
+constexpr SenseError kLbaOutOfRange{0x05, 0x21, 0x00};
+constexpr SenseError kInvalidFieldInCdb{0x05, 0x24, 0x00};
+constexpr SenseError kCommandSequenceError{0x05, 0x2C, 0x00};
+constexpr SenseError kProgramAreaEmpty{0x05, 0x2C, 0x04};
+constexpr SenseError kCannotWriteIncompatible{0x05, 0x30, 0x05};
+constexpr SenseError kMediumNotFormatted{0x05, 0x30, 0x10};
+
+// DVD media are written in ECC blocks of 16 sectors.
+constexpr std::uint32_t kEccBlock = 16;
+
+}  // namespace
+
+std::int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(TheClock().Now().time_since_epoch()).count();
+}
+
+VirtualDisc::VirtualDisc(std::string image_path) : image_path_(std::move(image_path)) { ResetWritePage(); }
+
+VirtualDisc::~VirtualDisc() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void VirtualDisc::OpenImage() {
+  if (fd_ >= 0) return;
+  fd_ = ::open(image_path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd_ < 0) {
+    const int error = errno;
+    throw EFOpenError("Cannot open the disc image \"" + image_path_ + "\": " + SysErrorMessage(error));
+  }
+}
+
+void VirtualDisc::ReadImage(std::uint64_t offset, std::uint8_t* data, std::size_t length) const {
+  std::size_t done = 0;
+  while (done < length) {
+    const ssize_t got = ::pread(fd_, data + done, length - done, static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      throw EReadError("Cannot read the disc image \"" + image_path_ + "\": " + SysErrorMessage(error));
+    }
+    if (got == 0) {  // past the end of a short image: unwritten blocks read as zeros
+      std::memset(data + done, 0, length - done);
+      return;
+    }
+    done += static_cast<std::size_t>(got);
+  }
+}
+
+void VirtualDisc::WriteImage(std::uint64_t offset, const std::uint8_t* data, std::size_t length) {
+  std::size_t done = 0;
+  while (done < length) {
+    const ssize_t put = ::pwrite(fd_, data + done, length - done, static_cast<off_t>(offset + done));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      throw EWriteError("Cannot write the disc image \"" + image_path_ + "\": " + SysErrorMessage(error));
+    }
+    done += static_cast<std::size_t>(put);
+  }
+}
+
+void VirtualDisc::ResizeImage(std::uint64_t bytes) {
+  if (::ftruncate(fd_, static_cast<off_t>(bytes)) != 0) {
+    const int error = errno;
+    throw EWriteError("Cannot resize the disc image \"" + image_path_ + "\": " + SysErrorMessage(error));
+  }
+}
+
+void VirtualDisc::ResetWritePage() {
+  write_page.fill(0);
+  write_page[0] = 0x05;
+  write_page[1] = 0x32;
+  write_page[2] = 0x01;  // track at once
+  write_page[3] = 0x04;  // track mode 4: data, uninterrupted
+  write_page[4] = 0x08;  // mode 1, 2048 bytes
+  write_page[14] = 0x00;
+  write_page[15] = 150;  // audio pause length
+  test_write_next.reset();
+  cue_sheet_sent = false;
+}
+
+void VirtualDisc::Wipe() {
+  // Truncating to zero first returns the old blocks to the file system, so a
+  // blanked disc costs no space.
+  ResizeImage(0);
+  ResizeImage(static_cast<std::uint64_t>(capacity) * kBlockSize);
+  tracks.clear();
+  closed_sessions = 0;
+  finalized = false;
+  written_extent = 0;
+  test_write_next.reset();
+  buffer_fill = 0;
+}
+
+void VirtualDisc::InsertBlank(VirtualMedium new_medium) {
+  medium = new_medium;
+  tray_open = false;
+  capacity = Spec().capacity;
+  operation = VirtualOperation::None;
+  Wipe();
+  formatted = new_medium == VirtualMedium::DvdRwRestricted || new_medium == VirtualMedium::DvdRam;
+  ResetWritePage();
+}
+
+void VirtualDisc::RemoveMedium() {
+  medium = VirtualMedium::None;
+  capacity = 0;
+  tracks.clear();
+  closed_sessions = 0;
+  finalized = false;
+  formatted = false;
+  written_extent = 0;
+  operation = VirtualOperation::None;
+  ResizeImage(0);
+}
+
+std::uint32_t VirtualDisc::OpenSessionStart() const {
+  if (closed_sessions == 0) return 0;
+  std::uint32_t end = 0;
+  for (const VirtualTrack& track : tracks) {
+    if (track.session <= closed_sessions) end = std::max(end, track.End());
+  }
+  const MediumSpec& spec = Spec();
+  const std::uint64_t start = static_cast<std::uint64_t>(end) +
+                              (closed_sessions == 1 ? spec.first_session_gap : spec.later_session_gap);
+  return start > capacity ? capacity : static_cast<std::uint32_t>(start);
+}
+
+std::optional<std::uint32_t> VirtualDisc::InvisibleStart() const {
+  if (!IsSequential() || finalized) return std::nullopt;
+  std::uint32_t start = OpenSessionStart();
+  for (const VirtualTrack& track : tracks) {
+    if (track.session == OpenSession()) {
+      if (!track.closed && track.reserved == 0) return std::nullopt;  // the open track is the invisible one
+      start = std::max(start, track.End());
+    }
+  }
+  if (start >= capacity) return std::nullopt;
+  return start;
+}
+
+std::optional<std::uint32_t> VirtualDisc::InvisibleTrackNumber() const {
+  for (const VirtualTrack& track : tracks) {
+    if (!track.closed && track.reserved == 0) return track.number;
+  }
+  if (InvisibleStart()) return LastTrackNumber() + 1;
+  return std::nullopt;
+}
+
+VirtualTrack* VirtualDisc::OpenTrack() {
+  for (VirtualTrack& track : tracks) {
+    if (!track.closed && track.reserved == 0) return &track;
+  }
+  return nullptr;
+}
+
+const VirtualTrack* VirtualDisc::FindTrack(std::uint32_t number) const {
+  for (const VirtualTrack& track : tracks) {
+    if (track.number == number) return &track;
+  }
+  return nullptr;
+}
+
+bool VirtualDisc::OpenSessionHasTracks() const {
+  return std::any_of(tracks.begin(), tracks.end(),
+                     [&](const VirtualTrack& track) { return track.session == OpenSession(); });
+}
+
+std::uint32_t VirtualDisc::RecordedEnd() const {
+  if (IsReadOnly()) return capacity;
+  if (IsOverwrite()) return written_extent;
+  std::uint32_t end = 0;
+  for (const VirtualTrack& track : tracks) {
+    end = std::max(end, track.closed ? track.End() : track.NextWritable());
+  }
+  return end;
+}
+
+bool VirtualDisc::IsBlank() const {
+  if (IsReadOnly()) return false;
+  if (IsOverwrite()) return !formatted;
+  return tracks.empty() && closed_sessions == 0;
+}
+
+std::uint8_t VirtualDisc::DiscStatus() const {
+  if (IsReadOnly()) return 2;
+  if (IsOverwrite()) {
+    if (medium == VirtualMedium::DvdRam) return 3;  // random-access medium
+    return formatted ? 2 : 0;
+  }
+  if (finalized) return 2;
+  if (IsBlank()) return 0;
+  return 1;
+}
+
+std::uint8_t VirtualDisc::LastSessionState() const {
+  if (IsReadOnly()) return 3;
+  if (IsOverwrite()) return formatted ? 3 : 0;
+  if (finalized) return 3;
+  return OpenSessionHasTracks() ? 1 : 0;
+}
+
+std::uint32_t VirtualDisc::SessionCountForDiscInfo() const {
+  if (!IsSequential()) return 1;
+  // An appendable disc counts its empty or incomplete last session.
+  return finalized ? std::max<std::uint32_t>(closed_sessions, 1) : closed_sessions + 1;
+}
+
+std::uint32_t VirtualDisc::FirstTrackOfLastSession() const {
+  if (!IsSequential()) return 1;
+  const std::uint32_t session = finalized ? closed_sessions : OpenSession();
+  for (const VirtualTrack& track : tracks) {
+    if (track.session == session) return track.number;
+  }
+  if (auto number = InvisibleTrackNumber()) return *number;
+  return std::max<std::uint32_t>(LastTrackNumber(), 1);
+}
+
+std::uint32_t VirtualDisc::LastTrackOfLastSession() const {
+  if (!IsSequential()) return 1;
+  if (!finalized) {
+    if (auto number = InvisibleTrackNumber()) return *number;
+  }
+  return std::max<std::uint32_t>(LastTrackNumber(), 1);
+}
+
+std::uint32_t VirtualDisc::FreeBlocks() const {
+  if (IsReadOnly()) return 0;
+  if (IsOverwrite()) return capacity > written_extent ? capacity - written_extent : 0;
+  for (const VirtualTrack& track : tracks) {
+    if (!track.closed && track.reserved == 0) return capacity - track.NextWritable();
+  }
+  if (auto start = InvisibleStart()) return capacity - *start;
+  return 0;
+}
+
+std::uint32_t VirtualDisc::DataBlockSize() const {
+  if (!IsCd()) return kBlockSize;
+  switch (write_page[4] & 0x0F) {
+    case 0:
+      return 2352;
+    case 1:
+      return 2368;
+    case 2:
+    case 3:
+      return 2448;
+    case 8:
+    case 10:
+      return 2048;
+    case 9:
+      return 2336;
+    case 11:
+      return 2056;
+    case 12:
+      return 2324;
+    case 13:
+      return 2332;
+    default:
+      return 0;
+  }
+}
+
+std::optional<SenseError> VirtualDisc::CheckWrite(std::uint32_t lba, std::uint32_t count) const {
+  if (IsReadOnly()) return kCannotWriteIncompatible;
+  const std::uint64_t end = static_cast<std::uint64_t>(lba) + count;
+  if (IsOverwrite()) {
+    if (!formatted) return kMediumNotFormatted;
+    if (end > capacity) return kLbaOutOfRange;
+    if (medium == VirtualMedium::DvdRwRestricted) {
+      // Restricted overwrite rewrites whole ECC blocks only.
+      if (lba % kEccBlock != 0) return kInvalidAddressForWrite;
+      if (count % kEccBlock != 0) return kInvalidFieldInCdb;
+    }
+    return std::nullopt;
+  }
+  if (finalized) return kInvalidAddressForWrite;
+  if (lba >= capacity || end > capacity) return kLbaOutOfRange;
+  if (TestWriteMode() && test_write_next && lba == *test_write_next) return std::nullopt;
+  for (const VirtualTrack& track : tracks) {
+    if (track.closed) continue;
+    if (lba != track.NextWritable()) continue;
+    if (track.reserved != 0 && end > track.End()) return kInvalidAddressForWrite;
+    return std::nullopt;
+  }
+  if (auto start = InvisibleStart(); start && lba == *start) return std::nullopt;
+  return kInvalidAddressForWrite;
+}
+
+std::optional<SenseError> VirtualDisc::Write(std::uint32_t lba, std::uint32_t count,
+                                             const std::uint8_t* data) {
+  if (auto error = CheckWrite(lba, count)) return error;
+  if (count == 0) return std::nullopt;
+  if (TestWriteMode()) {
+    // A simulated write moves the laser along, and nothing else.
+    test_write_next = lba + count;
+    return std::nullopt;
+  }
+  WriteImage(static_cast<std::uint64_t>(lba) * kBlockSize, data,
+             static_cast<std::size_t>(count) * kBlockSize);
+  if (IsOverwrite()) {
+    written_extent = std::max(written_extent, lba + count);
+    return std::nullopt;
+  }
+  for (VirtualTrack& track : tracks) {
+    if (!track.closed && lba == track.NextWritable()) {
+      track.recorded += count;
+      return std::nullopt;
+    }
+  }
+  VirtualTrack track;
+  track.number = LastTrackNumber() + 1;
+  track.session = OpenSession();
+  track.start = lba;
+  track.recorded = count;
+  tracks.push_back(track);
+  return std::nullopt;
+}
+
+std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t count,
+                                            std::uint8_t* data) const {
+  const std::uint64_t end = static_cast<std::uint64_t>(lba) + count;
+  if (IsSequential()) {
+    // Every block must lie in the recorded part of a track: gaps between
+    // sessions and unwritten space cannot be read.
+    std::uint64_t pos = lba;
+    while (pos < end) {
+      const VirtualTrack* holder = nullptr;
+      for (const VirtualTrack& track : tracks) {
+        const std::uint32_t readable_end = track.closed ? track.End() : track.NextWritable();
+        if (pos >= track.start && pos < readable_end) {
+          holder = &track;
+          break;
+        }
+      }
+      if (holder == nullptr) return kLbaOutOfRange;
+      pos = std::min<std::uint64_t>(end, holder->closed ? holder->End() : holder->NextWritable());
+    }
+  } else {
+    if (IsOverwrite() && !formatted) return kLbaOutOfRange;
+    if (end > capacity) return kLbaOutOfRange;
+  }
+  if (count != 0)
+    ReadImage(static_cast<std::uint64_t>(lba) * kBlockSize, data, std::size_t{count} * kBlockSize);
+  return std::nullopt;
+}
+
+std::optional<SenseError> VirtualDisc::ReserveTrack(std::uint32_t size) {
+  if (!IsSequential()) return kCannotWriteIncompatible;
+  if (size == 0) return kInvalidFieldInCdb;
+  auto start = InvisibleStart();
+  if (!start) return finalized ? kInvalidAddressForWrite : kCommandSequenceError;
+  if (!IsCd()) size = (size + kEccBlock - 1) / kEccBlock * kEccBlock;
+  if (static_cast<std::uint64_t>(*start) + size > capacity) return kLbaOutOfRange;
+  if (TestWriteMode()) return std::nullopt;
+  VirtualTrack track;
+  track.number = LastTrackNumber() + 1;
+  track.session = OpenSession();
+  track.start = *start;
+  track.reserved = size;
+  tracks.push_back(track);
+  return std::nullopt;
+}
+
+std::optional<SenseError> VirtualDisc::CloseTrack(std::uint32_t number) {
+  if (!IsSequential()) return kInvalidFieldInCdb;
+  if (TestWriteMode()) {
+    test_write_next.reset();
+    return std::nullopt;
+  }
+  for (VirtualTrack& track : tracks) {
+    if (track.number != number) continue;
+    if (track.closed) return kInvalidFieldInCdb;
+    // A reserved track is padded to its reserved size.
+    if (track.reserved != 0) track.recorded = track.reserved;
+    track.closed = true;
+    return std::nullopt;
+  }
+  // Closing the empty invisible track has nothing to do.
+  if (auto invisible = InvisibleTrackNumber(); invisible && *invisible == number) return std::nullopt;
+  return kInvalidFieldInCdb;
+}
+
+std::optional<SenseError> VirtualDisc::CloseSession(bool finalize) {
+  if (!IsSequential()) return kInvalidFieldInCdb;
+  if (TestWriteMode()) {
+    test_write_next.reset();
+    return std::nullopt;
+  }
+  if (finalized) return kCommandSequenceError;
+  if (!OpenSessionHasTracks()) {
+    // An appendable disc may be closed for good without a new session.
+    if (finalize && closed_sessions > 0) {
+      finalized = true;
+      return std::nullopt;
+    }
+    return kProgramAreaEmpty;
+  }
+  for (VirtualTrack& track : tracks) {
+    if (track.session != OpenSession() || track.closed) continue;
+    if (track.reserved != 0) track.recorded = track.reserved;
+    track.closed = true;
+  }
+  ++closed_sessions;
+  if (finalize || OpenSessionStart() >= capacity) finalized = true;
+  return std::nullopt;
+}
+
+bool VirtualDisc::OperationRunning() {
+  if (operation == VirtualOperation::None) return false;
+  if (NowMs() >= operation_end_ms) {
+    operation = VirtualOperation::None;
+    return false;
+  }
+  return true;
+}
+
+std::uint16_t VirtualDisc::OperationProgress() const {
+  const std::int64_t span = operation_end_ms - operation_start_ms;
+  if (span <= 0) return 0xFFFF;
+  const std::int64_t done = std::clamp<std::int64_t>(NowMs() - operation_start_ms, 0, span);
+  return static_cast<std::uint16_t>(done * 65535 / span);
+}
+
+void VirtualDisc::StartOperation(VirtualOperation op, std::uint32_t real_seconds) {
+  operation = op;
+  operation_start_ms = NowMs();
+  operation_end_ms = operation_start_ms + std::int64_t{real_seconds} * 1000 * timing_percent / 100;
+  if (operation_end_ms <= operation_start_ms) operation = VirtualOperation::None;
+}
+
+std::uint32_t VirtualDisc::MaxWriteSpeed() const {
+  const MediumSpec& spec = Spec();
+  if (HasMedium() && !spec.write_speeds.empty()) return spec.write_speeds.front();
+  return 8467;  // CD 48x when no writable medium tells otherwise
+}
+
+std::uint32_t VirtualDisc::MaxReadSpeed() const {
+  if (HasMedium()) return Spec().read_speed;
+  return 8467;
+}
+
+std::uint32_t VirtualDisc::CurrentWriteSpeed() const {
+  const std::uint32_t max = MaxWriteSpeed();
+  if (write_speed == 0 || write_speed >= max) return max;
+  const std::vector<std::uint32_t>& speeds = Spec().write_speeds;
+  if (!HasMedium() || speeds.empty()) return std::max<std::uint32_t>(write_speed, 176);
+  // The drive picks the fastest speed it has that is not above the request.
+  for (std::uint32_t speed : speeds) {
+    if (speed <= write_speed) return speed;
+  }
+  return speeds.back();
+}
+
+std::uint32_t VirtualDisc::CurrentReadSpeed() const {
+  const std::uint32_t max = MaxReadSpeed();
+  if (read_speed == 0 || read_speed >= max) return max;
+  return std::max<std::uint32_t>(read_speed, IsCd() ? 176 : 1385);
+}
+
+void VirtualDisc::DrainBuffer() {
+  const std::int64_t now = NowMs();
+  const std::int64_t elapsed = std::max<std::int64_t>(0, now - buffer_time_ms);
+  // kB/s equals bytes per millisecond.
+  const std::uint64_t drained = static_cast<std::uint64_t>(elapsed) * CurrentWriteSpeed();
+  buffer_fill = buffer_fill > drained ? buffer_fill - drained : 0;
+  buffer_time_ms = now;
+}

@@ -1,0 +1,155 @@
+#pragma once
+// The virtual recorder's drive and disc state: tray, medium, tracks and
+// sessions, format, the operation in progress, write parameters, speeds and
+// the drive buffer, and the image file that holds the disc's blocks.
+// VirtualRecorder owns one; the command handlers read and change it.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/devices/ScsiTarget.h"
+#include "platform/devices/VirtualMedia.h"
+
+inline constexpr std::uint32_t kBlockSize = 2048;
+
+// A track on sequential media. A track that is neither reserved nor closed
+// is the incomplete ("invisible") track being written; at most one exists.
+struct VirtualTrack {
+  std::uint32_t number = 0;
+  std::uint32_t session = 0;
+  std::uint32_t start = 0;
+  std::uint32_t reserved = 0;  // size fixed by RESERVE TRACK, 0 when not reserved
+  std::uint32_t recorded = 0;  // blocks written from the start
+  bool closed = false;
+
+  std::uint32_t Size() const { return reserved != 0 ? reserved : recorded; }
+  std::uint32_t End() const { return start + Size(); }
+  std::uint32_t NextWritable() const { return start + recorded; }
+};
+
+enum class VirtualOperation : std::uint8_t { None, Format, Blank };
+
+// A check failed: the sense the command answers with.
+struct SenseError {
+  std::uint8_t key = 0;
+  std::uint8_t asc = 0;
+  std::uint8_t ascq = 0;
+};
+
+class VirtualDisc {
+ public:
+  VirtualDisc(std::string image_path);
+  ~VirtualDisc();
+  VirtualDisc(const VirtualDisc&) = delete;
+  VirtualDisc& operator=(const VirtualDisc&) = delete;
+
+  // --- persistent state (the state file holds these) ---
+  VirtualMedium medium = VirtualMedium::None;
+  bool tray_open = false;
+  bool formatted = false;  // overwrite media
+  bool finalized = false;  // sequential media: no further session
+  std::uint32_t closed_sessions = 0;
+  std::uint32_t capacity = 0;        // blocks
+  std::uint32_t written_extent = 0;  // overwrite/ROM media: blocks up to the last written one
+  std::vector<VirtualTrack> tracks;
+  VirtualOperation operation = VirtualOperation::None;
+  std::int64_t operation_start_ms = 0;  // wall-clock ms since the epoch
+  std::int64_t operation_end_ms = 0;
+  std::uint32_t timing_percent = 100;
+  std::string vendor = "BURNER  ";
+  std::string product = "VIRTUAL DVD-RW  ";
+  std::string revision = "1.00";
+  std::string serial = "VR0000000001";
+
+  // --- volatile drive state (reset when a recorder opens) ---
+  std::array<std::uint8_t, 52> write_page{};  // mode page 05h, page code first
+  bool prevent_removal = false;
+  std::uint32_t read_speed = 0;  // kB/s chosen by SET CD SPEED / SET STREAMING, 0 = maximum
+  std::uint32_t write_speed = 0;
+  bool cue_sheet_sent = false;
+  bool media_event = false;  // a new medium to report once through GET EVENT STATUS NOTIFICATION
+  std::optional<std::uint32_t> test_write_next;  // simulated next writable address in test-write mode
+  std::uint64_t buffer_fill = 0;                 // bytes waiting in the drive buffer
+  std::int64_t buffer_time_ms = 0;
+
+  static constexpr std::uint32_t kBufferSize = 2 * 1024 * 1024;
+
+  const MediumSpec& Spec() const { return SpecOf(medium); }
+  bool HasMedium() const { return medium != VirtualMedium::None && !tray_open; }
+  bool IsCd() const { return Spec().cd; }
+  bool IsSequential() const { return Spec().recording == RecordingKind::Sequential; }
+  bool IsOverwrite() const { return Spec().recording == RecordingKind::Overwrite; }
+  bool IsReadOnly() const { return Spec().recording == RecordingKind::ReadOnly; }
+
+  // Drops the image's data and puts a new blank medium in; tray closed.
+  void InsertBlank(VirtualMedium new_medium);
+  void RemoveMedium();
+  // Empties the image and the layout of the present medium (blank, format).
+  void Wipe();
+
+  // --- sequential layout ---
+  std::uint32_t OpenSession() const { return closed_sessions + 1; }
+  std::uint32_t OpenSessionStart() const;
+  // Where the invisible track starts; nullopt when the disc takes no more.
+  std::optional<std::uint32_t> InvisibleStart() const;
+  std::uint32_t LastTrackNumber() const { return tracks.empty() ? 0 : tracks.back().number; }
+  // The number the invisible track has when it exists.
+  std::optional<std::uint32_t> InvisibleTrackNumber() const;
+  VirtualTrack* OpenTrack();  // the incomplete, unreserved track, when one is being written
+  const VirtualTrack* FindTrack(std::uint32_t number) const;
+  bool OpenSessionHasTracks() const;
+  // Blocks up to the end of the last recorded data (READ CAPACITY, export).
+  std::uint32_t RecordedEnd() const;
+  bool IsBlank() const;
+  // READ DISC INFORMATION byte 2 fields.
+  std::uint8_t DiscStatus() const;
+  std::uint8_t LastSessionState() const;
+  std::uint32_t SessionCountForDiscInfo() const;
+  std::uint32_t FirstTrackOfLastSession() const;
+  std::uint32_t LastTrackOfLastSession() const;
+  // Sessions that carry data and can be read (closed ones; on DVD the open one too).
+  std::uint32_t FreeBlocks() const;
+
+  // --- operations; each returns the sense to answer with on failure ---
+  std::optional<SenseError> CheckWrite(std::uint32_t lba, std::uint32_t count) const;
+  // Stores blocks (after CheckWrite passed); test-write mode stores nothing.
+  std::optional<SenseError> Write(std::uint32_t lba, std::uint32_t count, const std::uint8_t* data);
+  std::optional<SenseError> Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const;
+  std::optional<SenseError> ReserveTrack(std::uint32_t size);
+  std::optional<SenseError> CloseTrack(std::uint32_t number);
+  std::optional<SenseError> CloseSession(bool finalize);
+  bool TestWriteMode() const { return (write_page[2] & 0x10) != 0; }
+  bool NextSessionAllowed() const { return (write_page[3] & 0xC0) == 0xC0; }
+  std::uint32_t DataBlockSize() const;
+
+  // --- the operation in progress ---
+  // Ends a finished format or blank; true while one still runs.
+  bool OperationRunning();
+  std::uint16_t OperationProgress() const;  // 0..65535
+  void StartOperation(VirtualOperation op, std::uint32_t real_seconds);
+
+  // --- speeds and buffer ---
+  std::uint32_t MaxWriteSpeed() const;
+  std::uint32_t MaxReadSpeed() const;
+  std::uint32_t CurrentWriteSpeed() const;
+  std::uint32_t CurrentReadSpeed() const;
+  void DrainBuffer();
+
+  void ResetWritePage();
+  const std::string& ImagePath() const { return image_path_; }
+
+  // Raw image access (import/export).
+  void ReadImage(std::uint64_t offset, std::uint8_t* data, std::size_t length) const;
+  void WriteImage(std::uint64_t offset, const std::uint8_t* data, std::size_t length);
+  void ResizeImage(std::uint64_t bytes);
+  void OpenImage();
+
+ private:
+  std::string image_path_;
+  int fd_ = -1;
+};
+
+std::int64_t NowMs();
