@@ -8,6 +8,7 @@
 
 #include "platform/core/AtomicFile.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/Formats.h"
 #include "platform/core/StringList.h"
 
 namespace {
@@ -239,44 +240,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const {
   const std::string* value = impl_->Value(section, ident);
-  if (!value) return defaultValue;
-  std::string_view text = *value;
-  bool negative = false;
-  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
-    negative = text.front() == '-';
-    text.remove_prefix(1);
-  }
-  int base = 10;
-  if (text.starts_with("$")) {
-    base = 16;
-    text.remove_prefix(1);
-  } else if (text.starts_with("0x") || text.starts_with("0X")) {
-    base = 16;
-    text.remove_prefix(2);
-  }
-  if (text.empty() || text.size() > 20) return defaultValue;
-  long long result = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return defaultValue;
-    result = result * base + digit;
-    if (result > 0xFFFFFFFFLL) return defaultValue;
-  }
-  if (base == 10) {
-    if (negative ? result > 2147483648LL : result > 2147483647LL) return defaultValue;
-    return static_cast<int>(negative ? -result : result);
-  }
-  // Hexadecimal covers the whole 32-bit pattern, as "$FFFFFFFF" is -1.
-  const auto bits = static_cast<std::uint32_t>(result);
-  const auto signedValue = static_cast<std::int32_t>(bits);
-  return negative ? static_cast<int>(-static_cast<long long>(signedValue)) : signedValue;
+  return value ? StrToIntDef(*value, defaultValue) : defaultValue;
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view ident, int value) {
@@ -289,6 +253,46 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view ident, bool d
 
 void TIniFile::WriteBool(std::string_view section, std::string_view ident, bool value) {
   WriteString(section, ident, value ? "1" : "0");
+}
+
+double TIniFile::ReadFloat(std::string_view section, std::string_view ident, double defaultValue) const {
+  const std::string* value = impl_->Value(section, ident);
+  return value ? StrToFloatDef(*value, defaultValue) : defaultValue;
+}
+
+void TIniFile::WriteFloat(std::string_view section, std::string_view ident, double value) {
+  WriteString(section, ident, FloatToStr(value));
+}
+
+TDateTime TIniFile::ReadDate(std::string_view section, std::string_view ident, TDateTime defaultValue) const {
+  const std::string* text = impl_->Value(section, ident);
+  TDateTime value;
+  return text && TryStrToDate(*text, value) ? value : defaultValue;
+}
+
+void TIniFile::WriteDate(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, DateToStr(value));
+}
+
+TDateTime TIniFile::ReadTime(std::string_view section, std::string_view ident, TDateTime defaultValue) const {
+  const std::string* text = impl_->Value(section, ident);
+  TDateTime value;
+  return text && TryStrToTime(*text, value) ? value : defaultValue;
+}
+
+void TIniFile::WriteTime(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, TimeToStr(value));
+}
+
+TDateTime TIniFile::ReadDateTime(std::string_view section, std::string_view ident,
+                                 TDateTime defaultValue) const {
+  const std::string* text = impl_->Value(section, ident);
+  TDateTime value;
+  return text && TryStrToDateTime(*text, value) ? value : defaultValue;
+}
+
+void TIniFile::WriteDateTime(std::string_view section, std::string_view ident, TDateTime value) {
+  WriteString(section, ident, DateTimeToStr(value));
 }
 
 void TIniFile::ReadSection(std::string_view section, TStringList& strings) const {

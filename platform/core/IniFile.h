@@ -32,6 +32,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/core/DateTime.h"
+
 class TStringList;
 
 class TIniFile {
@@ -55,6 +57,18 @@ class TIniFile {
   bool ReadBool(std::string_view section, std::string_view ident, bool defaultValue) const;
   // Writes "1" or "0".
   void WriteBool(std::string_view section, std::string_view ident, bool value);
+
+  // Floats, dates and times as text in the regional settings in force
+  // (TheFormatSettings()): FloatToStr, the short date and long time formats.
+  // Text that does not read as one gives the default.
+  double ReadFloat(std::string_view section, std::string_view ident, double defaultValue) const;
+  void WriteFloat(std::string_view section, std::string_view ident, double value);
+  TDateTime ReadDate(std::string_view section, std::string_view ident, TDateTime defaultValue) const;
+  void WriteDate(std::string_view section, std::string_view ident, TDateTime value);
+  TDateTime ReadTime(std::string_view section, std::string_view ident, TDateTime defaultValue) const;
+  void WriteTime(std::string_view section, std::string_view ident, TDateTime value);
+  TDateTime ReadDateTime(std::string_view section, std::string_view ident, TDateTime defaultValue) const;
+  void WriteDateTime(std::string_view section, std::string_view ident, TDateTime value);
 
   // The key names of a section, each once, in file order.
   void ReadSection(std::string_view section, TStringList& strings) const;

@@ -239,3 +239,39 @@ TEST_F(IniFileTest, MissingFolderRaisesAndMissingFileIsCreated) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IniFileTest, FloatsAndDatesUseTheRegionalSettings) {
+  TIniFile ini(path_);
+  const TDateTime begin = EncodeDate(2005, 3, 15);
+  const TDateTime at = begin + EncodeTime(14, 30, 0, 0);
+  ini.WriteDate("Backup", "Begin Date", begin);
+  ini.WriteTime("Backup", "At", at);
+  ini.WriteDateTime("Backup", "Last Run", at);
+  ini.WriteFloat("Backup", "Ratio", 1.25);
+  EXPECT_EQ(
+      Bytes(),
+      "[Backup]\r\nBegin Date=3/15/2005\r\nAt=2:30:00 PM\r\nLast Run=3/15/2005 2:30:00 PM\r\nRatio=1.25\r\n");
+  EXPECT_EQ(ini.ReadDate("Backup", "Begin Date", 0), begin);
+  EXPECT_EQ(ini.ReadTime("Backup", "At", 0), EncodeTime(14, 30, 0, 0));
+  EXPECT_EQ(ini.ReadDateTime("Backup", "Last Run", 0), at);
+  EXPECT_EQ(ini.ReadFloat("Backup", "Ratio", 0), 1.25);
+
+  FormatSettings european;
+  european.ShortDateFormat = "dd/mm/yyyy";
+  european.DateSeparator = ".";
+  european.DecimalSeparator = ",";
+  ScopedFormatSettings use(european);
+  ini.WriteDate("Backup", "End Date", begin);
+  ini.WriteFloat("Backup", "Ratio", 1.25);
+  EXPECT_EQ(ini.ReadString("Backup", "End Date", ""), "15.03.2005");
+  EXPECT_EQ(ini.ReadString("Backup", "Ratio", ""), "1,25");
+  // Text in other settings reads as the default, as on the host.
+  EXPECT_EQ(ini.ReadDate("Backup", "Begin Date", 7), 7);
+  EXPECT_EQ(ini.ReadDate("Backup", "End Date", 7), begin);
+  EXPECT_EQ(ini.ReadFloat("Backup", "Ratio", 0), 1.25);
+  EXPECT_EQ(ini.ReadFloat("Backup", "Missing", 2.5), 2.5);
+}
+
+}  // namespace
