@@ -406,7 +406,8 @@ std::optional<ScsiAddress> DriveMap::AddressOf(char letter, const ScsiTarget* op
     address.target = target;
     return address;
   }
-  std::optional<ScsiAddress> address = opened ? opened->Address() : entry->kernel_address;
+  std::optional<ScsiAddress> address = opened ? opened->Address() : std::nullopt;
+  if (!address) address = entry->kernel_address;
   if (!address) return std::nullopt;
   const auto host = HostNumber(address->host);
   if (!host) return std::nullopt;
@@ -416,49 +417,65 @@ std::optional<ScsiAddress> DriveMap::AddressOf(char letter, const ScsiTarget* op
 
 namespace {
 
-// Every opener of a virtual recorder shares the one object, as every handle
-// to a real drive reaches the one drive.
-class SharedTarget final : public ScsiTarget {
+// A handle on a virtual recorder. Every opener shares the map's one recorder
+// object, as every handle on a real drive reaches the one drive; the object
+// is made at the first command, so a handle that only asks for the address
+// never loads the recorder's files.
+class VirtualHandle final : public ScsiTarget {
  public:
-  explicit SharedTarget(std::shared_ptr<ScsiTarget> target) : target_(std::move(target)) {}
-  ScsiResult Execute(const ScsiCommand& command) override { return target_->Execute(command); }
-  std::optional<ScsiAddress> Address() const override { return target_->Address(); }
-  std::string Describe() const override { return target_->Describe(); }
+  VirtualHandle(DriveMap& map, char letter) : map_(map), letter_(letter) {}
+  ScsiResult Execute(const ScsiCommand& command) override {
+    std::string message;
+    const auto recorder = map_.Recorder(letter_, &message);
+    if (!recorder) {
+      ScsiResult result;
+      result.delivered = false;
+      result.host_error = message;
+      return result;
+    }
+    return recorder->Execute(command);
+  }
+  std::optional<ScsiAddress> Address() const override { return map_.AddressOf(letter_); }
+  std::string Describe() const override {
+    const DriveMapEntry* entry = map_.Find(letter_);
+    return entry ? "virtual recorder " + entry->image : "virtual recorder";
+  }
 
  private:
-  std::shared_ptr<ScsiTarget> target_;
+  DriveMap& map_;
+  char letter_;
 };
 
 }  // namespace
 
-std::unique_ptr<ScsiTarget> DriveMap::OpenVirtual(const DriveMapEntry& entry, int* error,
-                                                  std::string* message) {
-  std::lock_guard lock(mutex_);
-  auto& slot = recorders_[entry.letter];
-  if (!slot) {
-    if (!factory_) {
-      *error = ENODEV;
-      *message = "virtual recorders are not available in this program";
-      return nullptr;
-    }
-    try {
-      for (const std::string& file : {entry.image, entry.state}) {
-        const fs::path parent = fs::path(file).parent_path();
-        if (!parent.empty()) fs::create_directories(parent);
-      }
-      slot = factory_(entry);
-    } catch (const std::exception& e) {
-      *error = EIO;
-      *message = std::string(1, entry.letter) + ": " + e.what();
-      return nullptr;
-    }
-    if (!slot) {
-      *error = ENODEV;
-      *message = std::string(1, entry.letter) + ": the virtual recorder could not be made";
-      return nullptr;
-    }
+std::shared_ptr<ScsiTarget> DriveMap::Recorder(char letter, std::string* message) {
+  std::string ignored;
+  if (!message) message = &ignored;
+  const DriveMapEntry* entry = Find(letter);
+  if (!entry || entry->kind != DriveKind::Virtual) {
+    *message = std::string(1, letter) + ": no virtual recorder";
+    return nullptr;
   }
-  return std::make_unique<SharedTarget>(slot);
+  std::lock_guard lock(mutex_);
+  auto& slot = recorders_[entry->letter];
+  if (slot) return slot;
+  const std::string drive = std::string(1, entry->letter) + ": ";
+  if (!factory_) {
+    *message = drive + "virtual recorders are not available in this program";
+    return nullptr;
+  }
+  try {
+    for (const std::string& file : {entry->image, entry->state}) {
+      const fs::path parent = fs::path(file).parent_path();
+      if (!parent.empty()) fs::create_directories(parent);
+    }
+    slot = factory_(*entry);
+  } catch (const std::exception& e) {
+    *message = drive + e.what();
+    return nullptr;
+  }
+  if (!slot) *message = drive + "the virtual recorder could not be made";
+  return slot;
 }
 
 std::unique_ptr<ScsiTarget> DriveMap::Open(char letter, bool writable, int* error, std::string* message) {
@@ -472,7 +489,10 @@ std::unique_ptr<ScsiTarget> DriveMap::Open(char letter, bool writable, int* erro
     *message = std::string(1, letter) + ": no such drive";
     return nullptr;
   }
-  if (entry->kind == DriveKind::Virtual) return OpenVirtual(*entry, error, message);
+  if (entry->kind == DriveKind::Virtual) {
+    *error = 0;
+    return std::make_unique<VirtualHandle>(*this, entry->letter);
+  }
   auto target = SgTarget::Open(kernel_, entry->device, writable, error);
   if (!target) *message = entry->device + ": " + SysErrorMessage(*error);
   return target;

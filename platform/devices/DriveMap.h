@@ -92,21 +92,27 @@ class DriveMap {
   const std::vector<std::string>& Problems() const { return problems_; }
 
   // Opens a drive for commands: a real drive gets a fresh descriptor (read-
-  // write or read-only), a virtual recorder is shared by everyone who opens
-  // it and lives as long as the map. Null with *error set (an errno value)
-  // and *message on failure.
+  // write or read-only); a virtual recorder's handle reaches the map's one
+  // recorder object, made at its first command (a recorder that cannot be
+  // made fails that command, undelivered, with the reason). Null with *error
+  // set (an errno value) and *message on failure. Handles must not outlive
+  // the map.
   std::unique_ptr<ScsiTarget> Open(char letter, bool writable, int* error, std::string* message);
+
+  // The one recorder object of a virtual drive, made on first use; null with
+  // *message (for example a corrupt state file) when it cannot be made.
+  std::shared_ptr<ScsiTarget> Recorder(char letter, std::string* message);
 
   // The address the host reports for a drive: real drives' host numbers
   // renumbered 0-9 in a stable order (the kernel's order), virtual recorders
   // on one adapter after the real ones, targets in letter order. `opened`,
-  // when given, is asked for the kernel address of a real drive. No address
+  // when given, is asked for the kernel address of a real drive (sysfs tells
+  // it otherwise). No address
   // when the adapter number would not fit one digit.
   std::optional<ScsiAddress> AddressOf(char letter, const ScsiTarget* opened = nullptr);
 
  private:
   std::optional<std::uint8_t> HostNumber(std::uint8_t kernel_host);
-  std::unique_ptr<ScsiTarget> OpenVirtual(const DriveMapEntry& entry, int* error, std::string* message);
 
   SgKernel& kernel_;
   VirtualRecorderFactory factory_;

@@ -97,19 +97,23 @@ TEST(DriveMap, WithoutAWriterOneVirtualRecorderStandsIn) {
   EXPECT_EQ(e->image, f.files / "data/VirtualRecorder.img");
   EXPECT_EQ(e->state, f.files / "data/VirtualRecorder.img.state");
 
-  // Opening it makes the recorder once, creating its folder; every opener
-  // shares it.
+  // The recorder is made at the first command, once, with its folder;
+  // every opener shares it.
   int error = 0;
   std::string message;
   auto first = map->Open('E', true, &error, &message);
   auto second = map->Open('e', false, &error, &message);
   ASSERT_TRUE(first && second) << message;
-  EXPECT_EQ(f.made.entries.size(), 1u);
-  EXPECT_TRUE(std::filesystem::is_directory(f.files / "data"));
+  EXPECT_TRUE(f.made.entries.empty()) << "opening alone loads nothing";
   ScsiCommand tur;
   tur.cdb_length = 6;
   first->Execute(tur);
   EXPECT_EQ(second->Execute(tur).sense_key(), 5);
+  EXPECT_EQ(f.made.entries.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory(f.files / "data"));
+  auto* recorder = dynamic_cast<FakeTarget*>(map->Recorder('E', nullptr).get());
+  ASSERT_NE(recorder, nullptr);
+  EXPECT_EQ(recorder->seen.size(), 2u);
 
   // No drives at all: the recorder is D:.
   MapFixture empty;
@@ -227,8 +231,14 @@ TEST(DriveMap, OpenErrorsAreReported) {
   EXPECT_NE(message.find("sr0"), std::string::npos);
   EXPECT_TRUE(map->Open('D', false, &error, &message)) << "read-only still opens";
 
-  EXPECT_FALSE(map->Open('E', true, &error, &message));
-  EXPECT_NE(message.find("state file is corrupt at line 3"), std::string::npos) << message;
+  auto recorder = map->Open('E', true, &error, &message);
+  ASSERT_TRUE(recorder);
+  ScsiCommand tur;
+  tur.cdb_length = 6;
+  const ScsiResult result = recorder->Execute(tur);
+  EXPECT_FALSE(result.delivered);
+  EXPECT_NE(result.host_error.find("E: state file is corrupt at line 3"), std::string::npos)
+      << result.host_error;
   EXPECT_FALSE(map->Open('Q', true, &error, &message));
   EXPECT_EQ(error, ENOENT);
 }
