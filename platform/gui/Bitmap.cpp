@@ -13,6 +13,7 @@ class TBitmapCanvas : public TCanvas {
   explicit TBitmapCanvas(TBitmap& owner) : owner_(owner) {}
 
   QImage Snapshot() override { return owner_.ToQImage(); }
+  std::optional<uint32_t> ReadPixel(int x, int y) override { return owner_.dib_.GetColor(x, y); }
 
  protected:
   QPaintDevice* BeginSurface() override {
@@ -61,7 +62,7 @@ class TBitmapCanvas : public TCanvas {
   QImage before_;
 };
 
-TBitmap::TBitmap() { dib_.format = pf24bit; }
+TBitmap::TBitmap() { dib_.format = pf32bit; }
 
 TBitmap::TBitmap(const TBitmap& other) : TGraphic() { Assign(other); }
 
@@ -106,7 +107,7 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
-  if (format == pfDevice || format == pfCustom) format = pf24bit;
+  if (format == pfDevice || format == pfCustom) format = pf32bit;
   if (format == dib_.format) return;
   dib_ = dib_.Converted(format);
   Changed();

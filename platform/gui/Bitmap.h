@@ -16,6 +16,7 @@
 
 enum TTransparentMode { tmAuto, tmFixed };
 
+// A new bitmap is 32 bits per pixel, the format of the display (pfDevice).
 class TBitmap : public TGraphic {
  public:
   TBitmap();

@@ -148,6 +148,11 @@ QSize TCanvas::SurfaceSize() const {
   return {};
 }
 
+std::optional<uint32_t> TCanvas::ReadPixel(int x, int y) {
+  if (external_ || !device_ || device_->devType() != QInternal::Image) return std::nullopt;
+  return uint32_t(QColorToColor(QColor(static_cast<QImage*>(device_)->pixel(x, y))));
+}
+
 QImage TCanvas::Snapshot() {
   QPaintDevice* dev = external_ ? external_->device() : device_;
   if (!dev) return {};
@@ -389,21 +394,22 @@ static void DrawArcShape(TCanvas& canvas, QPainter& p, ArcKind kind, int x1, int
   const double a1 = AngleOf(cx, cy, x3, y3);
   double span = AngleOf(cx, cy, x4, y4) - a1;
   while (span <= 0) span += 360;
-  const QRect box(x1, y1, x2 - x1 - 1, y2 - y1 - 1);
-  const int start16 = int(std::lround(a1 * 16)), span16 = int(std::lround(span * 16));
-  p.setPen(pen);
-  p.setBrush(brush);
-  switch (kind) {
-    case ArcKind::Arc:
-      p.drawArc(box, start16, span16);
-      break;
-    case ArcKind::Pie:
-      p.drawPie(box, start16, span16);
-      break;
-    case ArcKind::Chord:
-      p.drawChord(box, start16, span16);
-      break;
+  // Through pixel centres, so the outline reaches the last row and column
+  // inside the bounding rectangle as the ellipse does.
+  const QRectF box(x1 + 0.5, y1 + 0.5, x2 - x1 - 1, y2 - y1 - 1);
+  QPainterPath path;
+  if (kind == ArcKind::Pie) {
+    path.moveTo(box.center());
+    path.arcTo(box, a1, span);
+    path.closeSubpath();
+  } else {
+    path.arcMoveTo(box, a1);
+    path.arcTo(box, a1, span);
+    if (kind == ArcKind::Chord) path.closeSubpath();
   }
+  p.setPen(pen);
+  p.setBrush(kind == ArcKind::Arc ? QBrush(Qt::NoBrush) : brush);
+  p.drawPath(path);
 }
 
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
@@ -480,6 +486,7 @@ TColor TCanvas::Pixel(int x, int y) {
   const QSize s = SurfaceSize();
   if (x < 0 || y < 0 || x >= s.width() || y >= s.height()) return clNone;
   if (clip_ && !clip_->contains(QPoint(x, y))) return clNone;
+  if (const auto direct = ReadPixel(x, y)) return TColor(*direct);
   const QImage image = Snapshot();
   if (image.isNull() || !image.valid(x, y)) return clNone;
   return QColorToColor(QColor(image.pixel(x, y)));
@@ -530,6 +537,25 @@ void TCanvas::TextRect(const TRect& r, int x, int y, const QString& text) {
     if (brush_.Style() != bsClear && !r.IsEmpty()) p.fillRect(r.ToQRect(), ColorToQColor(brush_.Color()));
     p.setClipRect(r.ToQRect(), Qt::IntersectClip);
     DrawTextLine(p, font_, x, y, text);
+  });
+}
+
+void TCanvas::TextRun(int x, int y, const QString& text, const TRect* clip, int underlineFrom,
+                      int underlineCount) {
+  const QFont qf = font_.ToQFont();
+  const QFontMetrics fm(qf);
+  const int width = fm.horizontalAdvance(text);
+  Paint([&](QPainter& p) {
+    if (clip) p.setClipRect(clip->ToQRect(), Qt::IntersectClip);
+    if (brush_.Style() != bsClear && !text.isEmpty())
+      p.fillRect(QRect(x, y, width, fm.height()), ColorToQColor(brush_.Color()));
+    DrawTextLine(p, font_, x, y, text);
+    if (underlineFrom >= 0 && underlineCount > 0 && underlineFrom < text.size()) {
+      const int from = x + fm.horizontalAdvance(text.left(underlineFrom));
+      const int to = x + fm.horizontalAdvance(text.left(underlineFrom + underlineCount));
+      const int top = y + fm.ascent() + std::max(1, fm.underlinePos());
+      p.fillRect(QRect(from, top, to - from, std::max(1, fm.lineWidth())), ColorToQColor(font_.Color()));
+    }
   });
 }
 

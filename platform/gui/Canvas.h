@@ -143,6 +143,11 @@ class TCanvas {
   void TextOut(int x, int y, const QString& text);
   // As TextOut, clipped to r; an opaque brush fills all of r.
   void TextRect(const TRect& r, int x, int y, const QString& text);
+  // One run of text (no line breaks or tabs) at (x, y) for DrawText:
+  // clipped to `clip` when given, the background filled as in TextOut, and
+  // the characters [underlineFrom, underlineFrom + underlineCount) underlined.
+  void TextRun(int x, int y, const QString& text, const TRect* clip, int underlineFrom = -1,
+               int underlineCount = 0);
   int TextWidth(const QString& text) const;
   int TextHeight(const QString& text) const;
   TSize TextExtent(const QString& text) const;
@@ -176,6 +181,9 @@ class TCanvas {
   virtual void EndSurface();
   // The size of the surface, for ClipRect and bounds checks.
   virtual QSize SurfaceSize() const;
+  // One pixel of the surface (inside it) as 0x00BBGGRR, when it can be read
+  // without copying the surface.
+  virtual std::optional<uint32_t> ReadPixel(int x, int y);
 
  private:
   friend class CanvasPainter;

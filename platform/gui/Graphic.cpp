@@ -2,8 +2,7 @@
 
 #include "platform/gui/Graphic.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/core/AtomicFile.h"
 
 void TGraphic::SetTransparent(bool value) {
   if (value == transparent_) return;
@@ -11,25 +10,28 @@ void TGraphic::SetTransparent(bool value) {
   Changed();
 }
 
-void TGraphic::LoadFromStream(QIODevice& stream) { LoadFromBytes(stream.readAll()); }
+void TGraphic::LoadFromStream(TStream& stream) {
+  const std::int64_t left = stream.Size() - stream.Position();
+  QByteArray data;
+  if (left > 0) {
+    if (left > (std::int64_t(1) << 31) - 1) throw EInvalidGraphic("Picture data is too large");
+    data.resize(qsizetype(left));
+    stream.ReadBuffer(data.data(), left);
+  }
+  LoadFromBytes(data);
+}
 
-void TGraphic::SaveToStream(QIODevice& stream) const {
+void TGraphic::SaveToStream(TStream& stream) const {
   const QByteArray data = SaveToBytes();
-  if (stream.write(data) != data.size()) throw EWriteError("Stream write error");
+  stream.WriteBuffer(data.constData(), data.size());
 }
 
 void TGraphic::LoadFromFile(const QString& fileName) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly))
-    throw EFOpenError("Cannot open file \"" + fileName.toStdString() + "\". " +
-                      file.errorString().toStdString());
-  LoadFromBytes(file.readAll());
+  const std::string bytes = ReadWholeFile(fileName.toStdString());
+  LoadFromBytes(QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
 void TGraphic::SaveToFile(const QString& fileName) const {
   const QByteArray data = SaveToBytes();
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
-    throw EFCreateError("Cannot create file \"" + fileName.toStdString() + "\". " +
-                        file.errorString().toStdString());
+  WriteFileAtomically(fileName.toStdString(), std::string_view(data.constData(), size_t(data.size())));
 }

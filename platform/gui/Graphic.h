@@ -4,12 +4,12 @@
 // raises for data it cannot accept.
 
 #include <QByteArray>
-#include <QIODevice>
 #include <QString>
 #include <functional>
 #include <memory>
 
 #include "platform/core/Exceptions.h"
+#include "platform/core/Streams.h"
 #include "platform/gui/Geometry.h"
 
 class TCanvas;
@@ -38,8 +38,8 @@ class TGraphic {
   virtual void LoadFromBytes(const QByteArray& data) = 0;
   virtual QByteArray SaveToBytes() const = 0;
   // Streams are read from their current position to their end.
-  void LoadFromStream(QIODevice& stream);
-  void SaveToStream(QIODevice& stream) const;
+  virtual void LoadFromStream(TStream& stream);
+  virtual void SaveToStream(TStream& stream) const;
   // A missing file raises EFOpenError; a file that cannot be written
   // EFCreateError. Saving goes through a temporary file renamed over the
   // old one, so a failure leaves no half-written file.

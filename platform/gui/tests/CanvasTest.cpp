@@ -75,3 +75,258 @@ TEST(Canvas, RectangleWithoutPenIsOnePixelSmaller) {
   EXPECT_EQ(Row(*b, 3, clRed), ".####...............");
   EXPECT_EQ(Row(*b, 4, clRed), "....................");
 }
+
+TEST(Canvas, PenModesCombineWithWhatIsThere) {
+  struct Case {
+    TPenMode mode;
+    TColor under;
+    TColor pen;
+    TColor expect;
+  };
+  const Case cases[] = {
+      {pmCopy, clWhite, clRed, clRed},
+      {pmXor, RGB(0xF0, 0x0F, 0x55), RGB(0xFF, 0xFF, 0x00), RGB(0x0F, 0xF0, 0x55)},
+      {pmNot, RGB(0x12, 0x34, 0x56), clRed, RGB(0xED, 0xCB, 0xA9)},
+      {pmMask, RGB(0xF0, 0xF0, 0xF0), RGB(0x3C, 0x3C, 0x3C), RGB(0x30, 0x30, 0x30)},
+      {pmMerge, RGB(0xF0, 0x00, 0x0F), RGB(0x0F, 0x00, 0xF0), RGB(0xFF, 0x00, 0xFF)},
+      {pmNotCopy, clWhite, RGB(0x00, 0xFF, 0x10), RGB(0xFF, 0x00, 0xEF)},
+      {pmBlack, clWhite, clRed, clBlack},
+      {pmWhite, clBlack, clRed, clWhite},
+      {pmNop, clBlue, clRed, clBlue},
+  };
+  for (const Case& c : cases) {
+    for (TPixelFormat f : {pf24bit, pf32bit}) {
+      auto b = White(f);
+      TCanvas& cv = b->Canvas();
+      cv.Brush().SetColor(c.under);
+      cv.FillRect(Rect(0, 0, 20, 20));
+      cv.Pen().SetColor(c.pen);
+      cv.Pen().SetMode(c.mode);
+      cv.MoveTo(2, 5);
+      cv.LineTo(10, 5);
+      EXPECT_EQ(cv.Pixel(5, 5), c.expect) << "mode " << c.mode << " format " << f;
+      EXPECT_EQ(cv.Pixel(10, 5), c.under) << "end point, mode " << c.mode;
+    }
+  }
+}
+
+TEST(Canvas, XorRectangleTwiceRestores) {
+  auto b = White();
+  TCanvas& c = b->Canvas();
+  c.Brush().SetColor(clTeal);
+  c.FillRect(Rect(3, 3, 12, 12));
+  const QImage before = b->ToQImage();
+  c.Pen().SetMode(pmXor);
+  c.Pen().SetColor(clWhite);
+  c.Brush().SetStyle(bsClear);
+  c.Rectangle(1, 1, 15, 9);
+  EXPECT_NE(b->ToQImage(), before);
+  c.Rectangle(1, 1, 15, 9);
+  EXPECT_EQ(b->ToQImage(), before);
+  c.DrawFocusRect(Rect(2, 2, 17, 17));
+  EXPECT_NE(b->ToQImage(), before);
+  c.DrawFocusRect(Rect(2, 2, 17, 17));
+  EXPECT_EQ(b->ToQImage(), before);
+}
+
+TEST(Canvas, DashedPensFollowTheirPattern) {
+  auto b = White(pf24bit, 40, 4);
+  TCanvas& c = b->Canvas();
+  c.Pen().SetColor(clBlack);
+  c.Pen().SetStyle(psDot);
+  c.MoveTo(0, 1);
+  c.LineTo(40, 1);
+  EXPECT_EQ(Row(*b, 1, clBlack), "###...###...###...###...###...###...###.");
+  c.Pen().SetStyle(psDash);
+  c.MoveTo(0, 2);
+  c.LineTo(30, 2);
+  EXPECT_EQ(Row(*b, 2, clBlack), "##################......######..........");
+}
+
+TEST(Canvas, HatchAndPatternBrushesAreAnchoredAtTheBrushOrigin) {
+  auto b = White(pf24bit, 16, 16);
+  TCanvas& c = b->Canvas();
+  c.Brush().SetColor(clBlack);
+  c.Brush().SetStyle(bsVertical);
+  c.FillRect(Rect(0, 0, 16, 8));
+  // The hatch is drawn on a transparent background: white stays white.
+  EXPECT_EQ(Row(*b, 0, clBlack), "....#.......#...");
+  c.SetBrushOrigin(Point(2, 0));
+  c.FillRect(Rect(0, 8, 16, 16));
+  EXPECT_EQ(Row(*b, 8, clBlack), "......#.......#.");
+
+  TBitmap pattern;
+  pattern.SetSize(2, 2);
+  pattern.Canvas().SetPixel(0, 0, clRed);
+  pattern.Canvas().SetPixel(1, 1, clRed);
+  auto d = White(pf24bit, 6, 3);
+  d->Canvas().Brush().SetBitmap(&pattern);
+  d->Canvas().SetBrushOrigin(Point(1, 0));
+  d->Canvas().FillRect(Rect(0, 0, 6, 3));
+  EXPECT_EQ(Row(*d, 0, clRed), ".#.#.#");
+  EXPECT_EQ(Row(*d, 1, clRed), "#.#.#.");
+}
+
+TEST(Canvas, ClipRegionsNarrowAndExclude) {
+  auto b = White();
+  TCanvas& c = b->Canvas();
+  c.IntersectClipRect(Rect(2, 0, 12, 20));
+  c.ExcludeClipRect(Rect(5, 0, 8, 20));
+  EXPECT_EQ(c.ClipRect(), Rect(2, 0, 12, 20));
+  c.Brush().SetColor(clRed);
+  c.FillRect(Rect(0, 0, 20, 2));
+  // Pixels outside the clip region cannot be read.
+  EXPECT_EQ(c.Pixel(0, 0), clNone);
+  const QRegion only(QRect(15, 10, 2, 2));
+  c.SelectClipRgn(&only);
+  c.FillRect(Rect(0, 0, 20, 20));
+  c.SelectClipRgn(nullptr);
+  EXPECT_EQ(Row(*b, 0, clRed), "..###...####........");
+  EXPECT_EQ(Row(*b, 10, clRed), "...............##...");
+  EXPECT_FALSE(c.HasClipRegion());
+  EXPECT_EQ(c.ClipRect(), Rect(0, 0, 20, 20));
+}
+
+TEST(Canvas, ShapesStayInsideTheirBoundingRectangle) {
+  struct Case {
+    const char* name;
+    std::function<void(TCanvas&)> draw;
+  };
+  const Case cases[] = {
+      {"Ellipse", [](TCanvas& c) { c.Ellipse(2, 3, 12, 9); }},
+      {"RoundRect", [](TCanvas& c) { c.RoundRect(2, 3, 12, 9, 4, 4); }},
+      {"Pie", [](TCanvas& c) { c.Pie(2, 3, 12, 9, 2, 6, 12, 6); }},
+      {"Polygon",
+       [](TCanvas& c) {
+         const TPoint pts[] = {{2, 3}, {11, 3}, {11, 8}, {2, 8}};
+         c.Polygon(pts);
+       }},
+  };
+  for (const Case& k : cases) {
+    auto b = White();
+    b->Canvas().Pen().SetColor(clBlack);
+    b->Canvas().Brush().SetColor(clRed);
+    k.draw(b->Canvas());
+    int minX = 99, minY = 99, maxX = -1, maxY = -1;
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x)
+        if (b->Canvas().Pixel(x, y) != clWhite) {
+          minX = std::min(minX, x), maxX = std::max(maxX, x);
+          minY = std::min(minY, y), maxY = std::max(maxY, y);
+        }
+    EXPECT_EQ(minX, 2) << k.name;
+    EXPECT_EQ(maxX, 11) << k.name;
+    EXPECT_GE(minY, 3) << k.name;
+    EXPECT_EQ(maxY, 8) << k.name;
+  }
+}
+
+TEST(Canvas, PaletteBitmapsTakeTheNearestEntryAndKeepUntouchedIndexes) {
+  TBitmap b;
+  b.SetPixelFormat(pf8bit);
+  b.SetSize(4, 1);
+  std::vector<TRGBQuad> pal(4);
+  pal[0] = {0, 0, 0, 0};
+  pal[1] = {0, 0, 0, 0};  // the same colour twice: index 1 must survive
+  pal[2] = {0, 0, 250, 0};
+  pal[3] = {255, 255, 255, 0};
+  b.SetPalette(pal);
+  b.ScanLine(0)[0] = 1;
+  b.ScanLine(0)[1] = 3;
+  b.Canvas().SetPixel(2, 0, clRed);
+  b.Canvas().Brush().SetColor(RGB(200, 10, 10));
+  b.Canvas().FillRect(Rect(3, 0, 4, 1));
+  EXPECT_EQ(b.ScanLine(0)[0], 1);
+  EXPECT_EQ(b.ScanLine(0)[1], 3);
+  EXPECT_EQ(b.ScanLine(0)[2], 2);
+  EXPECT_EQ(b.ScanLine(0)[3], 2);
+}
+
+TEST(Canvas, CopyRectWithRasterCodesAndTransparentDraw) {
+  auto src = White(pf24bit, 4, 1);
+  src->Canvas().SetPixel(0, 0, RGB(0xF0, 0x0F, 0x00));
+  src->Canvas().SetPixel(1, 0, clFuchsia);
+  auto dst = White(pf24bit, 4, 1);
+  dst->Canvas().Brush().SetColor(RGB(0x3C, 0x3C, 0x3C));
+  dst->Canvas().FillRect(Rect(0, 0, 4, 1));
+  dst->Canvas().SetCopyMode(cmSrcAnd);
+  dst->Canvas().CopyRect(Rect(0, 0, 4, 1), src->Canvas(), Rect(0, 0, 4, 1));
+  EXPECT_EQ(dst->Canvas().Pixel(0, 0), RGB(0x30, 0x0C, 0x00));
+  EXPECT_EQ(dst->Canvas().Pixel(2, 0), RGB(0x3C, 0x3C, 0x3C));
+
+  auto back = White(pf24bit, 4, 1);
+  back->Canvas().Brush().SetColor(clGreen);
+  back->Canvas().FillRect(Rect(0, 0, 4, 1));
+  src->SetTransparent(true);
+  src->SetTransparentColor(clFuchsia);
+  back->Canvas().Draw(0, 0, *src);
+  EXPECT_EQ(back->Canvas().Pixel(0, 0), RGB(0xF0, 0x0F, 0x00));
+  EXPECT_EQ(back->Canvas().Pixel(1, 0), clGreen);
+  EXPECT_EQ(back->Canvas().Pixel(2, 0), clWhite);
+}
+
+TEST(Canvas, TextUsesTheMappedFontAndMeasuresConsistently) {
+  auto b = White(pf24bit, 100, 20);
+  TCanvas& c = b->Canvas();
+  EXPECT_EQ(QFontInfo(c.Font().ToQFont()).family(), "DejaVu Sans");
+  c.Font().SetName("Courier New");
+  EXPECT_EQ(QFontInfo(c.Font().ToQFont()).family(), "DejaVu Sans Mono");
+  EXPECT_EQ(c.TextWidth("iii"), c.TextWidth("MMM"));
+  c.Font().SetName("Tahoma");
+  EXPECT_LT(c.TextWidth("iii"), c.TextWidth("MMM"));
+  EXPECT_EQ(c.TextExtent("Ab").cx, c.TextWidth("A") + c.TextWidth("b"));
+  c.Brush().SetColor(clYellow);
+  c.Font().SetColor(clBlack);
+  c.TextOut(3, 2, "Hi");
+  const TSize e = c.TextExtent("Hi");
+  EXPECT_EQ(c.PenPos(), Point(3 + e.cx, 2));
+  // The opaque background covers the text cell exactly.
+  EXPECT_EQ(c.Pixel(3, 2), clYellow);
+  EXPECT_EQ(c.Pixel(3 + e.cx, 2), clWhite);
+  EXPECT_EQ(c.Pixel(3, 2 + e.cy), clWhite);
+  int ink = 0;
+  for (int y = 2; y < 2 + e.cy; ++y)
+    for (int x = 3; x < 3 + e.cx; ++x) {
+      const TColor p = c.Pixel(x, y);
+      EXPECT_TRUE(p == clBlack || p == clYellow) << "antialiased pixel at " << x << "," << y;
+      ink += p == clBlack;
+    }
+  EXPECT_GT(ink, 10);
+}
+
+TEST(Font, SizeAndHeightFollowTheHostsRounding) {
+  TFont f;
+  EXPECT_EQ(f.Height(), -11);
+  EXPECT_EQ(f.Size(), 8);
+  f.SetSize(10);
+  EXPECT_EQ(f.Height(), -13);
+  f.SetSize(21);
+  EXPECT_EQ(f.Height(), -28);
+  int changes = 0;
+  f.OnChange = [&](TGraphicsObject*) { ++changes; };
+  f.SetSize(21);
+  f.SetStyle(fsBold | fsItalic);
+  EXPECT_EQ(changes, 1);
+  bool bold = false;
+  EXPECT_EQ(MapFontName("Impact", &bold), "DejaVu Sans");
+  EXPECT_TRUE(bold);
+  EXPECT_EQ(MapFontName("Times New Roman"), "DejaVu Serif");
+  EXPECT_EQ(MapFontName("VERDANA"), "DejaVu Sans");
+  EXPECT_EQ(MapFontName("No Such Face"), "DejaVu Sans");
+}
+
+TEST(Colors, SystemColoursAndMetricsAreFixed) {
+  EXPECT_EQ(ColorToRGB(clBtnFace), 0xC8D0D4u);
+  EXPECT_EQ(ColorToRGB(clWindow), 0xFFFFFFu);
+  EXPECT_EQ(ColorToRGB(clRed), 0x0000FFu);
+  EXPECT_EQ(ColorToRGB(TColor(0x02123456)), 0x123456u);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+  EXPECT_EQ(GetSystemMetrics(SM_CXVSCROLL), 16);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSMICON), 16);
+  EXPECT_EQ(GetSystemMetrics(SM_CMONITORS), 1);
+  EXPECT_EQ(GetSystemMetrics(SM_SAMEDISPLAYFORMAT), 1);
+  EXPECT_EQ(GetSystemMetrics(999), 0);
+  EXPECT_EQ(ApplyRop3(cmSrcCopy, 1, 0x123456, 2), 0x123456u);
+  EXPECT_EQ(ApplyRop3(cmSrcPaint, 0, 0x0F0000, 0x0000F0), 0x0F00F0u);
+  EXPECT_EQ(ApplyRop3(cmPatInvert, 0xFFFFFF, 0, 0x00FF00), 0xFF00FFu);
+}
