@@ -13,6 +13,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/devices/SgTarget.h"
+#include "platform/devices/VirtualMedia.h"
 
 namespace fs = std::filesystem;
 
@@ -242,20 +243,21 @@ DriveMapFile ParseDriveMapFile(const std::string& text, const std::string& base_
       section.entry.state = Resolve(base_dir, value);
     } else if (key == "MEDIUM") {
       section.entry.medium = value;
+      if (!ParseMedium(value)) {
+        problem(number, "unknown medium \"" + value + "\"; it is left out");
+        section.valid = false;
+      }
     } else {
       problem(number, "unknown key \"" + Trim(line.substr(0, equals)) + "\"");
     }
   }
 
   for (Section& section : sections) {
+    if (!section.valid) continue;
     DriveMapEntry& entry = section.entry;
     const std::string drive = std::string(1, entry.letter) + ":";
     if (entry.image.empty()) {
       problem(section.line, "drive " + drive + " has no Image; it is left out");
-      continue;
-    }
-    if (entry.medium.empty()) {
-      problem(section.line, "drive " + drive + " has an empty Medium; it is left out");
       continue;
     }
     if (entry.state.empty()) entry.state = entry.image + ".state";

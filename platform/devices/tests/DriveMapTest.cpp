@@ -154,7 +154,9 @@ TEST(DriveMap, BadSectionsAreReportedAndLeftOut) {
       {"[E]\nImage e.img\n", "line 2: expected Key=Value", "D=VirtualRecorder.img "},
       {"[E\nImage=e.img\n", "line 1: section header without", "D=VirtualRecorder.img "},
       {"[E]\nImage=e.img\nState=e.img\n", "one file as image and state", "D=VirtualRecorder.img "},
-      {"[E]\nImage=e.img\nMedium=\n", "empty Medium", "D=VirtualRecorder.img "},
+      {"[E]\nImage=e.img\nMedium=\n", "unknown medium \"\"", "D=VirtualRecorder.img "},
+      {"[E]\nImage=e.img\nMedium=DVD+RW+\n", "line 3: unknown medium \"DVD+RW+\"", "D=VirtualRecorder.img "},
+      {"[E]\nImage=e.img\nMedium=dvd+r dl\n", "", "E=e.img "},
       {std::string(3, '\0') + "\xff\xfe[\n", "expected Key=Value", "D=VirtualRecorder.img "},
   };
   for (const Case& c : cases) {
