@@ -253,10 +253,10 @@ void Reader::ReadRle(TDib& dib, size_t at, bool four) {
     if (p >= data_.size()) Fail("truncated run-length data");
     return data_[p++];
   };
+  // Writers pad rows with runs past the row's end (to the padded width);
+  // those pixels are dropped, as the host drops them.
   auto put = [&](uint32_t index) {
-    if (x >= w) Fail("run-length data runs past the row");
-    dib.SetRaw(x, hgt - 1 - y, index);
-    ++x;
+    if (x < w) dib.SetRaw(x++, hgt - 1 - y, index);
   };
   while (y < hgt) {
     const uint8_t count = next();

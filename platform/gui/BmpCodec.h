@@ -6,7 +6,9 @@
 // bits; RLE8, RLE4, bit fields (16 and 32 bits, also with alpha); bottom-up
 // and top-down rows. Every size, count and offset is checked against the
 // data before it is used, and the picture's size against a limit, so a
-// hostile file costs no more memory than the limit allows.
+// hostile file costs no more memory than the limit allows. Run-length runs
+// past the end of a row are cut there (writers pad rows that way); moves out
+// of the picture, truncated data and a missing end are refused.
 // Writes: 1, 4 and 8 bits with their palette, 24 and 32 bits, uncompressed
 // and bottom-up; 15- and 16-bit bitmaps are written as 24 bits.
 
