@@ -1,0 +1,280 @@
+#include "recorder/xrCache.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/core/Clock.h"
+#include "platform/core/Exceptions.h"
+
+namespace {
+
+constexpr std::int64_t kSector = 2048;
+std::int64_t RoundUp(std::int64_t n) { return (n + kSector - 1) / kSector * kSector; }
+
+// A source file read with 64-bit sizes; closed on every path out.
+class Source {
+ public:
+  explicit Source(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  }
+  ~Source() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool ok() const { return fd_ >= 0; }
+  // Reads up to n bytes; fewer only at the end of the file, -1 on error.
+  std::int64_t Read(std::uint8_t* to, std::int64_t n) {
+    std::int64_t got = 0;
+    while (got < n) {
+      const ssize_t r = ::read(fd_, to + got, static_cast<std::size_t>(n - got));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        return -1;
+      }
+      if (r == 0) break;
+      got += r;
+    }
+    return got;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+TCacheThread::TCacheThread(Params params, std::recursive_mutex& lock)
+    : params_(std::move(params)),
+      lock_(lock),
+      block_size_(params_.BlockSize),
+      capacity_(std::max(2, params_.CacheSize / params_.BlockSize)) {
+  bytes_to_deliver_ = params_.TrackBytes;
+  if (params_.TrackBytes >= kMinTrackBytes) params_.PadShortTrack = false;
+  thread_ = std::thread([this] { Execute(); });
+}
+
+TCacheThread::~TCacheThread() {
+  Abort();
+  WaitFor();
+}
+
+void TCacheThread::WaitFor() {
+  if (thread_.joinable()) thread_.join();
+}
+
+std::string TCacheThread::Status() const {
+  std::lock_guard guard(text_mutex_);
+  return status_;
+}
+
+void TCacheThread::SetStatus(const std::string& text) {
+  std::lock_guard guard(text_mutex_);
+  status_ = text;
+}
+
+std::string TCacheThread::CurrentFile() const {
+  std::lock_guard guard(text_mutex_);
+  return current_file_;
+}
+
+std::size_t TCacheThread::QueuedBlocks() const {
+  std::lock_guard guard(lock_);
+  return queue_.size();
+}
+
+void TCacheThread::Fail(const std::string& text) {
+  {
+    std::lock_guard guard(text_mutex_);
+    if (status_.empty()) status_ = text;
+  }
+  finished_ = true;
+}
+
+int TCacheThread::GetBlock(std::uint8_t* buffer) {
+  if (bytes_to_deliver_ == 0 && finished_) return 0;
+  std::lock_guard guard(lock_);
+  if (queue_.empty()) return finished_ ? 0 : -1;
+  while (producer_busy_) {
+    TheClock().SleepMs(1);
+    if (aborted_) return 0;
+  }
+  consumer_busy_ = true;
+  Block block = std::move(queue_.front());
+  queue_.pop_front();
+  std::memcpy(buffer, block.data.get(), static_cast<std::size_t>(block.count));
+  bytes_in_cache_ -= block.count;
+  bytes_to_deliver_ -= block.count;
+  consumer_busy_ = false;
+  return block.count;
+}
+
+void TCacheThread::AbortNow() {
+  while (consumer_busy_) TheClock().SleepMs(10);
+  producer_busy_ = true;
+  {
+    std::lock_guard guard(lock_);
+    queue_.clear();
+    bytes_in_cache_ = 0;
+  }
+  Fail("OPERATION ABORTED BY USER");
+}
+
+void TCacheThread::QueueCarry() {
+  std::lock_guard guard(lock_);
+  queue_.push_back(std::move(carry_));
+  carry_ = Block{};
+}
+
+// Waits while the queue is full; false when an abort came meanwhile.
+bool TCacheThread::WaitForRoom() {
+  for (;;) {
+    std::size_t queued;
+    {
+      std::lock_guard guard(lock_);
+      queued = queue_.size();
+    }
+    if (static_cast<int>(queued) < capacity_ - 1) return true;
+    SetPriority(TCachePriority::Idle);
+    if (aborted_) {
+      AbortNow();
+      return false;
+    }
+    primed_ = true;
+    TheClock().SleepMs(1);
+  }
+}
+
+bool TCacheThread::QueueHeader() {
+  std::vector<std::uint8_t>& header = params_.Header;
+  std::size_t pos = 0;
+  while (pos < header.size()) {
+    const std::size_t piece = std::min<std::size_t>(block_size_, header.size() - pos);
+    Block block;
+    block.data = std::make_unique<std::uint8_t[]>(block_size_);
+    std::memcpy(block.data.get(), header.data() + pos, piece);
+    block.count = static_cast<int>(piece);
+    pos += piece;
+    if (piece == static_cast<std::size_t>(block_size_)) {
+      std::lock_guard guard(lock_);
+      queue_.push_back(std::move(block));
+    } else {
+      carry_ = std::move(block);  // completed by the data that follows
+    }
+    bytes_in_cache_ += static_cast<std::int64_t>(piece);
+    if (!WaitForRoom()) return false;
+  }
+  std::vector<std::uint8_t>().swap(header);
+  return true;
+}
+
+bool TCacheThread::SendFile(const std::string& path, std::int64_t size, bool last, bool pad_to_sectors) {
+  {
+    std::lock_guard guard(text_mutex_);
+    current_file_ = path;
+  }
+  Source source(path);
+  if (!source.ok()) {
+    Fail("CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+    return false;
+  }
+  std::int64_t left = size;
+  while (left > 0) {
+    if (!carry_.data) carry_.data = std::make_unique<std::uint8_t[]>(block_size_);
+    const std::int64_t room = block_size_ - carry_.count;
+    const std::int64_t piece = std::min(room, left);
+    const std::int64_t got = source.Read(carry_.data.get() + carry_.count, piece);
+    if (got < 0) {
+      Fail("CAN'T READ FILE \"" + path + "\" [" + SysErrorMessage(errno) + "]");
+      return false;
+    }
+    if (got < piece) {
+      Fail("FILE \"" + path + "\" CHANGED SIZE DURING THE BUILD");
+      return false;
+    }
+    // Slack after the file's last byte is zero, so images come out the same
+    // every time.
+    const std::int64_t whole = pad_to_sectors ? std::min(RoundUp(piece), room) : piece;
+    std::memset(carry_.data.get() + carry_.count + piece, 0, static_cast<std::size_t>(whole - piece));
+    left -= piece;
+    if (aborted_) {
+      AbortNow();
+      return false;
+    }
+    {
+      std::lock_guard guard(lock_);
+      producer_busy_ = false;
+      carry_.count += static_cast<int>(whole);
+      if (carry_.count == block_size_ || (last && left == 0)) QueueCarry();
+      bytes_in_cache_ += whole;
+    }
+    const auto queued = static_cast<int>(QueuedBlocks());
+    SetPriority(queued < capacity_ / 4   ? TCachePriority::Normal
+                : queued < capacity_ / 2 ? TCachePriority::Lower
+                                         : TCachePriority::Lowest);
+    if (!WaitForRoom()) return false;
+  }
+  // The layout reserved exactly `size` bytes: a file that grew since would
+  // not fit the image, so it fails like one that shrank.
+  std::uint8_t probe;
+  const std::int64_t extra = source.Read(&probe, 1);
+  if (extra < 0) {
+    Fail("CAN'T READ FILE \"" + path + "\" [" + SysErrorMessage(errno) + "]");
+    return false;
+  }
+  if (extra > 0) {
+    Fail("FILE \"" + path + "\" CHANGED SIZE DURING THE BUILD");
+    return false;
+  }
+  return true;
+}
+
+void TCacheThread::Execute() {
+  bytes_in_cache_ = 0;
+  const bool image_burn = !params_.ImageFileName.empty();
+  if (!image_burn && !QueueHeader()) return;
+
+  if (image_burn) {
+    // An image is sent as it is; its last sector is filled up.
+    if (!SendFile(params_.ImageFileName, params_.TrackBytes, true, true)) return;
+  } else {
+    const bool any_files = !params_.Files.empty();
+    if (!params_.BootFile.empty()) {
+      // The boot image fills its reserved sectors; the room after its data
+      // goes out as zeros.
+      if (!SendFile(params_.BootFile, params_.BootImageBytes, !any_files, true)) return;
+    }
+    for (std::size_t i = 0; i < params_.Files.size(); ++i) {
+      const TCacheItem& item = params_.Files[i];
+      if (!SendFile(item.Path, item.Size, i + 1 == params_.Files.size(), true)) return;
+    }
+  }
+  if (carry_.count > 0) {
+    QueueCarry();
+  }
+  if (!image_burn && params_.PadShortTrack) {
+    std::lock_guard guard(lock_);
+    std::int64_t pad = kMinTrackBytes - params_.TrackBytes;
+    bytes_to_deliver_ += pad;
+    while (pad > 0) {
+      Block block;
+      block.count = static_cast<int>(std::min<std::int64_t>(pad, block_size_));
+      block.data = std::make_unique<std::uint8_t[]>(block_size_);
+      std::memset(block.data.get(), 0, static_cast<std::size_t>(block_size_));
+      bytes_in_cache_ += block.count;
+      pad -= block.count;
+      queue_.push_back(std::move(block));
+    }
+  }
+  primed_ = true;
+  while (bytes_to_deliver_ > 0) {
+    if (aborted_) {
+      producer_busy_ = true;
+      Fail("OPERATION ABORTED BY USER");
+      return;
+    }
+    TheClock().SleepMs(10);
+  }
+  finished_ = true;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The read-ahead cache: a thread that turns the file-system header and the
+// source files into a queue of whole-sector blocks, so that the writer (a
+// drive or an image file) is fed without pause. The writer takes blocks
+// with GetBlock; the first failure is kept in Status and ends the thread.
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One item of data after the header, in the order it goes out.
+struct TCacheItem {
+  std::string Path;
+  std::int64_t Size = 0;  // bytes the layout reserved; the file must still have them
+};
+
+enum class TCachePriority { Idle, Lowest, Lower, Normal };
+
+inline constexpr std::int64_t kMinTrackBytes = 614400;  // 300 sectors
+
+class TCacheThread {
+ public:
+  struct Params {
+    int CacheSize = 4194304;
+    std::vector<std::uint8_t> Header;  // taken over and released once queued
+    std::int64_t TrackBytes = 0;
+    std::int64_t BootImageBytes = 0;  // as the layout measured it; sent in whole sectors
+    std::string BootFile;
+    bool PadShortTrack = false;
+    int BlockSize = 65536;
+    // For an image burn: this file is sent instead of a compilation.
+    std::string ImageFileName;
+    std::vector<TCacheItem> Files;
+  };
+
+  // Starts the thread at once. `lock` is the device lock the writer also
+  // holds while it takes a block.
+  TCacheThread(Params params, std::recursive_mutex& lock);
+  ~TCacheThread();
+  TCacheThread(const TCacheThread&) = delete;
+  TCacheThread& operator=(const TCacheThread&) = delete;
+
+  // Moves the oldest block into `buffer` (BlockSize() bytes at least) and
+  // returns its byte count; 0 when all is delivered or the cache stopped,
+  // -1 when the queue is empty for the moment.
+  int GetBlock(std::uint8_t* buffer);
+  void Abort() { aborted_ = true; }
+  void WaitFor();
+
+  bool Primed() const { return primed_; }
+  bool Finished() const { return finished_; }
+  std::string Status() const;
+  // The writer's own failure, kept by the abort that follows it.
+  void SetStatus(const std::string& text);
+  std::string CurrentFile() const;
+  std::int64_t BytesInCache() const { return bytes_in_cache_; }
+  std::int64_t BytesToDeliver() const { return bytes_to_deliver_; }
+  int BlockSize() const { return block_size_; }
+  int Capacity() const { return capacity_; }
+  TCachePriority CurrentPriority() const { return priority_; }
+  std::size_t QueuedBlocks() const;
+
+ private:
+  struct Block {
+    std::unique_ptr<std::uint8_t[]> data;
+    int count = 0;
+  };
+  void Execute();
+  bool QueueHeader();
+  bool SendFile(const std::string& path, std::int64_t size, bool last, bool pad_to_sectors);
+  bool WaitForRoom();
+  void QueueCarry();
+  void AbortNow();
+  void Fail(const std::string& text);
+  void SetPriority(TCachePriority p) { priority_ = p; }
+
+  Params params_;
+  std::recursive_mutex& lock_;
+  const int block_size_;
+  const int capacity_;
+  std::deque<Block> queue_;
+  Block carry_;
+  std::atomic<bool> primed_{false};
+  std::atomic<bool> finished_{false};
+  std::atomic<bool> aborted_{false};
+  std::atomic<bool> producer_busy_{false};
+  std::atomic<bool> consumer_busy_{false};
+  std::atomic<std::int64_t> bytes_in_cache_{0};
+  std::atomic<std::int64_t> bytes_to_deliver_{0};
+  std::atomic<TCachePriority> priority_{TCachePriority::Lower};
+  mutable std::mutex text_mutex_;
+  std::string status_;
+  std::string current_file_;
+  std::thread thread_;
+};
