@@ -2,7 +2,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +10,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/core/DirEnum.h"
 #include "platform/core/Dispatcher.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileUtils.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool StatInfo(const std::string& path, TFileInfo& info, struct stat& st) {
   if (::stat(path.c_str(), &st) != 0) return false;
   info.Name = BaseName(path);
   info.Size = S_ISREG(st.st_mode) ? static_cast<std::int64_t>(st.st_size) : 0;
-  info.Attr = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  info.Attr = AttributesOf(path, info.Name, st);
   info.Time = FileTime(st);
   return true;
 }
@@ -53,11 +54,6 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names, int&
   ::closedir(d);
   std::sort(names.begin(), names.end());
   return error == 0;
-}
-
-bool MatchesMask(const std::string& mask, const std::string& name) {
-  if (mask == "*.*" || mask == "*") return true;
-  return ::fnmatch(mask.c_str(), name.c_str(), FNM_CASEFOLD) == 0;
 }
 
 std::string ToCompilationPath(std::string path) {
@@ -201,7 +197,8 @@ TDEntry* TQCDBurner::FindDirByPath(const std::string& Path) const {
 
 TDEntry* TQCDBurner::AddDirEntry(TDEntry* parent, const std::string& name, const std::string& short_name,
                                  int attr, Clock::TimePoint time) {
-  const std::string path = (parent == tables_.Root() ? std::string() : parent->Path) + "\\" + iso::UpperCase(name);
+  const std::string path =
+      (parent == tables_.Root() ? std::string() : parent->Path) + "\\" + iso::UpperCase(name);
   if (TDEntry* existing = tables_.FindDir(path)) return existing;
   if (const TFEntry* clash = tables_.FindChild(parent, name); clash && !clash->IsDirectory()) {
     Debug("A FILE OF THE SAME NAME EXISTS: " + path, 3);
@@ -395,12 +392,14 @@ int TQCDBurner::AddDirContents(TDEntry* dest, const std::string& source, const s
     item.ino = st.st_ino;
     items.push_back(std::move(item));
   }
+  const FileMask file_mask(mask);
   int result = 0;
   if (recursive) {
     for (Item& item : items) {
       if (!item.folder) continue;
       result = 1;
-      if (std::find(ancestors.begin(), ancestors.end(), std::make_pair(item.dev, item.ino)) != ancestors.end()) {
+      if (std::find(ancestors.begin(), ancestors.end(), std::make_pair(item.dev, item.ino)) !=
+          ancestors.end()) {
         Debug("FOLDER LOOP LEFT OUT: " + Quoted(item.path), 3);
         continue;
       }
@@ -418,7 +417,8 @@ int TQCDBurner::AddDirContents(TDEntry* dest, const std::string& source, const s
         Debug("NAME TOO LONG: " + Quoted(item.path), 3);
         continue;
       }
-      TDEntry* dir = AddDirEntry(dest, long_name, iso::IsoDirName(short_name), item.info.Attr, item.info.Time);
+      TDEntry* dir =
+          AddDirEntry(dest, long_name, iso::IsoDirName(short_name), item.info.Attr, item.info.Time);
       if (!dir) return 0;
       ancestors.emplace_back(item.dev, item.ino);
       result = AddDirContents(dir, item.path + "/", mask, attr, recursive, archive_only, ancestors);
@@ -427,7 +427,7 @@ int TQCDBurner::AddDirContents(TDEntry* dest, const std::string& source, const s
     }
   }
   for (Item& item : items) {
-    if (item.folder || !MatchesMask(mask, item.info.Name)) continue;
+    if (item.folder || !file_mask.Matches(item.info.Name)) continue;
     if (!item.regular) {
       Debug("NOT A REGULAR FILE, LEFT OUT: " + Quoted(item.path), 3);
       continue;
@@ -483,7 +483,21 @@ std::int64_t TQCDBurner::GetFolderSize(const std::string& Path) const {
   return total;
 }
 
-bool TQCDBurner::Prepare(bool ImageOnly, TDEntry* ImportTarget) { return PrepareLayout(ImageOnly, ImportTarget); }
+bool TQCDBurner::ClearArchiveBits() {
+  bool all = true;
+  for (const auto& e : tables_.Files()) {
+    if (e->IsDirectory() || !(e->Attr & kAttrArchive) || !e->ArchiveOnly || e->SourcePath.empty()) continue;
+    if (FileSetAttr(e->SourcePath, e->Attr & ~kAttrArchive) != 0) {
+      Debug("CAN'T CLEAR THE ARCHIVE BIT OF " + Quoted(e->SourcePath), 3);
+      all = false;
+    }
+  }
+  return all;
+}
+
+bool TQCDBurner::Prepare(bool ImageOnly, TDEntry* ImportTarget) {
+  return PrepareLayout(ImageOnly, ImportTarget);
+}
 
 bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
   layout_options_ = TLayoutOptions{};
@@ -493,6 +507,7 @@ bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
       Bootable = false;
     } else {
       layout_options_.BootImageBytes = st.st_size;
+      layout_options_.BootName = ExtractFileName(BootImage);
     }
   }
   do_debug_ = false;

@@ -25,10 +25,9 @@ class TQCDBurner;
 
 // The recorder says why Skip starts True in Reason (empty when it does not);
 // a handler that renames an entry can clear Skip.
-using TAddFileEvent = std::function<void(TQCDBurner* Sender, const std::string& FullPath,
-                                         std::string& LongFileName, std::string& ShortFileName,
-                                         Clock::TimePoint& DateTime, int Attr, std::int64_t FileSize,
-                                         bool& Skip, const std::string& Reason)>;
+using TAddFileEvent = std::function<void(
+    TQCDBurner* Sender, const std::string& FullPath, std::string& LongFileName, std::string& ShortFileName,
+    Clock::TimePoint& DateTime, int Attr, std::int64_t FileSize, bool& Skip, const std::string& Reason)>;
 using TAddDirEvent = std::function<void(TQCDBurner* Sender, std::string& LongName, std::string& ShortName,
                                         bool& Skip, const std::string& Reason)>;
 using TWriteDoneEvent = std::function<void(TQCDBurner* Sender, const std::string& Error)>;
@@ -148,6 +147,9 @@ class TQCDBurner {
   std::int64_t GetTrackSectors() const;
   int GetCacheFillPercent() const;
   std::int64_t GetFolderSize(const std::string& Path) const;
+  // Clears the archive bit of the files added archive-only; false when one
+  // could not be cleared.
+  bool ClearArchiveBits();
 
   // --- Layout and images
   bool Prepare(bool ImageOnly, TDEntry* ImportTarget);

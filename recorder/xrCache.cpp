@@ -8,27 +8,32 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/Exceptions.h"
+#include "platform/core/FileUtils.h"
+#include "recorder/xrStreamEx.h"
 
 namespace {
 
 constexpr std::int64_t kSector = 2048;
 std::int64_t RoundUp(std::int64_t n) { return (n + kSector - 1) / kSector * kSector; }
 
-// A source file read with 64-bit sizes; closed on every path out.
+// A source file opened as the recorder opens its sources (read, shared for
+// reading and writing); read through its descriptor so that a read error
+// keeps its reason.
 class Source {
  public:
-  explicit Source(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ >= 0) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  explicit Source(const std::string& path) {
+    try {
+      stream_ = std::make_unique<TFileStreamEx>(path, fmOpenRead | fmShareDenyNone);
+      ::posix_fadvise(stream_->Handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    } catch (const Exception&) {
+    }
   }
-  ~Source() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool ok() const { return fd_ >= 0; }
+  bool ok() const { return stream_ != nullptr; }
   // Reads up to n bytes; fewer only at the end of the file, -1 on error.
   std::int64_t Read(std::uint8_t* to, std::int64_t n) {
     std::int64_t got = 0;
     while (got < n) {
-      const ssize_t r = ::read(fd_, to + got, static_cast<std::size_t>(n - got));
+      const ssize_t r = ::read(stream_->Handle(), to + got, static_cast<std::size_t>(n - got));
       if (r < 0) {
         if (errno == EINTR) continue;
         return -1;
@@ -40,7 +45,7 @@ class Source {
   }
 
  private:
-  int fd_;
+  std::unique_ptr<TFileStreamEx> stream_;
 };
 
 }  // namespace

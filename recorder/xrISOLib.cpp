@@ -410,16 +410,23 @@ std::size_t JolietIdentLength(const TFEntry& e) {
 }
 std::size_t RecordLength(std::size_t ident) { return 33 + ident + (ident % 2 == 0 ? 1 : 0); }
 
-// Bytes of a directory extent with records placed as the writer places them.
-std::int64_t ExtentBytes(const TDEntry& dir, bool joliet) {
+// Bytes of a directory extent with records placed as the writer places them;
+// `extra` is the identifier length of one more file record at the end.
+std::int64_t ExtentBytes(const TDEntry& dir, bool joliet, std::size_t extra = 0) {
   std::int64_t pos = 68;
   for (const TFEntry* c = dir.FirstChild; c; c = c->Next) {
-    const auto len = static_cast<std::int64_t>(RecordLength(joliet ? JolietIdentLength(*c) : IsoIdentLength(*c)));
+    const auto len =
+        static_cast<std::int64_t>(RecordLength(joliet ? JolietIdentLength(*c) : IsoIdentLength(*c)));
     const std::int64_t records = c->IsDirectory() ? 1 : iso::ExtentCount(joliet ? c->JolietSize : c->IsoSize);
     for (std::int64_t k = 0; k < records; ++k) {
       if (pos % kSectorSize + len > kSectorSize) pos += kSectorSize - pos % kSectorSize;
       pos += len;
     }
+  }
+  if (extra) {
+    const auto len = static_cast<std::int64_t>(RecordLength(extra));
+    if (pos % kSectorSize + len > kSectorSize) pos += kSectorSize - pos % kSectorSize;
+    pos += len;
   }
   return iso::Sectors(pos) * kSectorSize;
 }
@@ -491,6 +498,28 @@ TLayoutFigures Layout(TCompilation& tables, const TLayoutOptions& options) {
                    [](const TDEntry& d) { return JolietIdentifier(d.LongName, false); });
   }
 
+  if (options.Bootable) {
+    TDEntry& root = *tables.Root();
+    std::unordered_set<std::string> iso_used, joliet_used;
+    for (const TFEntry* c = root.FirstChild; c; c = c->Next) {
+      iso_used.insert(c->ShortName);
+      joliet_used.insert(UpperCase(c->LongName));
+    }
+    std::string base, ext;
+    SplitFileName(IsoFileName(options.BootName), base, ext);
+    f.BootIsoName = base + "." + ext;
+    for (int n = 1; iso_used.count(f.BootIsoName); ++n) {
+      const std::string suffix = "_" + std::to_string(n);
+      f.BootIsoName = base.substr(0, std::min(base.size(), kIsoFileChars - ext.size() - suffix.size())) +
+                      suffix + "." + ext;
+    }
+    f.BootJolietName = options.BootName;
+    for (int n = 2; joliet_used.count(UpperCase(f.BootJolietName)); ++n) {
+      f.BootJolietName = std::to_string(n) + "_" + options.BootName;
+    }
+    if (!JolietNameFits(f.BootJolietName, true)) f.BootJolietName = "boot.img";
+  }
+
   f.IsoPathTableSize = 10;
   f.JolietPathTableSize = 10;
   for (std::size_t i = 1; i < dirs.size(); ++i) {
@@ -503,11 +532,12 @@ TLayoutFigures Layout(TCompilation& tables, const TLayoutOptions& options) {
 
   std::int64_t iso_offset = 0, joliet_offset = 0;
   for (const auto& d : dirs) {
-    d->IsoExtentSize = ExtentBytes(*d, false);
+    const bool root = d.get() == tables.Root() && options.Bootable;
+    d->IsoExtentSize = ExtentBytes(*d, false, root ? f.BootIsoName.size() + 2 : 0);
     d->IsoExtentOffset = iso_offset;
     iso_offset += d->IsoExtentSize / kSectorSize;
     if (options.Joliet) {
-      d->JolietExtentSize = ExtentBytes(*d, true);
+      d->JolietExtentSize = ExtentBytes(*d, true, root ? 2 * (Utf16Length(f.BootJolietName) + 2) : 0);
       d->JolietExtentOffset = joliet_offset;
       joliet_offset += d->JolietExtentSize / kSectorSize;
     } else {
@@ -750,7 +780,8 @@ void PutPathTable(Writer& w, const std::vector<TDEntry*>& order, bool joliet, bo
     const std::size_t n = ident.size();
     w.Byte(static_cast<std::uint8_t>(n));
     w.Byte(0);
-    const auto extent = static_cast<std::uint32_t>(area + (joliet ? d->JolietExtentOffset : d->IsoExtentOffset));
+    const auto extent =
+        static_cast<std::uint32_t>(area + (joliet ? d->JolietExtentOffset : d->IsoExtentOffset));
     const auto parent = static_cast<std::uint32_t>(joliet ? d->Parent->JolietNumber : d->Parent->Number);
     if (big_endian) {
       w.Be32(extent);
@@ -766,10 +797,12 @@ void PutPathTable(Writer& w, const std::vector<TDEntry*>& order, bool joliet, bo
 }
 
 void PutDirectory(Writer& w, const TDEntry& dir, bool joliet, const TLayoutFigures& f,
-                  const std::array<std::uint8_t, 7>& now) {
+                  const std::array<std::uint8_t, 7>& now, std::int64_t boot_bytes) {
   const std::size_t start = w.Size();
   const std::int64_t area = joliet ? f.JolietDirArea : f.IsoDirArea;
-  const auto offset = [&](const TDEntry& d) { return area + (joliet ? d.JolietExtentOffset : d.IsoExtentOffset); };
+  const auto offset = [&](const TDEntry& d) {
+    return area + (joliet ? d.JolietExtentOffset : d.IsoExtentOffset);
+  };
   const auto size = [&](const TDEntry& d) { return joliet ? d.JolietExtentSize : d.IsoExtentSize; };
   const std::uint8_t self = 0, parent = 1;
   PutRecord(w, offset(dir), size(dir), now, 2, &self, 1);
@@ -810,6 +843,13 @@ void PutDirectory(Writer& w, const TDEntry& dir, bool joliet, const TLayoutFigur
       left -= part;
     }
   }
+  if (boot_bytes > 0) {
+    ident = joliet ? iso::JolietIdentifier(f.BootJolietName, true) : f.BootIsoName + ";1";
+    const std::size_t used = (w.Size() - start) % kSectorSize;
+    if (used + RecordLength(ident.size()) > static_cast<std::size_t>(kSectorSize))
+      w.Zeros(kSectorSize - used);
+    PutRecord(w, f.BootImageSector, boot_bytes, now, 0, ident.data(), ident.size());
+  }
   w.PadToSector();
 }
 
@@ -828,10 +868,18 @@ void PutBootCatalog(Writer& w, const TLayoutFigures& f) {
   s[29] = check >> 8;
   s[32] = 0x88;
   switch (f.BootImageSectors) {
-    case 600: s[33] = 1; break;
-    case 720: s[33] = 2; break;
-    case 1440: s[33] = 3; break;
-    default: s[33] = 4; break;
+    case 600:
+      s[33] = 1;
+      break;
+    case 720:
+      s[33] = 2;
+      break;
+    case 1440:
+      s[33] = 3;
+      break;
+    default:
+      s[33] = 4;
+      break;
   }
   s[38] = 1;
   Le32At(&s[40], static_cast<std::uint32_t>(f.BootImageSector));
@@ -878,9 +926,12 @@ void BuildHeader(TCompilation& tables, const TLayoutFigures& f, const TLayoutOpt
     PutPathTable(w, tables.JolietOrder(), true, true, f.JolietDirArea);
   }
   const auto date = RecordDate(now);
-  for (const auto& d : dirs) PutDirectory(w, *d, false, f, date);
+  const auto boot_bytes = [&](const TDEntry& d) {
+    return options.Bootable && &d == tables.Root() ? options.BootImageBytes : 0;
+  };
+  for (const auto& d : dirs) PutDirectory(w, *d, false, f, date, boot_bytes(*d));
   if (options.Joliet) {
-    for (const auto& d : dirs) PutDirectory(w, *d, true, f, date);
+    for (const auto& d : dirs) PutDirectory(w, *d, true, f, date, boot_bytes(*d));
   }
   if (options.Bootable) PutBootCatalog(w, f);
   if (f.PadSectors > 0) w.Zeros(static_cast<std::size_t>(f.PadSectors * kSectorSize));

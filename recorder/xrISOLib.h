@@ -196,6 +196,9 @@ struct TLayoutFigures {
   std::int64_t TotalFileSectors = 0;
   std::int64_t VolumeEnd = 0;
   std::int64_t TrackSectors = 0;
+  // The boot image is also a file of the root, so that readers can tell
+  // its size and nothing on the disc is hidden from them.
+  std::string BootIsoName, BootJolietName;
 };
 
 struct TLayoutOptions {
@@ -203,6 +206,7 @@ struct TLayoutOptions {
   bool Joliet = true;
   bool Bootable = false;
   std::int64_t BootImageBytes = 0;
+  std::string BootName;  // the boot image's file name
 };
 
 namespace iso {
