@@ -239,20 +239,17 @@ TEST_F(ImageTest, FiveGigabyteFileAsMultiExtent) {
   EXPECT_NE(out.find("4294965248"), std::string::npos) << out;  // first extent
   ASSERT_EQ(Shell("7z l " + Q(Path("big.iso")), &out), 0);
   EXPECT_NE(out.find("5368709120"), std::string::npos) << out;
-  // The tail of the big file and the small file after it come back intact.
+  // Both ends of the big file and the small file after it come back intact
+  // (the 5 GB in between are zeros; extracting them would only fill the disk).
   ASSERT_EQ(Shell("xorriso -osirrox on -indev " + Q(Path("big.iso")) + " -extract /after.txt " +
-                      Q(Path("after.txt")) + " -extract /big.bin " + Q(Path("big.out")),
+                      Q(Path("after.txt")) + " -extract_cut /big.bin 0 4 " + Q(Path("head.out")) +
+                      " -extract_cut /big.bin 5368709116 4 " + Q(Path("tail.out")),
                   &out),
             0)
       << out;
   EXPECT_EQ(ReadAll(Path("after.txt")), "after the big one");
-  char tail[4] = {};
-  const int fd = ::open(Path("big.out").c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
-  EXPECT_EQ(::pread(fd, tail, 4, (5LL << 30) - 4), 4);
-  ::close(fd);
-  EXPECT_EQ(std::string(tail, 4), "tail");
-  EXPECT_EQ(fs::file_size(Path("big.out")), 5ull << 30);
+  EXPECT_EQ(ReadAll(Path("head.out")), "head");
+  EXPECT_EQ(ReadAll(Path("tail.out")), "tail");
 }
 
 // ---------------------------------------------------------------------------
