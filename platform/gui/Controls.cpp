@@ -295,6 +295,8 @@ bool TControl::event(QEvent* event) {
   // An exception must not unwind through Qt: it ends here, in the
   // application's exception hook, as on the host.
   try {
+    // Application.ShowHint off silences every hint.
+    if (event->type() == QEvent::ToolTip && !Application().ShowHint()) return true;
     if (event->type() == TMessageEvent::EventType()) {
       Dispatch(static_cast<TMessageEvent*>(event)->Message());
       return true;

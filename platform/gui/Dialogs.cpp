@@ -450,9 +450,9 @@ bool TOpenDialog::Execute() {
 }
 
 bool TColorDialog::Execute() {
-  auto answer = Dialogs().Color(Color);
+  auto answer = Dialogs().Color(ColorToQColor(Color));
   if (!answer) return false;
-  Color = *answer;
+  Color = QColorToColor(*answer);
   return true;
 }
 

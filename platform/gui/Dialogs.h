@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/Color.h"
 #include "platform/gui/Component.h"
 
 class QPrinter;
@@ -283,7 +284,7 @@ class TOpenPictureDialog : public TOpenDialog {
 class TColorDialog : public TComponent {
  public:
   explicit TColorDialog(TComponent* owner = nullptr) : TComponent(owner) {}
-  QColor Color = Qt::black;
+  TColor Color = clBlack;
   bool Execute();
 };
 

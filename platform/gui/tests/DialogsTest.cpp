@@ -125,7 +125,7 @@ TEST(Dialogs, SaveDialogFollowsTheFilterChosenWhileOpen) {
   TColorDialog color;
   dialogs.AnswerColor(QColor(1, 2, 3));
   ASSERT_TRUE(color.Execute());
-  EXPECT_EQ(color.Color, QColor(1, 2, 3));
+  EXPECT_EQ(color.Color, RGB(1, 2, 3));
   TPrintDialog print;
   TPrinterSetupDialog setup;
   dialogs.AnswerPrinterSetup(true);

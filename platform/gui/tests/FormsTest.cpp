@@ -32,7 +32,13 @@ class TestButton : public TCustomControl {
   void Paint() override {
     ++paints;
     had_canvas = Canvas() != nullptr;
+    if (!had_canvas || paint_corner == clNone) return;
+    Canvas()->Brush().SetColor(paint_corner);
+    Canvas()->FillRect(Rect(0, 0, 4, 4));
   }
+
+ public:
+  TColor paint_corner = clNone;
 };
 
 // The main window's question before it lets go of a changed compilation.
@@ -332,11 +338,16 @@ TEST(Controls, PaintRunsWithACanvasOnTheWidget) {
   b->SetParent(form.get());
   b->SetBounds(0, 0, 40, 20);
   b->SetColor(clRed);
+  b->paint_corner = clBlue;
   const QImage image = form->grab().toImage();
   EXPECT_GE(b->paints, 1);
   EXPECT_TRUE(b->had_canvas);
   // The background of a custom control is its Color.
   EXPECT_EQ(image.pixelColor(20, 10), QColor(255, 0, 0));
+  // What Paint draws through the canvas lands on the widget; right and
+  // bottom edges exclusive.
+  EXPECT_EQ(image.pixelColor(3, 3), QColor(0, 0, 255));
+  EXPECT_EQ(image.pixelColor(4, 4), QColor(255, 0, 0));
 }
 
 TEST(Application, ExceptionInAnEventHandlerReachesTheHook) {
@@ -406,4 +417,25 @@ TEST(Application, MinimizeRestoreAndProcessMessages) {
   QTimer::singleShot(0, [&] { ran = true; });
   app.ProcessMessages();
   EXPECT_TRUE(ran);
+}
+
+TEST(Controls, OwnerAndParentMayDifferWithoutADoubleFree) {
+  // The button is made first, the panel that holds it second: freeing the
+  // form frees the panel, whose widget takes the button with it, and the
+  // form's list must already have forgotten it.
+  auto form = CreateUnique<TForm>();
+  QPointer<TestButton> button = Create<TestButton>(form.get());
+  QPointer<TestButton> panel = Create<TestButton>(form.get());
+  panel->SetParent(form.get());
+  button->SetParent(panel);
+  EXPECT_EQ(form->ComponentCount(), 2);
+  delete panel.data();
+  EXPECT_TRUE(button.isNull());
+  EXPECT_EQ(form->ComponentCount(), 0);
+  QPointer<TestButton> again = Create<TestButton>(form.get());
+  QPointer<TestButton> holder = Create<TestButton>(form.get());
+  again->SetParent(holder);
+  form.reset();
+  EXPECT_TRUE(again.isNull());
+  EXPECT_TRUE(holder.isNull());
 }
