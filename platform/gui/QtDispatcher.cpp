@@ -32,12 +32,13 @@ QtDispatcher::~QtDispatcher() {
 bool QtDispatcher::IsMainThread() const { return std::this_thread::get_id() == main_thread_; }
 
 void QtDispatcher::Enqueue(const std::shared_ptr<Call>& call) {
-  {
-    std::lock_guard lock(mutex_);
-    if (closed_) throw std::runtime_error("The main thread has shut down");
-    queue_.push_back(call);
-    changed_.notify_all();
-  }
+  std::lock_guard lock(mutex_);
+  if (closed_) throw std::runtime_error("The main thread has shut down");
+  queue_.push_back(call);
+  changed_.notify_all();
+  // Posted under our lock, which event() takes before reading it: the hand
+  // over of the event is then ordered for race checkers too, not only
+  // inside Qt.
   QCoreApplication::postEvent(this, new QEvent(kRunCalls));
 }
 
@@ -93,6 +94,7 @@ bool QtDispatcher::WaitForCall(std::chrono::milliseconds timeout) {
 }
 
 bool QtDispatcher::event(QEvent* event) {
+  { std::lock_guard lock(mutex_); }
   if (event->type() != kRunCalls) return QObject::event(event);
   RunPending();
   return true;
