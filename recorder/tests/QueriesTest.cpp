@@ -6,6 +6,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/core/Clock.h"
 #include "recorder/tests/FakeAspi.h"
 #include "recorder/xrDrvLib.h"
 
@@ -342,6 +343,63 @@ TEST(Queries, IsoVolumeSizeReadsBlocksSixteenToThirtyTwo) {
   };
   EXPECT_EQ(drive.GetISOVolumeSize(), 0u);
   EXPECT_EQ(read.size(), 17u);
+}
+
+}  // namespace
+
+namespace {
+
+// A drive whose every answer is noise: each query must end, stay inside its
+// buffers (the sanitizer builds check that) and explain a refusal.
+TEST(Queries, NoiseAnswersNeverCrashOrHang) {
+  FakeClock clock;
+  ScopedClock scoped(clock);
+  for (std::uint32_t seed = 1; seed <= 150; ++seed) {
+    SeededRandom random(seed);
+    CannedDrive canned;
+    Selected drive;
+    canned.aspi.exec = [&](TSRB& s) {
+      if ((s.SRB_Flags & SRB_DIR_IN) && s.SRB_BufPointer) {
+        for (std::uint32_t i = 0; i < s.SRB_BufLen; ++i) s.SRB_BufPointer[i] = static_cast<std::uint8_t>(random.Next(256));
+      }
+      switch (random.Next(8)) {
+        case 0:
+          FailWithSense(s, static_cast<std::uint8_t>(random.Next(16)), static_cast<std::uint8_t>(random.Next(256)),
+                        static_cast<std::uint8_t>(random.Next(256)));
+          break;
+        case 1:
+          s.SRB_Status = static_cast<std::uint8_t>(random.Next(256));
+          s.SRB_HaStat = static_cast<std::uint8_t>(random.Next(256));
+          s.SRB_TargStat = static_cast<std::uint8_t>(random.Next(256));
+          for (auto& b : s.SenseArea) b = static_cast<std::uint8_t>(random.Next(256));
+          break;
+        default:
+          s.SRB_Status = SS_COMP;
+      }
+    };
+    if (!drive.GetCapabilities()) EXPECT_FALSE(drive.LastError.empty()) << seed;
+    drive.ProbeWriteTypes();
+    const TDiscType type = drive.GetDiscType();
+    EXPECT_LE(type, dtDDCDRW);
+    DrvLib().CurrentDiscType = type;
+    TDisc disc;
+    drive.GetDiscInfo(disc);
+    drive.GetSessionCount();
+    drive.GetNextWritableAddress();
+    drive.GetFreeBlocks();
+    drive.GetDiscCapacity();
+    drive.IsDiscErasable();
+    drive.GetISOVolumeSize();
+    drive.WaitForReady(10000, 500);
+    for (TDiscType t = 0; t <= dtDDCDRW; ++t) {
+      if (!drive.SetWriteParameters(true, true, true, t)) EXPECT_FALSE(drive.LastError.empty()) << seed;
+    }
+    std::uint32_t a = 0, b = 0;
+    drive.ReadFormatCapacities(a, b);
+    drive.ReadBufferCapacity(a, b);
+    drive.RefreshDevice();
+  }
+  DrvLib().CurrentDiscType = 0;
 }
 
 }  // namespace

@@ -47,6 +47,40 @@ TEST(Transport, EmulationListsTheDriveMapByDeviceIdString) {
   EXPECT_EQ(drive.DeviceType, 5);
 }
 
+// A real drive on SCSI host 12 still gets a one-digit adapter number, and
+// the virtual recorders sit on the adapter after the real ones.
+TEST(Transport, RealDrivesOnHighHostNumbersKeepOneDigitAdapters) {
+  DriveMachine m;
+  m.machine.AddDrive(0, "12:0:3:0", true);
+  m.kernel.idlun = std::make_pair(std::uint32_t{(12u << 24) | 3u}, std::uint32_t{0});
+  const std::string real = Ident("REAL", "SG DRIVE", "9.99");
+  m.kernel.answer = [&](sg_io_hdr_t& hdr) {
+    const auto* cdb = hdr.cmdp;
+    hdr.status = 0;
+    hdr.masked_status = 0;
+    hdr.host_status = 0;
+    hdr.driver_status = 0;
+    hdr.sb_len_wr = 0;
+    hdr.resid = 0;
+    if (cdb[0] == 0x12) {
+      std::uint8_t inquiry[36] = {0x05, 0x80, 0x05, 0x32, 31};
+      std::memcpy(inquiry + 8, real.data(), 28);
+      std::memcpy(hdr.dxferp, inquiry, std::min<unsigned>(hdr.dxfer_len, sizeof inquiry));
+      hdr.resid = hdr.dxfer_len > sizeof inquiry ? static_cast<int>(hdr.dxfer_len - sizeof inquiry) : 0;
+    }
+    return 0;
+  };
+  m.factory = [](const DriveMapEntry&) { return std::make_unique<IdentifiedTarget>(Ident("V", "P", "R")); };
+  m.Start("[E]\nImage=e.img\n");
+  TSCSIDevice drive;
+  ASSERT_TRUE(drive.InitializeASPI(true, ""));
+  EXPECT_EQ(drive.Devices, (std::vector<std::string>{"0:3:0,D: " + real, "1:0:0,E: " + Ident("V", "P", "R")}));
+  for (const auto& id : drive.Devices) {
+    drive.SetDeviceID(id);
+    EXPECT_NE(drive.HaId, 254) << id;
+  }
+}
+
 TEST(Transport, EmulationHostAdapterAndDeviceTypeRequests) {
   DriveMachine m;
   m.factory = [](const DriveMapEntry&) { return std::make_unique<IdentifiedTarget>(Ident("V", "P", "R")); };
