@@ -279,7 +279,7 @@ void TSCSIDevice::DebugMessage(const std::string& Message, std::uint8_t mType) {
 
 // ---------------------------------------------------------------- object
 
-TSCSIDevice::TSCSIDevice(void* /*AOwner*/) {
+TSCSIDevice::TSCSIDevice() {
   if (ASPIInitialized()) {
     HAInquiry(0);
     ScanDevices();

@@ -157,7 +157,7 @@ extern const std::array<std::uint8_t, 28> kStreamingDVDR;
 
 class TSCSIDevice {
  public:
-  explicit TSCSIDevice(void* AOwner = nullptr);
+  TSCSIDevice();
   virtual ~TSCSIDevice();
   TSCSIDevice(const TSCSIDevice&) = delete;
   TSCSIDevice& operator=(const TSCSIDevice&) = delete;
