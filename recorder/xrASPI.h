@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "recorder/xrAspiTypes.h"
+#include "platform/devices/Aspi.h"
 
 using TGetASPI32SupportInfo = std::uint32_t (*)();
 using TSendASPI32Command = std::uint32_t (*)(void* srb);

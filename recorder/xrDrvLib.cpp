@@ -115,7 +115,7 @@ DrvLibState& DrvLib() {
   return state;
 }
 
-const std::array<std::uint8_t, 28> kStreamingDVDR = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+alignas(8) const std::array<std::uint8_t, 28> kStreamingDVDR = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
                                                      0x00, 0x23, 0x12, 0x7F, 0x00, 0x00, 0xAB, 0xBD,
                                                      0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x05, 0x8A,
                                                      0x00, 0x00, 0x03, 0xE8};
@@ -459,7 +459,7 @@ bool TSCSIDevice::ProbeWriteTypes() {
 }
 
 bool TSCSIDevice::TryWriteType(int Kind) {
-  std::array<std::uint8_t, 512> mode{};
+  alignas(8) std::array<std::uint8_t, 512> mode{};
   if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false)) return false;
   std::size_t offset = 0;
   if (!FindModePage(mode.data(), mode.size(), 0x05, offset)) return false;
@@ -483,7 +483,7 @@ bool TSCSIDevice::TryWriteType(int Kind) {
   p[8] = p[9] = 0;
   p[14] = 0;
   p[15] = 150;
-  std::array<std::uint8_t, 8 + 54> list{};
+  alignas(8) std::array<std::uint8_t, 8 + 54> list{};
   std::copy_n(p.begin(), page_length, list.begin() + 8);
   return ModeSelect10(list.data(), static_cast<std::uint16_t>(page_length + 8));
 }

@@ -268,12 +268,12 @@ class TSCSIDevice {
   std::uint8_t EraseMode = 0;
   std::int8_t AdapterCount = 0;
   TCapabilitiesPage CapabilitiesPage;
-  std::array<std::uint8_t, 54> WriteParametersPage{};
+  alignas(8) std::array<std::uint8_t, 54> WriteParametersPage{};
   std::string LastError;
   std::string SelectedDeviceId;
   std::uint8_t DeviceType = 127;
   std::string DeviceName;
-  std::array<std::uint8_t, 131> InquiryData{};
+  alignas(8) std::array<std::uint8_t, 131> InquiryData{};
   std::uint32_t Capabilities = 0;
   std::vector<std::string> Devices;
   bool TargetBusy = false;
@@ -283,8 +283,8 @@ class TSCSIDevice {
   TEraseDoneEvent OnEraseDone;
   TDisc DiscInfo;
   TTrackInfo TrackInfo;
-  std::array<std::uint8_t, 26> AtipData{};
-  std::array<std::uint8_t, kSenseAreaSize> LastSense{};
+  alignas(8) std::array<std::uint8_t, 26> AtipData{};
+  alignas(8) std::array<std::uint8_t, kSenseAreaSize> LastSense{};
   TOnDebugMsg OnDebugMessage;
   std::uint8_t WriteTypes = 0;
   bool WaitNotReady = false;
@@ -293,7 +293,7 @@ class TSCSIDevice {
   bool ErrorLogged = false;
   // The READ DISC INFORMATION answer of the last ReadDiscInfoBlock, the
   // first word (information length) in host order.
-  std::array<std::uint8_t, 56> DiscInfoBlock{};
+  alignas(8) std::array<std::uint8_t, 56> DiscInfoBlock{};
   // MODE SENSE / MODE SELECT data pass through it; the erase writes zero
   // blocks from it.
   std::vector<std::uint8_t> DriveDataBuffer = std::vector<std::uint8_t>(65536);
@@ -325,9 +325,9 @@ class TSCSIDevice {
   std::atomic<bool> Erasing_{false};
   std::uint16_t DeviceMaxWriteSpeed_ = 0;
   std::uint16_t DeviceMaxReadSpeed_ = 0;
-  std::array<std::uint8_t, 4081> ParamListBuffer{};
-  std::array<std::uint8_t, 256> ModePageBuffer{};
-  std::array<std::uint8_t, 114> FeatureBuffer{};
+  alignas(8) std::array<std::uint8_t, 4081> ParamListBuffer{};
+  alignas(8) std::array<std::uint8_t, 256> ModePageBuffer{};
+  alignas(8) std::array<std::uint8_t, 114> FeatureBuffer{};
   std::unique_ptr<TEraseThread> EraseThreadInstance;
   std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
 };

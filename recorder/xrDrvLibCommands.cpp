@@ -122,7 +122,7 @@ bool TSCSIDevice::ReadFormatCapacitiesRaw(std::array<std::uint8_t, 248>& answer)
 }
 
 bool TSCSIDevice::ReadFormatCapacities(std::uint32_t& Blocks, std::uint32_t& BlockSize) {
-  std::array<std::uint8_t, 248> answer;
+  alignas(8) std::array<std::uint8_t, 248> answer;
   BlockSize = 2048;
   if (!ReadFormatCapacitiesRaw(answer)) return false;
   const std::size_t list_end = 4 + std::size_t{answer[3]};
@@ -219,7 +219,7 @@ bool TSCSIDevice::ReadDiscInformation(std::uint8_t* Buffer, std::uint16_t Length
 }
 
 bool TSCSIDevice::ReadDiscInfoBlock() {
-  std::array<std::uint8_t, 56> answer{};
+  alignas(8) std::array<std::uint8_t, 56> answer{};
   if (!ReadDiscInformation(answer.data(), static_cast<std::uint16_t>(answer.size()))) return false;
   const std::uint16_t length = static_cast<std::uint16_t>((answer[0] << 8) | answer[1]);
   // The standard part of the answer is 34 bytes: length word plus 32.
@@ -236,7 +236,7 @@ int TSCSIDevice::GetDiscStatus() {
 }
 
 bool TSCSIDevice::ReadTrackInformation(std::uint32_t Track) {
-  std::array<std::uint8_t, 40> answer{};
+  alignas(8) std::array<std::uint8_t, 40> answer{};
   TSRB srb;
   PrepareSRB(srb, SRB_DIR_IN, 10, answer.data(), static_cast<std::uint32_t>(answer.size()));
   srb.CDBByte[0] = 0x52;
@@ -378,7 +378,7 @@ bool TSCSIDevice::SetStreaming(const std::uint8_t* Buffer, std::uint16_t Length)
 bool TSCSIDevice::SetStreamingPerformance(std::uint32_t /*StartLBA*/, std::uint32_t EndLBA, std::uint32_t ReadSize,
                                           std::uint32_t WriteSize, std::uint32_t ReadTime,
                                           std::uint32_t WriteTime) {
-  std::array<std::uint8_t, 28> descriptor{};
+  alignas(8) std::array<std::uint8_t, 28> descriptor{};
   Put32(&descriptor[8], EndLBA);
   Put32(&descriptor[12], ReadSize);
   Put32(&descriptor[16], ReadTime);

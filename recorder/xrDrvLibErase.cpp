@@ -230,7 +230,7 @@ void TEraseThread::Execute() {
         t_ += 2;
         if (!d.TestUnitReady(5000)) Sleep(2000);
       } while (not_ready() && TimeRemains());
-      std::array<std::uint8_t, 40> sense{};
+      alignas(8) std::array<std::uint8_t, 40> sense{};
       while (TimeRemains()) {
         Update();
         sense.fill(0);

@@ -130,7 +130,7 @@ bool TSCSIDevice::GetCapabilities() {
 
 bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMultiSession, std::uint16_t DiscType) {
   if (DiscType == dtDVDRAM) return true;
-  std::array<std::uint8_t, 512> mode{};
+  alignas(8) std::array<std::uint8_t, 512> mode{};
   if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false)) return false;
   std::size_t offset = 0;
   if (!FindModePage(mode.data(), mode.size(), 0x05, offset)) return false;
@@ -206,7 +206,7 @@ bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMul
   }
   Put16(&p[14], 150);
 
-  std::array<std::uint8_t, 8 + 52> list{};
+  alignas(8) std::array<std::uint8_t, 8 + 52> list{};
   std::copy_n(p.begin(), 52, list.begin() + 8);
   return ModeSelect10(list.data(), static_cast<std::uint16_t>(list.size()));
 }
@@ -245,9 +245,9 @@ void TSCSIDevice::GetDiscInfo(TDisc& Disc) {
       return;
     }
   }
-  std::array<std::uint8_t, 114> toc{};
+  alignas(8) std::array<std::uint8_t, 114> toc{};
   if (ReadTOC(0, toc.data(), static_cast<std::uint16_t>(toc.size()), 0, false)) {
-    std::array<std::uint8_t, 4> sessions{};
+    alignas(8) std::array<std::uint8_t, 4> sessions{};
     if (ReadTOC(1, sessions.data(), 4, 0, false)) {
       DiscInfo.FirstSession = sessions[2];
       DiscInfo.LastSession = sessions[3];
@@ -300,7 +300,7 @@ std::int16_t TSCSIDevice::GetSessionCount() {
 }
 
 std::uint32_t TSCSIDevice::GetISOVolumeSize() {
-  std::array<std::uint8_t, 2048> block;
+  alignas(8) std::array<std::uint8_t, 2048> block;
   for (std::uint32_t lba = 16; lba <= 32; ++lba) {
     block.fill(0);
     if (!Read10(lba, 1, block.data(), static_cast<std::uint32_t>(block.size()))) continue;
@@ -430,7 +430,7 @@ bool TSCSIDevice::IsDiscErasable() {
 
 bool TSCSIDevice::WaitForReady(int BudgetMs, int StepMs) {
   long long budget = BudgetMs;
-  std::array<std::uint8_t, 40> sense{};
+  alignas(8) std::array<std::uint8_t, 40> sense{};
   if (WaitNotReady || DrvLib().WaitNotReadyDrive) {
     do {
       TheClock().SleepMs(1500);
