@@ -172,9 +172,7 @@ TQCDBurner::~TQCDBurner() {
   cache_.reset();
 }
 
-void TQCDBurner::Debug(const std::string& text, int level) {
-  if (OnDebugMessage) OnDebugMessage(this, text, level);
-}
+void TQCDBurner::Debug(const std::string& text, int level) { DebugMessage(text, static_cast<std::uint8_t>(level)); }
 
 void TQCDBurner::SetCacheSize(int v) {
   if (v < 2097152) v = 2097152;
@@ -510,7 +508,7 @@ bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
       layout_options_.BootName = ExtractFileName(BootImage);
     }
   }
-  do_debug_ = false;
+  SetDoDebug(false);
   layout_options_.Bootable = Bootable;
   layout_options_.Joliet = joliet_;
   layout_options_.SessionStart = 0;
@@ -521,7 +519,7 @@ bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
 void TQCDBurner::BuildFileSystemHeader() {
   iso::BuildHeader(tables_, layout_, layout_options_, ids_, TheClock().Now(), header_, descriptor_copy_);
   layout_.TrackSectors = layout_.VolumeEnd - layout_.SessionStart;
-  do_debug_ = true;
+  SetDoDebug(true);
 }
 
 std::vector<TCacheItem> TQCDBurner::CacheItems() {

@@ -19,6 +19,7 @@
 
 #include "platform/core/Clock.h"
 #include "recorder/xrCache.h"
+#include "recorder/xrDrvLib.h"
 #include "recorder/xrISOLib.h"
 
 class TQCDBurner;
@@ -32,7 +33,6 @@ using TAddDirEvent = std::function<void(TQCDBurner* Sender, std::string& LongNam
                                         bool& Skip, const std::string& Reason)>;
 using TWriteDoneEvent = std::function<void(TQCDBurner* Sender, const std::string& Error)>;
 using TNotifyEvent = std::function<void(TQCDBurner* Sender)>;
-using TOnDebugMsg = std::function<void(TQCDBurner* Sender, const std::string& Message, int mType)>;
 
 // What the recorder knows of one host file or folder.
 struct TFileInfo {
@@ -45,22 +45,14 @@ struct TFileInfo {
 // Value in decimal, preceded by Fill as often as the digits fall short of Width.
 void PadLeftNumber(int Width, const std::string& Fill, std::string& Result, std::int64_t Value);
 
-class TQCDBurner {
+class TQCDBurner : public TSCSIDevice {
  public:
   TQCDBurner();
-  ~TQCDBurner();
+  ~TQCDBurner() override;
   TQCDBurner(const TQCDBurner&) = delete;
   TQCDBurner& operator=(const TQCDBurner&) = delete;
 
   // --- Properties
-  bool UnderrunProtection() const { return underrun_protection_; }
-  void SetUnderrunProtection(bool v) { underrun_protection_ = v; }
-  bool DoDebug() const { return do_debug_; }
-  void SetDoDebug(bool v) { do_debug_ = v; }
-  bool FinalizeDisc() const { return finalize_disc_; }
-  void SetFinalizeDisc(bool v) { finalize_disc_ = v; }
-  bool TestWrite() const { return test_write_; }
-  void SetTestWrite(bool v) { test_write_ = v; }
   bool ReplaceFile() const { return replace_file_; }
   void SetReplaceFile(bool v) { replace_file_ = v; }
   bool FinalizeTrack() const { return finalize_track_; }
@@ -112,7 +104,6 @@ class TQCDBurner {
   TAddDirEvent OnAddDir;
   TWriteDoneEvent OnWriteDone;
   TNotifyEvent OnFinalizingTrack;
-  TOnDebugMsg OnDebugMessage;
 
   // --- Public fields
   bool Bootable = false;
@@ -185,10 +176,6 @@ class TQCDBurner {
   Clock::TimePoint date_effective_{}, date_expiration_{};
   std::string iso_file_name_;
   int cache_size_ = 4194304;
-  bool underrun_protection_ = true;
-  bool do_debug_ = false;
-  bool finalize_disc_ = false;
-  bool test_write_ = false;
   bool replace_file_ = false;
   bool finalize_track_ = true;
   bool perform_opc_ = false;

@@ -11,7 +11,7 @@ class Compilation : public ImageTest {
  protected:
   void SetUp() override {
     ImageTest::SetUp();
-    rec_.OnDebugMessage = [this](TQCDBurner*, const std::string& m, int level) {
+    rec_.OnDebugMessage = [this](TSCSIDevice*, const std::string& m, std::uint8_t level) {
       messages_.push_back(std::to_string(level) + ":" + m);
     };
   }
