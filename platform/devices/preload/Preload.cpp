@@ -1,0 +1,550 @@
+// A preload library that shows the virtual recorders of a drive map to
+// standard MMC programs (sg3-utils, xorriso) as Linux optical drives, so that
+// those programs can check the recorder against what they expect of a real
+// drive:
+//
+//   BURNER_DRIVE_MAP=/path/DriveMap.ini LD_PRELOAD=build/bin/burner-preload.so sg_inq /dev/sr0
+//
+// Each virtual recorder of the map, in letter order, appears as a block
+// device /dev/srN (major 11) for the first N not taken by a real drive, or
+// at the paths BURNER_PRELOAD_DEVICES names ("/dev/sr5=E,/dev/sr6=F").
+// Opening one gives a descriptor on /dev/null that stands for the drive:
+// ioctl(SG_IO) runs the command on the recorder, and the other ioctls these
+// programs ask of an optical drive are answered as the sr driver does.
+
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <scsi/scsi.h>
+#include <scsi/sg.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/devices/DriveMap.h"
+#include "platform/devices/SgTarget.h"
+
+#define EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+constexpr unsigned kScsiCdromMajor = 11;
+constexpr int kSgVersion = 30527;
+
+template <typename F>
+F Next(const char* name) {
+  return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
+}
+
+// The libc functions we stand in front of.
+struct Libc {
+  int (*open)(const char*, int, ...) = Next<int (*)(const char*, int, ...)>("open");
+  int (*open64)(const char*, int, ...) = Next<int (*)(const char*, int, ...)>("open64");
+  int (*openat)(int, const char*, int, ...) = Next<int (*)(int, const char*, int, ...)>("openat");
+  int (*close)(int) = Next<int (*)(int)>("close");
+  int (*ioctl)(int, unsigned long, ...) = Next<int (*)(int, unsigned long, ...)>("ioctl");
+  int (*stat)(const char*, struct stat*) = Next<int (*)(const char*, struct stat*)>("stat");
+  int (*lstat)(const char*, struct stat*) = Next<int (*)(const char*, struct stat*)>("lstat");
+  int (*fstat)(int, struct stat*) = Next<int (*)(int, struct stat*)>("fstat");
+  int (*fstatat)(int, const char*, struct stat*,
+                 int) = Next<int (*)(int, const char*, struct stat*, int)>("fstatat");
+  int (*xstat)(int, const char*, struct stat*) = Next<int (*)(int, const char*, struct stat*)>("__xstat");
+  int (*lxstat)(int, const char*, struct stat*) = Next<int (*)(int, const char*, struct stat*)>("__lxstat");
+  int (*fxstat)(int, int, struct stat*) = Next<int (*)(int, int, struct stat*)>("__fxstat");
+  int (*access)(const char*, int) = Next<int (*)(const char*, int)>("access");
+};
+
+const Libc& Real() {
+  static const Libc libc;
+  return libc;
+}
+
+struct Device {
+  std::string path;
+  char letter = 0;
+  unsigned minor = 0;
+};
+
+struct OpenDrive {
+  const Device* device = nullptr;
+  std::unique_ptr<ScsiTarget> target;
+};
+
+// Set while this thread builds the drive map, whose own file reads must go
+// straight to libc.
+thread_local bool t_inside = false;
+
+// Set once the preload's state is gone at exit; later calls go to libc.
+std::atomic<bool> g_gone{false};
+
+class Preload {
+ public:
+  // Null once the process is past the preload's end.
+  static Preload* Get() {
+    if (g_gone.load()) return nullptr;
+    static Preload preload;
+    return g_gone.load() ? nullptr : &preload;
+  }
+  // The recorders save their state as the map goes.
+  ~Preload() { g_gone.store(true); }
+
+  // The device at `path`, or null (also while the map is being built).
+  const Device* Find(const char* path) {
+    if (path == nullptr || t_inside || !Ready()) return nullptr;
+    for (const Device& device : devices_) {
+      if (device.path == path) return &device;
+    }
+    return nullptr;
+  }
+
+  std::shared_ptr<OpenDrive> Drive(int fd) {
+    if (fd < 0 || t_inside || !ready_.load()) return nullptr;
+    std::lock_guard lock(mutex_);
+    const auto it = open_.find(fd);
+    return it == open_.end() ? nullptr : it->second;
+  }
+
+  int Open(const Device& device, int flags) {
+    int error = 0;
+    std::string message;
+    auto target = map_->Open(device.letter, (flags & O_ACCMODE) != O_RDONLY, &error, &message);
+    if (!target) {
+      errno = error ? error : ENODEV;
+      return -1;
+    }
+    const int fd = Real().open("/dev/null", O_RDWR | (flags & O_CLOEXEC));
+    if (fd < 0) return -1;
+    auto drive = std::make_shared<OpenDrive>();
+    drive->device = &device;
+    drive->target = std::move(target);
+    std::lock_guard lock(mutex_);
+    open_[fd] = std::move(drive);
+    return fd;
+  }
+
+  void Forget(int fd) {
+    if (fd < 0 || !ready_.load()) return;
+    std::lock_guard lock(mutex_);
+    open_.erase(fd);
+  }
+
+  std::optional<ScsiAddress> Address(char letter) { return map_->AddressOf(letter); }
+
+ private:
+  bool Ready() {
+    if (ready_.load()) return true;
+    std::lock_guard lock(init_mutex_);
+    if (!ready_.load()) {
+      t_inside = true;
+      Build();
+      t_inside = false;
+      ready_.store(true);
+    }
+    return true;
+  }
+
+  void Build() {
+    map_ = std::make_unique<DriveMap>(DefaultDriveMapOptions(), SystemSgKernel(),
+                                      DefaultVirtualRecorderFactory());
+    for (const std::string& problem : map_->Problems()) {
+      std::fprintf(stderr, "burner-preload: %s\n", problem.c_str());
+    }
+    std::map<char, std::string> named;
+    if (const char* list = std::getenv("BURNER_PRELOAD_DEVICES")) {
+      std::string text = list;
+      std::size_t at = 0;
+      while (at <= text.size()) {
+        const std::size_t end = std::min(text.find(',', at), text.size());
+        const std::string item = text.substr(at, end - at);
+        const auto equals = item.rfind('=');
+        if (equals != std::string::npos && equals + 2 == item.size()) {
+          named[static_cast<char>(std::toupper(static_cast<unsigned char>(item.back())))] =
+              item.substr(0, equals);
+        } else if (!item.empty()) {
+          std::fprintf(stderr, "burner-preload: BURNER_PRELOAD_DEVICES: \"%s\" is not path=Letter\n",
+                       item.c_str());
+        }
+        at = end + 1;
+      }
+    }
+    unsigned next = 0;
+    for (const DriveMapEntry& entry : map_->Entries()) {
+      if (entry.kind != DriveKind::Virtual) continue;
+      Device device;
+      device.letter = entry.letter;
+      if (!named.empty()) {
+        const auto it = named.find(entry.letter);
+        if (it == named.end()) continue;
+        device.path = it->second;
+        device.minor = 200 + static_cast<unsigned>(devices_.size());
+      } else {
+        struct stat st;
+        while (Real().stat(("/dev/sr" + std::to_string(next)).c_str(), &st) == 0) ++next;
+        device.minor = next;
+        device.path = "/dev/sr" + std::to_string(next++);
+      }
+      devices_.push_back(device);
+    }
+  }
+
+  std::mutex init_mutex_;
+  std::atomic<bool> ready_{false};
+  std::unique_ptr<DriveMap> map_;
+  std::vector<Device> devices_;
+  std::mutex mutex_;
+  std::map<int, std::shared_ptr<OpenDrive>> open_;
+};
+
+const Device* FindDevice(const char* path) {
+  Preload* preload = Preload::Get();
+  return preload ? preload->Find(path) : nullptr;
+}
+
+std::shared_ptr<OpenDrive> FindDrive(int fd) {
+  Preload* preload = Preload::Get();
+  return preload ? preload->Drive(fd) : nullptr;
+}
+
+int OpenDevice(const Device& device, int flags) {
+  Preload* preload = Preload::Get();
+  if (!preload) {
+    errno = ENODEV;
+    return -1;
+  }
+  return preload->Open(device, flags);
+}
+
+void FakeStat(const Device& device, struct stat* st) {
+  std::memset(st, 0, sizeof *st);
+  st->st_mode = S_IFBLK | 0660;
+  st->st_rdev = makedev(kScsiCdromMajor, device.minor);
+  st->st_dev = makedev(0, 5);
+  st->st_ino = 0x7F000000u + device.minor;
+  st->st_nlink = 1;
+  st->st_blksize = 2048;
+}
+
+ScsiResult Run(OpenDrive& drive, std::uint8_t opcode, std::uint8_t byte4 = 0, std::uint8_t byte1 = 0) {
+  ScsiCommand command;
+  command.cdb[0] = opcode;
+  command.cdb[1] = byte1;
+  command.cdb[4] = byte4;
+  command.cdb_length = 6;
+  return drive.target->Execute(command);
+}
+
+// BURNER_PRELOAD_TRACE=1 prints every command and its outcome on stderr.
+bool Tracing() {
+  static const bool tracing = [] {
+    const char* value = std::getenv("BURNER_PRELOAD_TRACE");
+    return value && *value && std::strcmp(value, "0") != 0;
+  }();
+  return tracing;
+}
+
+int SgIo(OpenDrive& drive, sg_io_hdr_t* hdr) {
+  if (hdr == nullptr || hdr->interface_id != 'S' || hdr->cmdp == nullptr || hdr->cmd_len == 0 ||
+      hdr->cmd_len > 16 || hdr->iovec_count != 0 || (hdr->dxfer_len > 0 && hdr->dxferp == nullptr)) {
+    errno = EINVAL;
+    return -1;
+  }
+  ScsiCommand command;
+  std::memcpy(command.cdb.data(), hdr->cmdp, hdr->cmd_len);
+  command.cdb_length = hdr->cmd_len;
+  switch (hdr->dxfer_direction) {
+    case SG_DXFER_NONE:
+      command.direction = ScsiDirection::None;
+      break;
+    case SG_DXFER_TO_DEV:
+      command.direction = ScsiDirection::Out;
+      break;
+    case SG_DXFER_FROM_DEV:
+    case SG_DXFER_TO_FROM_DEV:
+      command.direction = ScsiDirection::In;
+      break;
+    default:
+      errno = EINVAL;
+      return -1;
+  }
+  if (command.direction != ScsiDirection::None) {
+    command.data = static_cast<std::uint8_t*>(hdr->dxferp);
+    command.data_length = hdr->dxfer_len;
+  }
+  command.timeout_ms = hdr->timeout;
+
+  const ScsiResult result = drive.target->Execute(command);
+  if (Tracing()) {
+    std::string line = "burner-preload: " + drive.device->path + " cdb";
+    char hex[8];
+    for (std::size_t i = 0; i < command.cdb_length; ++i) {
+      std::snprintf(hex, sizeof hex, " %02x", command.cdb[i]);
+      line += hex;
+    }
+    std::snprintf(hex, sizeof hex, " -> %02x", result.status);
+    line += result.delivered ? hex : " -> not delivered: " + result.host_error;
+    if (result.sense_length > 13) {
+      std::snprintf(hex, sizeof hex, " %x/", result.sense_key());
+      line += hex;
+      std::snprintf(hex, sizeof hex, "%02x/", result.asc());
+      line += hex;
+      std::snprintf(hex, sizeof hex, "%02x", result.ascq());
+      line += hex;
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
+  }
+  hdr->status = 0;
+  hdr->masked_status = 0;
+  hdr->msg_status = 0;
+  hdr->sb_len_wr = 0;
+  hdr->host_status = 0;
+  hdr->driver_status = 0;
+  hdr->resid = 0;
+  hdr->duration = 0;
+  hdr->info = SG_INFO_OK;
+  if (!result.delivered) {
+    hdr->host_status = result.timed_out ? 0x03 : 0x07;  // DID_TIME_OUT, DID_ERROR
+    hdr->info = SG_INFO_CHECK;
+    hdr->resid = static_cast<int>(hdr->dxfer_len);
+    return 0;
+  }
+  hdr->status = result.status;
+  hdr->masked_status = (result.status >> 1) & 0x7F;
+  if (result.sense_length > 0 && hdr->sbp && hdr->mx_sb_len > 0) {
+    hdr->sb_len_wr = std::min<unsigned>(hdr->mx_sb_len, result.sense_length);
+    std::memcpy(hdr->sbp, result.sense.data(), hdr->sb_len_wr);
+    hdr->driver_status = 0x08;  // DRIVER_SENSE
+  }
+  if (command.direction != ScsiDirection::None) {
+    hdr->resid = static_cast<int>(hdr->dxfer_len - std::min(result.transferred, hdr->dxfer_len));
+  }
+  if (result.status != kScsiGood) hdr->info = SG_INFO_CHECK;
+  return 0;
+}
+
+int DriveStatus(OpenDrive& drive) {
+  const ScsiResult ready = Run(drive, 0x00);
+  if (!ready.delivered) return CDS_DRIVE_NOT_READY;
+  if (ready.ok()) return CDS_DISC_OK;
+  if (ready.sense_key() == 0x02 && ready.asc() == 0x3A)
+    return ready.ascq() == 0x02 ? CDS_TRAY_OPEN : CDS_NO_DISC;
+  return CDS_DRIVE_NOT_READY;
+}
+
+int Ioctl(OpenDrive& drive, unsigned long request, void* arg) {
+  switch (request) {
+    case SG_IO:
+      return SgIo(drive, static_cast<sg_io_hdr_t*>(arg));
+    case SG_GET_VERSION_NUM:
+      *static_cast<int*>(arg) = kSgVersion;
+      return 0;
+    case SG_GET_TIMEOUT:
+      return 60 * 100;
+    case SG_SET_TIMEOUT:
+    case SG_EMULATED_HOST:
+      if (request == SG_EMULATED_HOST) *static_cast<int*>(arg) = 0;
+      return 0;
+    case SG_GET_RESERVED_SIZE:
+      *static_cast<int*>(arg) = 64 * 1024;
+      return 0;
+    case SCSI_IOCTL_GET_IDLUN:
+    case SCSI_IOCTL_GET_BUS_NUMBER: {
+      Preload* preload = Preload::Get();
+      const auto address = preload ? preload->Address(drive.device->letter) : std::nullopt;
+      const ScsiAddress a = address.value_or(ScsiAddress{});
+      if (request == SCSI_IOCTL_GET_BUS_NUMBER) {
+        *static_cast<int*>(arg) = a.host;
+      } else {
+        auto* idlun = static_cast<std::uint32_t*>(arg);
+        idlun[0] = a.target | (a.lun << 8) | (a.channel << 16) | (static_cast<std::uint32_t>(a.host) << 24);
+        idlun[1] = a.host;
+      }
+      return 0;
+    }
+    case CDROM_GET_CAPABILITY:
+      return CDC_CLOSE_TRAY | CDC_OPEN_TRAY | CDC_LOCK | CDC_SELECT_SPEED | CDC_MULTI_SESSION | CDC_MCN |
+             CDC_MEDIA_CHANGED | CDC_DRIVE_STATUS | CDC_GENERIC_PACKET | CDC_CD_R | CDC_CD_RW | CDC_DVD |
+             CDC_DVD_R | CDC_DVD_RAM | CDC_RAM;
+    case CDROM_DRIVE_STATUS:
+      return DriveStatus(drive);
+    case CDROM_MEDIA_CHANGED:
+      return 0;
+    case CDROM_LOCKDOOR: {
+      const ScsiResult result = Run(drive, 0x1E, arg ? 1 : 0);
+      if (result.ok()) return 0;
+      errno = EIO;
+      return -1;
+    }
+    case CDROMEJECT:
+    case CDROMCLOSETRAY: {
+      const ScsiResult result = Run(drive, 0x1B, request == CDROMEJECT ? 0x02 : 0x03);
+      if (result.ok()) return 0;
+      errno = EIO;
+      return -1;
+    }
+    default:
+      errno = ENOTTY;
+      return -1;
+  }
+}
+
+mode_t ModeArg(int flags, va_list args) {
+  return (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(args, int)) : 0;
+}
+
+int OpenHook(const char* path, int flags, mode_t mode, bool large) {
+  if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
+  return large ? Real().open64(path, flags, mode) : Real().open(path, flags, mode);
+}
+
+}  // namespace
+
+EXPORT int open(const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const mode_t mode = ModeArg(flags, args);
+  va_end(args);
+  return OpenHook(path, flags, mode, false);
+}
+
+EXPORT int open64(const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const mode_t mode = ModeArg(flags, args);
+  va_end(args);
+  return OpenHook(path, flags, mode, true);
+}
+
+EXPORT int __open_2(const char* path, int flags) { return OpenHook(path, flags, 0, false); }
+EXPORT int __open64_2(const char* path, int flags) { return OpenHook(path, flags, 0, true); }
+
+EXPORT int openat(int dirfd, const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const mode_t mode = ModeArg(flags, args);
+  va_end(args);
+  if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
+  return Real().openat(dirfd, path, flags, mode);
+}
+
+EXPORT int openat64(int dirfd, const char* path, int flags, ...) {
+  va_list args;
+  va_start(args, flags);
+  const mode_t mode = ModeArg(flags, args);
+  va_end(args);
+  if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
+  return Real().openat(dirfd, path, flags, mode);
+}
+
+EXPORT int close(int fd) {
+  if (Preload* preload = Preload::Get()) preload->Forget(fd);
+  return Real().close(fd);
+}
+
+EXPORT int ioctl(int fd, unsigned long request, ...) {
+  va_list args;
+  va_start(args, request);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  if (const auto drive = FindDrive(fd)) return Ioctl(*drive, request, arg);
+  return Real().ioctl(fd, request, arg);
+}
+
+EXPORT int stat(const char* path, struct stat* st) {
+  if (const Device* device = FindDevice(path)) {
+    FakeStat(*device, st);
+    return 0;
+  }
+  return Real().stat(path, st);
+}
+
+EXPORT int stat64(const char* path, struct stat64* st) {
+  return stat(path, reinterpret_cast<struct stat*>(st));
+}
+
+EXPORT int lstat(const char* path, struct stat* st) {
+  if (const Device* device = FindDevice(path)) {
+    FakeStat(*device, st);
+    return 0;
+  }
+  return Real().lstat(path, st);
+}
+
+EXPORT int lstat64(const char* path, struct stat64* st) {
+  return lstat(path, reinterpret_cast<struct stat*>(st));
+}
+
+EXPORT int fstat(int fd, struct stat* st) {
+  if (const auto drive = FindDrive(fd)) {
+    FakeStat(*drive->device, st);
+    return 0;
+  }
+  return Real().fstat(fd, st);
+}
+
+EXPORT int fstat64(int fd, struct stat64* st) { return fstat(fd, reinterpret_cast<struct stat*>(st)); }
+
+EXPORT int fstatat(int dirfd, const char* path, struct stat* st, int flags) {
+  if (const Device* device = FindDevice(path)) {
+    FakeStat(*device, st);
+    return 0;
+  }
+  return Real().fstatat(dirfd, path, st, flags);
+}
+
+EXPORT int fstatat64(int dirfd, const char* path, struct stat64* st, int flags) {
+  return fstatat(dirfd, path, reinterpret_cast<struct stat*>(st), flags);
+}
+
+// The stat entry points of programs built against older C libraries.
+EXPORT int __xstat(int version, const char* path, struct stat* st) {
+  if (const Device* device = FindDevice(path)) {
+    FakeStat(*device, st);
+    return 0;
+  }
+  return Real().xstat(version, path, st);
+}
+
+EXPORT int __xstat64(int version, const char* path, struct stat64* st) {
+  return __xstat(version, path, reinterpret_cast<struct stat*>(st));
+}
+
+EXPORT int __lxstat(int version, const char* path, struct stat* st) {
+  if (const Device* device = FindDevice(path)) {
+    FakeStat(*device, st);
+    return 0;
+  }
+  return Real().lxstat(version, path, st);
+}
+
+EXPORT int __lxstat64(int version, const char* path, struct stat64* st) {
+  return __lxstat(version, path, reinterpret_cast<struct stat*>(st));
+}
+
+EXPORT int __fxstat(int version, int fd, struct stat* st) {
+  if (const auto drive = FindDrive(fd)) {
+    FakeStat(*drive->device, st);
+    return 0;
+  }
+  return Real().fxstat(version, fd, st);
+}
+
+EXPORT int __fxstat64(int version, int fd, struct stat64* st) {
+  return __fxstat(version, fd, reinterpret_cast<struct stat*>(st));
+}
+
+EXPORT int access(const char* path, int mode) {
+  if (FindDevice(path)) return 0;
+  return Real().access(path, mode);
+}

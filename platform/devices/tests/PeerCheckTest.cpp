@@ -1,0 +1,175 @@
+// Standard MMC programs from Debian (sg3-utils, xorriso) against the virtual
+// recorder, through the preload library that shows it to them as /dev/srN.
+// Where they and the recorder disagree, the recorder is wrong.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+
+#include "platform/devices/VirtualRecorder.h"
+#include "platform/devices/tests/DeviceFixtures.h"
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+struct Outcome {
+  int status = -1;
+  std::string output;
+};
+
+bool Installed(const char* program) {
+  return std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// The first /dev/srN that does not exist, and the one after it.
+std::pair<std::string, std::string> FreeDevicePaths() {
+  std::vector<std::string> paths;
+  for (int n = 0; paths.size() < 2; ++n) {
+    const std::string path = "/dev/sr" + std::to_string(n);
+    if (!std::filesystem::exists(path)) paths.push_back(path);
+  }
+  return {paths[0], paths[1]};
+}
+
+class PeerCheck : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (kSanitized) GTEST_SKIP() << "sanitizer build: its runtime cannot be preloaded into other programs";
+    for (const char* program : {"sg_inq", "sg_get_config", "sg_modes", "sg_readcap", "sg_raw"}) {
+      if (!Installed(program)) GTEST_SKIP() << program << " is not installed (Debian package sg3-utils)";
+    }
+    if (!Installed("xorriso")) GTEST_SKIP() << "xorriso is not installed (Debian package xorriso)";
+    preload_ = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
+    ASSERT_TRUE(std::filesystem::exists(preload_)) << preload_;
+
+    std::tie(dvd_, cd_) = FreeDevicePaths();
+    dir_.Write("DriveMap.ini", "[E]\nImage=e.img\nMedium=dvd+rw\n\n[F]\nImage=f.img\nMedium=cd-rw\n");
+    // Formatting and blanking at once: the tests check results, not the
+    // drive's pace.
+    for (const auto& [image, medium] :
+         {std::pair{"e.img", VirtualMedium::DvdPlusRw}, {"f.img", VirtualMedium::CdRw}}) {
+      VirtualRecorderConfig config;
+      config.image_path = dir_ / image;
+      config.initial_medium = medium;
+      VirtualRecorder::Open(config)->SetTimingPercent(0);
+    }
+    // A small file tree and its image, made without any drive.
+    dir_.Write("src/readme.txt", "burned by the peer check\n");
+    std::string block(1 << 20, '\0');
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 7919) >> 3);
+    dir_.Write("src/data/block.bin", block);
+    const Outcome mkisofs =
+        Shell("xorriso -as mkisofs -quiet -R -J -o " + (dir_ / "test.iso") + " " + (dir_ / "src"));
+    ASSERT_EQ(mkisofs.status, 0) << mkisofs.output;
+  }
+
+  Outcome Shell(const std::string& command) {
+    Outcome run;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    std::array<char, 4096> chunk;
+    std::size_t n;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) run.output.append(chunk.data(), n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+  }
+
+  // A program with the recorders shown as drives.
+  Outcome Client(const std::string& command) {
+    return Shell("cd " + dir_.path() + " && BURNER_DRIVE_MAP=" + (dir_ / "DriveMap.ini") +
+                 " BURNER_PRELOAD_DEVICES=" + dvd_ + "=E," + cd_ + "=F XDG_DATA_HOME=" + (dir_ / "data") +
+                 " LD_PRELOAD=" + preload_ + " timeout 300 " + command);
+  }
+
+  void ExpectSameTree(const std::string& extracted) {
+    for (const char* file : {"readme.txt", "data/block.bin"}) {
+      std::ifstream a(dir_ / ("src/" + std::string(file)), std::ios::binary);
+      std::ifstream b(extracted + "/" + file, std::ios::binary);
+      const std::string left((std::istreambuf_iterator<char>(a)), {});
+      const std::string right((std::istreambuf_iterator<char>(b)), {});
+      EXPECT_FALSE(left.empty());
+      EXPECT_EQ(left, right) << file << " read back from the disc differs";
+    }
+  }
+
+  TempDir dir_;
+  std::string preload_, dvd_, cd_;
+};
+
+#define EXPECT_OUTPUT(run, text)                                                                             \
+  do {                                                                                                       \
+    const Outcome& r_ = (run);                                                                               \
+    EXPECT_EQ(r_.status, 0) << r_.output;                                                                    \
+    EXPECT_NE(r_.output.find(text), std::string::npos) << "expected \"" << (text) << "\" in\n" << r_.output; \
+  } while (0)
+
+}  // namespace
+
+TEST_F(PeerCheck, Sg3UtilsSeeAnOpticalDrive) {
+  EXPECT_OUTPUT(Client("sg_inq " + dvd_), "Peripheral device type: cd/dvd");
+  EXPECT_OUTPUT(Client("sg_get_config " + dvd_), "Current profile: DVD+RW");
+  EXPECT_OUTPUT(Client("sg_get_config " + cd_), "Current profile: CD-RW");
+  EXPECT_OUTPUT(Client("sg_get_config --rt=2 --starting=0x2a " + dvd_), "DVD+RW feature");
+  EXPECT_OUTPUT(Client("sg_modes -p 0x2a " + dvd_), "MM capabilities and mechanical status");
+  EXPECT_OUTPUT(Client("sg_modes -p 0x05 " + cd_), "Write parameters");
+  EXPECT_OUTPUT(Client("sg_readcap " + cd_), "Logical block length=2048 bytes");
+  // An opcode the drive does not have: the answer a drive gives.
+  const Outcome raw = Client("sg_raw " + dvd_ + " ff 00 00 00 00 00");
+  EXPECT_NE(raw.output.find("Illegal Request"), std::string::npos) << raw.output;
+}
+
+// Each xorriso run costs about two seconds of its own waits after START
+// STOP UNIT, so every run does as much as it can.
+TEST_F(PeerCheck, XorrisoWritesAndReadsBackADvdPlusRw) {
+  const Outcome blank = Client("xorriso -outdev " + dvd_ + " -toc");
+  EXPECT_OUTPUT(blank, "Media current: DVD+RW");
+  EXPECT_OUTPUT(blank, "Media status : is blank");
+
+  const Outcome burn = Client("xorriso -as cdrecord -v dev=" + dvd_ + " test.iso");
+  EXPECT_OUTPUT(burn, "completed successfully");
+  EXPECT_OUTPUT(burn, "Media summary: 1 session");
+
+  const Outcome read = Client("xorriso -osirrox on -indev " + dvd_ + " -toc -extract / out");
+  EXPECT_OUTPUT(read, "ISO session  :   1 ,         0 ,");
+  EXPECT_OUTPUT(read, "Extracted from ISO image");
+  ExpectSameTree(dir_ / "out");
+
+  const Outcome erased = Client("xorriso -outdev " + dvd_ + " -blank as_needed -toc");
+  EXPECT_OUTPUT(erased, "Media status : is blank");
+  EXPECT_OUTPUT(erased, "0 sessions");
+}
+
+TEST_F(PeerCheck, XorrisoWritesBlanksAndRewritesACdRw) {
+  // Track at once: the recorder does not take session-at-once writes (a
+  // cue sheet, then writes from LBA -150), which cdrecord would choose for
+  // one track on a blank CD.
+  const Outcome closed = Client("xorriso -as cdrecord -v -tao dev=" + cd_ + " test.iso");
+  EXPECT_OUTPUT(closed, "completed successfully");
+  EXPECT_OUTPUT(closed, "is closed");
+  EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + cd_ + " -extract / cd1"), "Extracted from ISO image");
+  ExpectSameTree(dir_ / "cd1");
+
+  const Outcome blank = Client("xorriso -outdev " + cd_ + " -blank fast -toc");
+  EXPECT_OUTPUT(blank, "Media status : is blank");
+  EXPECT_OUTPUT(blank, "0 sessions");
+
+  const Outcome appendable = Client("xorriso -as cdrecord -v -tao -multi dev=" + cd_ + " test.iso");
+  EXPECT_OUTPUT(appendable, "completed successfully");
+  EXPECT_OUTPUT(appendable, "is appendable");
+  EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + cd_ + " -extract / cd2"), "Extracted from ISO image");
+  ExpectSameTree(dir_ / "cd2");
+}
