@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/core/Clock.h"
 #include "platform/core/Exceptions.h"
 
 namespace {
@@ -44,8 +45,18 @@ std::string WriteError(const std::string& path, int error) {
 // Closes and removes the temporary file unless the write got through.
 class TemporaryFile {
  public:
-  explicit TemporaryFile(std::string pattern) : path_(std::move(pattern)) {
-    fd_ = mkostemp(path_.data(), O_CLOEXEC);
+  // A new name beside the target. Created with mode 0666 so that the umask
+  // shapes a new file's permissions just as a plain create would.
+  explicit TemporaryFile(const std::string& stem) {
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = stem;
+      for (int i = 0; i < 8; ++i) path_ += kLetters[TheRandom().Next(sizeof kLetters - 1)];
+      path_ += ".tmp";
+      fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd_ >= 0 || errno != EEXIST) break;
+    }
+    if (fd_ < 0) kept_ = true;  // nothing of ours to remove
   }
   ~TemporaryFile() {
     if (fd_ >= 0) close(fd_);
@@ -96,24 +107,15 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes) {
   const auto slash = target.rfind('/');
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
 
-  TemporaryFile temporary(folder + "/." + name + ".XXXXXX");
+  TemporaryFile temporary(folder + "/." + name + ".");
   if (temporary.fd() < 0) {
     const int error = errno;
     throw EFCreateError("Cannot create file \"" + path + "\". " + SysErrorMessage(error));
   }
-
-  // The new file takes the old one's permissions; a new file gets what the
-  // umask allows, as an ordinary create would.
+  // A replaced file keeps its permissions.
   struct stat old;
-  mode_t mode;
-  if (stat(target.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
-  } else {
-    const mode_t mask = umask(0);
-    umask(mask);
-    mode = 0666 & ~mask;
-  }
-  if (fchmod(temporary.fd(), mode) != 0) throw EWriteError(WriteError(path, errno));
+  if (stat(target.c_str(), &old) == 0 && fchmod(temporary.fd(), old.st_mode & 07777) != 0)
+    throw EWriteError(WriteError(path, errno));
 
   Stage(AtomicWriteStage::TemporaryCreated, temporary.path());
   const std::size_t half = bytes.size() / 2;

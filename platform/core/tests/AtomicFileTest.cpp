@@ -51,6 +51,13 @@ TEST_F(AtomicFileTest, WritesReplacesAndKeepsPermissions) {
   WriteFileAtomically(path, "");
   EXPECT_EQ(ReadWholeFile(path), "");
   EXPECT_EQ(OtherEntries("a.ini"), 0);
+
+  // A new file gets what the umask allows, like any created file.
+  const mode_t mask = umask(027);
+  WriteFileAtomically(Path("new.ini"), "x");
+  umask(mask);
+  ASSERT_EQ(stat(Path("new.ini").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
 }
 
 TEST_F(AtomicFileTest, ReplacesTheTargetOfALinkAndKeepsTheLink) {
