@@ -52,6 +52,7 @@ class TBitmapCanvas : public TCanvas {
     }
     surface_ = QImage();
     before_ = QImage();
+    owner_.Changed();
   }
 
   QSize SurfaceSize() const override { return {owner_.Width(), owner_.Height()}; }

@@ -156,6 +156,8 @@ std::optional<uint32_t> TCanvas::ReadPixel(int x, int y) {
 QImage TCanvas::Snapshot() {
   QPaintDevice* dev = external_ ? external_->device() : device_;
   if (!dev) return {};
+  // Grabbing a widget repaints it: not from inside its own paint event.
+  if (external_ && dev->devType() == QInternal::Widget) return {};
   if (dev->devType() == QInternal::Image)
     return static_cast<QImage*>(dev)->convertToFormat(QImage::Format_RGB32);
   if (dev->devType() == QInternal::Widget)
@@ -688,8 +690,7 @@ void TCanvas::BrushCopy(const TRect& dest, TBitmap& source, const TRect& sourceR
   QImage part = source.ToQImage().copy(sourceRect.ToQRect()).convertToFormat(QImage::Format_RGB32);
   if (part.size() != QSize(dest.Width(), dest.Height()))
     part = part.scaled(dest.Width(), dest.Height(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-  const uint32_t key = ColorToRGB(color);
-  const uint32_t keyArgb = ToArgb(key) & 0xFFFFFF;
+  const uint32_t keyArgb = ToArgb(ColorToRGB(color)) & 0xFFFFFF;
   const uint32_t brush = ToArgb(ColorToRGB(brush_.Color()));
   for (int y = 0; y < part.height(); ++y) {
     auto* line = reinterpret_cast<uint32_t*>(part.scanLine(y));

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
 
 int BitsPerPixel(TPixelFormat format) {
   switch (format) {
@@ -217,14 +218,21 @@ TDib TDib::Converted(TPixelFormat to, const std::vector<TRGBQuad>* pal) const {
     if (out.palette.size() > capacity) out.palette.resize(capacity);
   }
   const bool keepIndexes = IsPaletteFormat(format) && IsPaletteFormat(to) && out.palette == palette;
+  std::unordered_map<uint32_t, uint32_t> nearest;
   const bool keepAlpha = format == pf32bit && to == pf32bit;
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       if (keepIndexes || keepAlpha) {
         out.SetRaw(x, y, GetRaw(x, y));
       } else {
-        if (to == pf32bit) out.SetRaw(x, y, 0);
-        out.SetColor(x, y, GetColor(x, y));
+        const uint32_t c = GetColor(x, y);
+        if (IsPaletteFormat(to)) {
+          auto it = nearest.find(c);
+          if (it == nearest.end()) it = nearest.emplace(c, uint32_t(out.NearestIndex(c))).first;
+          out.SetRaw(x, y, it->second);
+        } else {
+          out.SetColor(x, y, c);
+        }
       }
     }
   return out;

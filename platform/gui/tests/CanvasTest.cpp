@@ -254,6 +254,14 @@ TEST(Canvas, CopyRectWithRasterCodesAndTransparentDraw) {
   EXPECT_EQ(dst->Canvas().Pixel(0, 0), RGB(0x30, 0x0C, 0x00));
   EXPECT_EQ(dst->Canvas().Pixel(2, 0), RGB(0x3C, 0x3C, 0x3C));
 
+  // BrushCopy paints the brush where the source has the given colour.
+  auto brushed = White(pf24bit, 4, 1);
+  brushed->Canvas().Brush().SetColor(clNavy);
+  brushed->Canvas().BrushCopy(Rect(0, 0, 4, 1), *src, Rect(0, 0, 4, 1), clFuchsia);
+  EXPECT_EQ(brushed->Canvas().Pixel(0, 0), RGB(0xF0, 0x0F, 0x00));
+  EXPECT_EQ(brushed->Canvas().Pixel(1, 0), clNavy);
+  EXPECT_EQ(brushed->Canvas().Pixel(2, 0), clWhite);
+
   auto back = White(pf24bit, 4, 1);
   back->Canvas().Brush().SetColor(clGreen);
   back->Canvas().FillRect(Rect(0, 0, 4, 1));
@@ -307,6 +315,11 @@ TEST(Font, SizeAndHeightFollowTheHostsRounding) {
   f.SetSize(21);
   f.SetStyle(fsBold | fsItalic);
   EXPECT_EQ(changes, 1);
+  // A positive height is the cell height (ascent + descent).
+  for (int cell : {13, 16, 21, 30}) {
+    f.SetHeight(cell);
+    EXPECT_NEAR(QFontMetrics(f.ToQFont()).height(), cell, 1) << cell;
+  }
   bool bold = false;
   EXPECT_EQ(MapFontName("Impact", &bold), "DejaVu Sans");
   EXPECT_TRUE(bold);
