@@ -71,7 +71,9 @@ const MediumSpec kNoMedium{VirtualMedium::None,     "none", "No medium", 0, 0, f
 }  // namespace
 
 const std::vector<MediumSpec>& AllMediumSpecs() {
-  static const std::vector<MediumSpec> table = BuildTable();
+  // Never destroyed: a recorder owned by another static object reads it
+  // while it saves its state at exit.
+  static const std::vector<MediumSpec>& table = *new std::vector<MediumSpec>(BuildTable());
   return table;
 }
 
