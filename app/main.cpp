@@ -8,14 +8,16 @@ namespace {
 
 constexpr const char* kStatus = R"(burner 1.8 (development build)
 
-Built:
-  - platform core: INI files, string lists, number and date formatting,
-    clock, directory enumeration, main-thread dispatcher
+Built and tested, but not yet reachable from a window:
+  - platform core: INI files, string lists, formatting, dates, streams,
+    directory enumeration, clock, main-thread dispatcher
+  - drives: drive map, SG_IO, ASPI manager library, virtual recorder
+  - recorder: transports, drive commands and texts, queries, erase,
+    compilation and ISO 9660/Joliet/El Torito image building
+  - class library on Qt 6: forms, controls, canvas, bitmaps, dialogs
 
 Not built yet (no window opens):
-  - drive access (SCSI pass-through, ASPI manager) and the virtual recorder
-  - the recorder: drive commands, erase, ISO 9660/Joliet/El Torito images,
-    burning, multi-session
+  - burning to disc, session import and file extraction
   - the application windows, the skin engine, the explorer pane, the
     visual-effects controls and the picture codecs
 )";
