@@ -1,6 +1,7 @@
 #include "recorder/xrCache.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -242,7 +243,15 @@ void TCacheThread::Execute() {
 
   if (image_burn) {
     // An image is sent as it is; its last sector is filled up.
-    if (!SendFile(params_.ImageFileName, params_.TrackBytes, true, true)) return;
+    // The track is the image's size rounded up to whole sectors.
+    struct stat st;
+    const std::int64_t size =
+        ::stat(params_.ImageFileName.c_str(), &st) == 0 ? st.st_size : params_.TrackBytes;
+    if (RoundUp(size) != params_.TrackBytes) {
+      Fail("FILE \"" + params_.ImageFileName + "\" CHANGED SIZE DURING THE BUILD");
+      return;
+    }
+    if (!SendFile(params_.ImageFileName, size, true, true)) return;
   } else {
     const bool any_files = !params_.Files.empty();
     if (!params_.BootFile.empty()) {

@@ -294,11 +294,14 @@ TFEntry* TCompilation::AddFileRecord(TDEntry* dir) {
   return e;
 }
 
-void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name) {
-  auto it = dir->names_.find(iso::UpperCase(entry->LongName));
-  if (it != dir->names_.end() && it->second == entry) dir->names_.erase(it);
+void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key) {
+  if (!entry->LongName.empty()) {
+    auto it = dir->names_.find(iso::UpperCase(entry->LongName));
+    if (it != dir->names_.end() && it->second == entry) dir->names_.erase(it);
+  }
   entry->LongName = new_long_name;
-  dir->names_[iso::UpperCase(new_long_name)] = entry;
+  if (key.empty()) key = iso::UpperCase(new_long_name);
+  dir->names_[std::move(key)] = entry;
 }
 
 TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_name,
@@ -328,6 +331,11 @@ TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_nam
 
 TFEntry* TCompilation::FindChild(const TDEntry* dir, std::string_view long_name) const {
   auto it = dir->names_.find(iso::UpperCase(long_name));
+  return it == dir->names_.end() ? nullptr : it->second;
+}
+
+TFEntry* TCompilation::FindChildByKey(const TDEntry* dir, const std::string& upper_name) const {
+  auto it = dir->names_.find(upper_name);
   return it == dir->names_.end() ? nullptr : it->second;
 }
 

@@ -109,10 +109,12 @@ class TCompilation {
   // A new folder below `parent`: its directory record and its entry, linked
   // and indexed; null when either table is full (nothing is left behind).
   TDEntry* AddDirRecord(TDEntry* parent, const std::string& long_name, const std::string& short_name);
-  // Makes the child-name index follow a renamed entry.
-  void Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name);
+  // Makes the child-name index follow a renamed entry. `key` is the
+  // upper-cased new name, when the caller has it already.
+  void Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key = {});
 
   TFEntry* FindChild(const TDEntry* dir, std::string_view long_name) const;
+  TFEntry* FindChildByKey(const TDEntry* dir, const std::string& upper_name) const;
   // Exact match on an upper-cased path without trailing backslash.
   TDEntry* FindDir(std::string_view path) const;
 

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Image build against its peers, on one generated tree: 100000 files in 200
+# folders plus four 256 MB files (about 1.7 GB). Times, best of RUNS:
+#   cat      every file of the tree, in one stream, into one output file
+#   xorriso  xorriso -as mkisofs -J
+#   direct   our image build on the calling thread
+#   threaded our image build through the cache and write threads
+# The tree stays in BENCH_DIR for the next run; every tool reads it from the
+# page cache (one warm-up pass first), and every output goes to the same
+# file system. Ratios under 1.0 mean we were faster.
+set -euo pipefail
+
+build=${BURNER_BUILD:-build}
+root=$(cd "$(dirname "$0")/.." && pwd)
+case $build in /*) ;; *) build=$root/$build ;; esac
+mkimage=$build/bin/mkimage
+bench=${BENCH_DIR:-/tmp/burner-bench}
+runs=${RUNS:-3}
+tree=$bench/tree
+out=$bench/out
+
+if [ ! -x "$mkimage" ]; then
+  echo "image_build: SKIPPED, $mkimage is not built (tools/CMakeLists.txt must add tools/mkimage)" >&2
+  exit 0
+fi
+
+if [ ! -f "$tree/.complete" ]; then
+  echo "image_build: generating the tree in $tree"
+  rm -rf "$tree"
+  mkdir -p "$tree"
+  for d in $(seq 0 199); do
+    dir=$tree/folder$d
+    mkdir -p "$dir"
+    # 500 files a folder, sizes from 512 bytes to about 12 KB by folder.
+    size=$((512 + (d * 2897) % 11800))
+    head -c $((500 * size)) /dev/urandom | split -b "$size" -a 3 -d - "$dir/file"
+  done
+  mkdir -p "$tree/big"
+  for i in 1 2 3 4; do head -c $((256 << 20)) /dev/urandom >"$tree/big/part$i.bin"; done
+  touch "$tree/.complete"
+fi
+rm -f "$tree/.complete.list"
+files=$(find "$tree" -type f ! -name '.complete*' | wc -l)
+bytes=$(du -sb --exclude=.complete "$tree" | cut -f1)
+mkdir -p "$out"
+
+best() {  # best wall time in seconds of running "$@" RUNS times
+  local best_time=
+  for _ in $(seq "$runs"); do
+    rm -f "$out"/*
+    local start end t
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    t=$(echo "$end - $start" | bc -l)
+    if [ -z "$best_time" ] || [ "$(echo "$t < $best_time" | bc -l)" = 1 ]; then best_time=$t; fi
+  done
+  rm -f "$out"/*
+  printf '%.3f' "$best_time"
+}
+
+run_cat() { find "$tree" -type f ! -name '.complete*' -print0 | sort -z | xargs -0 cat >"$out/all.cat"; }
+run_xorriso() { xorriso -as mkisofs -quiet -J -o "$out/xorriso.iso" "$tree"; }
+run_direct() { "$mkimage" "$tree" "$out/direct.iso"; }
+run_threaded() { "$mkimage" --threaded "$tree" "$out/threaded.iso"; }
+
+# Warm-up: the tree into the page cache, and a check that our image is whole.
+run_cat
+"$mkimage" "$tree" "$out/check.iso"
+isoinfo -d -i "$out/check.iso" >/dev/null
+rm -f "$out"/*
+
+t_cat=$(best run_cat)
+t_xorriso=$(best run_xorriso)
+t_direct=$(best run_direct)
+t_threaded=$(best run_threaded)
+
+ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
+echo "tree: $files files, $((bytes >> 20)) MB; best of $runs runs"
+printf '%-10s %8s s\n' cat "$t_cat" xorriso "$t_xorriso" direct "$t_direct" threaded "$t_threaded"
+echo "direct/cat $(ratio "$t_direct" "$t_cat")   direct/xorriso $(ratio "$t_direct" "$t_xorriso")"
+echo "threaded/cat $(ratio "$t_threaded" "$t_cat")   threaded/xorriso $(ratio "$t_threaded" "$t_xorriso")"
