@@ -230,7 +230,9 @@ TQCDBurner::~TQCDBurner() {
   cache_.reset();
 }
 
-void TQCDBurner::Debug(const std::string& text, int level) { DebugMessage(text, static_cast<std::uint8_t>(level)); }
+void TQCDBurner::Debug(const std::string& text, int level) {
+  DebugMessage(text, static_cast<std::uint8_t>(level));
+}
 
 void TQCDBurner::SetCacheSize(int v) {
   if (v < 2097152) v = 2097152;
@@ -514,7 +516,7 @@ std::int64_t TQCDBurner::GetTrackSectors() const {
 }
 
 int TQCDBurner::GetCacheFillPercent() const {
-  std::lock_guard guard(const_cast<std::recursive_mutex&>(device_lock_));
+  std::lock_guard guard(device_lock_);
   if (!writing_ || !cache_) return 0;
   return static_cast<int>(std::nearbyint(static_cast<double>(cache_->BytesInCache()) * 100.0 / cache_size_));
 }

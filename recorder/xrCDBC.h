@@ -182,8 +182,17 @@ class TQCDBurner : public TSCSIDevice {
   bool write_post_gap_ = true;
   bool joliet_ = true;
 
-  // The device lock shared by the cache and the write thread.
-  std::recursive_mutex device_lock_;
+  // The drive's lock, shared by the cache and the write thread.
+  class DriveLock final : public TDeviceLock {
+   public:
+    explicit DriveLock(TSCSIDevice& drive) : drive_(drive) {}
+    void lock() override { drive_.Lock(); }
+    void unlock() override { drive_.Unlock(); }
+
+   private:
+    TSCSIDevice& drive_;
+  };
+  mutable DriveLock device_lock_{*this};
   std::unique_ptr<TCacheThread> cache_;
   std::thread write_thread_;
   std::atomic<bool> abort_requested_{false};

@@ -51,7 +51,7 @@ class Source {
 
 }  // namespace
 
-TCacheThread::TCacheThread(Params params, std::recursive_mutex& lock)
+TCacheThread::TCacheThread(Params params, TDeviceLock& lock)
     : params_(std::move(params)),
       lock_(lock),
       block_size_(params_.BlockSize),

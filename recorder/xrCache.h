@@ -19,6 +19,25 @@ struct TCacheItem {
   std::int64_t Size = 0;  // bytes the layout reserved; the file must still have them
 };
 
+// The lock the cache and its writer share: the drive object's lock, taken
+// around every change of the queue. It must be re-entrant for its holder.
+class TDeviceLock {
+ public:
+  virtual ~TDeviceLock() = default;
+  virtual void lock() = 0;
+  virtual void unlock() = 0;
+};
+
+// A lock of its own, for a cache that feeds no drive.
+class TPlainDeviceLock final : public TDeviceLock {
+ public:
+  void lock() override { mutex_.lock(); }
+  void unlock() override { mutex_.unlock(); }
+
+ private:
+  std::recursive_mutex mutex_;
+};
+
 enum class TCachePriority { Idle, Lowest, Lower, Normal };
 
 inline constexpr std::int64_t kMinTrackBytes = 614400;  // 300 sectors
@@ -40,7 +59,7 @@ class TCacheThread {
 
   // Starts the thread at once. `lock` is the device lock the writer also
   // holds while it takes a block.
-  TCacheThread(Params params, std::recursive_mutex& lock);
+  TCacheThread(Params params, TDeviceLock& lock);
   ~TCacheThread();
   TCacheThread(const TCacheThread&) = delete;
   TCacheThread& operator=(const TCacheThread&) = delete;
@@ -80,7 +99,7 @@ class TCacheThread {
   void SetPriority(TCachePriority p) { priority_ = p; }
 
   Params params_;
-  std::recursive_mutex& lock_;
+  TDeviceLock& lock_;
   const int block_size_;
   const int capacity_;
   std::deque<Block> queue_;

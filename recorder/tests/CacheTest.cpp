@@ -12,7 +12,7 @@ namespace {
 using namespace isotest;
 
 // Takes every block until the cache says it is done.
-std::string Drain(TCacheThread& cache, std::recursive_mutex& lock, std::vector<int>* counts = nullptr) {
+std::string Drain(TCacheThread& cache, TDeviceLock& lock, std::vector<int>* counts = nullptr) {
   std::string data;
   std::vector<std::uint8_t> buffer(65536);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -38,7 +38,7 @@ std::string Drain(TCacheThread& cache, std::recursive_mutex& lock, std::vector<i
 
 class Cache : public ImageTest {
  protected:
-  std::recursive_mutex lock_;
+  TPlainDeviceLock lock_;
 };
 
 // On CD media a block is 27 sectors; the queue holds 75 of them. The writer

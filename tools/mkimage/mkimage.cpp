@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
   QueueDispatcher dispatcher;
   ScopedDispatcher scoped(dispatcher);
   TQCDBurner rec;
-  rec.OnDebugMessage = [](TQCDBurner*, const std::string& message, int level) {
+  rec.OnDebugMessage = [](TSCSIDevice*, const std::string& message, std::uint8_t level) {
     if (level >= 3) std::fprintf(stderr, "mkimage: %s\n", message.c_str());
   };
   rec.InitCompilation(600000, 20000);
