@@ -313,7 +313,9 @@ ScsiResult ReadTrackInformation(VirtualDisc& disc, const ScsiCommand& command) {
       break;
     }
     case 1:
-      if (disc.IsCd() && value == 0xFF) {
+      // FFh names the invisible (incomplete) track of any sequential medium,
+      // DVD-R and DVD+R as much as CD.
+      if (disc.IsSequential() && value == 0xFF) {
         number = disc.InvisibleTrackNumber();
       } else {
         number = value;
