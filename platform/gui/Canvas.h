@@ -114,7 +114,10 @@ class TCanvas {
   void LineTo(int x, int y);
   void Polyline(std::span<const TPoint> points);
   // Shapes: outline with the pen, inside with the brush; the bounding
-  // rectangle's right and bottom edges are outside the shape.
+  // rectangle's right and bottom edges are outside the shape. Without a pen
+  // a rectangle's inside loses one more pixel at the right and bottom, as
+  // on the host; a pen wider than one pixel is drawn inside the rectangle.
+  // The pen mode applies to outline and inside alike.
   void Rectangle(int x1, int y1, int x2, int y2);
   void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
   void Ellipse(int x1, int y1, int x2, int y2);

@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "platform/core/Streams.h"
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/BmpCodec.h"
 
@@ -322,4 +323,20 @@ TEST(Bitmap, FormatsConvertAndScanLinesAreTopDown) {
   EXPECT_EQ(t.PixelFormat(), pf1bit);
   EXPECT_EQ(t.Canvas().Pixel(0, 0), clWhite);
   EXPECT_EQ(t.Canvas().Pixel(1, 0), clBlack);
+}
+
+TEST(Bitmap, StreamsReadFromTheirPositionToTheEnd) {
+  TBitmap b = Pattern(pf8bit, 5, 3);
+  TMemoryStream stream;
+  stream.WriteBuffer("head", 4);
+  b.SaveToStream(stream);
+  const std::int64_t end = stream.Position();
+  stream.SetPosition(4);
+  TBitmap back;
+  back.LoadFromStream(stream);
+  EXPECT_EQ(stream.Position(), end);
+  EXPECT_EQ(back.ToQImage(), b.ToQImage());
+  EXPECT_EQ(back.Palette(), b.Palette());
+  stream.SetPosition(0);
+  EXPECT_THROW(back.LoadFromStream(stream), EInvalidGraphic);
 }
