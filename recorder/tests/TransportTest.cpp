@@ -169,6 +169,45 @@ TEST(Transport, EmulationReportsDriveFailuresWithSense) {
   EXPECT_EQ(m.host->OpenHandleCount(), 0u);
 }
 
+TEST(Transport, ModelQuirksFollowTheSelectedDrive) {
+  struct Case {
+    std::string vendor, product;
+    bool force_underrun, link_size, wait_drive, close_immediate, wait_not_ready;
+  };
+  const std::vector<Case> cases = {
+      {"PLAIN", "DVD RECORDER", false, false, false, true, false},
+      {"RICOH", "CD-W512EB", true, false, false, true, false},
+      {"CANON", "CRX175E", false, true, false, true, false},
+      {"SONY", "CD-RW  CRX800E", false, true, false, true, false},
+      {"MATSHITA", "UJDA740", false, false, true, true, false},
+      {"TDK", "VELOCD", false, false, true, true, false},
+      {"TD", "UJD", false, false, false, true, false},  // short names match nothing
+      {"ACME", "CDRW321040X", false, false, false, false, false},
+      {"PIONEER", "DVD-RW  DVR-104", false, false, false, true, true},
+  };
+  for (const auto& c : cases) {
+    DriveMachine m;
+    m.factory = [&](const DriveMapEntry&) { return std::make_unique<IdentifiedTarget>(Ident(c.vendor, c.product, "1")); };
+    m.Start("[E]\nImage=e.img\n");
+    TSCSIDevice drive;
+    int changes = 0;
+    drive.OnDeviceChange = [&](TSCSIDevice* sender) {
+      EXPECT_EQ(sender, &drive);
+      ++changes;
+    };
+    ASSERT_TRUE(drive.InitializeASPI(true, ""));
+    drive.SetDeviceID(drive.Devices.at(0));
+    EXPECT_EQ(changes, 1) << c.product;
+    EXPECT_EQ(drive.ForceUnderrunProtection, c.force_underrun) << c.product;
+    EXPECT_EQ(drive.SetLinkSizeValid, c.link_size) << c.product;
+    EXPECT_EQ(DrvLib().WaitNotReadyDrive.load(), c.wait_drive) << c.product;
+    EXPECT_EQ(DrvLib().CloseSessionImmediate.load(), c.close_immediate) << c.product;
+    EXPECT_EQ(drive.WaitNotReady, c.wait_not_ready) << c.product;
+  }
+  DrvLib().WaitNotReadyDrive = false;
+  DrvLib().CloseSessionImmediate = true;
+}
+
 TEST(Transport, WriteOnceDevicesAreListedAsNotSupported) {
   DriveMachine m;
   m.factory = [](const DriveMapEntry& entry) {

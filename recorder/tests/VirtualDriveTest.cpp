@@ -116,6 +116,14 @@ TEST(VirtualDrive, ScanListsTheRecorderAndSelectsIt) {
   ASSERT_TRUE(v.drive->InitializeASPI(true, ""));
   EXPECT_EQ(v.drive->Devices, (std::vector<std::string>{"0:0:0,E: BURNER  VIRTUAL DVD-RW  1.00"}));
   EXPECT_EQ(lines, (std::vector<std::string>{"1 >>> KVASPI32", "1 >>> KVASPI32 SPTI    (SPTI 0)"}));
+  // Without DoDebug the scan is quiet.
+  lines.clear();
+  v.drive->SetDoDebug(false);
+  v.drive->ScanDevices();
+  EXPECT_TRUE(lines.empty());
+  v.drive->SetDoDebug(true);
+  v.drive->ScanDevices();
+  EXPECT_EQ(lines, (std::vector<std::string>{"1 >>> KVASPI32", "1 >>> KVASPI32 SPTI    (SPTI 0)"}));
   lines.clear();
   v.drive->SetDeviceID(v.drive->Devices[0]);
   EXPECT_EQ(v.drive->DeviceName, "BURNER   VIRTUAL DVD-RW   1.00");
@@ -223,6 +231,22 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     EXPECT_EQ(write_type, expected_type);
     EXPECT_TRUE(sent[8 + 2] & 0x40);  // underrun protection on
   }
+}
+
+TEST(VirtualDrive, NoMediumGivesAnEmptyRecordAfterOnePause) {
+  VirtualDrive v(VirtualMedium::CdR);
+  ASSERT_TRUE(v.Select());
+  v.Recorder().RemoveMedium();
+  const auto slept = v.clock.SleptMs();
+  TDisc disc;
+  disc.Capacity = 99;
+  v.drive->GetDiscInfo(disc);
+  EXPECT_FALSE(disc.Present);
+  EXPECT_EQ(disc.Capacity, 0u);
+  EXPECT_EQ(v.clock.SleptMs() - slept, 5000u);
+  EXPECT_EQ(v.drive->GetDiscType(), dtUnknown);
+  EXPECT_FALSE(v.drive->TestUnitReady());
+  EXPECT_EQ(v.drive->LastError.rfind("NOT READY (MEDIUM NOT PRESENT", 0), 0u) << v.drive->LastError;
 }
 
 // ------------------------------------------------------------------ erase
