@@ -407,9 +407,9 @@ TEST(VirtualDrive, EraseFailures) {
     EXPECT_TRUE(out.with_error);
     EXPECT_TRUE(out.on_main_thread);
   }
-  {
-    SCOPED_TRACE("drive never ready again");
-    VirtualDrive v(VirtualMedium::CdRw);
+  for (const auto medium : {VirtualMedium::CdRw, VirtualMedium::DvdPlusRw, VirtualMedium::DvdRwSequential}) {
+    SCOPED_TRACE(MediumKey(medium) + " never ready again");
+    VirtualDrive v(medium);
     ASSERT_TRUE(v.Select());
     VirtualFault fault;
     fault.kind = VirtualFault::Kind::NotReady;
@@ -423,7 +423,7 @@ TEST(VirtualDrive, EraseFailures) {
     EXPECT_TRUE(out.started);
     EXPECT_EQ(out.events, 1);
     EXPECT_TRUE(out.with_error);
-    EXPECT_TRUE(Rising(out.progress)) << ::testing::PrintToString(out.progress);
+    EXPECT_TRUE(Rising(out.progress));
   }
   {
     SCOPED_TRACE("no medium");
