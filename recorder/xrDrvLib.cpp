@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/core/Clock.h"
+#include "platform/devices/WinHost.h"
 #include "recorder/xrConst.h"
 #include "recorder/xrSPTI.h"
 
@@ -168,9 +169,13 @@ int TSCSIDevice::ExecSCSICommand(TSRB& SRB, int TimeoutMs) {
     LastError = ASPIInitialized() ? kTextNoDriveSelected : kTextNoScsiLayer;
     return 0xE2;
   }
-  // The transports of this program complete by the status field; no event
-  // object is handed to them.
-  SRB.SRB_PostProc = nullptr;
+  // The manager library signals completion on an event of ours; the
+  // emulation finishes every command before it returns and needs none.
+  HANDLE event = nullptr;
+  if ((SRB.SRB_Flags & SRB_EVENT_NOTIFY) && ActiveLayerName() == kLayerManagerLibrary) {
+    event = CreateEvent(nullptr, TRUE, FALSE, nullptr);
+  }
+  SRB.SRB_PostProc = event;
   SRB.SRB_Cmd = SC_EXEC_SCSI_CMD;
   SRB.SRB_HaId = HaId;
   SRB.SRB_Target = Target;
@@ -181,8 +186,17 @@ int TSCSIDevice::ExecSCSICommand(TSRB& SRB, int TimeoutMs) {
 
   SendASPI32Command(&SRB);
   if (StatusOf(SRB) == SS_PENDING) {
+    // Waits in steps of the program's clock, so tests of time-outs need no
+    // real time; the event, when there is one, says the command has ended.
     const std::uint64_t deadline = TheClock().TickMs() + static_cast<std::uint64_t>(TimeoutMs);
-    while (StatusOf(SRB) == SS_PENDING && TheClock().TickMs() < deadline) TheClock().SleepMs(1);
+    while (StatusOf(SRB) == SS_PENDING && TheClock().TickMs() < deadline) {
+      if (event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0) break;
+      TheClock().SleepMs(1);
+    }
+  }
+  if (event) {
+    CloseHandle(event);
+    SRB.SRB_PostProc = nullptr;
   }
   const std::uint8_t status = StatusOf(SRB);
   if (status != SS_PENDING && status != SS_COMP) BuildErrorText(SRB);
