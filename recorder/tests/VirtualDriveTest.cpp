@@ -211,6 +211,24 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     EXPECT_EQ(d.GetNextWritableAddress(), 0u);
     EXPECT_EQ(d.GetISOVolumeSize(), 0u);
 
+    // One appendable session of 64 blocks: where the next one goes and what
+    // is left, as the recorder itself counts them.
+    v.Recorder().ImportIso(MakeIso(v.machine.files, 64), c.medium, false);
+    const auto summary = v.Recorder().Summary();
+    // A DVD-RW is formatted afresh before every burn, so it offers its whole
+    // space from block 0 whatever it holds.
+    const bool dvd_rw = c.medium == VirtualMedium::DvdRwSequential || c.medium == VirtualMedium::DvdRwRestricted;
+    if (spec.recording == RecordingKind::Sequential) {
+      EXPECT_EQ(d.GetSessionCount(), 1);
+      EXPECT_EQ(d.GetNextWritableAddress(), dvd_rw ? 0u : summary.next_writable);
+      EXPECT_EQ(d.GetFreeBlocks(), summary.free_blocks);
+    } else {
+      EXPECT_EQ(d.GetISOVolumeSize(), 64u);
+      EXPECT_EQ(d.GetNextWritableAddress(), dvd_rw ? 0u : 64u);
+      EXPECT_EQ(d.GetFreeBlocks(), dvd_rw ? summary.capacity : summary.capacity - 64);
+    }
+    EXPECT_EQ(d.GetDiscCapacity(), spec.capacity);
+
     // The recorder takes the write parameters we make for its medium.
     v.Recorder().ClearCommandLog();
     ASSERT_TRUE(d.SetWriteParameters(false, true, true, type)) << d.LastError;
