@@ -1,6 +1,7 @@
 // The compilation model: adding, finding, replacing and removing entries,
 // the name rules and the layout figures.
 
+#include "platform/core/FileUtils.h"
 #include "recorder/tests/IsoTestSupport.h"
 
 namespace {
@@ -270,6 +271,40 @@ TEST_F(Compilation, RecordDatesCarryTheOffsetOfTheirMoment) {
   const auto pvd = iso::VolumeDate(Clock::TimePoint(std::chrono::seconds(1782901230)));
   EXPECT_EQ(std::string(pvd.begin(), pvd.begin() + 16), "2026070112203000");
   EXPECT_EQ(pvd[16], 8);
+}
+
+}  // namespace
+
+namespace {
+
+using namespace isotest;
+
+TEST_F(ImageTest, FolderSizeCountsEveryFileBelow) {
+  WriteFile(Path("src/a.bin"), std::string(1000, 'a'));
+  WriteFile(Path("src/sub/b.bin"), std::string(2000, 'b'));
+  WriteFile(Path("src/sub/deeper/c.bin"), std::string(30, 'c'));
+  TQCDBurner rec;
+  EXPECT_EQ(rec.GetFolderSize(Path("src/")), 3030);
+  EXPECT_EQ(rec.GetFolderSize(Path("src/sub/b.bin")), 2000);
+  EXPECT_EQ(rec.GetFolderSize(Path("missing/")), 0);
+}
+
+// An archive-only add takes the files changed since their last backup;
+// after the burn their archive bits are cleared, so the next such add
+// leaves them out.
+TEST_F(ImageTest, ArchiveOnlyAddAndClearArchiveBits) {
+  WriteFile(Path("src/new.txt"), "new");
+  WriteFile(Path("src/other.txt"), "other");
+  if (FileSetAttr(Path("src/other.txt"), 0) != 0) GTEST_SKIP() << "no user extended attributes here";
+  TQCDBurner rec;
+  rec.AddDir("\\", Path("src"), "*.*", 63, true, false, true);
+  ASSERT_EQ(rec.GetFileCount(), 1);
+  EXPECT_EQ(rec.RootDir()->FirstChild->LongName, "new.txt");
+  EXPECT_TRUE(rec.ClearArchiveBits());
+  EXPECT_EQ(FileGetAttr(Path("src/new.txt")) & faArchive, 0);
+  rec.InitCompilation(600000, 20000);
+  rec.AddDir("\\", Path("src"), "*.*", 63, true, false, true);
+  EXPECT_EQ(rec.GetFileCount(), 0);
 }
 
 }  // namespace
