@@ -126,8 +126,8 @@ TEST_F(Cache, AbortWhileFullEndsQuickly) {
   p.TrackBytes = 64 << 20;
   TCacheThread cache(std::move(p), lock_);
   const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (cache.QueuedBlocks() < static_cast<std::size_t>(cache.Capacity() - 1) &&
-         std::chrono::steady_clock::now() < until) {
+  // Primed is set once the producer finds the queue full and waits.
+  while (!cache.Primed() && std::chrono::steady_clock::now() < until) {
     std::this_thread::yield();
   }
   ASSERT_EQ(cache.QueuedBlocks(), static_cast<std::size_t>(cache.Capacity() - 1));
