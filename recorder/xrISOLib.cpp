@@ -294,14 +294,25 @@ TFEntry* TCompilation::AddFileRecord(TDEntry* dir) {
   return e;
 }
 
-void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key) {
-  if (!entry->LongName.empty()) {
-    auto it = dir->names_.find(iso::UpperCase(entry->LongName));
-    if (it != dir->names_.end() && it->second == entry) dir->names_.erase(it);
+namespace {
+std::size_t NameHash(const std::string& upper) { return std::hash<std::string>{}(upper); }
+
+void Unindex(TDEntry::NameIndex& names, const std::string& long_name, const TFEntry* entry) {
+  auto [first, last] = names.equal_range(NameHash(iso::UpperCase(long_name)));
+  for (auto it = first; it != last; ++it) {
+    if (it->second == entry) {
+      names.erase(it);
+      return;
+    }
   }
+}
+}  // namespace
+
+void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key) {
+  if (!entry->LongName.empty()) Unindex(dir->names_, entry->LongName, entry);
   entry->LongName = new_long_name;
   if (key.empty()) key = iso::UpperCase(new_long_name);
-  dir->names_[std::move(key)] = entry;
+  dir->names_.emplace(NameHash(key), entry);
 }
 
 TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_name,
@@ -330,13 +341,15 @@ TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_nam
 }
 
 TFEntry* TCompilation::FindChild(const TDEntry* dir, std::string_view long_name) const {
-  auto it = dir->names_.find(iso::UpperCase(long_name));
-  return it == dir->names_.end() ? nullptr : it->second;
+  return FindChildByKey(dir, iso::UpperCase(long_name));
 }
 
 TFEntry* TCompilation::FindChildByKey(const TDEntry* dir, const std::string& upper_name) const {
-  auto it = dir->names_.find(upper_name);
-  return it == dir->names_.end() ? nullptr : it->second;
+  auto [first, last] = dir->names_.equal_range(NameHash(upper_name));
+  for (auto it = first; it != last; ++it) {
+    if (iso::UpperCase(it->second->LongName) == upper_name) return it->second;
+  }
+  return nullptr;
 }
 
 TDEntry* TCompilation::FindDir(std::string_view path) const {
@@ -361,8 +374,7 @@ void TCompilation::RemoveEntry(TDEntry* dir, TFEntry* entry) {
   } else {
     dir->last_child_ = entry->prev_;
   }
-  auto it = dir->names_.find(iso::UpperCase(entry->LongName));
-  if (it != dir->names_.end() && it->second == entry) dir->names_.erase(it);
+  Unindex(dir->names_, entry->LongName, entry);
   FreeFileRecord(entry);
 }
 
@@ -442,10 +454,11 @@ std::int64_t ExtentBytes(const TDEntry& dir, bool joliet, std::size_t extra = 0)
 // Renames, within one folder, entries whose ISO name an earlier sibling
 // already uses: names cut to 30 or 31 characters meet often.
 void MakeIsoNamesUnique(TDEntry& dir) {
-  std::unordered_set<std::string> used;
+  // Views of the entries' own names: they stay put while the set lives.
+  std::unordered_set<std::string_view> used;
   std::unordered_map<std::string, int> next_number;
   for (TFEntry* c = dir.FirstChild; c; c = c->Next) {
-    if (used.insert(c->ShortName).second) continue;
+    if (used.insert(std::string_view(c->ShortName)).second) continue;
     std::string base, ext;
     if (c->IsDirectory()) {
       base = c->ShortName;
@@ -458,9 +471,10 @@ void MakeIsoNamesUnique(TDEntry& dir) {
       const std::size_t room = c->IsDirectory() ? kIsoDirChars : kIsoFileChars - ext.size();
       std::string candidate = base.substr(0, room > suffix.size() ? room - suffix.size() : 0) + suffix;
       if (!c->IsDirectory()) candidate += "." + ext;
-      if (used.insert(candidate).second) {
+      if (!used.count(candidate)) {
         c->ShortName = candidate;
         if (c->Dir) c->Dir->ShortName = candidate;
+        used.insert(std::string_view(c->ShortName));
         break;
       }
     }

@@ -59,6 +59,7 @@ struct TFEntry {
 
 // One directory of the compilation, the root included.
 struct TDEntry {
+  using NameIndex = std::unordered_multimap<std::size_t, TFEntry*>;
   std::string ShortName;
   std::string LongName;
   std::int64_t IsoExtentSize = 0;
@@ -79,8 +80,9 @@ struct TDEntry {
   TFEntry* last_child_ = nullptr;
   TFEntry* entry_ = nullptr;
   std::size_t slot_ = 0;
-  // Children by upper-cased long name.
-  std::unordered_map<std::string, TFEntry*> names_;
+  // Children by the hash of their upper-cased long name; the names
+  // themselves are compared on a hit, so no second copy of each is kept.
+  NameIndex names_;
 };
 
 // The compilation tables: every record in creation order, the two path-table
