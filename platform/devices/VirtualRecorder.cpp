@@ -41,21 +41,30 @@ std::unique_ptr<VirtualRecorder> VirtualRecorder::Open(const VirtualRecorderConf
     throw Exception("A virtual recorder needs an image file or a state file");
   }
   std::unique_ptr<VirtualRecorder> recorder(new VirtualRecorder(config));
-  const bool existing = recorder->persist_ && FileExists(recorder->state_path_);
+  try {
+    recorder->OpenFiles(config);
+  } catch (...) {
+    // A recorder that did not open must not write a state file on its way out.
+    recorder->persist_ = false;
+    throw;
+  }
+  return recorder;
+}
+
+void VirtualRecorder::OpenFiles(const VirtualRecorderConfig& config) {
+  const bool existing = persist_ && FileExists(state_path_);
   if (existing) {
     auto probe = std::make_unique<VirtualDisc>("");
     std::string named_image;
-    LoadVirtualState(recorder->state_path_, *probe, *recorder->faults_, named_image);
-    if (recorder->image_path_.empty()) recorder->image_path_ = named_image;
-    if (recorder->image_path_.empty()) {
-      throw EConvertError("Invalid virtual recorder state \"" + recorder->state_path_ +
-                          "\": it names no image");
+    LoadVirtualState(state_path_, *probe, *faults_, named_image);
+    if (image_path_.empty()) image_path_ = named_image;
+    if (image_path_.empty()) {
+      throw EConvertError("Invalid virtual recorder state \"" + state_path_ + "\": it names no image");
     }
-    recorder->disc_ = std::make_unique<VirtualDisc>(recorder->image_path_);
-    VirtualDisc& disc = *recorder->disc_;
-    if (!FileExists(recorder->image_path_) && probe->RecordedEnd() > 0) {
-      throw EFOpenError("The disc image \"" + recorder->image_path_ + "\" of \"" + recorder->state_path_ +
-                        "\" is missing");
+    disc_ = std::make_unique<VirtualDisc>(image_path_);
+    VirtualDisc& disc = *disc_;
+    if (!FileExists(image_path_) && probe->RecordedEnd() > 0) {
+      throw EFOpenError("The disc image \"" + image_path_ + "\" of \"" + state_path_ + "\" is missing");
     }
     disc.OpenImage();
     // Copy the loaded state over.
@@ -76,9 +85,9 @@ std::unique_ptr<VirtualRecorder> VirtualRecorder::Open(const VirtualRecorderConf
     disc.revision = probe->revision;
     if (disc.IsReadOnly() && disc.medium != VirtualMedium::None) {
       struct stat info;
-      if (::stat(recorder->image_path_.c_str(), &info) != 0 ||
+      if (::stat(image_path_.c_str(), &info) != 0 ||
           static_cast<std::uint64_t>(info.st_size) < std::uint64_t{disc.capacity} * kBlockSize) {
-        throw EConvertError("The pressed disc image \"" + recorder->image_path_ + "\" is shorter than the " +
+        throw EConvertError("The pressed disc image \"" + image_path_ + "\" is shorter than the " +
                             std::to_string(disc.capacity) + " blocks its state names");
       }
     } else {
@@ -86,21 +95,17 @@ std::unique_ptr<VirtualRecorder> VirtualRecorder::Open(const VirtualRecorderConf
     }
     disc.media_event = disc.HasMedium();
   } else {
-    if (recorder->image_path_.empty()) throw Exception("A new virtual recorder needs an image file");
-    recorder->disc_ = std::make_unique<VirtualDisc>(recorder->image_path_);
-    recorder->disc_->OpenImage();
-    if (SpecOf(config.initial_medium).recording == RecordingKind::ReadOnly &&
-        config.initial_medium != VirtualMedium::None) {
-      throw Exception("A pressed disc cannot be blank: import an image to make one");
-    }
-    if (config.initial_medium == VirtualMedium::None) {
-      recorder->disc_->RemoveMedium();
+    if (image_path_.empty()) throw Exception("A new virtual recorder needs an image file");
+    disc_ = std::make_unique<VirtualDisc>(image_path_);
+    disc_->OpenImage();
+    // A pressed disc only comes from an image: until one is imported the drive stays empty.
+    if (SpecOf(config.initial_medium).recording == RecordingKind::ReadOnly) {
+      disc_->RemoveMedium();
     } else {
-      recorder->disc_->InsertBlank(config.initial_medium);
+      disc_->InsertBlank(config.initial_medium);
     }
-    recorder->SaveLocked();
+    SaveLocked();
   }
-  return recorder;
 }
 
 VirtualRecorder::~VirtualRecorder() {

@@ -151,6 +151,7 @@ class VirtualRecorder final : public ScsiTarget {
 
  private:
   explicit VirtualRecorder(const VirtualRecorderConfig& config);
+  void OpenFiles(const VirtualRecorderConfig& config);
   ScsiResult ExecuteLocked(const ScsiCommand& command);
   void SaveLocked();
   void MaybeSaveLocked(bool structural);

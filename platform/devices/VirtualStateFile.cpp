@@ -110,9 +110,15 @@ void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
 }  // namespace
 
 bool LooksLikeVirtualState(const std::string& path) {
-  std::ifstream in(path);
+  // Only the head of the file is looked at: the question is also asked of
+  // disc images many gigabytes long.
+  std::ifstream in(path, std::ios::binary);
+  std::string head(4096, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<std::size_t>(in.gcount()));
+  std::istringstream lines(head);
   std::string line;
-  while (std::getline(in, line)) {
+  while (std::getline(lines, line)) {
     line = Trim(line);
     if (line.empty() || line[0] == '#') continue;
     return line.rfind("version", 0) == 0;
@@ -247,9 +253,13 @@ void SaveVirtualState(const std::string& path, const VirtualDisc& disc, const Vi
   std::ostringstream out;
   out << "# burner virtual recorder state\n";
   out << "version = " << kVirtualStateVersion << "\n";
-  std::filesystem::path image(disc.ImagePath());
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  if (!folder.empty() && image.parent_path() == folder) image = image.filename();
+  // The image is named relative to the state file when they share a folder,
+  // so the pair can be moved together; otherwise by its absolute path.
+  std::error_code ignored;
+  std::filesystem::path image = std::filesystem::absolute(disc.ImagePath(), ignored).lexically_normal();
+  const std::filesystem::path folder =
+      std::filesystem::absolute(path, ignored).lexically_normal().parent_path();
+  if (image.parent_path() == folder) image = image.filename();
   out << "image = " << image.string() << "\n";
   out << "medium = " << MediumKey(disc.medium) << "\n";
   out << "tray = " << (disc.tray_open ? "open" : "closed") << "\n";

@@ -203,9 +203,11 @@ inline std::vector<std::uint8_t> FormatList(std::uint32_t blocks, std::uint8_t t
   PutBe16(&list[10], parameter);
   return list;
 }
-inline Reply Blank(ScsiTarget& t, std::uint8_t type, bool immed) {
-  return Run(t,
-             Cdb({0xA1, static_cast<std::uint8_t>((immed ? 0x10 : 0) | type), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+inline Reply Blank(ScsiTarget& t, std::uint8_t type, bool immed, std::uint32_t timeout_ms = 4800000) {
+  ScsiCommand c =
+      Cdb({0xA1, static_cast<std::uint8_t>((immed ? 0x10 : 0) | type), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  c.timeout_ms = timeout_ms;
+  return Run(t, c);
 }
 inline Reply SetCdSpeed(ScsiTarget& t, std::uint16_t read, std::uint16_t write) {
   return Run(

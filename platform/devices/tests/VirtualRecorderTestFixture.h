@@ -6,10 +6,13 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "platform/core/Clock.h"
+#include "platform/core/Exceptions.h"
 #include "platform/devices/VirtualRecorder.h"
 
 class VirtualRecorderTestBase : public ::testing::Test {

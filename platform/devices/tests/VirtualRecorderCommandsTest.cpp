@@ -1,0 +1,367 @@
+// The drive's commands one by one: formatting and blanking with their
+// progress, the tray, CDB checks, mode pages, features, the CD's TOC, PMA
+// and ATIP, the drive buffer.
+
+#include <gtest/gtest.h>
+
+#include "platform/devices/tests/MmcTestUtil.h"
+#include "platform/devices/tests/VirtualRecorderTestFixture.h"
+
+namespace {
+
+using mmc::Be16;
+using mmc::Be32;
+using std::chrono::seconds;
+
+class VirtualRecorderCommandsTest : public VirtualRecorderTestBase {};
+
+// The DVD+RW format list the recorder sends: FOV and Immed, 2295104 blocks, type 26h.
+const std::vector<std::uint8_t> kPlusRwFormat = {0x00, 0x82, 0x00, 0x08, 0x00, 0x23,
+                                                 0x05, 0x40, 0x98, 0x00, 0x00, 0x00};
+
+std::uint16_t Progress(const mmc::Reply& reply) {
+  EXPECT_EQ(reply.result.sense[15] & 0x80, 0x80);
+  return static_cast<std::uint16_t>(Be16(&reply.result.sense[16]));
+}
+
+TEST_F(VirtualRecorderCommandsTest, DvdPlusRwMustBeFormattedAndReportsProgressWhileFormatting) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdPlusRw);
+  EXPECT_EQ(mmc::Write10(drive, 0, 16).sense(), mmc::Sense(5, 0x30, 0x10));
+
+  ASSERT_TRUE(mmc::FormatUnit(drive, kPlusRwFormat).ok());
+  mmc::Reply busy = mmc::TestUnitReady(drive);
+  EXPECT_EQ(busy.sense(), mmc::Sense(2, 0x04, 0x04));
+  EXPECT_LT(Progress(busy), 1000);
+  clock_.Advance(seconds(10));
+  busy = mmc::TestUnitReady(drive);
+  EXPECT_NEAR(Progress(busy), 32768, 1000);
+  EXPECT_EQ(mmc::ReadDiscInformation(drive).sense(), mmc::Sense(2, 0x04, 0x04));
+  // REQUEST SENSE answers with the progress and a good status.
+  mmc::Reply sense = mmc::RequestSense(drive);
+  ASSERT_TRUE(sense.ok());
+  EXPECT_EQ(sense.data[2] & 0x0F, 2);
+  EXPECT_EQ(sense.data[12], 0x04);
+  EXPECT_EQ(sense.data[15] & 0x80, 0x80);
+  EXPECT_TRUE(mmc::Inquiry(drive).ok());
+
+  clock_.Advance(seconds(11));
+  ASSERT_TRUE(mmc::TestUnitReady(drive).ok());
+  EXPECT_EQ(mmc::RequestSense(drive).data[2] & 0x0F, 0);
+  mmc::Reply disc = mmc::ReadDiscInformation(drive);
+  EXPECT_EQ(disc.data[2] & 0x03, 2);
+  EXPECT_EQ(disc.data[7] & 0x03, 3);  // background format complete
+  EXPECT_EQ(Be32(&mmc::ReadCapacity(drive).data[0]), 2295103u);
+
+  // Random access: anywhere, in any order, again and again; not past the end.
+  ASSERT_TRUE(mmc::Write10(drive, 1000, 3, 0x33).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 16, 1, 0x44).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 1001, 1, 0x55).ok());
+  EXPECT_EQ(mmc::Read10(drive, 1000, 3).data[2048], 0x55);
+  EXPECT_EQ(mmc::Read10(drive, 2, 1).data, std::vector<std::uint8_t>(2048, 0));
+  EXPECT_EQ(mmc::Write10(drive, 2295103, 2).sense(), mmc::Sense(5, 0x21, 0x00));
+  mmc::Reply toc = mmc::ReadToc(drive, 0);
+  ASSERT_TRUE(toc.ok());
+  EXPECT_EQ(Be32(&toc.data[16]), 2295104u);
+}
+
+TEST_F(VirtualRecorderCommandsTest, DvdRwFormatsToRestrictedOverwriteAndBlanksBack) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdRwSequential);
+  // The recorder's quick format with DCRT: type 15h, 1000 blocks.
+  ASSERT_TRUE(
+      mmc::FormatUnit(drive, {0x00, 0xA2, 0x00, 0x08, 0x00, 0x00, 0x03, 0xE8, 0x54, 0x00, 0x00, 0x10}).ok());
+  EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(2, 0x04, 0x04));
+  clock_.Advance(seconds(61));
+  ASSERT_TRUE(mmc::TestUnitReady(drive).ok());
+  EXPECT_EQ(Be16(&mmc::GetConfiguration(drive, 2, 0).data[6]), 0x13u);
+  // Restricted overwrite takes whole ECC blocks of 16 sectors only.
+  EXPECT_EQ(mmc::Write10(drive, 8, 16).sense(), mmc::Sense(5, 0x21, 0x02));
+  EXPECT_EQ(mmc::Write10(drive, 16, 8).sense(), mmc::Sense(5, 0x24, 0x00));
+  ASSERT_TRUE(mmc::Write10(drive, 32, 16).ok());
+  mmc::Reply track = mmc::ReadTrackInformation(drive, 1);
+  EXPECT_EQ(Be32(&track.data[24]), Be32(&track.data[16]));  // formatted whole: size equals free blocks
+  EXPECT_EQ(Be32(&track.data[20]), 16u);
+
+  // Quick grow keeps the data; blanking returns the disc to sequential recording.
+  ASSERT_TRUE(mmc::FormatUnit(drive, mmc::FormatList(0, 0x13, 16, false)).ok());
+  EXPECT_EQ(mmc::Read10(drive, 32, 1).data[0], 0x5A);
+  ASSERT_TRUE(mmc::Blank(drive, 1, true).ok());
+  mmc::Reply blanking = mmc::TestUnitReady(drive);
+  EXPECT_EQ(blanking.sense(), mmc::Sense(2, 0x04, 0x07));
+  Progress(blanking);
+  clock_.Advance(seconds(121));
+  ASSERT_TRUE(mmc::TestUnitReady(drive).ok());
+  EXPECT_EQ(Be16(&mmc::GetConfiguration(drive, 2, 0).data[6]), 0x14u);
+  EXPECT_EQ(mmc::ReadDiscInformation(drive).data[2] & 0x03, 0);
+}
+
+TEST_F(VirtualRecorderCommandsTest, BlankWithoutImmedTakesItsTimeOrTimesOut) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdRw);
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 3).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 10).ok());
+  ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
+
+  const std::uint64_t slept = clock_.SleptMs();
+  mmc::Reply blank_reply = mmc::Blank(drive, 0, false);
+  ASSERT_TRUE(blank_reply.ok()) << std::hex << blank_reply.sense() << " " << blank_reply.result.delivered;
+  EXPECT_EQ(clock_.SleptMs() - slept, 1200u * 1000);
+  EXPECT_TRUE(mmc::TestUnitReady(drive).ok());
+  EXPECT_EQ(mmc::ReadDiscInformation(drive).data[2] & 0x03, 0);
+  EXPECT_FALSE(mmc::Read10(drive, 0, 1).ok());
+
+  // A command time-out shorter than the blank: the host gives up, the drive goes on.
+  ScsiCommand blank = mmc::Cdb({0xA1, 0x01, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  blank.timeout_ms = 10000;
+  const ScsiResult result = drive.Execute(blank);
+  EXPECT_FALSE(result.delivered);
+  EXPECT_TRUE(result.timed_out);
+  EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(2, 0x04, 0x07));
+}
+
+TEST_F(VirtualRecorderCommandsTest, WriteOnceAndPressedMediaRefuseErasing) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  EXPECT_EQ(mmc::Blank(drive, 1, true).sense(), mmc::Sense(5, 0x30, 0x00));
+  EXPECT_EQ(mmc::FormatUnit(drive, kPlusRwFormat).sense(), mmc::Sense(5, 0x30, 0x06));
+  VirtualRecorder& plus = Open(VirtualMedium::DvdPlusRw, "plus.img");
+  EXPECT_EQ(mmc::FormatUnit(plus, mmc::FormatList(0, 0x15, 16, true)).sense(), mmc::Sense(5, 0x26, 0x00));
+  EXPECT_EQ(mmc::FormatUnit(plus, kPlusRwFormat, 0x12).sense(), mmc::Sense(5, 0x24, 0x00));  // format code 2
+}
+
+TEST_F(VirtualRecorderCommandsTest, ChecksOpcodesCdbLengthsAndDirections) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdPlusRw);
+  EXPECT_EQ(mmc::Run(drive, mmc::Cdb({0xFF, 0, 0, 0, 0, 0})).sense(), mmc::Sense(5, 0x20, 0));
+  EXPECT_EQ(mmc::Run(drive, mmc::Cdb({0xA8, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0})).sense(),
+            mmc::Sense(5, 0x20, 0));
+  EXPECT_EQ(mmc::RunIn(drive, mmc::Cdb({0x25, 0, 0, 0, 0, 0}), 8).sense(), mmc::Sense(5, 0x24, 0));
+  EXPECT_EQ(mmc::Run(drive, mmc::Cdb({0x00, 0, 0})).sense(), mmc::Sense(5, 0x24, 0));
+  // ATAPI pads short CDBs to twelve bytes.
+  EXPECT_TRUE(mmc::Run(drive, mmc::Cdb({0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})).ok());
+  EXPECT_EQ(mmc::Run(drive, mmc::Cdb({0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0})).sense(),
+            mmc::Sense(5, 0x24, 0));
+  EXPECT_EQ(mmc::RunOut(drive, mmc::Cdb({0x12, 0, 0, 0, 36, 0}), std::vector<std::uint8_t>(36)).sense(),
+            mmc::Sense(5, 0x24, 0));
+  EXPECT_EQ(mmc::RunIn(drive, mmc::Rw10(0x2A, 0, 1), 2048).sense(), mmc::Sense(5, 0x24, 0));
+  EXPECT_EQ(mmc::RunIn(drive, mmc::Cdb({0x00, 0, 0, 0, 0, 0}), 4).sense(), mmc::Sense(5, 0x24, 0));
+  // A data buffer shorter than the transfer is refused, not overrun.
+  EXPECT_EQ(mmc::RunIn(drive, mmc::Rw10(0x28, 0, 2), 2048).sense(), mmc::Sense(5, 0x24, 0));
+  const auto log = drive.CommandLog();
+  ASSERT_FALSE(log.empty());
+  EXPECT_EQ(log.front().opcode(), 0xFF);
+  EXPECT_EQ(log.back().data_length, 2048u);
+  EXPECT_EQ(log.back().result.asc(), 0x24);
+}
+
+TEST_F(VirtualRecorderCommandsTest, TrayAndMediumStates) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  ASSERT_TRUE(mmc::TestUnitReady(drive).ok());
+  ASSERT_TRUE(mmc::PreventRemoval(drive, true).ok());
+  EXPECT_EQ(mmc::StartStop(drive, true).sense(), mmc::Sense(5, 0x53, 0x02));
+  ASSERT_TRUE(mmc::PreventRemoval(drive, false).ok());
+  ASSERT_TRUE(mmc::StartStop(drive, true).ok());
+  EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(2, 0x3A, 0x02));
+  EXPECT_EQ(mmc::ReadDiscInformation(drive).sense(), mmc::Sense(2, 0x3A, 0x02));
+  EXPECT_EQ(Be16(&mmc::GetConfiguration(drive, 0, 0).data[6]), 0u);
+  ASSERT_TRUE(mmc::StartStop(drive, false).ok());
+  EXPECT_TRUE(mmc::TestUnitReady(drive).ok());
+
+  drive.RemoveMedium();
+  EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(2, 0x3A, 0x01));
+  EXPECT_EQ(mmc::RequestSense(drive).data[12], 0x3A);
+  EXPECT_TRUE(mmc::Inquiry(drive).ok());
+  EXPECT_TRUE(mmc::ModeSense10(drive, 0x2A).ok());
+  drive.InsertBlank(VirtualMedium::DvdR);
+  EXPECT_EQ(Be16(&mmc::GetConfiguration(drive, 0, 0).data[6]), 0x11u);
+  EXPECT_THROW(drive.InsertBlank(VirtualMedium::CdRom), Exception);
+}
+
+TEST_F(VirtualRecorderCommandsTest, InquiryNamesAnMmcDevice) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdPlusRw);
+  mmc::Reply inquiry = mmc::Inquiry(drive, 36);
+  ASSERT_TRUE(inquiry.ok());
+  ASSERT_EQ(inquiry.data.size(), 36u);
+  EXPECT_EQ(inquiry.data[0], 0x05);
+  EXPECT_EQ(inquiry.data[1], 0x80);
+  EXPECT_EQ(std::string(inquiry.data.begin() + 8, inquiry.data.begin() + 36), "BURNER  VIRTUAL DVD-RW  1.00");
+  mmc::Reply serial = mmc::RunIn(drive, mmc::Cdb({0x12, 1, 0x80, 0, 64, 0}), 64);
+  ASSERT_TRUE(serial.ok());
+  EXPECT_EQ(serial.data[1], 0x80);
+  EXPECT_EQ(mmc::RunIn(drive, mmc::Cdb({0x12, 1, 0x83, 0, 64, 0}), 64).sense(), mmc::Sense(5, 0x24, 0));
+}
+
+TEST_F(VirtualRecorderCommandsTest, FeaturesFollowTheMedium) {
+  struct Case {
+    VirtualMedium medium;
+    std::uint16_t feature;
+  };
+  for (const Case& c : {Case{VirtualMedium::DvdPlusRw, 0x002A}, Case{VirtualMedium::DvdPlusR, 0x002B},
+                        Case{VirtualMedium::DvdPlusRDl, 0x003B}, Case{VirtualMedium::DvdR, 0x002F},
+                        Case{VirtualMedium::CdRw, 0x002D}}) {
+    SCOPED_TRACE(MediumKey(c.medium));
+    VirtualRecorder& drive = Open(c.medium, MediumKey(c.medium) + ".img");
+    mmc::Reply one = mmc::GetConfiguration(drive, 2, c.feature, 114);
+    ASSERT_TRUE(one.ok());
+    ASSERT_GE(one.data.size(), 16u);
+    EXPECT_EQ(Be32(&one.data[0]), one.data.size() - 4);
+    EXPECT_EQ(Be16(&one.data[8]), c.feature);
+    EXPECT_EQ(one.data[10] & 0x01, 0x01);  // current
+    if (c.feature == 0x002A || c.feature == 0x002B || c.feature == 0x003B) {
+      EXPECT_EQ(one.data[12], 0x01);  // the drive writes this medium
+    }
+    // RT 1 lists current features only, in ascending order.
+    mmc::Reply current = mmc::GetConfiguration(drive, 1, 0);
+    std::uint32_t previous = 0;
+    bool found = false;
+    for (std::size_t at = 8; at + 4 <= current.data.size(); at += 4 + current.data[at + 3]) {
+      EXPECT_EQ(current.data[at + 2] & 0x01, 0x01);
+      EXPECT_GE(Be16(&current.data[at]), previous);
+      previous = Be16(&current.data[at]);
+      found = found || previous == c.feature;
+    }
+    EXPECT_TRUE(found);
+  }
+  // A feature of another medium is listed but not current.
+  VirtualRecorder& drive = Open(VirtualMedium::CdR, "other.img");
+  mmc::Reply plus = mmc::GetConfiguration(drive, 2, 0x002A);
+  EXPECT_EQ(plus.data[10] & 0x01, 0);
+  EXPECT_EQ(mmc::GetConfiguration(drive, 3, 0).sense(), mmc::Sense(5, 0x24, 0));
+}
+
+TEST_F(VirtualRecorderCommandsTest, ModePagesAndWriteParameters) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdR);
+  mmc::Reply caps = mmc::ModeSense10(drive, 0x2A);
+  ASSERT_TRUE(caps.ok());
+  EXPECT_EQ(Be16(&caps.data[0]) + 2u, caps.data.size());
+  EXPECT_EQ(caps.data[8], 0x2A);
+  EXPECT_EQ(caps.data[8 + 3] & 0x15, 0x15);     // writes CD-R, test write, DVD-R
+  EXPECT_EQ(caps.data[8 + 4] & 0x80, 0x80);     // underrun protection
+  EXPECT_EQ(Be16(&caps.data[8 + 18]), 22160u);  // DVD-R 16x
+  EXPECT_EQ(Be16(&caps.data[8 + 30]), 3u);      // three write speeds
+  ASSERT_TRUE(mmc::SetCdSpeed(drive, 0xFFFF, 12000).ok());
+  EXPECT_EQ(Be16(&mmc::ModeSense10(drive, 0x2A).data[8 + 28]), 11080u);  // the next speed down
+
+  EXPECT_EQ(mmc::ModeSense10(drive, 0x30).sense(), mmc::Sense(5, 0x24, 0));
+  EXPECT_EQ(mmc::ModeSense10(drive, 0x05, 255, 3).sense(), mmc::Sense(5, 0x39, 0));
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 0, 3, true).ok());
+  mmc::Reply page = mmc::ModeSense10(drive, 0x05);
+  EXPECT_EQ(page.data[8], 0x05);
+  EXPECT_EQ(page.data[9], 0x32);
+  EXPECT_EQ(page.data[10], 0x10);
+  EXPECT_EQ(page.data[11], 0xC4);
+  // A bad page is refused whole.
+  std::vector<std::uint8_t> bad = mmc::WriteParametersPage(9, 0);
+  EXPECT_EQ(mmc::ModeSelectPage(drive, bad).sense(), mmc::Sense(5, 0x26, 0));
+  EXPECT_EQ(mmc::ModeSense10(drive, 0x05).data[10], 0x10);
+  bad = mmc::WriteParametersPage(1, 0);
+  bad[1] = 0x10;
+  EXPECT_EQ(mmc::ModeSelectPage(drive, bad).sense(), mmc::Sense(5, 0x26, 0));
+  mmc::Reply all = mmc::ModeSense10(drive, 0x3F, 1024);
+  ASSERT_TRUE(all.ok());
+  EXPECT_EQ(Be16(&all.data[0]) + 2u, all.data.size());
+}
+
+TEST_F(VirtualRecorderCommandsTest, CdTocPmaAndAtip) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  mmc::Reply atip = mmc::ReadToc(drive, 4, 0, true, 28);
+  ASSERT_TRUE(atip.ok());
+  EXPECT_EQ(atip.data[6] & 0xC0, 0x80);  // CD-R
+  EXPECT_EQ(atip.data[12], 79);
+  EXPECT_EQ(atip.data[13], 59);
+  EXPECT_EQ(atip.data[14], 74);
+
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 3).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 300).ok());
+  // Before the session is closed its track is in the PMA, not the TOC.
+  EXPECT_EQ(mmc::ReadToc(drive, 0).sense(), mmc::Sense(5, 0x24, 0));
+  mmc::Reply pma = mmc::ReadToc(drive, 3);
+  ASSERT_TRUE(pma.ok());
+  ASSERT_EQ(pma.data.size(), 4u + 11u);
+  EXPECT_EQ(pma.data[4 + 3], 1);
+  ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
+
+  mmc::Reply toc = mmc::ReadToc(drive, 0, 0, true);
+  ASSERT_TRUE(toc.ok());
+  EXPECT_EQ(toc.data[8 + 1], 0);  // track 1 at 00:02:00
+  EXPECT_EQ(toc.data[8 + 2], 2);
+  EXPECT_EQ(toc.data[8 + 3], 0);
+  EXPECT_EQ(toc.data[16 + 2], 6);  // lead-out at block 300: 00:06:00
+  mmc::Reply full = mmc::ReadToc(drive, 2);
+  ASSERT_TRUE(full.ok());
+  // A0, A1, A2, track 1, B0, C0 of session 1.
+  ASSERT_EQ(full.data.size(), 4u + 6 * 11);
+  EXPECT_EQ(full.data[4 + 3], 0xA0);
+  EXPECT_EQ(full.data[4 + 22 + 3], 0xA2);
+  EXPECT_EQ(full.data[4 + 22 + 9], 6);
+  EXPECT_EQ(full.data[4 + 33 + 3], 1);
+  const std::uint8_t* b0 = &full.data[4 + 44];
+  EXPECT_EQ(b0[1], 0x54);
+  EXPECT_EQ(b0[3], 0xB0);
+  // The next program area starts 11400 blocks after the lead-out: block 11700, 02:38:00.
+  EXPECT_EQ(b0[4], 2);
+  EXPECT_EQ(b0[5], 38);
+  EXPECT_EQ(b0[6], 0);
+  EXPECT_EQ(b0[8], 79);
+  mmc::Reply disc = mmc::ReadDiscInformation(drive);
+  EXPECT_EQ(disc.data[21], 79);  // last possible lead-out
+  EXPECT_EQ(mmc::ReadToc(drive, 5).sense(), mmc::Sense(5, 0x24, 0));
+}
+
+TEST_F(VirtualRecorderCommandsTest, CdTakesOnlyTwoKilobyteBlocks) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  std::vector<std::uint8_t> raw = mmc::WriteParametersPage(1, 0);
+  raw[4] = 0x00;  // raw 2352-byte blocks
+  ASSERT_TRUE(mmc::ModeSelectPage(drive, raw).ok());
+  EXPECT_EQ(mmc::Write10(drive, 0, 1).sense(), mmc::Sense(5, 0x64, 0));
+}
+
+TEST_F(VirtualRecorderCommandsTest, DriveBufferFillsAndDrains) {
+  VirtualRecorder& drive = Open(VirtualMedium::DvdR);
+  mmc::Reply empty = mmc::ReadBufferCapacity(drive);
+  ASSERT_TRUE(empty.ok());
+  const std::uint32_t size = Be32(&empty.data[4]);
+  EXPECT_EQ(size, 2u * 1024 * 1024);
+  EXPECT_EQ(Be32(&empty.data[8]), size);
+  ASSERT_TRUE(mmc::Write10(drive, 0, 32).ok());
+  EXPECT_EQ(Be32(&mmc::ReadBufferCapacity(drive).data[8]), size - 65536);
+  clock_.Advance(std::chrono::milliseconds(2));  // 22160 kB/s drains 44320 bytes
+  EXPECT_EQ(Be32(&mmc::ReadBufferCapacity(drive).data[8]), size - 65536 + 44320);
+  ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+  EXPECT_EQ(Be32(&mmc::ReadBufferCapacity(drive).data[8]), size);
+}
+
+TEST_F(VirtualRecorderCommandsTest, ImportedDiscsAndExport) {
+  std::vector<std::uint8_t> iso(5000 * 2048 + 100);
+  for (std::size_t i = 0; i < iso.size(); ++i) iso[i] = static_cast<std::uint8_t>(i * 7);
+  const std::string iso_path = Path("in.iso");
+  {
+    std::ofstream out(iso_path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(iso.data()), static_cast<std::streamsize>(iso.size()));
+  }
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  drive.ImportIso(iso_path, VirtualMedium::CdRom);
+  EXPECT_EQ(Be16(&mmc::GetConfiguration(drive, 2, 0).data[6]), 0x08u);
+  EXPECT_EQ(Be32(&mmc::ReadCapacity(drive).data[0]), 5000u);
+  mmc::Reply block = mmc::Read10(drive, 5000, 1);
+  ASSERT_TRUE(block.ok());
+  EXPECT_EQ(block.data[99], iso[5000 * 2048 + 99]);
+  EXPECT_EQ(block.data[100], 0);
+  EXPECT_EQ(mmc::Write10(drive, 0, 1).sense(), mmc::Sense(5, 0x30, 0x05));
+  EXPECT_EQ(mmc::ReadDiscInformation(drive).data[2] & 0x03, 2);
+  EXPECT_EQ(mmc::ReadToc(drive, 4).sense(), mmc::Sense(5, 0x24, 0));  // a pressed disc has no ATIP
+
+  // A recorded DVD-R left open for another session.
+  drive.ImportIso(iso_path, VirtualMedium::DvdR, /*finalize=*/false);
+  mmc::Reply disc = mmc::ReadDiscInformation(drive);
+  EXPECT_EQ(disc.data[2] & 0x03, 1);
+  EXPECT_EQ(Be32(&mmc::ReadTrackInformation(drive, 2).data[12]), 5001u + 16384);
+  const std::string out_path = Path("out.iso");
+  drive.ExportIso(out_path);
+  std::ifstream in(out_path, std::ios::binary);
+  std::vector<std::uint8_t> exported((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(exported.size(), 5001u * 2048);
+  EXPECT_TRUE(std::equal(iso.begin(), iso.end(), exported.begin()));
+
+  EXPECT_THROW(drive.ImportIso(Path("missing.iso"), VirtualMedium::DvdR), EFOpenError);
+  drive.InsertBlank(VirtualMedium::DvdPlusR);
+  EXPECT_THROW(drive.ExportIso(out_path), Exception);
+}
+
+}  // namespace
