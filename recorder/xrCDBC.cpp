@@ -736,7 +736,28 @@ void TQCDBurner::WriteImageThread() {
     cache->SetStatus("CAN'T CREATE FILE " + Quoted(target));
     cache->Abort();
   } else {
-    auto buffer = std::make_unique<std::uint8_t[]>(65536);
+    // Blocks are taken straight into a larger buffer, which goes to the file
+    // when the next block might not fit: fewer, larger writes, no extra copy.
+    constexpr std::size_t kStage = 1 << 20;
+    auto buffer = std::make_unique<std::uint8_t[]>(kStage);
+    std::size_t fill = 0;
+    const auto flush = [&]() -> bool {
+      const std::uint8_t* p = buffer.get();
+      std::size_t left = fill;
+      while (left > 0) {
+        const ssize_t w = ::write(fd, p, left);
+        if (w < 0 && errno == EINTR) continue;
+        if (w <= 0) {
+          cache->SetStatus(WriteErrorText(target, w < 0 ? errno : ENOSPC));
+          cache->Abort();
+          return false;
+        }
+        p += w;
+        left -= static_cast<std::size_t>(w);
+      }
+      fill = 0;
+      return true;
+    };
     int n;
     {
       std::lock_guard guard(device_lock_);
@@ -745,20 +766,8 @@ void TQCDBurner::WriteImageThread() {
     while (n != 0) {
       if (n > 0) {
         bytes_written_ = std::min(bytes_written_ + n, limit);
-        const std::uint8_t* p = buffer.get();
-        std::size_t left = static_cast<std::size_t>(n);
-        while (left > 0) {
-          const ssize_t w = ::write(fd, p, left);
-          if (w < 0 && errno == EINTR) continue;
-          if (w <= 0) {
-            cache->SetStatus(WriteErrorText(target, w < 0 ? errno : ENOSPC));
-            cache->Abort();
-            break;
-          }
-          p += w;
-          left -= static_cast<std::size_t>(w);
-        }
-        if (left > 0) break;
+        fill += static_cast<std::size_t>(n);
+        if (kStage - fill < static_cast<std::size_t>(cache->BlockSize()) && !flush()) break;
       }
       if (abort_requested_) {
         cache->SetStatus("OPERATION ABORTED BY USER");
@@ -768,7 +777,7 @@ void TQCDBurner::WriteImageThread() {
       for (;;) {
         {
           std::lock_guard guard(device_lock_);
-          n = cache->GetBlock(buffer.get());
+          n = cache->GetBlock(buffer.get() + fill);
         }
         if (!cache->Status().empty()) {
           n = 0;
@@ -778,6 +787,7 @@ void TQCDBurner::WriteImageThread() {
         TheClock().SleepMs(1);
       }
     }
+    if (cache->Status().empty()) flush();
     if (::close(fd) != 0) cache->SetStatus(WriteErrorText(target, errno));
   }
   std::string text;
