@@ -20,23 +20,57 @@ struct NamedOpcode {
 };
 
 constexpr NamedOpcode kCommandNames[] = {
-    {0x00, "TEST UNIT READY"},      {0x01, "REWIND UNIT"},          {0x03, "REQUEST SENSE"},
-    {0x04, "FORMAT UNIT"},          {0x12, "INQUIRY"},              {0x1B, "START STOP UNIT"},
-    {0x1E, "PREVENT/ALLOW REMOVAL"}, {0x23, "READ FORMAT CAPACITIES"}, {0x25, "READ CAPACITY"},
-    {0x28, "READ (10)"},            {0x2A, "WRITE (10)"},           {0x2B, "SEEK (10)"},
-    {0x2E, "WRITE AND VERIFY (10)"}, {0x2F, "VERIFY (10)"},         {0x35, "SYNCHRONIZE CACHE"},
-    {0x42, "READ SUB-CHANNEL"},     {0x43, "READ TOC/PMA/ATIP"},    {0x45, "PLAY AUDIO (10)"},
-    {0x46, "GET CONFIGURATION"},    {0x47, "PLAY AUDIO MSF"},       {0x4A, "GET EVENT/STATUS NOTIF"},
-    {0x4B, "PAUSE/RESUME"},         {0x4E, "STOP PLAY/SCAN"},       {0x51, "READ DISC INFORMATION"},
-    {0x52, "READ TRACK INFORMATION"}, {0x53, "RESERVE TRACK"},      {0x54, "SEND OPC INFORMATION"},
-    {0x55, "MODE SELECT (10)"},     {0x58, "REPAIR TRACK"},         {0x5A, "MODE SENSE (10)"},
-    {0x5B, "CLOSE TRACK/SESSION"},  {0x5C, "READ BUFFER CAPACITY"}, {0x5D, "SEND CUE SHEET"},
-    {0xA1, "BLANK"},                {0xA2, "SEND EVENT"},           {0xA3, "SEND KEY"},
-    {0xA4, "REPORT KEY"},           {0xA5, "PLAY AUDIO (12)"},      {0xA6, "LOAD/UNLOAD CD/DVD"},
-    {0xA7, "SET READ AHEAD"},       {0xA8, "READ (12)"},            {0xAA, "WRITE (12)"},
-    {0xAC, "GET PERFORMANCE"},      {0xAD, "READ DVD STRUCTURE"},   {0xB6, "SET STREAMING"},
-    {0xB9, "READ CD MSF"},          {0xBA, "SCAN"},                 {0xBB, "SET CD SPEED"},
-    {0xBD, "MECHANISM STATUS"},     {0xBE, "READ CD"},              {0xBF, "SEND DVD STRUCTURE"},
+    {0x00, "TEST UNIT READY"},
+    {0x01, "REWIND UNIT"},
+    {0x03, "REQUEST SENSE"},
+    {0x04, "FORMAT UNIT"},
+    {0x12, "INQUIRY"},
+    {0x1B, "START STOP UNIT"},
+    {0x1E, "PREVENT/ALLOW REMOVAL"},
+    {0x23, "READ FORMAT CAPACITIES"},
+    {0x25, "READ CAPACITY"},
+    {0x28, "READ (10)"},
+    {0x2A, "WRITE (10)"},
+    {0x2B, "SEEK (10)"},
+    {0x2E, "WRITE AND VERIFY (10)"},
+    {0x2F, "VERIFY (10)"},
+    {0x35, "SYNCHRONIZE CACHE"},
+    {0x42, "READ SUB-CHANNEL"},
+    {0x43, "READ TOC/PMA/ATIP"},
+    {0x45, "PLAY AUDIO (10)"},
+    {0x46, "GET CONFIGURATION"},
+    {0x47, "PLAY AUDIO MSF"},
+    {0x4A, "GET EVENT/STATUS NOTIF"},
+    {0x4B, "PAUSE/RESUME"},
+    {0x4E, "STOP PLAY/SCAN"},
+    {0x51, "READ DISC INFORMATION"},
+    {0x52, "READ TRACK INFORMATION"},
+    {0x53, "RESERVE TRACK"},
+    {0x54, "SEND OPC INFORMATION"},
+    {0x55, "MODE SELECT (10)"},
+    {0x58, "REPAIR TRACK"},
+    {0x5A, "MODE SENSE (10)"},
+    {0x5B, "CLOSE TRACK/SESSION"},
+    {0x5C, "READ BUFFER CAPACITY"},
+    {0x5D, "SEND CUE SHEET"},
+    {0xA1, "BLANK"},
+    {0xA2, "SEND EVENT"},
+    {0xA3, "SEND KEY"},
+    {0xA4, "REPORT KEY"},
+    {0xA5, "PLAY AUDIO (12)"},
+    {0xA6, "LOAD/UNLOAD CD/DVD"},
+    {0xA7, "SET READ AHEAD"},
+    {0xA8, "READ (12)"},
+    {0xAA, "WRITE (12)"},
+    {0xAC, "GET PERFORMANCE"},
+    {0xAD, "READ DVD STRUCTURE"},
+    {0xB6, "SET STREAMING"},
+    {0xB9, "READ CD MSF"},
+    {0xBA, "SCAN"},
+    {0xBB, "SET CD SPEED"},
+    {0xBD, "MECHANISM STATUS"},
+    {0xBE, "READ CD"},
+    {0xBF, "SEND DVD STRUCTURE"},
 };
 
 const std::array<std::string, 256>& CommandNameTable() {
@@ -58,8 +92,8 @@ const std::array<std::string, 256>& CommandNameTable() {
 }
 
 const std::array<std::string, 16> kDiscTypeNames = {
-    "UNKNOWN", "CD-ROM", "CD-R",   "CD-RW",    "DVD-ROM",  "DVD-R",  "DVD-RAM", "DVD-RW",
-    "DVD-RW",  "DVD-RW", "DVD+RW", "DVD+R",    "DVD+R DL", "DDCD-ROM", "DDCD-R", "DDCD-RW"};
+    "UNKNOWN", "CD-ROM", "CD-R",   "CD-RW", "DVD-ROM",  "DVD-R",    "DVD-RAM", "DVD-RW",
+    "DVD-RW",  "DVD-RW", "DVD+RW", "DVD+R", "DVD+R DL", "DDCD-ROM", "DDCD-R",  "DDCD-RW"};
 
 }  // namespace
 
@@ -69,45 +103,79 @@ const std::string& DiscTypeName(TDiscType code) { return kDiscTypeNames[code < 1
 
 TDiscType DiscTypeOfProfile(std::uint16_t profile) {
   switch (profile) {
-    case 0x08: return dtCDROM;
-    case 0x09: return dtCDR;
-    case 0x0A: return dtCDRW;
-    case 0x10: return dtDVDROM;
-    case 0x11: return dtDVDR;
-    case 0x12: return dtDVDRAM;
-    case 0x13: return dtDVDRWRestricted;
-    case 0x14: return dtDVDRWSequential;
-    case 0x1A: return dtDVDPlusRW;
-    case 0x1B: return dtDVDPlusR;
-    case 0x2B: return dtDVDPlusRDL;
-    case 0x20: return dtDDCDROM;
-    case 0x21: return dtDDCDR;
-    case 0x22: return dtDDCDRW;
-    default: return dtUnknown;
+    case 0x08:
+      return dtCDROM;
+    case 0x09:
+      return dtCDR;
+    case 0x0A:
+      return dtCDRW;
+    case 0x10:
+      return dtDVDROM;
+    case 0x11:
+      return dtDVDR;
+    case 0x12:
+      return dtDVDRAM;
+    case 0x13:
+      return dtDVDRWRestricted;
+    case 0x14:
+      return dtDVDRWSequential;
+    case 0x1A:
+      return dtDVDPlusRW;
+    case 0x1B:
+      return dtDVDPlusR;
+    case 0x2B:
+      return dtDVDPlusRDL;
+    case 0x20:
+      return dtDDCDROM;
+    case 0x21:
+      return dtDDCDR;
+    case 0x22:
+      return dtDDCDRW;
+    default:
+      return dtUnknown;
   }
 }
 
 std::string ProfileName(std::uint16_t profile) {
   switch (profile) {
-    case 0x01: return "Non-removable disk";
-    case 0x02: return "Removable disk";
-    case 0x03: return "MO Eraseable";
-    case 0x04: return "MO Write Once";
-    case 0x05: return "AS-MO";
-    case 0x08: return "CD-ROM";
-    case 0x09: return "CD-R";
-    case 0x0A: return "CD-RW";
-    case 0x10: return "DVD-ROM";
-    case 0x11: return "DVD-R";
-    case 0x12: return "DVD-RAM";
-    case 0x13: return "DVD-RW Restricted Overwrite";
-    case 0x14: return "DVD-RW Sequential Recording";
-    case 0x1A: return "DVD+RW";
-    case 0x1B: return "DVD+R";
-    case 0x20: return "DDCD-ROM";
-    case 0x21: return "DDCD-R";
-    case 0x22: return "DDCD-RW";
-    default: return "???????";
+    case 0x01:
+      return "Non-removable disk";
+    case 0x02:
+      return "Removable disk";
+    case 0x03:
+      return "MO Eraseable";
+    case 0x04:
+      return "MO Write Once";
+    case 0x05:
+      return "AS-MO";
+    case 0x08:
+      return "CD-ROM";
+    case 0x09:
+      return "CD-R";
+    case 0x0A:
+      return "CD-RW";
+    case 0x10:
+      return "DVD-ROM";
+    case 0x11:
+      return "DVD-R";
+    case 0x12:
+      return "DVD-RAM";
+    case 0x13:
+      return "DVD-RW Restricted Overwrite";
+    case 0x14:
+      return "DVD-RW Sequential Recording";
+    case 0x1A:
+      return "DVD+RW";
+    case 0x1B:
+      return "DVD+R";
+    case 0x20:
+      return "DDCD-ROM";
+    case 0x21:
+      return "DDCD-R";
+    case 0x22:
+      return "DDCD-RW";
+    default:
+      return "???????";
   }
 }
 
@@ -116,14 +184,15 @@ DrvLibState& DrvLib() {
   return state;
 }
 
-alignas(8) const std::array<std::uint8_t, 28> kStreamingDVDR = {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                                     0x00, 0x23, 0x12, 0x7F, 0x00, 0x00, 0xAB, 0xBD,
-                                                     0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x05, 0x8A,
-                                                     0x00, 0x00, 0x03, 0xE8};
+alignas(8) const std::array<std::uint8_t, 28> kStreamingDVDR = {
+    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x23, 0x12, 0x7F, 0x00, 0x00,
+    0xAB, 0xBD, 0x00, 0x00, 0x03, 0xE8, 0x00, 0x00, 0x05, 0x8A, 0x00, 0x00, 0x03, 0xE8};
 
 // ---------------------------------------------------------------- byte order
 
-std::uint16_t SwapWord(std::uint16_t value) { return static_cast<std::uint16_t>((value >> 8) | (value << 8)); }
+std::uint16_t SwapWord(std::uint16_t value) {
+  return static_cast<std::uint16_t>((value >> 8) | (value << 8));
+}
 
 std::uint32_t SwapDWord(std::uint32_t value) {
   return (value >> 24) | ((value >> 8) & 0xFF00u) | ((value << 8) & 0xFF0000u) | (value << 24);
@@ -135,7 +204,8 @@ void ReverseBytes(const void* source, void* destination, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) to[i] = from[count - 1 - i];
 }
 
-std::uint32_t MSFToFrames(std::uint8_t hours, std::uint8_t minutes, std::uint8_t seconds, std::uint8_t frames) {
+std::uint32_t MSFToFrames(std::uint8_t hours, std::uint8_t minutes, std::uint8_t seconds,
+                          std::uint8_t frames) {
   return (std::uint32_t{hours} * 60 + minutes) * 4500 + std::uint32_t{seconds} * 75 + frames;
 }
 
@@ -228,19 +298,19 @@ void TSCSIDevice::LogFirstCommand(const TSRB& srb) {
   const std::uint8_t opcode = srb.CDBByte[0];
   if (srb.SRB_Status == SS_PENDING || srb.SRB_Status == SS_COMP || IsQuietOpcode(opcode)) return;
   if (srb.SenseArea[12] == 0x04 && srb.SenseArea[13] == 0x08) return;
-  std::string line = "<<< " + ScsiCommandName(opcode) + " (" + Hex(opcode, 2) + ") {" + Hex(srb.SRB_Flags, 2) +
-                     "|" + Hex(srb.SRB_CDBLen, 2) + "} - ";
-  line += std::to_string(srb.SRB_HaId) + ":" + Hex(srb.SRB_Target, 1) + ":" + std::to_string(srb.SRB_Lun) + " <" +
-          Hex(srb.SRB_Status, 2) + ">" + " [" + Hex(srb.SRB_BufLen, 5) + "] ";
+  std::string line = "<<< " + ScsiCommandName(opcode) + " (" + Hex(opcode, 2) + ") {" +
+                     Hex(srb.SRB_Flags, 2) + "|" + Hex(srb.SRB_CDBLen, 2) + "} - ";
+  line += std::to_string(srb.SRB_HaId) + ":" + Hex(srb.SRB_Target, 1) + ":" + std::to_string(srb.SRB_Lun) +
+          " <" + Hex(srb.SRB_Status, 2) + ">" + " [" + Hex(srb.SRB_BufLen, 5) + "] ";
   for (int i = 1; i < 16; ++i) line += Hex(srb.CDBByte[i], 2) + " ";
   line += " |";
   if (srb.SRB_BufLen != 0 && srb.SRB_BufPointer) {
     const std::uint32_t shown = std::min<std::uint32_t>(257, srb.SRB_BufLen);
     for (std::uint32_t i = 0; i < shown; ++i) line += Hex(srb.SRB_BufPointer[i], 2) + " ";
   }
-  line += "= " + Hex(srb.SRB_HaStat, 2) + " " + Hex(srb.SRB_TargStat, 2) + " " + Hex(srb.SenseArea[0], 2) + " " +
-          Hex(srb.SenseArea[2], 2) + " " + "ASC:" + Hex(srb.SenseArea[12], 2) + ",ASQ:" + Hex(srb.SenseArea[13], 2) +
-          " " + LastError;
+  line += "= " + Hex(srb.SRB_HaStat, 2) + " " + Hex(srb.SRB_TargStat, 2) + " " + Hex(srb.SenseArea[0], 2) +
+          " " + Hex(srb.SenseArea[2], 2) + " " + "ASC:" + Hex(srb.SenseArea[12], 2) +
+          ",ASQ:" + Hex(srb.SenseArea[13], 2) + " " + LastError;
   DebugMessage(line, 0);
 }
 
@@ -395,7 +465,8 @@ void TSCSIDevice::RefreshDevice() {
       if (InquiryData[i] < 32) InquiryData[i] = ' ';
     }
     const char* data = reinterpret_cast<const char*>(InquiryData.data());
-    DeviceName = std::string(data + 8, 8) + " " + std::string(data + 16, 16) + " " + std::string(data + 32, 4);
+    DeviceName =
+        std::string(data + 8, 8) + " " + std::string(data + 16, 16) + " " + std::string(data + 32, 4);
   } else {
     DeviceName = LastError;
   }
@@ -445,8 +516,8 @@ void TSCSIDevice::SetDeviceID(const std::string& ID) {
         if (vendor.size() < 3) vendor = "     ";
         ForceUnderrunProtection = product == "CD-W512EB";
         SetLinkSizeValid = product == "CRX175E" || product == "CD-RW  CRX800E";
-        DrvLib().WaitNotReadyDrive = (product.size() >= 4 && product.compare(0, 4, "UJDA") == 0) ||
-                                     vendor.compare(0, 3, "TDK") == 0;
+        DrvLib().WaitNotReadyDrive =
+            (product.size() >= 4 && product.compare(0, 4, "UJDA") == 0) || vendor.compare(0, 3, "TDK") == 0;
         DrvLib().CloseSessionImmediate = product != "CDRW321040X";
         WaitNotReady = product16 == "DVD-RW  DVR-103 " || product16 == "DVD-RW  DVR-104 ";
         if (WaitNotReady) DrvLib().CloseSessionImmediate = true;
@@ -474,20 +545,25 @@ bool TSCSIDevice::ProbeWriteTypes() {
 
 bool TSCSIDevice::TryWriteType(int Kind) {
   alignas(8) std::array<std::uint8_t, 512> mode{};
-  if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false)) return false;
+  if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false))
+    return false;
   std::size_t offset = 0;
   if (!FindModePage(mode.data(), mode.size(), 0x05, offset)) return false;
   // The page is copied only as far as both the answer and our page reach.
-  const std::size_t page_length = std::min<std::size_t>({std::size_t{mode[offset + 1]} + 2,
-                                                          WriteParametersPage.size(), mode.size() - offset});
+  const std::size_t page_length = std::min<std::size_t>(
+      {std::size_t{mode[offset + 1]} + 2, WriteParametersPage.size(), mode.size() - offset});
   WriteParametersPage.fill(0);
   std::copy_n(mode.begin() + static_cast<std::ptrdiff_t>(offset), page_length, WriteParametersPage.begin());
   WriteParametersPage[1] = static_cast<std::uint8_t>(page_length - 2);
   auto& p = WriteParametersPage;
   p[4] = 0;
   switch (Kind) {
-    case 2: p[2] = 1; break;
-    case 1: p[2] = 2; break;
+    case 2:
+      p[2] = 1;
+      break;
+    case 1:
+      p[2] = 2;
+      break;
     default:
       p[2] = 3;
       p[4] = 1;
@@ -502,7 +578,9 @@ bool TSCSIDevice::TryWriteType(int Kind) {
   return ModeSelect10(list.data(), static_cast<std::uint16_t>(page_length + 8));
 }
 
-std::uint16_t TSCSIDevice::GetMaxWriteSpeed() { return GetCapabilities() ? CapabilitiesPage.MaxWriteSpeed : 0; }
+std::uint16_t TSCSIDevice::GetMaxWriteSpeed() {
+  return GetCapabilities() ? CapabilitiesPage.MaxWriteSpeed : 0;
+}
 std::uint16_t TSCSIDevice::GetMaxReadSpeed() { return GetCapabilities() ? CapabilitiesPage.MaxReadSpeed : 0; }
 std::uint16_t TSCSIDevice::GetCurrentWriteSpeed() {
   return GetCapabilities() ? CapabilitiesPage.CurrentWriteSpeed : 0;

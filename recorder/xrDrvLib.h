@@ -138,7 +138,8 @@ std::string EraseSpeedText(TDiscType type, std::uint16_t speed);
 std::uint16_t SwapWord(std::uint16_t value);
 std::uint32_t SwapDWord(std::uint32_t value);
 void ReverseBytes(const void* source, void* destination, std::size_t count);
-std::uint32_t MSFToFrames(std::uint8_t hours, std::uint8_t minutes, std::uint8_t seconds, std::uint8_t frames);
+std::uint32_t MSFToFrames(std::uint8_t hours, std::uint8_t minutes, std::uint8_t seconds,
+                          std::uint8_t frames);
 
 // FORMAT UNIT parameter lists (format list header and one descriptor).
 using TFormatTemplate = std::array<std::uint8_t, 12>;
@@ -198,9 +199,10 @@ class TSCSIDevice {
   bool Write10(std::uint32_t LBA, std::uint16_t Count, const std::uint8_t* Buffer, std::uint32_t BufLen,
                std::uint8_t Flags = 0x50);
   bool SynchronizeCache(int TimeoutMs, bool Immed);
-  bool ReadTOC(std::uint8_t Format, std::uint8_t* Buffer, std::uint16_t AllocLen, std::uint8_t Track, bool MSF,
-               std::uint8_t Control = 0);
-  bool GetConfiguration(std::uint8_t RT, std::uint16_t StartFeature, std::uint8_t* Buffer, std::uint16_t AllocLen);
+  bool ReadTOC(std::uint8_t Format, std::uint8_t* Buffer, std::uint16_t AllocLen, std::uint8_t Track,
+               bool MSF, std::uint8_t Control = 0);
+  bool GetConfiguration(std::uint8_t RT, std::uint16_t StartFeature, std::uint8_t* Buffer,
+                        std::uint16_t AllocLen);
   bool ReadDiscInformation(std::uint8_t* Buffer, std::uint16_t Length);
   bool ReadDiscInfoBlock();
   int GetDiscStatus();
@@ -208,8 +210,8 @@ class TSCSIDevice {
   bool ReserveTrack(std::uint32_t Size);
   bool SendOPCInformation();
   bool ModeSelect10(const std::uint8_t* Buffer, std::uint16_t Length);
-  bool ModeSense10(std::uint8_t PageCode, std::uint8_t* Buffer, std::uint32_t LastIndex, std::uint16_t AllocLen,
-                   bool Default);
+  bool ModeSense10(std::uint8_t PageCode, std::uint8_t* Buffer, std::uint32_t LastIndex,
+                   std::uint16_t AllocLen, bool Default);
   bool CloseTrackSession(bool Track, bool Immed, bool Finalize, int Unused = 0);
   bool CloseTrackSessionEx(bool Immed, std::uint8_t Function, std::uint8_t Byte3, std::uint8_t Byte4,
                            std::uint8_t Byte5);
@@ -305,7 +307,8 @@ class TSCSIDevice {
                          std::uint32_t length);
   bool Run(TSRB& srb, int timeout_ms);
   bool Fail(const std::string& text);
-  void AspiStatusText(std::uint8_t Status, std::uint8_t HostStatus, std::uint8_t TargetStatus, std::string& Text);
+  void AspiStatusText(std::uint8_t Status, std::uint8_t HostStatus, std::uint8_t TargetStatus,
+                      std::string& Text);
   void SenseCodeText(const TSRB& SRB);
   void LogFirstCommand(const TSRB& srb);
   bool FindModePage(const std::uint8_t* answer, std::size_t size, std::uint8_t page, std::size_t& offset);
@@ -338,8 +341,8 @@ class MainThreadDispatcher;
 // progress figure and reports the end on the main thread.
 class TEraseThread {
  public:
-  TEraseThread(TSCSIDevice& device, TDiscType disc_type, std::uint16_t duration, MainThreadDispatcher& dispatcher,
-               std::shared_ptr<std::atomic<bool>> device_alive);
+  TEraseThread(TSCSIDevice& device, TDiscType disc_type, std::uint16_t duration,
+               MainThreadDispatcher& dispatcher, std::shared_ptr<std::atomic<bool>> device_alive);
   ~TEraseThread();
   void Start();
   // Asks the thread to stop waiting and waits for it to end.

@@ -117,7 +117,8 @@ bool TSCSIDevice::ReadFormatCapacitiesRaw(std::array<std::uint8_t, 248>& answer)
   if (!Run(srb, 10000)) return false;
   // The capacity list must hold at least the current/maximum descriptor.
   const std::size_t list_length = answer[3];
-  if (list_length < 8 || list_length % 8 != 0) return Fail(std::string(kTextBadDriveAnswer) + " (FORMAT CAPACITIES)");
+  if (list_length < 8 || list_length % 8 != 0)
+    return Fail(std::string(kTextBadDriveAnswer) + " (FORMAT CAPACITIES)");
   return true;
 }
 
@@ -164,8 +165,8 @@ bool TSCSIDevice::Read10(std::uint32_t LBA, std::uint16_t Count, std::uint8_t* B
   return Run(srb, 10000);
 }
 
-bool TSCSIDevice::Write10(std::uint32_t LBA, std::uint16_t Count, const std::uint8_t* Buffer, std::uint32_t BufLen,
-                          std::uint8_t Flags) {
+bool TSCSIDevice::Write10(std::uint32_t LBA, std::uint16_t Count, const std::uint8_t* Buffer,
+                          std::uint32_t BufLen, std::uint8_t Flags) {
   TSRB srb;
   PrepareSRB(srb, 0, 10, const_cast<std::uint8_t*>(Buffer), BufLen);
   srb.SRB_Flags = Flags;
@@ -185,8 +186,8 @@ bool TSCSIDevice::SynchronizeCache(int TimeoutMs, bool Immed) {
   return Run(srb, TimeoutMs);
 }
 
-bool TSCSIDevice::ReadTOC(std::uint8_t Format, std::uint8_t* Buffer, std::uint16_t AllocLen, std::uint8_t Track,
-                          bool MSF, std::uint8_t Control) {
+bool TSCSIDevice::ReadTOC(std::uint8_t Format, std::uint8_t* Buffer, std::uint16_t AllocLen,
+                          std::uint8_t Track, bool MSF, std::uint8_t Control) {
   TSRB srb;
   PrepareSRB(srb, SRB_DIR_IN, 10, Buffer, AllocLen);
   srb.CDBByte[0] = 0x43;
@@ -328,8 +329,8 @@ bool TSCSIDevice::CloseTrackSession(bool Track, bool Immed, bool Finalize, int /
   return Run(srb, 180000);
 }
 
-bool TSCSIDevice::CloseTrackSessionEx(bool Immed, std::uint8_t Function, std::uint8_t Byte3, std::uint8_t Byte4,
-                                      std::uint8_t Byte5) {
+bool TSCSIDevice::CloseTrackSessionEx(bool Immed, std::uint8_t Function, std::uint8_t Byte3,
+                                      std::uint8_t Byte4, std::uint8_t Byte5) {
   TSRB srb;
   PrepareSRB(srb, 0, 10, nullptr, 0);
   srb.CDBByte[0] = 0x5B;
@@ -375,9 +376,9 @@ bool TSCSIDevice::SetStreaming(const std::uint8_t* Buffer, std::uint16_t Length)
   return Run(srb, 10000);
 }
 
-bool TSCSIDevice::SetStreamingPerformance(std::uint32_t /*StartLBA*/, std::uint32_t EndLBA, std::uint32_t ReadSize,
-                                          std::uint32_t WriteSize, std::uint32_t ReadTime,
-                                          std::uint32_t WriteTime) {
+bool TSCSIDevice::SetStreamingPerformance(std::uint32_t /*StartLBA*/, std::uint32_t EndLBA,
+                                          std::uint32_t ReadSize, std::uint32_t WriteSize,
+                                          std::uint32_t ReadTime, std::uint32_t WriteTime) {
   alignas(8) std::array<std::uint8_t, 28> descriptor{};
   Put32(&descriptor[8], EndLBA);
   Put32(&descriptor[12], ReadSize);

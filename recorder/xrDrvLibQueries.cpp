@@ -54,10 +54,11 @@ bool TSCSIDevice::GetCapabilities() {
   CapabilitiesPage = TCapabilitiesPage{};
 
   const auto keep_page = [this](std::size_t offset) {
-    const std::size_t length = std::min<std::size_t>(std::size_t{ModePageBuffer[offset + 1]} + 2,
-                                                     ModePageBuffer.size() - offset);
+    const std::size_t length =
+        std::min<std::size_t>(std::size_t{ModePageBuffer[offset + 1]} + 2, ModePageBuffer.size() - offset);
     CapabilitiesPage.raw.fill(0);
-    std::copy_n(ModePageBuffer.begin() + static_cast<std::ptrdiff_t>(offset), length, CapabilitiesPage.raw.begin());
+    std::copy_n(ModePageBuffer.begin() + static_cast<std::ptrdiff_t>(offset), length,
+                CapabilitiesPage.raw.begin());
   };
 
   std::size_t offset = 0;
@@ -100,7 +101,8 @@ bool TSCSIDevice::GetCapabilities() {
     };
     for (const auto& feature : kFeatures) {
       FeatureBuffer.fill(0);
-      if (!GetConfiguration(2, feature.code, FeatureBuffer.data(), static_cast<std::uint16_t>(FeatureBuffer.size())))
+      if (!GetConfiguration(2, feature.code, FeatureBuffer.data(),
+                            static_cast<std::uint16_t>(FeatureBuffer.size())))
         continue;
       // A feature descriptor is there only when the data length covers it.
       if (Get32(&FeatureBuffer[0]) < 4 + 8 || Get16(&FeatureBuffer[8]) != feature.code) continue;
@@ -128,15 +130,18 @@ bool TSCSIDevice::GetCapabilities() {
 
 // ------------------------------------------------------------- write parameters
 
-bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMultiSession, std::uint16_t DiscType) {
+bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMultiSession,
+                                     std::uint16_t DiscType) {
   if (DiscType == dtDVDRAM) return true;
   alignas(8) std::array<std::uint8_t, 512> mode{};
-  if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false)) return false;
+  if (!ModeSense10(0x05, mode.data(), mode.size() - 1, static_cast<std::uint16_t>(mode.size()), false))
+    return false;
   std::size_t offset = 0;
   if (!FindModePage(mode.data(), mode.size(), 0x05, offset)) return false;
   auto& p = WriteParametersPage;
   p.fill(0);
-  const std::size_t length = std::min<std::size_t>({std::size_t{mode[offset + 1]} + 2, p.size(), mode.size() - offset});
+  const std::size_t length =
+      std::min<std::size_t>({std::size_t{mode[offset + 1]} + 2, p.size(), mode.size() - offset});
   std::copy_n(mode.begin() + static_cast<std::ptrdiff_t>(offset), length, p.begin());
 
   const auto set_packet = [&p](std::uint32_t blocks) { Put32(&p[10], blocks); };
@@ -222,7 +227,8 @@ TDiscType TSCSIDevice::GetDiscType() {
   }
   if (code != dtUnknown) return code;
   AtipData.fill(0);
-  if (ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) && AtipValid(AtipData)) {
+  if (ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) &&
+      AtipValid(AtipData)) {
     if (AtipData[6] & 0x80) {
       code = (AtipData[6] & 0x40) ? dtCDRW : dtCDR;
     } else {
@@ -253,10 +259,10 @@ void TSCSIDevice::GetDiscInfo(TDisc& Disc) {
       DiscInfo.LastSession = sessions[3];
     }
     AtipData.fill(0);
-    DiscInfo.Capacity =
-        ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) && AtipValid(AtipData)
-            ? AtipLeadOutBlocks(AtipData)
-            : 0;
+    DiscInfo.Capacity = ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) &&
+                                AtipValid(AtipData)
+                            ? AtipLeadOutBlocks(AtipData)
+                            : 0;
     DiscInfo.ProfileName = "CD-ROM";
   }
   FeatureBuffer.fill(0);
@@ -387,7 +393,8 @@ std::uint32_t TSCSIDevice::GetDiscCapacity() {
     const std::uint32_t n = static_cast<std::uint32_t>(GetSessionCount());
     std::uint32_t answer = 0;
     AtipData.fill(0);
-    if (ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) && AtipValid(AtipData)) {
+    if (ReadTOC(4, AtipData.data(), static_cast<std::uint16_t>(AtipData.size()), 0, true) &&
+        AtipValid(AtipData)) {
       answer = AtipLeadOutBlocks(AtipData);
       std::uint32_t last = 0, block_length = 0;
       if (answer < 20000 && ReadCapacity(last, block_length) && last > answer) answer = last;

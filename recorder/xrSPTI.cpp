@@ -60,8 +60,8 @@ void SptiProbeDrive(std::uint8_t letter) {
   request.header.Cdb[0] = 0x12;
   request.header.Cdb[4] = 0x60;
   DWORD returned = 0;
-  if (!DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof request, &request, sizeof request,
-                       &returned, nullptr) ||
+  if (!DeviceIoControl(handle, IOCTL_SCSI_PASS_THROUGH_DIRECT, &request, sizeof request, &request,
+                       sizeof request, &returned, nullptr) ||
       request.header.ScsiStatus != 0) {
     CloseHandle(handle);
     return;
@@ -87,7 +87,8 @@ SptiDriveRecord* SptiFindDrive(std::uint8_t adapter, std::uint8_t target, std::u
   auto& state = Spti();
   for (int letter = 2; letter <= 25; ++letter) {
     auto& record = state.drives[letter];
-    if (record.present && record.adapter == adapter && record.target == target && record.lun == lun) return &record;
+    if (record.present && record.adapter == adapter && record.target == target && record.lun == lun)
+      return &record;
   }
   return nullptr;
 }

@@ -128,7 +128,8 @@ TEST(CommandSet, ParameterListsAndSettings) {
   drive.FormatUnit(0x11, kFormatDVDRAMFull.data(), 12);
   EXPECT_EQ(aspi.sent.back().data_out, Bytes({0, 0x82, 0, 8, 0, 0x22, 0x21, 0x20, 0, 0, 8, 0}));
   drive.SetStreamingPerformance(99, 0x0023127F, 43965, 1418, 1000, 1000);
-  EXPECT_EQ(aspi.sent.back().data_out, std::vector<std::uint8_t>(kStreamingDVDR.begin(), kStreamingDVDR.end()));
+  EXPECT_EQ(aspi.sent.back().data_out,
+            std::vector<std::uint8_t>(kStreamingDVDR.begin(), kStreamingDVDR.end()));
   std::tm when{};
   when.tm_year = 2024 - 1900;
   when.tm_mon = 1;
@@ -168,7 +169,8 @@ TEST(CommandSet, BufferCapacity) {
   aspi.exec = [&](TSRB& s) {
     std::uint8_t* d = s.SRB_BufPointer;
     d[4] = 0x00, d[5] = 0x20, d[6] = 0x00, d[7] = 0x00;  // 2 MB
-    d[8] = blank_reported >> 24, d[9] = blank_reported >> 16, d[10] = blank_reported >> 8, d[11] = blank_reported;
+    d[8] = blank_reported >> 24, d[9] = blank_reported >> 16, d[10] = blank_reported >> 8,
+    d[11] = blank_reported;
     s.SRB_Status = SS_COMP;
   };
   std::uint32_t length = 0, blank = 0;
@@ -192,9 +194,9 @@ TEST(CommandSet, FormatCapacitiesPreference) {
     List answer;
     std::uint32_t blocks;
   };
-  const List current2048 = {0, 0, 0, 24, 0, 0, 0x10, 0, 0, 0, 8, 0,  // current: 4096 blocks of 2048
-                            0, 0, 0x20, 0, 0, 0, 8, 0,                // first: 8192, type 00h
-                            0, 0, 0x30, 0, 0, 0, 8, 0};               // second: 12288
+  const List current2048 = {0, 0, 0,    24, 0, 0, 0x10, 0, 0, 0, 8, 0,  // current: 4096 blocks of 2048
+                            0, 0, 0x20, 0,  0, 0, 8,    0,              // first: 8192, type 00h
+                            0, 0, 0x30, 0,  0, 0, 8,    0};             // second: 12288
   List unformatted = current2048;
   unformatted[8] = 0x02;  // descriptor type: unformatted media
   List type26 = unformatted;
@@ -204,10 +206,8 @@ TEST(CommandSet, FormatCapacitiesPreference) {
   List none = second_only;
   none[26] = 0x04;
   const std::vector<Case> cases = {
-      {"current", current2048, 0x1000},
-      {"first formattable", unformatted, 0x2000},
-      {"format type 26h", type26, 0x2000},
-      {"second formattable", second_only, 0x3000},
+      {"current", current2048, 0x1000},      {"first formattable", unformatted, 0x2000},
+      {"format type 26h", type26, 0x2000},   {"second formattable", second_only, 0x3000},
       {"fallback to current", none, 0x1000},
   };
   for (const auto& c : cases) {

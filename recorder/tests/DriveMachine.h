@@ -60,7 +60,8 @@ struct DriveMachine {
       files.Write("DriveMap.ini", map_text);
       options.map_file = files / "DriveMap.ini";
     }
-    auto map = std::make_unique<DriveMap>(options, kernel, [this](const DriveMapEntry& entry) { return factory(entry); });
+    auto map = std::make_unique<DriveMap>(options, kernel,
+                                          [this](const DriveMapEntry& entry) { return factory(entry); });
     host = std::make_unique<WinHost>(std::move(map), library_dir);
     scoped = std::make_unique<ScopedHost>(*host);
   }

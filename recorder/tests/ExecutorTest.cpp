@@ -49,21 +49,25 @@ TEST(Executor, ErrorTextsFromInjectedSense) {
     bool busy;
   };
   const std::vector<Case> cases = {
-      {"tray open", [](TSRB& s) { FailWithSense(s, 0x02, 0x3A, 0x02); }, "NOT READY (MEDIUM NOT PRESENT - TRAY OPEN)",
+      {"tray open", [](TSRB& s) { FailWithSense(s, 0x02, 0x3A, 0x02); },
+       "NOT READY (MEDIUM NOT PRESENT - TRAY OPEN)", false},
+      {"unlisted pair", [](TSRB& s) { FailWithSense(s, 0x05, 0x64, 0x02); }, "ILLEGAL REQUEST (100,2)",
        false},
-      {"unlisted pair", [](TSRB& s) { FailWithSense(s, 0x05, 0x64, 0x02); }, "ILLEGAL REQUEST (100,2)", false},
       {"no additional length", [](TSRB& s) { FailWithSense(s, 0x03, 0x11, 0x00, 0); }, "MEDIUM ERROR", false},
-      {"deferred error code", [](TSRB& s) {
+      {"deferred error code",
+       [](TSRB& s) {
          FailWithSense(s, 0x06, 0x28, 0x00);
          s.SenseArea[0] = 0x71;
        },
        "UNIT ATTENTION (NOT READY TO READY CHANGE, MEDIUM MAY HAVE CHANGED)", false},
-      {"valid bit set", [](TSRB& s) {
+      {"valid bit set",
+       [](TSRB& s) {
          FailWithSense(s, 0x04, 0x09, 0x01);
          s.SenseArea[0] = 0xF0;
        },
        "HARDWARE ERROR (TRACKING SERVO FAILURE)", false},
-      {"descriptor format", [](TSRB& s) {
+      {"descriptor format",
+       [](TSRB& s) {
          FailWithSense(s, 0x05, 0x24, 0x00);
          s.SenseArea[0] = 0x72;
        },
@@ -71,19 +75,22 @@ TEST(Executor, ErrorTextsFromInjectedSense) {
       {"key 9 keeps the status text", [](TSRB& s) { FailWithSense(s, 0x09, 0x00, 0x00); },
        "CHECK CONDITION (NO ADDITIONAL SENSE INFORMATION)", false},
       {"filemark", [](TSRB& s) { FailWithSense(s, 0x80, 0x00, 0x00, 0); }, "FILEMARK", false},
-      {"busy", [](TSRB& s) {
+      {"busy",
+       [](TSRB& s) {
          s.SRB_Status = SS_ERR;
          s.SRB_TargStat = 0x08;
        },
        "TARGET BUSY", true},
       {"no device", [](TSRB& s) { s.SRB_Status = SS_NO_DEVICE; }, "NO DEVICE", false},
-      {"selection timeout", [](TSRB& s) {
+      {"selection timeout",
+       [](TSRB& s) {
          s.SRB_Status = SS_ERR;
          s.SRB_HaStat = 0x11;
        },
        "SELECTION TIMEOUT", false},
       // A failure without sense data still says what happened.
-      {"empty sense", [](TSRB& s) {
+      {"empty sense",
+       [](TSRB& s) {
          s.SRB_Status = SS_ERR;
          s.SRB_TargStat = 0x02;
        },

@@ -66,7 +66,8 @@ class FakeAspi {
         return;
       }
       srb.SRB_TargStat = result.status;
-      std::memcpy(srb.SenseArea, result.sense.data(), std::min<std::size_t>(srb.SRB_SenseLen, result.sense.size()));
+      std::memcpy(srb.SenseArea, result.sense.data(),
+                  std::min<std::size_t>(srb.SRB_SenseLen, result.sense.size()));
     };
   }
 

@@ -95,10 +95,10 @@ TEST(Queries, CapabilitiesFromPageAndFeatures) {
     CannedDrive::Data(Feature(0x2D, true))(s);  // 2Fh not there: the drive answers the next one
   };
   ASSERT_TRUE(drive.GetCapabilities());
-  const std::uint32_t expected = capReadCDR | capReadCDRW | capReadMethod2 | capReadDVD | capReadDVDR |
-                                 capReadDVDRW | capReadDVDRAM | capWriteCDR | capWriteCDRW | capWriteTest |
-                                 capWriteDVDR | capWriteDVDRW | capWriteDVDRAM | capUnderrunProtection |
-                                 capReadDVDPR | capReadDVDPRW | capWriteDVDPR | capWriteDVDPRW | capReadDVDPRDL;
+  const std::uint32_t expected =
+      capReadCDR | capReadCDRW | capReadMethod2 | capReadDVD | capReadDVDR | capReadDVDRW | capReadDVDRAM |
+      capWriteCDR | capWriteCDRW | capWriteTest | capWriteDVDR | capWriteDVDRW | capWriteDVDRAM |
+      capUnderrunProtection | capReadDVDPR | capReadDVDPRW | capWriteDVDPR | capWriteDVDPRW | capReadDVDPRDL;
   EXPECT_EQ(drive.Capabilities, expected);
   EXPECT_EQ(drive.CapabilitiesPage.MaxReadSpeed, 8467);
   EXPECT_EQ(drive.CapabilitiesPage.MaxWriteSpeed, 5540);
@@ -144,8 +144,11 @@ TEST(Queries, GarbageOrShortModePagesFailWithAText) {
   overlong[9] = 250;  // page claims more than the mode data holds
   Bytes short_data = ModeAnswer(CapabilitiesPage(1, 1, 0, 1, 1, 1));
   short_data[0] = 0, short_data[1] = 6;  // header only
-  const std::vector<Case> cases = {{"wrong page", wrong_code}, {"overlong page", overlong}, {"short", short_data},
-                                   {"all zero", Bytes(255, 0)}, {"all ones", Bytes(255, 0xFF)}};
+  const std::vector<Case> cases = {{"wrong page", wrong_code},
+                                   {"overlong page", overlong},
+                                   {"short", short_data},
+                                   {"all zero", Bytes(255, 0)},
+                                   {"all ones", Bytes(255, 0xFF)}};
   for (const auto& c : cases) {
     CannedDrive canned;
     Selected drive;
@@ -249,18 +252,15 @@ TEST(Queries, WriteTypeProbe) {
 TEST(Queries, DiscTypeFallbacksWithoutProfile) {
   struct Case {
     const char* name;
-    int atip6;  // -1: no ATIP
+    int atip6;       // -1: no ATIP
     int disc_info2;  // -1: no disc information
     bool ready;
     TDiscType type;
   };
   const std::vector<Case> cases = {
-      {"atip rw", 0xC0, -1, true, dtCDRW},
-      {"atip r", 0x80, -1, true, dtCDR},
-      {"atip pressed", 0x00, -1, true, dtCDROM},
-      {"erasable disc info", -1, 0x10, true, dtCDRW},
-      {"disc info", -1, 0x00, true, dtCDR},
-      {"only ready", -1, -1, true, dtCDROM},
+      {"atip rw", 0xC0, -1, true, dtCDRW},       {"atip r", 0x80, -1, true, dtCDR},
+      {"atip pressed", 0x00, -1, true, dtCDROM}, {"erasable disc info", -1, 0x10, true, dtCDRW},
+      {"disc info", -1, 0x00, true, dtCDR},      {"only ready", -1, -1, true, dtCDROM},
       {"nothing", -1, -1, false, dtUnknown},
   };
   for (const auto& c : cases) {
@@ -323,7 +323,8 @@ TEST(Queries, IsoVolumeSizeReadsBlocksSixteenToThirtyTwo) {
   Selected drive;
   std::vector<std::uint32_t> read;
   canned.answers[0x28] = [&](TSRB& s) {
-    const std::uint32_t lba = (s.CDBByte[2] << 24) | (s.CDBByte[3] << 16) | (s.CDBByte[4] << 8) | s.CDBByte[5];
+    const std::uint32_t lba =
+        (s.CDBByte[2] << 24) | (s.CDBByte[3] << 16) | (s.CDBByte[4] << 8) | s.CDBByte[5];
     read.push_back(lba);
     std::memset(s.SRB_BufPointer, 0, s.SRB_BufLen);
     if (lba == 17) {
@@ -360,11 +361,13 @@ TEST(Queries, NoiseAnswersNeverCrashOrHang) {
     Selected drive;
     canned.aspi.exec = [&](TSRB& s) {
       if ((s.SRB_Flags & SRB_DIR_IN) && s.SRB_BufPointer) {
-        for (std::uint32_t i = 0; i < s.SRB_BufLen; ++i) s.SRB_BufPointer[i] = static_cast<std::uint8_t>(random.Next(256));
+        for (std::uint32_t i = 0; i < s.SRB_BufLen; ++i)
+          s.SRB_BufPointer[i] = static_cast<std::uint8_t>(random.Next(256));
       }
       switch (random.Next(8)) {
         case 0:
-          FailWithSense(s, static_cast<std::uint8_t>(random.Next(16)), static_cast<std::uint8_t>(random.Next(256)),
+          FailWithSense(s, static_cast<std::uint8_t>(random.Next(16)),
+                        static_cast<std::uint8_t>(random.Next(256)),
                         static_cast<std::uint8_t>(random.Next(256)));
           break;
         case 1:

@@ -30,7 +30,9 @@ TEST(Transport, EmulationListsTheDriveMapByDeviceIdString) {
   DriveMachine m;
   std::map<char, std::string> idents = {{'E', Ident("ORVANE", "VIRTUAL CD-RW", "1.0")},
                                         {'G', Ident("ORVANE", "VIRTUAL DVD+RW", "2.01")}};
-  m.factory = [&](const DriveMapEntry& entry) { return std::make_unique<IdentifiedTarget>(idents[entry.letter]); };
+  m.factory = [&](const DriveMapEntry& entry) {
+    return std::make_unique<IdentifiedTarget>(idents[entry.letter]);
+  };
   m.Start(kTwoRecorders);
 
   TSCSIDevice drive;
@@ -74,7 +76,8 @@ TEST(Transport, RealDrivesOnHighHostNumbersKeepOneDigitAdapters) {
   m.Start("[E]\nImage=e.img\n");
   TSCSIDevice drive;
   ASSERT_TRUE(drive.InitializeASPI(true, ""));
-  EXPECT_EQ(drive.Devices, (std::vector<std::string>{"0:3:0,D: " + real, "1:0:0,E: " + Ident("V", "P", "R")}));
+  EXPECT_EQ(drive.Devices,
+            (std::vector<std::string>{"0:3:0,D: " + real, "1:0:0,E: " + Ident("V", "P", "R")}));
   for (const auto& id : drive.Devices) {
     drive.SetDeviceID(id);
     EXPECT_NE(drive.HaId, 254) << id;
@@ -187,7 +190,9 @@ TEST(Transport, ModelQuirksFollowTheSelectedDrive) {
   };
   for (const auto& c : cases) {
     DriveMachine m;
-    m.factory = [&](const DriveMapEntry&) { return std::make_unique<IdentifiedTarget>(Ident(c.vendor, c.product, "1")); };
+    m.factory = [&](const DriveMapEntry&) {
+      return std::make_unique<IdentifiedTarget>(Ident(c.vendor, c.product, "1"));
+    };
     m.Start("[E]\nImage=e.img\n");
     TSCSIDevice drive;
     int changes = 0;
@@ -217,7 +222,8 @@ TEST(Transport, WriteOnceDevicesAreListedAsNotSupported) {
   TSCSIDevice drive;
   ASSERT_TRUE(drive.InitializeASPI(true, ""));
   // F: answers as a disk (type 0): not listed.
-  EXPECT_EQ(drive.Devices, (std::vector<std::string>{"0:0:0,E: " + Ident("V", "WORM", "1") + " (not supported)"}));
+  EXPECT_EQ(drive.Devices,
+            (std::vector<std::string>{"0:0:0,E: " + Ident("V", "WORM", "1") + " (not supported)"}));
 }
 
 // The order in which the layer is chosen, watched through the library loader.
@@ -240,7 +246,7 @@ struct LoaderWatch {
       auto& names = *static_cast<std::vector<std::string>*>(library);
       if (std::find(names.begin(), names.end(), name) == names.end()) return nullptr;
       return std::string(name) == "SendASPI32Command" ? reinterpret_cast<void*>(&Send)
-                                                       : reinterpret_cast<void*>(&Info);
+                                                      : reinterpret_cast<void*>(&Info);
     };
     loader.close = [this](void* library) {
       closed.push_back(library);
@@ -263,19 +269,43 @@ TEST(Transport, InitAspiFallbackOrder) {
   };
   const std::vector<Case> cases = {
       {"emulation first when asked", true, true, "", {{"WNASPI32.DLL", both}}, {}, "KVASPI32"},
-      {"library when no drive letters", true, false, "", {{".\\WNASPI32.DLL", both}}, {".\\WNASPI32.DLL"},
+      {"library when no drive letters",
+       true,
+       false,
+       "",
+       {{".\\WNASPI32.DLL", both}},
+       {".\\WNASPI32.DLL"},
        "WNASPI32.DLL"},
-      {"caller's path first", false, true, "/opt/aspi.so", {{"/opt/aspi.so", both}, {"WNASPI32.DLL", both}},
-       {"/opt/aspi.so"}, "WNASPI32.DLL"},
-      {"then the folder, then the search path", false, true, "/opt/aspi.so", {{"WNASPI32.DLL", both}},
-       {"/opt/aspi.so", ".\\WNASPI32.DLL", "WNASPI32.DLL"}, "WNASPI32.DLL"},
+      {"caller's path first",
+       false,
+       true,
+       "/opt/aspi.so",
+       {{"/opt/aspi.so", both}, {"WNASPI32.DLL", both}},
+       {"/opt/aspi.so"},
+       "WNASPI32.DLL"},
+      {"then the folder, then the search path",
+       false,
+       true,
+       "/opt/aspi.so",
+       {{"WNASPI32.DLL", both}},
+       {"/opt/aspi.so", ".\\WNASPI32.DLL", "WNASPI32.DLL"},
+       "WNASPI32.DLL"},
       {"emulation when no library", false, true, "", {}, {".\\WNASPI32.DLL", "WNASPI32.DLL"}, "KVASPI32"},
       // A library without both entry points is not used.
-      {"incomplete library is skipped", false, true, "",
+      {"incomplete library is skipped",
+       false,
+       true,
+       "",
        {{".\\WNASPI32.DLL", {"SendASPI32Command"}}, {"WNASPI32.DLL", both}},
-       {".\\WNASPI32.DLL", "WNASPI32.DLL"}, "WNASPI32.DLL"},
-      {"nothing at all", true, false, "", {{"WNASPI32.DLL", {"GetASPI32SupportInfo"}}},
-       {".\\WNASPI32.DLL", "WNASPI32.DLL"}, ""},
+       {".\\WNASPI32.DLL", "WNASPI32.DLL"},
+       "WNASPI32.DLL"},
+      {"nothing at all",
+       true,
+       false,
+       "",
+       {{"WNASPI32.DLL", {"GetASPI32SupportInfo"}}},
+       {".\\WNASPI32.DLL", "WNASPI32.DLL"},
+       ""},
   };
   for (const auto& c : cases) {
     DriveMachine m;

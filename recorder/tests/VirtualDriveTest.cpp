@@ -33,7 +33,8 @@ class Probe final : public ScsiTarget {
     }
     if (command.opcode() == 0x2A) {
       ++writes;
-      const std::uint32_t lba = (command.cdb[2] << 24) | (command.cdb[3] << 16) | (command.cdb[4] << 8) | command.cdb[5];
+      const std::uint32_t lba =
+          (command.cdb[2] << 24) | (command.cdb[3] << 16) | (command.cdb[4] << 8) | command.cdb[5];
       if (lba >= absorb_from) {
         ScsiResult ok;
         ok.transferred = command.data_length;
@@ -175,8 +176,8 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     TSCSIDevice& d = *v.drive;
 
     ASSERT_TRUE(d.GetCapabilities());
-    for (auto bit : {capReadCDR, capReadCDRW, capReadDVD, capReadDVDR, capReadDVDRAM, capWriteCDR, capWriteCDRW,
-                     capWriteTest, capWriteDVDR, capWriteDVDRAM, capUnderrunProtection}) {
+    for (auto bit : {capReadCDR, capReadCDRW, capReadDVD, capReadDVDR, capReadDVDRAM, capWriteCDR,
+                     capWriteCDRW, capWriteTest, capWriteDVDR, capWriteDVDRAM, capUnderrunProtection}) {
       EXPECT_TRUE(d.Capabilities & bit) << bit;
     }
     const std::uint32_t max_write = spec.write_speeds.empty() ? 0 : spec.write_speeds.front();
@@ -217,7 +218,8 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     const auto summary = v.Recorder().Summary();
     // A DVD-RW is formatted afresh before every burn, so it offers its whole
     // space from block 0 whatever it holds.
-    const bool dvd_rw = c.medium == VirtualMedium::DvdRwSequential || c.medium == VirtualMedium::DvdRwRestricted;
+    const bool dvd_rw =
+        c.medium == VirtualMedium::DvdRwSequential || c.medium == VirtualMedium::DvdRwRestricted;
     if (spec.recording == RecordingKind::Sequential) {
       EXPECT_EQ(d.GetSessionCount(), 1);
       EXPECT_EQ(d.GetNextWritableAddress(), dvd_rw ? 0u : summary.next_writable);
@@ -242,10 +244,10 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     }
     ASSERT_EQ(sent.size(), 60u);
     const std::uint8_t write_type = sent[8 + 2] & 0x0F;
-    const std::uint8_t expected_type = type < dtDVDROM || type == dtDVDROM ? 1
-                                       : (type == dtDVDR || type == dtDVDRWRestricted || type == dtDVDRWSequential)
-                                           ? 0
-                                           : 2;
+    const std::uint8_t expected_type =
+        type < dtDVDROM || type == dtDVDROM                                          ? 1
+        : (type == dtDVDR || type == dtDVDRWRestricted || type == dtDVDRWSequential) ? 0
+                                                                                     : 2;
     EXPECT_EQ(write_type, expected_type);
     EXPECT_TRUE(sent[8 + 2] & 0x40);  // underrun protection on
   }
@@ -320,11 +322,16 @@ TEST(VirtualDrive, EraseEveryRewritableMedium) {
     std::uint8_t mode;
   };
   const Case cases[] = {
-      {VirtualMedium::CdRw, 1},           {VirtualMedium::CdRw, 0},
-      {VirtualMedium::DvdRwSequential, 1}, {VirtualMedium::DvdRwSequential, 0},
-      {VirtualMedium::DvdRwRestricted, 1}, {VirtualMedium::DvdRwRestricted, 0},
-      {VirtualMedium::DvdPlusRw, 1},      {VirtualMedium::DvdPlusRw, 0},
-      {VirtualMedium::DvdRam, 1},         {VirtualMedium::DvdRam, 0},
+      {VirtualMedium::CdRw, 1},
+      {VirtualMedium::CdRw, 0},
+      {VirtualMedium::DvdRwSequential, 1},
+      {VirtualMedium::DvdRwSequential, 0},
+      {VirtualMedium::DvdRwRestricted, 1},
+      {VirtualMedium::DvdRwRestricted, 0},
+      {VirtualMedium::DvdPlusRw, 1},
+      {VirtualMedium::DvdPlusRw, 0},
+      {VirtualMedium::DvdRam, 1},
+      {VirtualMedium::DvdRam, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(MediumKey(c.medium) + (c.mode ? " quick" : " full"));

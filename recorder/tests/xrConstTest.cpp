@@ -57,10 +57,10 @@ TEST(DriveTexts, AspiHostAndTargetStatusTables) {
 
 TEST(DriveTexts, SenseKeyTable) {
   const std::map<std::uint8_t, const char*> keys = {
-      {0x1, "RECOVERED ERROR"}, {0x2, "NOT READY"},       {0x3, "MEDIUM ERROR"},    {0x4, "HARDWARE ERROR"},
-      {0x5, "ILLEGAL REQUEST"}, {0x6, "UNIT ATTENTION"},  {0x7, "DATA PROTECT"},    {0x8, "ERASE CHECK"},
-      {0x9, "CHECK CONDITION"}, {0xA, "COPYABORTED"},     {0xB, "ABORTED COMMAND"}, {0xC, "CHECK CONDITION"},
-      {0xD, "VOLUME OVERFLOW"}, {0xE, "MISCOMPARE"},      {0xF, "RESERVED"},
+      {0x1, "RECOVERED ERROR"}, {0x2, "NOT READY"},      {0x3, "MEDIUM ERROR"},    {0x4, "HARDWARE ERROR"},
+      {0x5, "ILLEGAL REQUEST"}, {0x6, "UNIT ATTENTION"}, {0x7, "DATA PROTECT"},    {0x8, "ERASE CHECK"},
+      {0x9, "CHECK CONDITION"}, {0xA, "COPYABORTED"},    {0xB, "ABORTED COMMAND"}, {0xC, "CHECK CONDITION"},
+      {0xD, "VOLUME OVERFLOW"}, {0xE, "MISCOMPARE"},     {0xF, "RESERVED"},
   };
   for (const auto& [key, text] : keys) {
     EXPECT_EQ(SenseKeyText(key), text) << int(key);
@@ -86,7 +86,8 @@ TEST(DriveTexts, AscAscqTableIsCompleteSortedAndSearchable) {
     EXPECT_STREQ(FindAscAscqText(table[i].asc, table[i].ascq), table[i].text);
     const std::string text = table[i].text;
     EXPECT_FALSE(text.empty());
-    EXPECT_TRUE(std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::islower(c); })) << text;
+    EXPECT_TRUE(std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::islower(c); }))
+        << text;
   }
   EXPECT_STREQ(FindAscAscqText(0x3A, 0x02), "MEDIUM NOT PRESENT - TRAY OPEN");
   EXPECT_STREQ(FindAscAscqText(0x04, 0x08), "LOGICAL UNIT NOT READY, LONG WRITE IN PROGRESS");
@@ -138,13 +139,13 @@ TEST(DriveTexts, AscAscqTableAgreesWithSgDecodeSense) {
     if (theirs != e.text) disagreements[(e.asc << 8) | e.ascq] = theirs;
   }
   for (const auto& [key, theirs] : disagreements) {
-    EXPECT_TRUE(ours_differ.count(key)) << std::hex << "pair " << (key >> 8) << "/" << (key & 0xFF) << ": ours \""
-                                        << FindAscAscqText(key >> 8, key & 0xFF) << "\", sg_decode_sense \""
-                                        << theirs << "\"";
+    EXPECT_TRUE(ours_differ.count(key))
+        << std::hex << "pair " << (key >> 8) << "/" << (key & 0xFF) << ": ours \""
+        << FindAscAscqText(key >> 8, key & 0xFF) << "\", sg_decode_sense \"" << theirs << "\"";
   }
   for (const auto& [key, theirs] : ours_differ) {
-    EXPECT_TRUE(disagreements.count(key)) << std::hex << "pair " << (key >> 8) << "/" << (key & 0xFF)
-                                          << " now agrees; drop it from the list";
+    EXPECT_TRUE(disagreements.count(key))
+        << std::hex << "pair " << (key >> 8) << "/" << (key & 0xFF) << " now agrees; drop it from the list";
   }
 }
 
