@@ -293,7 +293,8 @@ EraseOutcome RunErase(VirtualDrive& v, std::uint8_t mode) {
   v.probe->drive = &d;
   out.started = d.Erase(mode);
   if (out.started) {
-    EXPECT_TRUE(d.Erasing());
+    // Erasing() is not checked here: under the fake clock the thread may
+    // already have finished and cleared it before Erase returns.
     EXPECT_TRUE(v.dispatcher.RunUntil([&] { return out.events > 0; }, std::chrono::seconds(60)));
   }
   v.dispatcher.RunPending();
