@@ -308,3 +308,34 @@ TEST_F(ImageTest, ArchiveOnlyAddAndClearArchiveBits) {
 }
 
 }  // namespace
+
+namespace {
+
+// ISO names come from the long names: upper case, d-characters, one dot,
+// cut to the level 2 lengths. Joliet keeps the name but not the characters
+// Joliet reserves.
+TEST(NameRules, IsoAndJolietIdentifiers) {
+  const std::pair<const char*, const char*> files[] = {
+      {"readme", "README."},
+      {"Report 2024.final.txt", "REPORT_2024_FINAL.TXT"},
+      {"\xC3\xBC"
+       "ber.txt",
+       "_BER.TXT"},
+      {".hidden", ".HIDDEN"},
+      {"a name far longer than thirty characters.document", "A_NAME_FAR_LONGER_THAN.DOCUMENT"},
+  };
+  for (const auto& [name, expected] : files) EXPECT_EQ(iso::IsoFileName(name), expected) << name;
+  EXPECT_EQ(iso::IsoDirName("My.Folder 2"), "MY_FOLDER_2");
+  EXPECT_EQ(iso::IsoDirName(std::string(40, 'x')), std::string(31, 'X'));
+  EXPECT_EQ(iso::JolietIdentifier("a:b?", true), std::string("\0a\0_\0b\0_\0;\0"
+                                                             "1",
+                                                             12));
+  EXPECT_TRUE(iso::JolietNameFits(std::string(108, 'a'), true));
+  EXPECT_FALSE(iso::JolietNameFits(std::string(109, 'a'), true));
+  EXPECT_TRUE(iso::JolietNameFits(std::string(110, 'a'), false));
+  EXPECT_FALSE(iso::JolietNameFits(std::string(111, 'a'), false));
+  // A character outside the basic plane takes two UTF-16 units.
+  EXPECT_FALSE(iso::JolietNameFits(std::string(107, 'a') + "\xF0\x9F\x98\x80", true));
+}
+
+}  // namespace
