@@ -559,8 +559,17 @@ bool TQCDBurner::Prepare(bool ImageOnly, TDEntry* ImportTarget) {
   return PrepareLayout(ImageOnly, ImportTarget);
 }
 
-bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
+bool TQCDBurner::PrepareLayout(bool ImageOnly, TDEntry* ImportTarget) {
   layout_options_ = TLayoutOptions{};
+  if (!ImageOnly) {
+    DrvLib().CurrentDiscType = GetDiscType();
+    if (burn_layout_) {
+      if (!GetSessionStart()) Debug(">>> ERROR GETTING NEXT WRITABLE ADDRESS", 0);
+      if (layout_options_.SessionStart > 0xFF000000LL) layout_options_.SessionStart = 0;
+    }
+    if (SessionToImport != 0) ImportSession(SessionToImport, ImportTarget);
+  }
+  const std::int64_t session_start = layout_options_.SessionStart;
   if (Bootable) {
     struct stat st;
     if (BootImage.empty() || ::stat(BootImage.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) {
@@ -573,7 +582,7 @@ bool TQCDBurner::PrepareLayout(bool /*ImageOnly*/, TDEntry* /*ImportTarget*/) {
   SetDoDebug(false);
   layout_options_.Bootable = Bootable;
   layout_options_.Joliet = joliet_;
-  layout_options_.SessionStart = 0;
+  layout_options_.SessionStart = session_start;
   layout_ = iso::Layout(tables_, layout_options_);
   return true;
 }

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +42,10 @@ struct TFileInfo {
   int Attr = 0;
   Clock::TimePoint Time{};
 };
+
+// A name safe to create in a host folder: no separators, control
+// characters, "." or "..".
+std::string SafeFileName(const std::string& name);
 
 // Value in decimal, preceded by Fill as often as the digits fall short of Width.
 void PadLeftNumber(int Width, const std::string& Fill, std::string& Result, std::int64_t Value);
@@ -152,6 +157,29 @@ class TQCDBurner : public TSCSIDevice {
   int CreateImageFile(const std::string& FileName, bool Direct);
   void Abort() { abort_requested_ = true; }
 
+  // --- Burning (xrCDBCBurn.cpp)
+  bool BurnCompilation();
+  bool BurnImageFile(const std::string& FileName);
+  // Starts the write thread: into ISOFileName, or to the drive.
+  bool StartWriteThread(bool ImageMode);
+  // The text OnWriteDone last received.
+  const std::string& LastWriteResult() const { return last_write_result_; }
+
+  // --- Earlier sessions (xrCDBCSession.cpp)
+  // SessionNo -1 or beyond the last session means the last one.
+  bool ImportSession(int SessionNo, TDEntry* TargetDir);
+  bool ImportJolietDirectory(std::int64_t Extent, std::int64_t Size, TDEntry* Target);
+  bool ImportIsoDirectory(std::int64_t Extent, std::int64_t Size, TDEntry* Target);
+  // What the last import passed over, and why.
+  const std::vector<std::string>& ImportSkipped() const { return import_skipped_; }
+  // Copies an imported file to FileName (a folder gets the entry's name,
+  // made safe); an existing file is replaced only with Overwrite. False,
+  // with the reason on the debug line, when the disc or the file fails.
+  bool ExtractFile(TFEntry* Entry, const std::string& FileName, bool Overwrite = false);
+  // Where the next session starts on the loaded disc (into the layout).
+  bool GetSessionStart();
+  std::uint32_t FindLastVolumeDescriptor();
+
  private:
   void Debug(const std::string& text, int level);
   TDEntry* AddDirEntry(TDEntry* parent, const std::string& name, const std::string& short_name, int attr,
@@ -166,6 +194,16 @@ class TQCDBurner : public TSCSIDevice {
   void JoinWriteThread();
   void FireWriteDone(const std::string& error);
   std::vector<TCacheItem> CacheItems();
+  bool DriveBusy() const;
+  bool WaitWhileNotReady(std::uint32_t step_ms);
+  TCacheThread::Params BurnCacheParams(int block_size);
+  bool PrimeAndStart(TCacheThread::Params params);
+  void PostNotice(bool finalizing, const std::string& text);
+  void WriteBurnThread();
+  void WriteDescriptors();
+  void ImportSkip(const std::string& what);
+  bool ReadDiscSector(std::uint32_t lba, std::uint8_t* buffer);
+  bool ImportDirectory(std::int64_t extent, std::int64_t size, TDEntry* target, bool joliet, int depth);
 
   TCompilation tables_;
   TVolumeIds ids_;
@@ -201,4 +239,11 @@ class TQCDBurner : public TSCSIDevice {
   // Calls posted to the main thread check it, so none reaches a recorder
   // that is gone.
   std::shared_ptr<TQCDBurner*> alive_;
+
+  std::vector<std::string> import_skipped_;
+  std::set<std::int64_t> import_visited_;
+  // Set around the layout a burn makes, so it reads the session start.
+  bool burn_layout_ = false;
+  bool image_burn_ = false;
+  std::string last_write_result_;
 };
