@@ -189,7 +189,8 @@ bool TSCSIDevice::SetWriteParameters(bool TestWriteOn, bool Underrun, bool DLMul
     set_packet(16);
   }
   if (DiscType == dtDVDRWRestricted || DiscType == dtDVDRWSequential) {
-    p[2] = 0x20;
+    // The test-write bit survives: without it a test write is a real one.
+    p[2] = static_cast<std::uint8_t>(0x20 | (p[2] & 0x10));
     p[3] = 0xC5;
     p[5] = 16;
   }

@@ -181,8 +181,8 @@ TEST(Queries, WriteParametersByDiscType) {
       {dtDDCDRW, false, false, false, false, 0x01, 0xC4, 0, 0},
       {dtDVDR, false, false, false, false, 0x20, 0xE5, 16, 16},
       {dtDVDR, true, true, false, false, 0x70, 0xE5, 16, 16},
-      {dtDVDRWRestricted, true, false, false, false, 0x20, 0xC5, 16, 0},
-      {dtDVDRWSequential, true, true, true, false, 0x60, 0xC5, 16, 0},
+      {dtDVDRWRestricted, true, false, false, false, 0x30, 0xC5, 16, 0},  // test write kept
+      {dtDVDRWSequential, true, true, true, false, 0x70, 0xC5, 16, 0},
       {dtDVDPlusRW, false, false, false, false, 0x22, 0x04, 16, 0},
       {dtDVDPlusRW, true, true, false, false, 0x72, 0x04, 16, 0},
       {dtDVDPlusR, false, false, false, false, 0x22, 0xC4, 0, 16},
