@@ -24,6 +24,7 @@
 
 #include "platform/core/Dispatcher.h"
 #include "recorder/xrCDBC.h"
+#include "recorder/xrSPTI.h"
 
 namespace {
 
@@ -121,7 +122,8 @@ bool TQCDBurner::BurnCompilation() {
   // with sessions on it the new one is appended as on any sequential disc.
   const TDiscType current = static_cast<TDiscType>(DrvLib().CurrentDiscType.load());
   const bool blank_sequential = current == dtDVDRWSequential && ReadDiscInfoBlock() && (DiscInfoBlock[2] & 0x03) == 0;
-  if (current == dtDVDRWRestricted || blank_sequential) {
+  // A test write changes nothing on the disc, its format included.
+  if (!TestWrite() && (current == dtDVDRWRestricted || blank_sequential)) {
     const auto& list = current == dtDVDRWSequential ? kFormatDVDRWQuickDCRT : kFormatDVDRWQuickGrow;
     if (!FormatUnit(0x11, list.data(), static_cast<std::uint16_t>(list.size()))) {
       FormatUnit(0x11, kFormatDVDRWQuick.data(), static_cast<std::uint16_t>(kFormatDVDRWQuick.size()));
@@ -138,6 +140,16 @@ bool TQCDBurner::BurnCompilation() {
   PrepareLayout(false, nullptr);
   BuildFileSystemHeader();
   burn_layout_ = false;
+  // Imported files lie where the disc already holds data: without the
+  // disc's next writable address the new session would overwrite them.
+  const auto& files = Compilation().Files();
+  if (layout_.SessionStart == 0 &&
+      std::any_of(files.begin(), files.end(), [](const auto& e) { return e->Imported; })) {
+    const std::string text = "ERROR GETTING NEXT WRITABLE ADDRESS";
+    last_write_result_ = text;
+    if (OnWriteDone) OnWriteDone(this, text);
+    return false;
+  }
 
   TCacheThread::Params params = BurnCacheParams(block_size);
   params.Header = std::move(header_);
@@ -270,6 +282,9 @@ void TQCDBurner::WriteBurnThread() {
   auto buffer = std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(block_size));
   const std::int64_t limit = track_sectors * kSectorSize;
   const bool whole_blocks = !image_burn_ && !IsCd(type);
+  // Drives simulate a write only on sequential media; on overwritable ones
+  // a test write would be a real one, so the blocks are counted, not sent.
+  const bool count_only = TestWrite() && IsOverwritable(type);
   std::int64_t sectors = 0;
   int blocks = 0;
   bool formatted_once = false;
@@ -297,6 +312,7 @@ void TQCDBurner::WriteBurnThread() {
           break;
         }
         const auto lba = static_cast<std::uint32_t>(start + sectors);
+        if (count_only) break;
         if (Write10(lba, static_cast<std::uint16_t>(count / kSectorSize), buffer.get(),
                     static_cast<std::uint32_t>(count))) {
           break;
@@ -414,7 +430,8 @@ void TQCDBurner::WriteBurnThread() {
   // Put the drive back, after a failure too, so it is usable at once.
   WaitForReady(240000, 5000);
   if (type != dtDVDRAM) ReadBufferCapacity(buffer_length, blank_length);
-  SetWriteParameters(TestWrite(), UnderrunProtection(), false, dtCDROM);
+  // Test write off: a drive left simulating would fake the next program's burn.
+  SetWriteParameters(false, UnderrunProtection(), false, dtCDROM);
   SetCDSpeed(GetMaxReadSpeed(), 2);
   RezeroUnit();
   PreventAllowMediumRemoval(true);
@@ -428,6 +445,8 @@ void TQCDBurner::WriteBurnThread() {
     text = cache->Status();
   }
   writing_ = false;
+  // The drive commands above leave the device open; other programs want it.
+  SetCloseDeviceAfterCommand(true);
   cache->WaitFor();
   {
     std::lock_guard guard(device_lock_);

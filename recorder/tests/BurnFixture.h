@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -21,6 +22,24 @@
 
 namespace burntest {
 
+// Passes every command to the recorder, and lets a test act just before one.
+class HookTarget final : public ScsiTarget {
+ public:
+  explicit HookTarget(std::unique_ptr<VirtualRecorder> recorder) : recorder_(std::move(recorder)) {}
+  ScsiResult Execute(const ScsiCommand& command) override {
+    if (before) before(command);
+    return recorder_->Execute(command);
+  }
+  std::optional<ScsiAddress> Address() const override { return recorder_->Address(); }
+  std::string Describe() const override { return recorder_->Describe(); }
+  VirtualRecorder* Recorder() { return recorder_.get(); }
+  // Set before the operation starts; runs on the thread that sends.
+  std::function<void(const ScsiCommand&)> before;
+
+ private:
+  std::unique_ptr<VirtualRecorder> recorder_;
+};
+
 struct BurnRig {
   FakeClock clock{Clock::TimePoint(std::chrono::seconds(1700000000))};
   ScopedClock scoped_clock{clock};
@@ -28,26 +47,31 @@ struct BurnRig {
   ScopedDispatcher scoped_dispatcher{dispatcher};
   DriveMachine machine;
   VirtualRecorder* vrec = nullptr;
+  HookTarget* hook = nullptr;
   std::unique_ptr<TQCDBurner> rec;
+  std::mutex debug_mutex;
   std::vector<std::string> debug;
   int done_calls = 0;
   int finalizing_calls = 0;
   std::optional<std::string> done;
 
-  explicit BurnRig(VirtualMedium medium) {
-    machine.factory = [this, medium](const DriveMapEntry& entry) {
+  explicit BurnRig(VirtualMedium medium, bool persist = false) {
+    machine.factory = [this, medium, persist](const DriveMapEntry& entry) {
       VirtualRecorderConfig config;
       config.image_path = entry.image;
       config.initial_medium = medium;
-      config.persist = false;
+      config.persist = persist;
       auto r = VirtualRecorder::Open(config);
       r->SetTimingPercent(0);
       vrec = r.get();
-      return r;
+      auto h = std::make_unique<HookTarget>(std::move(r));
+      hook = h.get();
+      return h;
     };
     machine.Start("[E]\nImage=e.img\nMedium=" + MediumKey(medium) + "\n");
     rec = std::make_unique<TQCDBurner>();
     rec->OnDebugMessage = [this](TSCSIDevice*, const std::string& text, std::uint8_t level) {
+      std::lock_guard guard(debug_mutex);
       debug.push_back(std::to_string(level) + " " + text);
     };
     rec->OnWriteDone = [this](TQCDBurner*, const std::string& error) {

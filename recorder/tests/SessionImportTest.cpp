@@ -223,9 +223,12 @@ TEST_F(SessionImport, OwnLongNamesSurviveAndExtractionIsCareful) {
 }
 
 TEST_F(SessionImport, NoSessionNoTrackNoDescriptor) {
-  BurnRig blank(VirtualMedium::CdR);
-  EXPECT_FALSE(blank.rec->ImportSession(-1, nullptr));
-  EXPECT_FALSE(blank.rec->ImportSession(0, nullptr));
+  {
+    // One drive machine at a time: the transport is the program's one.
+    BurnRig blank(VirtualMedium::CdR);
+    EXPECT_FALSE(blank.rec->ImportSession(-1, nullptr));
+    EXPECT_FALSE(blank.rec->ImportSession(0, nullptr));
+  }
 
   WriteFile(Path("zeros.iso"), std::string(64 * 2048, '\0'));
   BurnRig rig(VirtualMedium::DvdPlusR);
