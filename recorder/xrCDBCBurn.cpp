@@ -468,10 +468,21 @@ void TQCDBurner::WriteDescriptors() {
     }
   }
   if (count == 0) return;
+  // Whole 16-sector blocks (restricted overwrite takes no less); what
+  // follows the descriptors in the last block is kept as the disc has it.
+  const std::size_t whole = (count + 15) / 16 * 16;
+  std::vector<std::uint8_t> data(whole * kSectorSize);
+  std::memcpy(data.data(), descriptor_copy_.data(), count * kSectorSize);
+  if (whole > count && !Read10(static_cast<std::uint32_t>(count), static_cast<std::uint16_t>(whole - count),
+                               data.data() + count * kSectorSize,
+                               static_cast<std::uint32_t>((whole - count) * kSectorSize))) {
+    std::lock_guard guard(device_lock_);
+    if (cache_) cache_->SetStatus("WRITER ERROR [" + LastError + "]");
+    return;
+  }
   ErrorLogged = true;
   int busy = 0;
-  while (!Write10(0, static_cast<std::uint16_t>(count), descriptor_copy_.data(),
-                  static_cast<std::uint32_t>(count * kSectorSize))) {
+  while (!Write10(0, static_cast<std::uint16_t>(whole), data.data(), static_cast<std::uint32_t>(whole * kSectorSize))) {
     if (!DriveBusy() || ++busy >= kBusyRetries) {
       std::lock_guard guard(device_lock_);
       if (cache_) {

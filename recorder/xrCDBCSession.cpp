@@ -306,15 +306,15 @@ bool TQCDBurner::GetSessionStart() {
   // Overwritable media have one growing volume: the next session starts
   // where the last volume descriptor says the volume ends.
   if (type == dtDVDRAM || type == dtDVDPlusRW || type == dtDVDRWRestricted) {
-    layout_options_.SessionStart = FindLastVolumeDescriptor();
+    // On a whole 32-sector block: restricted overwrite takes nothing else,
+    // and the blocks after it go out whole.
+    layout_options_.SessionStart = (std::int64_t{FindLastVolumeDescriptor()} + 31) / 32 * 32;
     return true;
   }
+  // A sequential DVD-RW still sequential here holds sessions (a blank one
+  // is formatted to restricted overwrite first): it is appended to at the
+  // next track like any write-once disc.
   ReadDiscInfoBlock();
-  if (type == dtDVDRWSequential) {
-    const bool ok = ReadTrackInformation(1);
-    if (ok && TrackInfo.NextWritable != 0) layout_options_.SessionStart = TrackInfo.NextWritable;
-    return ok;
-  }
   const int sessions = GetSessionCount();
   if (!ReadTrackInformation(static_cast<std::uint32_t>(std::max(sessions, 0) + 1))) return false;
   layout_options_.SessionStart = TrackInfo.NextWritable;

@@ -46,10 +46,11 @@ TEST_F(MultiSession, SecondSessionHoldsBothAndPeersReadEach) {
   WriteFile(Path("both/second.bin"), Pattern(500000, 2));
   WriteFile(Path("both/Folder/more.txt"), "added later\n");
 
-  for (const auto medium : {VirtualMedium::CdR, VirtualMedium::DvdPlusR, VirtualMedium::DvdPlusRw}) {
+  for (const auto medium : {VirtualMedium::CdR, VirtualMedium::DvdPlusR, VirtualMedium::DvdPlusRw,
+                            VirtualMedium::DvdRwRestricted, VirtualMedium::DvdRam}) {
     SCOPED_TRACE(MediumKey(medium));
-    const bool cd = medium == VirtualMedium::CdR;
-    BurnRig rig(medium);
+    const bool overwrite = SpecOf(medium).recording == RecordingKind::Overwrite;
+    BurnRig rig(medium, true);
     rig.Add(Path("one"));
     DrvLib().CurrentDiscType = rig.rec->GetDiscType();
     ASSERT_EQ(rig.BurnCompilation(), "");
@@ -61,13 +62,19 @@ TEST_F(MultiSession, SecondSessionHoldsBothAndPeersReadEach) {
     const std::uint32_t start = static_cast<std::uint32_t>(rig.rec->Layout().SessionStart);
     EXPECT_GT(start, 0u);
     const auto summary = rig.vrec->Summary();
-    if (medium != VirtualMedium::DvdPlusRw) EXPECT_EQ(summary.sessions, 2u);
+    if (!overwrite) EXPECT_EQ(summary.sessions, 2u);
 
     const std::string disc = Path("disc.iso");
-    rig.vrec->ExportIso(disc);
+    rig.vrec->Save();
     std::string out;
+    const std::string vdrive = std::string(BURNER_BINARY_DIR) + "/bin/vdrive";
+    if (std::filesystem::exists(vdrive)) {
+      ASSERT_EQ(Shell(Q(vdrive) + " export " + Q(rig.vrec->ImagePath()) + " " + Q(disc), &out), 0) << out;
+    } else {
+      rig.vrec->ExportIso(disc);
+    }
     // The second session: plain ISO, Joliet and the volume descriptor.
-    const std::string offset = cd || medium == VirtualMedium::DvdPlusR ? " -T " + std::to_string(start) : "";
+    const std::string offset = overwrite ? "" : " -T " + std::to_string(start);
     ASSERT_EQ(Shell("isoinfo -d -i " + Q(disc) + offset, &out), 0) << out;
     EXPECT_NE(out.find("Joliet"), std::string::npos) << out;
     ASSERT_EQ(Shell("isoinfo -J -l -i " + Q(disc) + offset, &out), 0) << out;
@@ -81,7 +88,7 @@ TEST_F(MultiSession, SecondSessionHoldsBothAndPeersReadEach) {
 
     ExtractSession(disc, start, Path("got2"));
     ExpectSameTree(Path("both"), Path("got2"));
-    if (medium != VirtualMedium::DvdPlusRw) {
+    if (!overwrite) {
       // Sequential media keep the first session as it was.
       ExtractSession(disc, 0, Path("got1"));
       ExpectSameTree(Path("one"), Path("got1"));
@@ -96,6 +103,32 @@ TEST_F(MultiSession, SecondSessionHoldsBothAndPeersReadEach) {
     ASSERT_NE(reader.FindDirByPath("\\FOLDER"), nullptr);
     EXPECT_NE(reader.Compilation().FindChild(reader.FindDirByPath("\\FOLDER"), "first.bin"), nullptr);
   }
+}
+
+TEST_F(MultiSession, SequentialDvdRwWithASessionIsAppendedNotFormatted) {
+  WriteFile(Path("one/old.txt"), "made elsewhere\n");
+  WriteFile(Path("two/new.bin"), Pattern(100000, 3));
+  std::string out;
+  ASSERT_EQ(Shell("xorriso -as mkisofs -quiet -J -o " + Q(Path("one.iso")) + " " + Q(Path("one")), &out), 0) << out;
+  BurnRig rig(VirtualMedium::DvdRwSequential);
+  rig.vrec->ImportIso(Path("one.iso"), VirtualMedium::DvdRwSequential, false);
+  ASSERT_TRUE(rig.rec->ImportSession(-1, nullptr));
+  rig.Add(Path("two"));
+  ASSERT_EQ(rig.BurnCompilation(), "");
+  const auto ops = rig.Opcodes();
+  EXPECT_EQ(std::count(ops.begin(), ops.end(), 0x04), 0) << "the disc was formatted";
+  EXPECT_GT(rig.rec->Layout().SessionStart, 0);
+  EXPECT_EQ(rig.vrec->Summary().sessions, 2u);
+  TQCDBurner reader;
+  reader.InitializeASPI(true, "");
+  reader.SetDeviceID(reader.Devices.at(0));
+  ASSERT_TRUE(reader.ImportSession(-1, nullptr));
+  TFEntry* old_file = reader.Compilation().FindChild(reader.RootDir(), "old.txt");
+  ASSERT_NE(old_file, nullptr);
+  std::filesystem::create_directories(Path("x"));
+  ASSERT_TRUE(reader.ExtractFile(old_file, Path("x/")));
+  EXPECT_EQ(ReadAll(Path("x/old.txt")), "made elsewhere\n");
+  EXPECT_NE(reader.Compilation().FindChild(reader.RootDir(), "new.bin"), nullptr);
 }
 
 }  // namespace
