@@ -196,6 +196,7 @@ class TQCDBurner : public TSCSIDevice {
   std::vector<TCacheItem> CacheItems();
   bool DriveBusy() const;
   bool WaitWhileNotReady(std::uint32_t step_ms);
+  bool ReadyOrWait(int budget_ms, int step_ms);
   TCacheThread::Params BurnCacheParams(int block_size);
   bool PrimeAndStart(TCacheThread::Params params);
   void PostNotice(bool finalizing, const std::string& text);

@@ -73,6 +73,13 @@ bool TQCDBurner::DriveBusy() const {
   return asc == 0x04 || (asc == 0x00 && key == 0x02);
 }
 
+bool TQCDBurner::ReadyOrWait(int budget_ms, int step_ms) {
+  // The drive's wait starts with a sleep; a drive that is ready already
+  // (nearly always) is not kept waiting for it.
+  if (TestUnitReady(5000)) return true;
+  return WaitForReady(budget_ms, step_ms);
+}
+
 bool TQCDBurner::WaitWhileNotReady(std::uint32_t step_ms) {
   const std::uint64_t start = TheClock().TickMs();
   do {
@@ -242,7 +249,7 @@ void TQCDBurner::WriteBurnThread() {
   StartStopUnit(false);
   if (type != dtDVDPlusRW) RezeroUnit();
   SetCDSpeed(ReadSpeed(), WriteSpeed());
-  WaitForReady(10000, 1000);
+  ReadyOrWait(10000, 1000);
   const std::uint16_t speed = GetCurrentWriteSpeed();
   const bool finalize = FinalizeDisc();
   SetFinalizeDisc(true);
@@ -261,7 +268,7 @@ void TQCDBurner::WriteBurnThread() {
     SetStreaming(kStreamingDVDR.data(), static_cast<std::uint16_t>(kStreamingDVDR.size()));
     SendDVDTimeStamp(std::chrono::system_clock::to_time_t(TheClock().Now()));
     ReserveTrack(static_cast<std::uint32_t>((track_sectors + 31) / 32 * 32));
-    WaitForReady(10000, 1000);
+    ReadyOrWait(10000, 1000);
   }
   if (PerformOPC() && type != dtDVDRAM && !TestWrite()) SendOPCInformation();
   {
@@ -428,7 +435,7 @@ void TQCDBurner::WriteBurnThread() {
   }
 
   // Put the drive back, after a failure too, so it is usable at once.
-  WaitForReady(240000, 5000);
+  ReadyOrWait(240000, 5000);
   if (type != dtDVDRAM) ReadBufferCapacity(buffer_length, blank_length);
   // Test write off: a drive left simulating would fake the next program's burn.
   SetWriteParameters(false, UnderrunProtection(), false, dtCDROM);

@@ -295,14 +295,14 @@ std::uint32_t TQCDBurner::FindLastVolumeDescriptor() {
 
 bool TQCDBurner::GetSessionStart() {
   layout_options_.SessionStart = 0;
-  WaitForReady(10000, 500);
+  ReadyOrWait(10000, 500);
   const TDiscType type = GetDiscType();
   DrvLib().CurrentDiscType = type;
   const bool finalize = FinalizeDisc();
   SetFinalizeDisc(true);
   SetWriteParameters(TestWrite(), UnderrunProtection(), true, type);
   SetFinalizeDisc(finalize);
-  WaitForReady(10000, 500);
+  ReadyOrWait(10000, 500);
   // Overwritable media have one growing volume: the next session starts
   // where the last volume descriptor says the volume ends.
   if (type == dtDVDRAM || type == dtDVDPlusRW || type == dtDVDRWRestricted) {
