@@ -13,11 +13,11 @@ Built and tested, but not yet reachable from a window:
     directory enumeration, clock, main-thread dispatcher
   - drives: drive map, SG_IO, ASPI manager library, virtual recorder
   - recorder: transports, drive commands and texts, queries, erase,
-    compilation and ISO 9660/Joliet/El Torito image building
+    compilation, ISO 9660/Joliet/El Torito images, burning, multi-session,
+    session import and file extraction
   - class library on Qt 6: forms, controls, canvas, bitmaps, dialogs
 
 Not built yet (no window opens):
-  - burning to disc, session import and file extraction
   - the application windows, the skin engine, the explorer pane, the
     visual-effects controls and the picture codecs
 )";
