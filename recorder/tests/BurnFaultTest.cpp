@@ -120,3 +120,40 @@ TEST_F(BurnFault, EachFaultEndsOnceAndSparesTheFirstSession) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BurnFault, ADriveThatNeverFinishesWritingEndsTheBurnWithAText) {
+  WriteFile(Path("one/first.bin"), Pattern(200000, 1));
+  BurnRig rig(VirtualMedium::DvdR);
+  rig.Add(Path("one"));
+  // From the flush on, the drive answers NOT READY to READ DISC INFORMATION.
+  rig.hook->before = [&](const ScsiCommand& cmd) {
+    if (cmd.opcode() != 0x35) return;
+    VirtualFault f;
+    f.kind = VirtualFault::Kind::Sense;
+    f.opcode = 0x51;
+    f.key = 0x02;
+    f.asc = 0x04;
+    f.ascq = 0x08;
+    f.count = -1;
+    rig.vrec->AddFault(f);
+  };
+  const std::string text = rig.BurnCompilation();
+  rig.hook->before = nullptr;
+  EXPECT_EQ(text.rfind("WRITER ERROR [THE DRIVE DID NOT FINISH WRITING", 0), 0u) << text;
+  const auto ops = rig.Opcodes();
+  EXPECT_EQ(std::count(ops.begin(), ops.end(), 0x5B), 0);
+  EXPECT_EQ(ops.back(), 0x00);
+}
+
+TEST_F(BurnFault, AnAbortBeforeTheWriteThreadStartsIsForgotten) {
+  WriteFile(Path("one/first.bin"), Pattern(200000, 1));
+  BurnRig rig(VirtualMedium::DvdPlusR);
+  rig.Add(Path("one"));
+  rig.rec->Abort();
+  EXPECT_EQ(rig.BurnCompilation(), "");
+  EXPECT_EQ(rig.vrec->Summary().sessions, 1u);
+}
+
+}  // namespace
