@@ -137,9 +137,9 @@ std::uint32_t VirtualDisc::OpenSessionStart() const {
   for (const VirtualTrack& track : tracks) {
     if (track.session <= closed_sessions) end = std::max(end, track.End());
   }
-  const MediumSpec& spec = Spec();
+  const MediumSpec& medium_spec = Spec();
   const std::uint64_t start = static_cast<std::uint64_t>(end) +
-                              (closed_sessions == 1 ? spec.first_session_gap : spec.later_session_gap);
+                              (closed_sessions == 1 ? medium_spec.first_session_gap : medium_spec.later_session_gap);
   return start > capacity ? capacity : static_cast<std::uint32_t>(start);
 }
 
@@ -446,8 +446,8 @@ void VirtualDisc::StartOperation(VirtualOperation op, std::uint32_t real_seconds
 }
 
 std::uint32_t VirtualDisc::MaxWriteSpeed() const {
-  const MediumSpec& spec = Spec();
-  if (HasMedium() && !spec.write_speeds.empty()) return spec.write_speeds.front();
+  const MediumSpec& medium_spec = Spec();
+  if (HasMedium() && !medium_spec.write_speeds.empty()) return medium_spec.write_speeds.front();
   return 8467;  // CD 48x when no writable medium tells otherwise
 }
 

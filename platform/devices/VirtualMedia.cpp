@@ -78,8 +78,8 @@ const std::vector<MediumSpec>& AllMediumSpecs() {
 }
 
 const MediumSpec& SpecOf(VirtualMedium medium) {
-  for (const MediumSpec& spec : AllMediumSpecs()) {
-    if (spec.medium == medium) return spec;
+  for (const MediumSpec& medium_spec : AllMediumSpecs()) {
+    if (medium_spec.medium == medium) return medium_spec;
   }
   return kNoMedium;
 }
@@ -87,8 +87,8 @@ const MediumSpec& SpecOf(VirtualMedium medium) {
 std::optional<VirtualMedium> ParseMedium(const std::string& name) {
   const std::string wanted = Lower(name);
   if (wanted == "none") return VirtualMedium::None;
-  for (const MediumSpec& spec : AllMediumSpecs()) {
-    if (wanted == spec.key || wanted == Lower(spec.display_name)) return spec.medium;
+  for (const MediumSpec& medium_spec : AllMediumSpecs()) {
+    if (wanted == medium_spec.key || wanted == Lower(medium_spec.display_name)) return medium_spec.medium;
   }
   if (wanted == "dvd-rw-seq" || wanted == "dvd-rw sequential recording")
     return VirtualMedium::DvdRwSequential;

@@ -273,16 +273,16 @@ void VirtualRecorder::ImportIso(const std::string& iso_path, VirtualMedium mediu
   in.seekg(0);
   if (size == 0) throw Exception("\"" + iso_path + "\" is empty");
   const std::uint64_t blocks64 = (size + kBlockSize - 1) / kBlockSize;
-  const MediumSpec& spec = SpecOf(medium);
-  if (spec.recording != RecordingKind::ReadOnly && blocks64 > spec.capacity) {
+  const MediumSpec& medium_spec = SpecOf(medium);
+  if (medium_spec.recording != RecordingKind::ReadOnly && blocks64 > medium_spec.capacity) {
     throw Exception("\"" + iso_path + "\" needs " + std::to_string(blocks64) + " blocks; a " +
-                    spec.display_name + " holds " + std::to_string(spec.capacity));
+                    medium_spec.display_name + " holds " + std::to_string(medium_spec.capacity));
   }
   if (blocks64 > 0x7FFFFFFF) throw Exception("\"" + iso_path + "\" is too large for a disc");
   const std::uint32_t blocks = static_cast<std::uint32_t>(blocks64);
 
   VirtualDisc& disc = *disc_;
-  if (spec.recording == RecordingKind::ReadOnly) {
+  if (medium_spec.recording == RecordingKind::ReadOnly) {
     disc.medium = medium;
     disc.tray_open = false;
     disc.capacity = blocks;
@@ -304,7 +304,7 @@ void VirtualRecorder::ImportIso(const std::string& iso_path, VirtualMedium mediu
     disc.WriteImage(offset, buffer.data(), want);
     offset += want;
   }
-  switch (spec.recording) {
+  switch (medium_spec.recording) {
     case RecordingKind::ReadOnly:
       disc.written_extent = blocks;
       break;

@@ -57,18 +57,18 @@ constexpr std::uint64_t kMaxBlocks = 0x7FFFFFFF;
 
 void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
   reader.SetLine(0);
-  const MediumSpec& spec = disc.Spec();
-  if (disc.medium != VirtualMedium::None && spec.recording != RecordingKind::ReadOnly &&
-      disc.capacity != spec.capacity) {
-    reader.Fail("capacity " + std::to_string(disc.capacity) + " does not match a " + spec.display_name +
-                " disc (" + std::to_string(spec.capacity) + ")");
+  const MediumSpec& medium_spec = disc.Spec();
+  if (disc.medium != VirtualMedium::None && medium_spec.recording != RecordingKind::ReadOnly &&
+      disc.capacity != medium_spec.capacity) {
+    reader.Fail("capacity " + std::to_string(disc.capacity) + " does not match a " + medium_spec.display_name +
+                " disc (" + std::to_string(medium_spec.capacity) + ")");
   }
   if (disc.medium == VirtualMedium::None && (disc.capacity != 0 || !disc.tracks.empty())) {
     reader.Fail("a drive without a medium holds no capacity or tracks");
   }
-  if (spec.recording != RecordingKind::Sequential && (!disc.tracks.empty() || disc.closed_sessions != 0)) {
+  if (medium_spec.recording != RecordingKind::Sequential && (!disc.tracks.empty() || disc.closed_sessions != 0)) {
     reader.Fail(std::string("tracks and sessions belong to write-once and sequential media, not ") +
-                spec.display_name);
+                medium_spec.display_name);
   }
   if (disc.written_extent > disc.capacity) reader.Fail("written_extent lies beyond the capacity");
   std::uint32_t expected = 1;

@@ -169,7 +169,7 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
   ASSERT_EQ(std::size(kMedia), AllMediumSpecs().size());
   for (const auto& c : kMedia) {
     SCOPED_TRACE(MediumKey(c.medium));
-    const MediumSpec& spec = SpecOf(c.medium);
+    const MediumSpec& medium_spec = SpecOf(c.medium);
     VirtualDrive v(c.medium);
     ASSERT_TRUE(v.Select()) << ::testing::PrintToString(v.drive->Devices) << " " << int(v.drive->HaId) << " "
                             << v.drive->DeviceName;
@@ -180,24 +180,24 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
                      capWriteCDRW, capWriteTest, capWriteDVDR, capWriteDVDRAM, capUnderrunProtection}) {
       EXPECT_TRUE(d.Capabilities & bit) << bit;
     }
-    const std::uint32_t max_write = spec.write_speeds.empty() ? 0 : spec.write_speeds.front();
+    const std::uint32_t max_write = medium_spec.write_speeds.empty() ? 0 : medium_spec.write_speeds.front();
     if (max_write != 0) EXPECT_EQ(d.DeviceMaxWriteSpeed(), max_write);
-    EXPECT_EQ(d.DeviceMaxReadSpeed(), spec.read_speed);
-    EXPECT_EQ(d.GetMaxReadSpeed(), spec.read_speed);
+    EXPECT_EQ(d.DeviceMaxReadSpeed(), medium_spec.read_speed);
+    EXPECT_EQ(d.GetMaxReadSpeed(), medium_spec.read_speed);
 
     const TDiscType type = d.GetDiscType();
     EXPECT_EQ(type, c.type);
-    EXPECT_EQ(DiscTypeOfProfile(spec.profile), c.type);
+    EXPECT_EQ(DiscTypeOfProfile(medium_spec.profile), c.type);
     DrvLib().CurrentDiscType = type;
 
     TDisc disc;
     d.GetDiscInfo(disc);
     EXPECT_TRUE(disc.Present);
-    EXPECT_EQ(disc.Profile, spec.profile);
+    EXPECT_EQ(disc.Profile, medium_spec.profile);
     EXPECT_EQ(disc.ProfileName, c.profile_name);
-    EXPECT_EQ(disc.Erasable, spec.erasable);
-    EXPECT_EQ(d.IsDiscErasable(), spec.erasable);
-    if (spec.recording == RecordingKind::ReadOnly) {
+    EXPECT_EQ(disc.Erasable, medium_spec.erasable);
+    EXPECT_EQ(d.IsDiscErasable(), medium_spec.erasable);
+    if (medium_spec.recording == RecordingKind::ReadOnly) {
       EXPECT_EQ(d.GetSessionCount(), 1);
       EXPECT_EQ(disc.DiscStatus, 2);
       EXPECT_EQ(d.GetISOVolumeSize(), 40u);
@@ -207,8 +207,8 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     const bool formatted = c.medium == VirtualMedium::DvdRwRestricted || c.medium == VirtualMedium::DvdRam;
     EXPECT_EQ(d.GetSessionCount(), formatted ? 1 : 0);
     EXPECT_EQ(disc.BlockSize, 2048u);
-    EXPECT_EQ(d.GetDiscCapacity(), spec.capacity);
-    EXPECT_EQ(d.GetFreeBlocks(), spec.capacity);
+    EXPECT_EQ(d.GetDiscCapacity(), medium_spec.capacity);
+    EXPECT_EQ(d.GetFreeBlocks(), medium_spec.capacity);
     EXPECT_EQ(d.GetNextWritableAddress(), 0u);
     EXPECT_EQ(d.GetISOVolumeSize(), 0u);
 
@@ -220,7 +220,7 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
     // space from block 0 whatever it holds.
     const bool dvd_rw =
         c.medium == VirtualMedium::DvdRwSequential || c.medium == VirtualMedium::DvdRwRestricted;
-    if (spec.recording == RecordingKind::Sequential) {
+    if (medium_spec.recording == RecordingKind::Sequential) {
       EXPECT_EQ(d.GetSessionCount(), 1);
       EXPECT_EQ(d.GetNextWritableAddress(), dvd_rw ? 0u : summary.next_writable);
       EXPECT_EQ(d.GetFreeBlocks(), summary.free_blocks);
@@ -229,7 +229,7 @@ TEST(VirtualDrive, QueriesForEveryMedium) {
       EXPECT_EQ(d.GetNextWritableAddress(), dvd_rw ? 0u : 64u);
       EXPECT_EQ(d.GetFreeBlocks(), dvd_rw ? summary.capacity : summary.capacity - 64);
     }
-    EXPECT_EQ(d.GetDiscCapacity(), spec.capacity);
+    EXPECT_EQ(d.GetDiscCapacity(), medium_spec.capacity);
 
     // The recorder takes the write parameters we make for its medium.
     v.Recorder().ClearCommandLog();

@@ -171,15 +171,15 @@ int Show(const std::string& drive) {
     std::cout << "Medium:     none\n";
     return 0;
   }
-  const MediumSpec& spec = SpecOf(s.medium);
+  const MediumSpec& medium_spec = SpecOf(s.medium);
   char profile[16];
-  std::snprintf(profile, sizeof profile, "%04Xh", spec.profile);
-  std::cout << "Medium:     " << spec.display_name << " (profile " << profile << ")\n";
+  std::snprintf(profile, sizeof profile, "%04Xh", medium_spec.profile);
+  std::cout << "Medium:     " << medium_spec.display_name << " (profile " << profile << ")\n";
   std::cout << "Status:     " << s.status << "\n";
   std::cout << "Capacity:   " << s.capacity << " blocks (" << Mib(s.capacity) << ")\n";
   std::cout << "Used:       " << s.used << " blocks (" << Mib(s.used) << ")\n";
   std::cout << "Free:       " << s.free_blocks << " blocks (" << Mib(s.free_blocks) << ")\n";
-  if (spec.recording == RecordingKind::Sequential && s.status != "complete") {
+  if (medium_spec.recording == RecordingKind::Sequential && s.status != "complete") {
     std::cout << "Next write: " << s.next_writable << "\n";
   }
   std::cout << "Sessions:   " << s.sessions << "\n";
@@ -204,10 +204,10 @@ int Run(const std::vector<std::string>& args) {
   if (command == "list") return List({args.begin() + 1, args.end()});
   if (command == "media") {
     need(0, 0);
-    for (const MediumSpec& spec : AllMediumSpecs()) {
+    for (const MediumSpec& medium_spec : AllMediumSpecs()) {
       char line[96];
-      std::snprintf(line, sizeof line, "%-10s %-28s profile %04Xh  %8u blocks%s\n", spec.key,
-                    spec.display_name, spec.profile, spec.capacity, spec.erasable ? "  erasable" : "");
+      std::snprintf(line, sizeof line, "%-10s %-28s profile %04Xh  %8u blocks%s\n", medium_spec.key,
+                    medium_spec.display_name, medium_spec.profile, medium_spec.capacity, medium_spec.erasable ? "  erasable" : "");
       std::cout << line;
     }
     return 0;
