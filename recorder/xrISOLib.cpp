@@ -1,5 +1,7 @@
 #include "recorder/xrISOLib.h"
 
+#include "platform/core/Utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -10,85 +12,11 @@
 
 namespace {
 
-// Decodes one UTF-8 sequence at `i`; an invalid byte decodes as itself with
-// `valid` false, so callers can keep or replace it.
+// An invalid byte decodes as a raw byte with `valid` false, so callers can
+// keep or replace it.
 char32_t DecodeUtf8(std::string_view s, std::size_t& i, bool& valid) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  valid = true;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int extra = 0;
-  char32_t cp = 0;
-  if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    valid = false;
-    ++i;
-    return b0;
-  }
-  if (i + extra >= s.size()) {
-    valid = false;
-    ++i;
-    return b0;
-  }
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      valid = false;
-      ++i;
-      return b0;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    valid = false;
-    ++i;
-    return b0;
-  }
-  i += extra + 1;
-  return cp;
-}
-
-void EncodeUtf8(char32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Upper case for the scripts names are commonly written in: Latin, Greek
-// and Cyrillic. Other characters compare as they are.
-char32_t ToUpper(char32_t c) {
-  if (c >= 'a' && c <= 'z') return c - 32;
-  if (c < 0xE0) return c;
-  if (c <= 0xFE) return c == 0xF7 ? c : c - 32;
-  if (c == 0xFF) return 0x178;
-  if ((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177)) return (c & 1) ? c - 1 : c;
-  if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c : c - 1;
-  if (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) return c - 32;
-  if (c >= 0x430 && c <= 0x44F) return c - 32;
-  if (c >= 0x450 && c <= 0x45F) return c - 80;
+  const char32_t c = ::DecodeUtf8(s, i);
+  valid = !IsRawByte(c);
   return c;
 }
 
@@ -100,7 +28,7 @@ std::string DChars(std::string_view s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
     bool valid = false;
-    const char32_t c = ToUpper(DecodeUtf8(s, i, valid));
+    const char32_t c = UpperCodePoint(DecodeUtf8(s, i, valid));
     out += IsDChar(c) ? static_cast<char>(c) : '_';
   }
   return out;
@@ -140,7 +68,7 @@ std::string UpperCase(std::string_view utf8) {
       out.append(utf8.substr(start, i - start));
       continue;
     }
-    EncodeUtf8(ToUpper(c), out);
+    EncodeUtf8(UpperCodePoint(c), out);
   }
   return out;
 }

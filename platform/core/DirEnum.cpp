@@ -1,5 +1,7 @@
 #include "platform/core/DirEnum.h"
 
+#include "platform/core/Utf8.h"
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <algorithm>
@@ -7,61 +9,10 @@
 
 namespace {
 
-// One code point from UTF-8 at text[i], advancing i. A byte that does not
-// start a valid sequence stands for itself, mapped outside Unicode so that
-// it only ever equals the same byte.
-char32_t NextCodePoint(const std::string& text, size_t& i) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  int length = 0;
-  char32_t cp = 0;
-  if (lead < 0x80) {
-    ++i;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, cp = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, cp = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, cp = lead & 0x07;
-  }
-  if (length == 0 || i + length > text.size()) {
-    ++i;
-    return 0x110000 + lead;
-  }
-  for (int k = 1; k < length; ++k) {
-    const unsigned char next = byte(i + k);
-    if ((next & 0xC0) != 0x80) {
-      ++i;
-      return 0x110000 + lead;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  i += length;
-  return cp;
-}
-
-char32_t FoldCase(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c < 0xC0) return c;
-  if (c <= 0xDE && c != 0xD7) return c + 32;  // Latin-1 capitals, not the multiplication sign
-  if (c >= 0x100 && c <= 0x17F) {
-    // Latin Extended-A pairs capital/small, with a shifted run in the middle.
-    if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c % 2 == 1) ? c + 1 : c;
-    if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-    if (c == 0x178) return 0xFF;
-    return (c % 2 == 0) ? c + 1 : c;
-  }
-  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
-  if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic
-  if (c >= 0x400 && c <= 0x40F) return c + 80;
-  return c;
-}
-
 std::vector<char32_t> Folded(const std::string& text) {
   std::vector<char32_t> out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) out.push_back(FoldCase(NextCodePoint(text, i)));
+  for (size_t i = 0; i < text.size();) out.push_back(LowerCodePoint(DecodeUtf8(text, i)));
   return out;
 }
 
