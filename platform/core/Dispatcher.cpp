@@ -1,19 +1,29 @@
 #include "platform/core/Dispatcher.h"
 
 #include <atomic>
+#include <stdexcept>
 
-struct QueueDispatcher::Call {
+struct MainThreadCallQueue::Call {
   std::function<void()> run;
   bool waited = false;
   bool done = false;
   std::exception_ptr error;
 };
 
-QueueDispatcher::QueueDispatcher() : main_thread_(std::this_thread::get_id()) {}
+MainThreadCallQueue::MainThreadCallQueue(std::function<void()> on_queued)
+    : main_thread_(std::this_thread::get_id()), on_queued_(std::move(on_queued)) {}
 
-bool QueueDispatcher::IsMainThread() const { return std::this_thread::get_id() == main_thread_; }
+bool MainThreadCallQueue::IsMainThread() const { return std::this_thread::get_id() == main_thread_; }
 
-void QueueDispatcher::Synchronize(const std::function<void()>& call) {
+void MainThreadCallQueue::Enqueue(const std::shared_ptr<Call>& call) {
+  std::lock_guard lock(mutex_);
+  if (closed_) throw std::runtime_error(closed_reason_);
+  queue_.push_back(call);
+  changed_.notify_all();
+  if (on_queued_) on_queued_();
+}
+
+void MainThreadCallQueue::Synchronize(const std::function<void()>& call) {
   if (IsMainThread()) {
     call();
     return;
@@ -21,22 +31,19 @@ void QueueDispatcher::Synchronize(const std::function<void()>& call) {
   auto item = std::make_shared<Call>();
   item->run = call;
   item->waited = true;
+  Enqueue(item);
   std::unique_lock lock(mutex_);
-  queue_.push_back(item);
-  arrived_.notify_all();
-  arrived_.wait(lock, [&] { return item->done; });
+  changed_.wait(lock, [&] { return item->done; });
   if (item->error) std::rethrow_exception(item->error);
 }
 
-void QueueDispatcher::Post(std::function<void()> call) {
+void MainThreadCallQueue::Post(std::function<void()> call) {
   auto item = std::make_shared<Call>();
   item->run = std::move(call);
-  std::lock_guard lock(mutex_);
-  queue_.push_back(item);
-  arrived_.notify_all();
+  Enqueue(item);
 }
 
-std::size_t QueueDispatcher::RunPending() {
+std::size_t MainThreadCallQueue::RunPending(const std::function<void(std::exception_ptr)>& on_error) {
   std::size_t count = 0;
   for (;;) {
     std::shared_ptr<Call> item;
@@ -50,15 +57,37 @@ std::size_t QueueDispatcher::RunPending() {
       item->run();
     } catch (...) {
       // A waiting worker gets the exception back; a posted call has no one
-      // to tell, so the drainer sees it.
-      if (!item->waited) throw;
-      item->error = std::current_exception();
+      // to tell but the error handler or the drainer.
+      if (item->waited) {
+        item->error = std::current_exception();
+      } else if (on_error) {
+        on_error(std::current_exception());
+      } else {
+        throw;
+      }
     }
     ++count;
     std::lock_guard lock(mutex_);
     item->done = true;
-    arrived_.notify_all();
+    changed_.notify_all();
   }
+}
+
+bool MainThreadCallQueue::WaitForCall(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return !queue_.empty(); });
+}
+
+void MainThreadCallQueue::Close(const std::string& reason) {
+  std::lock_guard lock(mutex_);
+  closed_ = true;
+  closed_reason_ = reason;
+  for (auto& call : queue_) {
+    call->error = std::make_exception_ptr(std::runtime_error(reason));
+    call->done = true;
+  }
+  queue_.clear();
+  changed_.notify_all();
 }
 
 bool QueueDispatcher::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -66,9 +95,8 @@ bool QueueDispatcher::RunUntil(const std::function<bool()>& done, std::chrono::m
   for (;;) {
     RunPending();
     if (done()) return true;
-    std::unique_lock lock(mutex_);
     if (std::chrono::steady_clock::now() >= deadline) return false;
-    arrived_.wait_for(lock, std::chrono::milliseconds(5), [&] { return !queue_.empty(); });
+    calls_.WaitForCall(std::chrono::milliseconds(5));
   }
 }
 

@@ -6,13 +6,9 @@
 // the calls that worker queues.
 
 #include <QObject>
-#include <condition_variable>
-#include <deque>
 #include <exception>
 #include <functional>
-#include <memory>
 #include <mutex>
-#include <thread>
 
 #include "platform/core/Dispatcher.h"
 
@@ -22,15 +18,15 @@ class QtDispatcher final : public QObject, public MainThreadDispatcher {
   QtDispatcher();
   ~QtDispatcher() override;
 
-  void Synchronize(const std::function<void()>& call) override;
-  void Post(std::function<void()> call) override;
-  bool IsMainThread() const override;
+  void Synchronize(const std::function<void()>& call) override { calls_.Synchronize(call); }
+  void Post(std::function<void()> call) override { calls_.Post(std::move(call)); }
+  bool IsMainThread() const override { return calls_.IsMainThread(); }
 
   // Runs every queued call now (main thread only); returns how many ran.
-  std::size_t RunPending();
+  std::size_t RunPending() { return calls_.RunPending(error_handler_); }
   // Waits up to `timeout` for a call to arrive (main thread only); true when
   // one is queued.
-  bool WaitForCall(std::chrono::milliseconds timeout);
+  bool WaitForCall(std::chrono::milliseconds timeout) { return calls_.WaitForCall(timeout); }
 
   // Where an exception escaping a posted call goes (no one waits for it).
   void SetErrorHandler(std::function<void(std::exception_ptr)> handler) {
@@ -41,13 +37,11 @@ class QtDispatcher final : public QObject, public MainThreadDispatcher {
   bool event(QEvent* event) override;
 
  private:
-  struct Call;
-  void Enqueue(const std::shared_ptr<Call>& call);
+  void PostWakeUp();
 
-  std::thread::id main_thread_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<std::shared_ptr<Call>> queue_;
-  bool closed_ = false;
+  // Taken when the wake-up event is posted and before it is read, so the
+  // hand-over is ordered for race checkers too, not only inside Qt.
+  std::mutex post_mutex_;
   std::function<void(std::exception_ptr)> error_handler_;
+  MainThreadCallQueue calls_;
 };
