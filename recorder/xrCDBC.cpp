@@ -611,36 +611,19 @@ std::string TQCDBurner::WriteImageDirect(const std::string& file_name) {
 
   // Copies exactly `size` bytes and zeros up to the sector end; a source
   // that is shorter or longer now than when it was added fails the build.
-  std::vector<std::uint8_t> probe(1);
   const auto copy = [&](const std::string& path, std::int64_t size) -> std::string {
-    const int in = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return "CAN'T OPEN FILE " + Quoted(path) + " OR FILE IS IN USES BY OTHER SOFTWARE";
-    if (size > (1 << 20)) ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
-    std::string failure;
+    TSourceFile source(path, size);
+    std::string failure = source.OpenFailure();
     std::int64_t left = size;
     while (left > 0 && failure.empty()) {
       std::size_t room;
       std::uint8_t* to = out.Room(room);
-      const ssize_t r = ::read(in, to, static_cast<std::size_t>(std::min<std::int64_t>(room, left)));
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        failure = "CAN'T READ FILE " + Quoted(path) + " [" + SysErrorMessage(errno) + "]";
-      } else if (r == 0) {
-        failure = "FILE " + Quoted(path) + " CHANGED SIZE DURING THE BUILD";
-      } else {
-        out.Commit(static_cast<std::size_t>(r));
-        left -= r;
-      }
+      const auto piece = static_cast<std::size_t>(std::min<std::int64_t>(room, left));
+      failure = source.ReadExactly(to, static_cast<std::int64_t>(piece));
+      if (failure.empty()) out.Commit(piece);
+      left -= static_cast<std::int64_t>(piece);
     }
-    if (failure.empty()) {
-      ssize_t r;
-      do {
-        r = ::read(in, probe.data(), 1);
-      } while (r < 0 && errno == EINTR);
-      if (r < 0) failure = "CAN'T READ FILE " + Quoted(path) + " [" + SysErrorMessage(errno) + "]";
-      if (r > 0) failure = "FILE " + Quoted(path) + " CHANGED SIZE DURING THE BUILD";
-    }
-    ::close(in);
+    if (failure.empty()) failure = source.CheckEnd();
     if (failure.empty()) out.Zeros(static_cast<std::size_t>(iso::Sectors(size) * kSectorSize - size));
     return failure;
   };
@@ -747,7 +730,10 @@ void TQCDBurner::WriteImageThread() {
   } else {
     // Blocks are taken straight into a larger buffer, which goes to the file
     // when the next block might not fit: fewer, larger writes, no extra copy.
-    constexpr std::size_t kStage = 1 << 20;
+    // It stays small enough to be in the processor's cache when the kernel
+    // copies it out: a 1 MB buffer made the write thread's copies several
+    // times slower and the whole build half as fast again.
+    constexpr std::size_t kStage = 256 << 10;
     auto buffer = std::make_unique<std::uint8_t[]>(kStage);
     std::size_t fill = 0;
     const auto flush = [&]() -> bool {

@@ -17,39 +17,48 @@ namespace {
 constexpr std::int64_t kSector = 2048;
 std::int64_t RoundUp(std::int64_t n) { return (n + kSector - 1) / kSector * kSector; }
 
-// A source file opened as the recorder opens its sources (read, shared for
-// reading and writing); read through its descriptor so that a read error
-// keeps its reason.
-class Source {
- public:
-  explicit Source(const std::string& path) {
-    try {
-      stream_ = std::make_unique<TFileStreamEx>(path, fmOpenRead | fmShareDenyNone);
-      ::posix_fadvise(stream_->Handle(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    } catch (const Exception&) {
-    }
-  }
-  bool ok() const { return stream_ != nullptr; }
-  // Reads up to n bytes; fewer only at the end of the file, -1 on error.
-  std::int64_t Read(std::uint8_t* to, std::int64_t n) {
-    std::int64_t got = 0;
-    while (got < n) {
-      const ssize_t r = ::read(stream_->Handle(), to + got, static_cast<std::size_t>(n - got));
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        return -1;
-      }
-      if (r == 0) break;
-      got += r;
-    }
-    return got;
-  }
-
- private:
-  std::unique_ptr<TFileStreamEx> stream_;
-};
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
+
+TSourceFile::TSourceFile(const std::string& path, std::int64_t size) : path_(path) {
+  do {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ >= 0 && size > (1 << 20)) ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+TSourceFile::~TSourceFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+std::string TSourceFile::OpenFailure() const {
+  if (fd_ >= 0) return {};
+  return "CAN'T OPEN FILE " + Quoted(path_) + " OR FILE IS IN USES BY OTHER SOFTWARE";
+}
+
+std::string TSourceFile::ReadExactly(std::uint8_t* to, std::int64_t n) {
+  while (n > 0) {
+    const ssize_t r = ::read(fd_, to, static_cast<std::size_t>(n));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0 && errno != EAGAIN) return "CAN'T READ FILE " + Quoted(path_) + " [" + SysErrorMessage(errno) + "]";
+    if (r <= 0) return "FILE " + Quoted(path_) + " CHANGED SIZE DURING THE BUILD";
+    to += r;
+    n -= r;
+  }
+  return {};
+}
+
+std::string TSourceFile::CheckEnd() {
+  std::uint8_t probe;
+  ssize_t r;
+  do {
+    r = ::read(fd_, &probe, 1);
+  } while (r < 0 && errno == EINTR);
+  if (r < 0 && errno != EAGAIN) return "CAN'T READ FILE " + Quoted(path_) + " [" + SysErrorMessage(errno) + "]";
+  if (r != 0) return "FILE " + Quoted(path_) + " CHANGED SIZE DURING THE BUILD";
+  return {};
+}
 
 TCacheThread::TCacheThread(Params params, TDeviceLock& lock)
     : params_(std::move(params)),
@@ -110,10 +119,23 @@ int TCacheThread::GetBlock(std::uint8_t* buffer) {
   Block block = std::move(queue_.front());
   queue_.pop_front();
   std::memcpy(buffer, block.data.get(), static_cast<std::size_t>(block.count));
+  spare_.push_back(std::move(block.data));
   bytes_in_cache_ -= block.count;
   bytes_to_deliver_ -= block.count;
   consumer_busy_ = false;
   return block.count;
+}
+
+std::unique_ptr<std::uint8_t[]> TCacheThread::NewBuffer() {
+  {
+    std::lock_guard guard(lock_);
+    if (!spare_.empty()) {
+      auto buffer = std::move(spare_.back());
+      spare_.pop_back();
+      return buffer;
+    }
+  }
+  return std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(block_size_));
 }
 
 void TCacheThread::AbortNow() {
@@ -158,7 +180,7 @@ bool TCacheThread::QueueHeader() {
   while (pos < header.size()) {
     const std::size_t piece = std::min<std::size_t>(block_size_, header.size() - pos);
     Block block;
-    block.data = std::make_unique<std::uint8_t[]>(block_size_);
+    block.data = NewBuffer();
     std::memcpy(block.data.get(), header.data() + pos, piece);
     block.count = static_cast<int>(piece);
     pos += piece;
@@ -180,23 +202,18 @@ bool TCacheThread::SendFile(const std::string& path, std::int64_t size, bool las
     std::lock_guard guard(text_mutex_);
     current_file_ = path;
   }
-  Source source(path);
-  if (!source.ok()) {
-    Fail("CAN'T OPEN FILE \"" + path + "\" OR FILE IS IN USES BY OTHER SOFTWARE");
+  TSourceFile source(path, size);
+  if (const std::string failure = source.OpenFailure(); !failure.empty()) {
+    Fail(failure);
     return false;
   }
   std::int64_t left = size;
   while (left > 0) {
-    if (!carry_.data) carry_.data = std::make_unique<std::uint8_t[]>(block_size_);
+    if (!carry_.data) carry_.data = NewBuffer();
     const std::int64_t room = block_size_ - carry_.count;
     const std::int64_t piece = std::min(room, left);
-    const std::int64_t got = source.Read(carry_.data.get() + carry_.count, piece);
-    if (got < 0) {
-      Fail("CAN'T READ FILE \"" + path + "\" [" + SysErrorMessage(errno) + "]");
-      return false;
-    }
-    if (got < piece) {
-      Fail("FILE \"" + path + "\" CHANGED SIZE DURING THE BUILD");
+    if (const std::string failure = source.ReadExactly(carry_.data.get() + carry_.count, piece); !failure.empty()) {
+      Fail(failure);
       return false;
     }
     // Slack after the file's last byte is zero, so images come out the same
@@ -223,14 +240,8 @@ bool TCacheThread::SendFile(const std::string& path, std::int64_t size, bool las
   }
   // The layout reserved exactly `size` bytes: a file that grew since would
   // not fit the image, so it fails like one that shrank.
-  std::uint8_t probe;
-  const std::int64_t extra = source.Read(&probe, 1);
-  if (extra < 0) {
-    Fail("CAN'T READ FILE \"" + path + "\" [" + SysErrorMessage(errno) + "]");
-    return false;
-  }
-  if (extra > 0) {
-    Fail("FILE \"" + path + "\" CHANGED SIZE DURING THE BUILD");
+  if (const std::string failure = source.CheckEnd(); !failure.empty()) {
+    Fail(failure);
     return false;
   }
   return true;

@@ -13,6 +13,33 @@
 #include <thread>
 #include <vector>
 
+// A source file of the compilation, read as the layout measured it: the
+// file must still hold exactly the bytes it had when it was added. Both
+// image writers and the cache read sources through it, so they fail alike.
+class TSourceFile {
+ public:
+  // Opens without waiting: a source that became a FIFO since it was added
+  // reads short instead of blocking the build.
+  // `size` is what the layout reserved; large files are read ahead further.
+  TSourceFile(const std::string& path, std::int64_t size);
+  ~TSourceFile();
+  TSourceFile(const TSourceFile&) = delete;
+  TSourceFile& operator=(const TSourceFile&) = delete;
+
+  // Empty when the file opened, else the failure text.
+  std::string OpenFailure() const;
+  // Reads exactly n bytes into `to`; the failure text when the file is
+  // shorter now or cannot be read.
+  std::string ReadExactly(std::uint8_t* to, std::int64_t n);
+  // After the last byte the layout reserved: the failure text when the
+  // file has grown since.
+  std::string CheckEnd();
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+};
+
 // One item of data after the header, in the order it goes out.
 struct TCacheItem {
   std::string Path;
@@ -89,6 +116,8 @@ class TCacheThread {
     std::unique_ptr<std::uint8_t[]> data;
     int count = 0;
   };
+  // A block's buffer: a used one when the writer has handed one back.
+  std::unique_ptr<std::uint8_t[]> NewBuffer();
   void Execute();
   bool QueueHeader();
   bool SendFile(const std::string& path, std::int64_t size, bool last, bool pad_to_sectors);
@@ -103,6 +132,7 @@ class TCacheThread {
   const int block_size_;
   const int capacity_;
   std::deque<Block> queue_;
+  std::vector<std::unique_ptr<std::uint8_t[]>> spare_;  // buffers the writer is done with
   Block carry_;
   std::atomic<bool> primed_{false};
   std::atomic<bool> finished_{false};

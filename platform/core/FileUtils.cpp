@@ -35,7 +35,9 @@ bool InGroup(gid_t gid) {
 }
 
 bool WritableForUser(const struct stat& st) {
-  const uid_t uid = geteuid();
+  // Asked once: this runs for every file of a folder walk, and the program
+  // never changes its user.
+  static const uid_t uid = geteuid();
   if (uid == 0 || uid == st.st_uid) return (st.st_mode & S_IWUSR) != 0;
   if (InGroup(st.st_gid)) return (st.st_mode & S_IWGRP) != 0;
   return (st.st_mode & S_IWOTH) != 0;
