@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 
 #include "recorder/tests/IsoTestSupport.h"
@@ -296,6 +297,13 @@ const BadCase kBadCases[] = {
      },
      "FILE \""},
     {"FolderVanished", [](const std::string& s) { fs::remove_all(s + "/sub"); }, "CAN'T OPEN FILE"},
+    // Nobody writes into the pipe: opening or reading it must not wait.
+    {"BecameFifo",
+     [](const std::string& s) {
+       fs::remove(s + "/victim.bin");
+       ASSERT_EQ(::mkfifo((s + "/victim.bin").c_str(), 0600), 0);
+     },
+     "CHANGED SIZE"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, BadInput,
