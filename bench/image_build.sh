@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Image build against its peers, on one generated tree: 100000 files in 200
-# folders plus four 256 MB files (about 1.7 GB). Times, best of RUNS:
+# folders plus four 256 MB files (about 1.7 GB). Each tool's best of RUNS
+# rounds, the tools taking turns in every round:
 #   cat      every file of the tree, in one stream, into one output file
 #   xorriso  xorriso -as mkisofs -J
 #   direct   our image build on the calling thread
@@ -44,20 +45,17 @@ files=$(find "$tree" -type f ! -name '.complete*' | wc -l)
 bytes=$(du -sb --exclude=.complete "$tree" | cut -f1)
 mkdir -p "$out"
 
-best() {  # best wall time in seconds of running "$@" RUNS times
-  local best_time=
-  for _ in $(seq "$runs"); do
-    rm -f "$out"/*
-    local start end t
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    t=$(echo "$end - $start" | bc -l)
-    if [ -z "$best_time" ] || [ "$(echo "$t < $best_time" | bc -l)" = 1 ]; then best_time=$t; fi
-  done
+# One timed run of "$@", in seconds.
+timed() {
   rm -f "$out"/*
-  printf '%.3f' "$best_time"
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  end=$(date +%s.%N)
+  rm -f "$out"/*
+  echo "$end - $start" | bc -l
 }
+lower() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
 
 run_cat() { find "$tree" -type f ! -name '.complete*' -print0 | sort -z | xargs -0 cat >"$out/all.cat"; }
 run_xorriso() { xorriso -as mkisofs -quiet -J -o "$out/xorriso.iso" "$tree"; }
@@ -70,13 +68,19 @@ run_cat
 isoinfo -d -i "$out/check.iso" >/dev/null
 rm -f "$out"/*
 
-t_cat=$(best run_cat)
-t_xorriso=$(best run_xorriso)
-t_direct=$(best run_direct)
-t_threaded=$(best run_threaded)
+# Taking turns, a busy spell of the machine falls on every tool alike.
+t_cat= t_xorriso= t_direct= t_threaded=
+for _ in $(seq "$runs"); do
+  t_cat=$(lower "$t_cat" "$(timed run_cat)")
+  t_xorriso=$(lower "$t_xorriso" "$(timed run_xorriso)")
+  t_direct=$(lower "$t_direct" "$(timed run_direct)")
+  t_threaded=$(lower "$t_threaded" "$(timed run_threaded)")
+done
+t_cat=$(printf '%.3f' "$t_cat") t_xorriso=$(printf '%.3f' "$t_xorriso")
+t_direct=$(printf '%.3f' "$t_direct") t_threaded=$(printf '%.3f' "$t_threaded")
 
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
-echo "tree: $files files, $((bytes >> 20)) MB; best of $runs runs"
+echo "tree: $files files, $((bytes >> 20)) MB; best of $runs rounds"
 printf '%-10s %8s s\n' cat "$t_cat" xorriso "$t_xorriso" direct "$t_direct" threaded "$t_threaded"
 echo "direct/cat $(ratio "$t_direct" "$t_cat")   direct/xorriso $(ratio "$t_direct" "$t_xorriso")"
 echo "threaded/cat $(ratio "$t_threaded" "$t_cat")   threaded/xorriso $(ratio "$t_threaded" "$t_xorriso")"
