@@ -1,0 +1,296 @@
+// TIFF: the first image of a file, in strips, samples interleaved, rows top
+// to bottom; uncompressed, PackBits, or CCITT modified Huffman and
+// one-dimensional T.4 fax data.
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+
+#include "pictures/GraphicCompression.h"
+#include "pictures/GraphicStrings.h"
+#include "pictures/RasterReaders.h"
+
+namespace {
+
+constexpr char kName[] = "TIF/TIFF";
+
+enum : uint16_t {
+  tagImageWidth = 256,
+  tagImageLength = 257,
+  tagBitsPerSample = 258,
+  tagCompression = 259,
+  tagPhotometric = 262,
+  tagFillOrder = 266,
+  tagStripOffsets = 273,
+  tagSamplesPerPixel = 277,
+  tagRowsPerStrip = 278,
+  tagStripByteCounts = 279,
+  tagT4Options = 292,
+  tagPredictor = 317,
+  tagColorMap = 320,
+};
+
+class TiffDirectory {
+ public:
+  TiffDirectory(TPictureReader& in, bool bigEndian) : in_(in), big_(bigEndian) {}
+
+  uint16_t U16(const uint8_t* p) const {
+    return big_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[0] | p[1] << 8);
+  }
+  uint32_t U32(const uint8_t* p) const {
+    return big_ ? uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]
+                : uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+  }
+
+  void Read(uint32_t offset) {
+    in_.Seek(offset);
+    const uint16_t count = big_ ? in_.U16BE() : in_.U16LE();
+    const auto bytes = in_.Bytes(size_t(count) * 12);
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* e = bytes.data() + i * 12;
+      Entry entry{U16(e + 2), U32(e + 4), {e[8], e[9], e[10], e[11]}};
+      entries_.emplace(U16(e), entry);  // the first of a repeated tag counts
+    }
+  }
+
+  bool Has(uint16_t tag) const { return entries_.count(tag) != 0; }
+
+  // The values of a tag of an integer type; empty when absent.
+  std::vector<uint32_t> Values(uint16_t tag) const {
+    const auto it = entries_.find(tag);
+    if (it == entries_.end()) return {};
+    const Entry& e = it->second;
+    size_t size;
+    switch (e.type) {
+      case 1:
+      case 6:
+        size = 1;
+        break;
+      case 3:
+      case 8:
+        size = 2;
+        break;
+      case 4:
+      case 9:
+        size = 4;
+        break;
+      default:
+        return {};
+    }
+    if (uint64_t(e.count) * size > in_.Size()) in_.Truncated();
+    const size_t total = size_t(e.count) * size;
+    const uint8_t* p = e.value;
+    if (total > 4) {
+      in_.Seek(U32(e.value));
+      p = in_.Bytes(total).data();
+    }
+    std::vector<uint32_t> values(e.count);
+    for (size_t i = 0; i < e.count; ++i) {
+      const uint8_t* v = p + i * size;
+      switch (e.type) {
+        case 1:
+          values[i] = v[0];
+          break;
+        case 6:
+          values[i] = uint32_t(int32_t(int8_t(v[0])));
+          break;
+        case 3:
+          values[i] = U16(v);
+          break;
+        case 8:
+          values[i] = uint32_t(int32_t(int16_t(U16(v))));
+          break;
+        default:
+          values[i] = U32(v);
+          break;
+      }
+    }
+    return values;
+  }
+
+  uint32_t Value(uint16_t tag, uint32_t fallback) const {
+    const auto v = Values(tag);
+    return v.empty() ? fallback : v[0];
+  }
+
+ private:
+  struct Entry {
+    uint16_t type;
+    uint32_t count;
+    uint8_t value[4];
+  };
+  TPictureReader& in_;
+  bool big_;
+  std::map<uint16_t, Entry> entries_;
+};
+
+[[noreturn]] void BadColorFormat() { throw EInvalidGraphic(GraphicMessage(gs::kInvalidColorFormat, kName)); }
+[[noreturn]] void BadCompression() {
+  throw EInvalidGraphic(GraphicMessage(gs::kImageNotSupported, gs::kCompression, kName));
+}
+
+}  // namespace
+
+std::string TTIFFGraphic::FormatName() const { return kName; }
+
+void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
+  const auto header = in.Bytes(8);
+  const bool big = header[0] == 'M' && header[1] == 'M';
+  TiffDirectory dir(in, big);
+  if (dir.U16(header.data() + 2) != 42) RaiseInvalidImage(kName);
+  dir.Read(dir.U32(header.data() + 4));
+
+  const uint32_t photometric = dir.Value(tagPhotometric, 0);
+  const uint32_t samples = dir.Value(tagSamplesPerPixel, 1);
+  const uint32_t bits = dir.Value(tagBitsPerSample, 1);
+  const uint32_t width = dir.Value(tagImageWidth, 0);
+  const uint32_t height = dir.Value(tagImageLength, 0);
+  const uint32_t predictor = dir.Value(tagPredictor, 0);
+  const uint32_t compression = dir.Value(tagCompression, 0);
+  const uint32_t fillOrder = dir.Value(tagFillOrder, 1);
+  if (width == 0 || height == 0) RaiseInvalidImage(kName);
+  if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) BadColorFormat();
+
+  TColorManager& cm = ColorManager();
+  cm.SourceOptions = big ? optSwapBytes : 0;
+  cm.SetSourceBitsPerSample(int(bits));
+  cm.SetTargetBitsPerSample(bits == 16 ? 8 : int(bits));
+  const bool wideSamples = bits == 8 || bits == 16;
+  switch (photometric) {
+    case 0:
+    case 1:
+    case 3:
+      cm.SetSourceSamplesPerPixel(1);
+      cm.SetTargetSamplesPerPixel(1);
+      // Grey with an alpha sample: the grey converter steps over the alpha.
+      if (samples == 2 && photometric != 3 && wideSamples)
+        cm.SetSourceScheme(psGrayAlpha);
+      else if (samples != 1)
+        BadColorFormat();
+      if (photometric == 3 && bits > 8) BadColorFormat();
+      break;
+    case 2:
+      if ((samples != 3 && samples != 4) || !wideSamples) BadColorFormat();
+      cm.SetSourceSamplesPerPixel(int(samples));
+      cm.SetTargetSamplesPerPixel(int(samples));
+      cm.SetSourceScheme(samples == 4 ? psRGBA : psRGB);
+      cm.SetTargetScheme(samples == 4 ? psBGRA : psBGR);
+      break;
+    case 5:
+      if (samples != 4 || !wideSamples) BadColorFormat();
+      cm.SetSourceSamplesPerPixel(4);
+      cm.SetTargetSamplesPerPixel(3);
+      cm.SetSourceScheme(psCMYK);
+      cm.SetTargetScheme(psBGR);
+      break;
+    case 6:
+    case 8:
+      if (samples != 3 || !wideSamples) BadColorFormat();
+      cm.SetSourceSamplesPerPixel(3);
+      cm.SetTargetSamplesPerPixel(3);
+      cm.SetSourceScheme(photometric == 6 ? psYCbCr : psCIELab);
+      cm.SetTargetScheme(psBGR);
+      if (photometric == 8) cm.SourceOptions = optLabScaledL | (big ? optSwapBytes : 0);
+      break;
+    default:
+      BadColorFormat();
+  }
+  const uint64_t bitsPerPixel = uint64_t(bits) * samples;
+  const size_t rowSize = size_t((uint64_t(width) * bitsPerPixel + 7) / 8);
+
+  std::unique_ptr<TDecoder> decoder;
+  switch (compression) {
+    case 1:
+      break;
+    case 2:
+      decoder = std::make_unique<TCCITTMHDecoder>(fillOrder == 2, int(width));
+      break;
+    case 3:
+      // Two-dimensional T.4 data would come out as noise: refuse it.
+      if (dir.Value(tagT4Options, 0) & 1) BadCompression();
+      decoder = std::make_unique<TCCITTFax3Decoder>(fillOrder == 2, int(width));
+      break;
+    case 32773:
+      decoder = std::make_unique<TPackbitsRLEDecoder>();
+      break;
+    default:
+      BadCompression();
+  }
+  if (compression == 2 || compression == 3) {
+    if (bits != 1 || samples != 1) BadColorFormat();
+    if (width > 0x7FFFFFF) RaiseInvalidImage(kName);
+  }
+  // PackBits unpacks at most 128 bytes from 2; plain data must all be there.
+  if (compression == 1 && uint64_t(rowSize) * height > in.Size()) in.Truncated();
+  if (compression == 32773 && uint64_t(rowSize) * height / 64 > in.Size()) RaiseInvalidImage(kName);
+  AllocateRaster(dib, width, height, cm.TargetPixelFormat(), kName);
+
+  if (cm.TargetScheme() == psIndexed) {
+    if (photometric == 3) {
+      const size_t entries = size_t(1) << bitsPerPixel;
+      const auto map = dir.Values(tagColorMap);
+      if (map.size() < entries * 3) RaiseInvalidImage(kName);
+      // The planes in the file's byte order, as the manager reads 16-bit data.
+      std::vector<uint8_t> planes(entries * 6);
+      for (size_t i = 0; i < entries * 3; ++i) {
+        planes[i * 2 + (big ? 0 : 1)] = uint8_t(map[i] >> 8);
+        planes[i * 2 + (big ? 1 : 0)] = uint8_t(map[i]);
+      }
+      dib.palette = cm.CreatePaletteFromPlanes(
+          {planes.data(), planes.data() + entries * 2, planes.data() + entries * 4}, 6, uint32_t(entries),
+          false);
+    } else {
+      dib.palette = cm.CreateGrayscalePalette(photometric == 0);
+    }
+  }
+
+  const auto offsets = dir.Values(tagStripOffsets);
+  const auto byteCounts = dir.Values(tagStripByteCounts);
+  auto rowsPerStrip = dir.Values(tagRowsPerStrip);
+  if (offsets.empty()) RaiseInvalidImage(kName);
+  if (offsets.size() == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
+
+  std::vector<uint8_t> strip;
+  uint32_t row = 0;
+  for (size_t s = 0; s < offsets.size() && row < height; ++s) {
+    const uint32_t stripRows =
+        std::clamp<uint32_t>(rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)], 1, height - row);
+    strip.assign(size_t(stripRows) * rowSize, 0);
+    in.Seek(offsets[s]);
+    if (decoder) {
+      const size_t count = s < byteCounts.size() ? byteCounts[s] : in.Left();
+      const auto packed = in.Bytes(std::min<size_t>(count, 0x7FFFFFFF));
+      const uint8_t* source = packed.data();
+      uint8_t* dest = strip.data();
+      decoder->Decode(source, dest, int(packed.size()), int(std::min<size_t>(strip.size(), 0x7FFFFFFF)));
+    } else {
+      in.Read(strip.data(), strip.size());
+    }
+    for (uint32_t r = 0; r < stripRows; ++r, ++row) {
+      uint8_t* line = strip.data() + size_t(r) * rowSize;
+      if (predictor == 2 && width > 1) {
+        if (bits == 8) {
+          if (samples == 3)
+            Depredict3(line, width - 1);
+          else if (samples == 4)
+            Depredict4(line, width - 1);
+          else
+            Depredict(line, width - 1, samples);
+        } else if (bits == 16) {
+          // Differences of whole 16-bit samples, in the file's byte order.
+          const size_t n = size_t(width) * samples;
+          for (size_t i = samples; i < n; ++i) {
+            uint8_t* p = line + i * 2;
+            const uint8_t* q = p - samples * 2;
+            const unsigned sum = big ? unsigned(p[0] << 8 | p[1]) + unsigned(q[0] << 8 | q[1])
+                                     : unsigned(p[1] << 8 | p[0]) + unsigned(q[1] << 8 | q[0]);
+            p[big ? 0 : 1] = uint8_t(sum >> 8);
+            p[big ? 1 : 0] = uint8_t(sum);
+          }
+        }
+      }
+      cm.ConvertRow({line}, dib.Row(int(row)), width);
+    }
+  }
+  if (row < height) in.Truncated();
+}
