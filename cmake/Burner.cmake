@@ -1,6 +1,7 @@
-# One static library per folder, built from the folder's *.cpp, and one test
-# program per folder, built from its tests/*.cpp. Adding a source or a test
-# file needs no CMake change.
+# One static library per folder, built from the folder's *.cpp (a main.cpp
+# is the folder's program, not part of its library), and one test program per
+# folder, built from its tests/*.cpp. Adding a source or a test file needs no
+# CMake change.
 #
 #   burner_module(<target> [DEPS libs...] [TEST_DEPS libs...] [TEST_MAIN lib])
 #
@@ -9,6 +10,7 @@
 function(burner_module target)
   cmake_parse_arguments(M "" "TEST_MAIN" "DEPS;TEST_DEPS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
   if(sources)
     add_library(${target} STATIC ${sources})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,0 +1,44 @@
+#pragma once
+// The header of an APE (Monkey's Audio) file: enough to tell the playing
+// time without decoding. Reading never raises; a file that cannot be read
+// gives a false result, and a file that is not APE reads but is not valid.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/APEtag.h"
+
+// The 40 bytes at the start of the file, little-endian on disk.
+struct TMonkeyHeader {
+  char ID[4] = {};  // "MAC "
+  std::uint16_t VersionID = 0;  // times 1000
+  std::uint16_t CompressionID = 0;
+  std::uint16_t Flags = 0;
+  std::uint16_t Channels = 0;
+  std::int32_t SampleRate = 0;
+  std::int32_t HeaderBytes = 0;
+  std::int32_t TerminatingBytes = 0;
+  std::int32_t Frames = 0;
+  std::int32_t FinalSamples = 0;
+  std::int32_t PeakLevel = 0;
+  std::int32_t SeekElements = 0;
+};
+
+class TMonkey {
+ public:
+  TMonkey();
+  virtual ~TMonkey() = default;
+
+  void Clear();
+  bool ReadFromFile(const std::string& FileName);
+  bool IsValid() const;
+  int GetBlocksPerFrame() const;
+  // Samples per channel; kept in 64 bits, so hours of audio never wrap.
+  std::int64_t GetSampleCount() const;
+  double GetDuration() const;
+
+  std::int64_t FileLength = 0;
+  TMonkeyHeader Header;
+  std::unique_ptr<TAPEtag> Tag;
+};

@@ -1,0 +1,258 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/APEtag.h"
+#include "app/Monkey.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put16(Bytes& b, std::uint16_t v) {
+  b.push_back(v & 0xFF);
+  b.push_back(v >> 8);
+}
+void Put32(Bytes& b, std::int32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+}
+void PutText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
+
+struct HeaderFields {
+  std::uint16_t version = 3990, compression = 2000, flags = 0, channels = 2;
+  std::int32_t rate = 44100, frames = 10, final_blocks = 1000, peak = 0, seeks = 0;
+};
+
+Bytes ApeHeader(const HeaderFields& h) {
+  Bytes b;
+  PutText(b, "MAC ");
+  Put16(b, h.version);
+  Put16(b, h.compression);
+  Put16(b, h.flags);
+  Put16(b, h.channels);
+  Put32(b, h.rate);
+  Put32(b, 52);
+  Put32(b, 0);
+  Put32(b, h.frames);
+  Put32(b, h.final_blocks);
+  Put32(b, h.peak);
+  Put32(b, h.seeks);
+  return b;
+}
+
+struct Item {
+  std::string key;
+  std::string value;
+  std::int32_t stated_length = -2;  // -2: the value's own length
+};
+
+// An APE tag (items and footer) as it lies at the end of a file.
+Bytes ApeTag(const std::vector<Item>& items, std::int32_t version = 2000, std::int32_t count = -1) {
+  Bytes body;
+  for (const Item& item : items) {
+    Put32(body, item.stated_length == -2 ? static_cast<std::int32_t>(item.value.size()) : item.stated_length);
+    Put32(body, 0);
+    PutText(body, item.key);
+    body.push_back(0);
+    PutText(body, item.value);
+  }
+  Bytes footer;
+  PutText(footer, "APETAGEX");
+  Put32(footer, version);
+  Put32(footer, static_cast<std::int32_t>(body.size() + 32));
+  Put32(footer, count < 0 ? static_cast<std::int32_t>(items.size()) : count);
+  Put32(footer, 0);
+  footer.resize(32, 0);
+  body.insert(body.end(), footer.begin(), footer.end());
+  return body;
+}
+
+class ApeReaders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ape-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    const fs::path path = dir_ / name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+    return path.string();
+  }
+  // An APE file: header, some audio bytes, then `tail`.
+  std::string ApeFile(const HeaderFields& h, const Bytes& tail = {}) {
+    Bytes b = ApeHeader(h);
+    b.resize(b.size() + 400, 0x5A);
+    b.insert(b.end(), tail.begin(), tail.end());
+    return Write("track.ape", b);
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(ApeReaders, DurationFollowsTheFrameSizeOfEachVersion) {
+  struct Case {
+    std::uint16_t version, compression;
+    std::int32_t frames;
+    std::int64_t samples;
+  } const cases[] = {
+      {3990, 2000, 10, 294739LL * 9 + 1000},  // about 60.17 s
+      {3850, 3000, 10, 9216LL * 9 + 1000},    // about 1.90 s
+      {3800, 4000, 10, 294739LL * 9 + 1000},
+      {3799, 4000, 10, 9216LL * 9 + 1000},
+      {3990, 2000, 100000, 294739LL * 99999 + 1000},  // hours: must not wrap
+      {3990, 2000, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.version << "/" << c.compression << "/" << c.frames);
+    HeaderFields h;
+    h.version = c.version;
+    h.compression = c.compression;
+    h.frames = c.frames;
+    TMonkey monkey;
+    ASSERT_TRUE(monkey.ReadFromFile(ApeFile(h)));
+    EXPECT_TRUE(monkey.IsValid());
+    EXPECT_EQ(monkey.GetSampleCount(), c.samples);
+    EXPECT_DOUBLE_EQ(monkey.GetDuration(), static_cast<double>(c.samples) / 44100);
+  }
+  HeaderFields h;
+  TMonkey monkey;
+  ASSERT_TRUE(monkey.ReadFromFile(ApeFile(h)));
+  EXPECT_NEAR(monkey.GetDuration(), 60.17, 0.01);
+  EXPECT_EQ(monkey.FileLength, 40 + 400);
+}
+
+TEST_F(ApeReaders, ShortFilesFailAndOtherFilesAreNotValid) {
+  TMonkey monkey;
+  EXPECT_FALSE(monkey.ReadFromFile(Write("short.ape", Bytes(100, 1))));
+  EXPECT_FALSE(monkey.ReadFromFile((dir_ / "missing.ape").string()));
+  EXPECT_FALSE(monkey.ReadFromFile(dir_.string()));  // a folder
+
+  Bytes wav;
+  PutText(wav, "RIFF");
+  Put32(wav, 4036);
+  PutText(wav, "WAVEfmt ");
+  wav.resize(4044, 0);
+  ASSERT_TRUE(monkey.ReadFromFile(Write("sound.wav", wav)));
+  EXPECT_FALSE(monkey.IsValid());
+  EXPECT_EQ(monkey.GetDuration(), 0.0);
+  EXPECT_EQ(monkey.GetBlocksPerFrame(), 0);
+
+  HeaderFields no_rate;
+  no_rate.rate = 0;
+  ASSERT_TRUE(monkey.ReadFromFile(ApeFile(no_rate)));
+  EXPECT_FALSE(monkey.IsValid());
+  EXPECT_EQ(monkey.GetDuration(), 0.0);
+}
+
+TEST_F(ApeReaders, OptionalHeaderFieldsCountOnlyWhenFlagged) {
+  HeaderFields h;
+  h.peak = 12345;
+  h.seeks = 77;
+  TMonkey monkey;
+  ASSERT_TRUE(monkey.ReadFromFile(ApeFile(h)));
+  EXPECT_EQ(monkey.Header.PeakLevel, 0);
+  EXPECT_EQ(monkey.Header.SeekElements, 0);
+  h.flags = 4 | 16;
+  ASSERT_TRUE(monkey.ReadFromFile(ApeFile(h)));
+  EXPECT_EQ(monkey.Header.PeakLevel, 12345);
+  EXPECT_EQ(monkey.Header.SeekElements, 77);
+}
+
+TEST_F(ApeReaders, TagItemsAreReadByKeyWithoutRegardToCase) {
+  const std::string long_comment(300, 'c');
+  const Bytes tag = ApeTag({{"Title", "  Night Drive  "},
+                            {"ARTIST", "The Band"},
+                            {"track", "7/12"},
+                            {"Comment", long_comment},  // longer than any fixed buffer
+                            {"Year", "1999"},
+                            {"Unknown", "skipped"},
+                            {"Copyright", "Grüße ©"}});
+  TMonkey monkey;
+  ASSERT_TRUE(monkey.ReadFromFile(ApeFile(HeaderFields{}, tag)));
+  const TAPEtag& t = *monkey.Tag;
+  EXPECT_TRUE(t.TagFound);
+  EXPECT_EQ(t.TagVersion, 2000);
+  EXPECT_EQ(t.TagSize, static_cast<int>(tag.size()));
+  EXPECT_EQ(t.Title, "Night Drive");
+  EXPECT_EQ(t.Artist, "The Band");
+  EXPECT_EQ(t.Track, 7);
+  EXPECT_EQ(t.Comment, long_comment);
+  EXPECT_EQ(t.Year, "1999");
+  EXPECT_EQ(t.Copyright, "Grüße ©");
+  EXPECT_EQ(t.Album, "");
+}
+
+TEST_F(ApeReaders, TrackNumbersWrapToAByteAndNonNumbersAreZero) {
+  for (const auto& [value, track] : std::vector<std::pair<std::string, int>>{
+           {"7/12", 7}, {"300", 44}, {"one", 0}, {"", 0}, {"12", 12}}) {
+    TAPEtag tag;
+    ASSERT_TRUE(tag.ReadFromFile(ApeFile(HeaderFields{}, ApeTag({{"Track", value}}))));
+    EXPECT_EQ(tag.Track, track) << value;
+  }
+}
+
+TEST_F(ApeReaders, FooterBeforeAnId3v1BlockAndSingleByteTextOfOldTags) {
+  Bytes tail = ApeTag({{"Album", "Caf\xE9"}}, 1000);
+  Bytes id3(128, ' ');
+  id3[0] = 'T', id3[1] = 'A', id3[2] = 'G';
+  tail.insert(tail.end(), id3.begin(), id3.end());
+  TAPEtag tag;
+  ASSERT_TRUE(tag.ReadFromFile(ApeFile(HeaderFields{}, tail)));
+  EXPECT_TRUE(tag.TagFound);
+  EXPECT_EQ(tag.Album, "Café");
+}
+
+TEST_F(ApeReaders, Utf8ValuesKeepWhatDecodesBeforeABadSequence) {
+  TAPEtag tag;
+  ASSERT_TRUE(tag.ReadFromFile(ApeFile(HeaderFields{}, ApeTag({{"Genre", "Jazz\xC3(rest"}}))));
+  EXPECT_EQ(tag.Genre, "Jazz");
+}
+
+TEST_F(ApeReaders, HostileTagsEndTheItemLoopQuietly) {
+  struct Case {
+    const char* name;
+    Bytes tag;
+    std::string title;
+  };
+  Bytes lying_size = ApeTag({{"Title", "kept"}});
+  // Tag size far larger than the file.
+  lying_size[lying_size.size() - 32 + 12] = 0xFF;
+  lying_size[lying_size.size() - 32 + 13] = 0xFF;
+  lying_size[lying_size.size() - 32 + 14] = 0xFF;
+  lying_size[lying_size.size() - 32 + 15] = 0x7F;
+  const Case cases[] = {
+      {"NegativeLength", ApeTag({{"Title", "kept"}, {"Artist", "x", -5}, {"Album", "lost"}}), "kept"},
+      {"LengthPastTheFooter", ApeTag({{"Title", "kept"}, {"Artist", "x", 1 << 30}}), "kept"},
+      {"HugeItemCount", ApeTag({{"Title", "kept"}}, 2000, 0x7FFFFFFF), "kept"},
+      {"SizeLargerThanTheFile", lying_size, ""},
+      {"KeyWithoutEnd", ApeTag({{"Title", "kept"}, {std::string(40, 'k'), ""}}), "kept"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes tag = c.tag;
+    if (std::string(c.name) == "KeyWithoutEnd") {
+      // Remove the zero that ends the second key: the key runs into the footer.
+      const std::size_t zero = tag.size() - 32 - 1;
+      ASSERT_EQ(tag[zero], 0);
+      tag.erase(tag.begin() + static_cast<std::ptrdiff_t>(zero));
+      tag[tag.size() - 32 + 12] -= 1;  // the stated size follows
+    }
+    TAPEtag reader;
+    ASSERT_TRUE(reader.ReadFromFile(ApeFile(HeaderFields{}, tag)));
+    EXPECT_TRUE(reader.TagFound);
+    EXPECT_EQ(reader.Title, c.title);
+    EXPECT_EQ(reader.Album, "");
+  }
+}
+
+}  // namespace
