@@ -1,5 +1,5 @@
 #pragma once
-// The header of an APE (Monkey's Audio) file: enough to tell the playing
+// The header of an APE audio file: enough to tell the playing
 // time without decoding. Reading never raises; a file that cannot be read
 // gives a false result, and a file that is not APE reads but is not valid.
 
