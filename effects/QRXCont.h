@@ -1,0 +1,269 @@
+#pragma once
+// Containers of reusable resources that a form holds and other components
+// refer to: lists of bitmaps, string lists and sounds, the change links
+// through which those components hear that a list changed, and the
+// library-wide container.
+//
+// Item record (before every item's data): a flags byte (bit 0 compressed,
+// bit 1 description present, bit 2 ident present, bit 3 data present, bits
+// 4-6 the saved pixel format spfMono, spf4bit, spf8bit), the description as
+// a short string when bit 1, the ident as 4 bytes when bit 2; then the
+// item's data record when bit 3. A list record is an item count, optionally
+// a table of the items' absolute stream positions, then the items. In a form
+// file each item is a child of its container and keeps its records in the
+// binary property "Internal".
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "effects/QRXBase.h"
+#include "effects/QRXBmpStream.h"
+#include "effects/QRXWave.h"
+#include "platform/core/StringList.h"
+#include "platform/gui/Bitmap.h"
+
+class TQRXBaseContainer;
+class TQRXCustomContainer;
+
+// Held by a component that draws from a list: registered with the list, it
+// hears every change of the list and of its items, with the list as sender.
+class TQRXChangeLink {
+ public:
+  TQRXChangeLink() = default;
+  virtual ~TQRXChangeLink();
+  TQRXChangeLink(const TQRXChangeLink&) = delete;
+  TQRXChangeLink& operator=(const TQRXChangeLink&) = delete;
+
+  // The container the link is registered with, or null.
+  TQRXBaseContainer* Sender() const { return sender_; }
+  virtual void Change();
+
+  std::function<void(TComponent* sender)> OnChange;
+
+ private:
+  friend class TQRXBaseContainer;
+  TQRXBaseContainer* sender_ = nullptr;
+};
+
+class TQRXBaseContainer : public TQRXCustomComponent {
+ public:
+  explicit TQRXBaseContainer(TComponent* owner = nullptr) : TQRXCustomComponent(owner) {}
+  ~TQRXBaseContainer() override;
+
+  void RegisterChanges(TQRXChangeLink* link);
+  void UnregisterChanges(TQRXChangeLink* link);
+  int LinkCount() const { return int(links_.size()); }
+  // Every registered link in order, then OnChange.
+  void Change() override;
+
+ protected:
+  void NotifyLinks();
+
+ private:
+  std::vector<TQRXChangeLink*> links_;
+};
+
+enum class TQRXContainerKind : std::uint8_t { ckImageList, ckBitmapList, ckWaveList, ckStringList };
+
+class TQRXListItem : public TQRXCustomComponent {
+ public:
+  static constexpr std::uint8_t kCompressed = 0x01;
+  static constexpr std::uint8_t kHasDescription = 0x02;
+  static constexpr std::uint8_t kHasIdent = 0x04;
+  static constexpr std::uint8_t kHasData = 0x08;
+  static constexpr std::uint8_t kMono = 0x10;
+  static constexpr std::uint8_t k4Bit = 0x20;
+  static constexpr std::uint8_t k8Bit = 0x40;
+
+  explicit TQRXListItem(TComponent* owner = nullptr) : TQRXCustomComponent(owner) {}
+
+  const std::string& Description() const { return description_; }
+  void SetDescription(const std::string& value);
+  std::uint16_t Ident() const { return ident_; }
+  void SetIdent(std::uint16_t value);
+  bool Compressed() const { return compressed_; }
+  void SetCompressed(bool value);
+
+  virtual void Clear() = 0;
+  virtual bool IsEmpty() const { return false; }
+  // Header and data.
+  virtual void ReadData(TStream& stream) = 0;
+  virtual void WriteData(TStream& stream);
+  virtual std::uint8_t GetFlags() const;
+  std::uint8_t ReadHeader(TStream& stream);
+  void WriteHeader(TStream& stream);
+  void AssignHeader(const TQRXListItem& source);
+  // Copies header and data from an item of the same class.
+  virtual void Assign(const TQRXListItem& source) = 0;
+
+  // Inherited, then the owning container hears of it.
+  void Change() override;
+  // "Internal": the header and data records.
+  void DefineProperties(TQRXFiler& filer) override;
+  // A form reader that reads an item into a container hands it over here;
+  // the item joins the container's list.
+  void SetParentComponent(TComponent* parent);
+
+ protected:
+  virtual void WriteItemData(TStream& stream) = 0;
+
+ private:
+  std::string description_;
+  std::uint16_t ident_ = 0;
+  bool compressed_ = false;
+};
+
+class TQRXBitmapListItem : public TQRXListItem {
+ public:
+  explicit TQRXBitmapListItem(TComponent* owner = nullptr);
+  TBitmap& Bitmap() { return *bitmap_; }
+  const TBitmap& Bitmap() const { return *bitmap_; }
+  void SetBitmap(const TBitmap& value) { bitmap_->Assign(value); }
+  TQRXSavePixelFormat PixelFormat() const { return pixel_format_; }
+  void SetPixelFormat(TQRXSavePixelFormat value);
+
+  void Clear() override;
+  bool IsEmpty() const override { return bitmap_->Empty(); }
+  void ReadData(TStream& stream) override;
+  std::uint8_t GetFlags() const override;
+  void Assign(const TQRXListItem& source) override;
+
+ protected:
+  void WriteItemData(TStream& stream) override;
+
+ private:
+  std::unique_ptr<TBitmap> bitmap_;
+  TQRXSavePixelFormat pixel_format_ = TQRXSavePixelFormat::spfDefault;
+};
+
+class TQRXStringListItem : public TQRXListItem {
+ public:
+  explicit TQRXStringListItem(TComponent* owner = nullptr);
+  TStringList& Items() { return *items_; }
+  const TStringList& Items() const { return *items_; }
+
+  void Clear() override { items_->Clear(); }
+  bool IsEmpty() const override { return items_->Count() == 0; }
+  void ReadData(TStream& stream) override;
+  std::uint8_t GetFlags() const override;
+  void Assign(const TQRXListItem& source) override;
+  // Only the lines.
+  void AssignStrings(const TStringList& source) { items_->Assign(source); }
+
+ protected:
+  void WriteItemData(TStream& stream) override;
+
+ private:
+  std::unique_ptr<TStringList> items_;
+};
+
+class TQRXWaveListItem : public TQRXListItem {
+ public:
+  explicit TQRXWaveListItem(TComponent* owner = nullptr);
+  TQRXWave& Wave() { return *wave_; }
+  const TQRXWave& Wave() const { return *wave_; }
+
+  void Clear() override { wave_->Clear(); }
+  bool IsEmpty() const override { return wave_->IsEmpty(); }
+  void ReadData(TStream& stream) override;
+  std::uint8_t GetFlags() const override;
+  void Assign(const TQRXListItem& source) override;
+
+ protected:
+  void WriteItemData(TStream& stream) override;
+
+ private:
+  std::unique_ptr<TQRXWave> wave_;
+};
+
+class TQRXCustomContainer : public TQRXBaseContainer {
+ public:
+  TQRXCustomContainer(TComponent* owner, TQRXContainerKind kind) : TQRXBaseContainer(owner), kind_(kind) {}
+  ~TQRXCustomContainer() override;
+
+  TQRXContainerKind Kind() const { return kind_; }
+  bool DefaultCompressed() const { return default_compressed_; }
+  void SetDefaultCompressed(bool value) { default_compressed_ = value; }
+
+  virtual int Count() const { return int(items_.size()); }
+  virtual bool IsEmpty() const { return items_.empty(); }
+  // Raises EListError for an index out of range.
+  virtual TQRXListItem* Items(int index) const;
+  // Replaces the items by those of a list record. With skipOffsets the
+  // offset table that SaveToStream(withOffsets) writes is skipped.
+  virtual void LoadFromStream(TStream& stream, bool skipOffsets);
+  virtual void SaveToStream(TStream& stream, bool withOffsets);
+
+  // Appends the item (null: a new one of the list's item class), which the
+  // container then owns; returns its index.
+  int Add(TQRXListItem* item = nullptr);
+  void Clear();
+  void CopyItems(const TQRXCustomContainer& source);
+  // An item changed: every link hears it with the container as sender, then
+  // OnChange with the item as sender.
+  virtual void ItemChanged(TQRXListItem* item);
+  // A container of the same kind: defaults and copies of the items, one
+  // notification.
+  void Assign(const TQRXCustomContainer& source);
+  // The items as the form writer's children, in list order.
+  void GetChildren(const std::function<void(TComponent* child)>& proc) const;
+
+ protected:
+  virtual std::unique_ptr<TQRXListItem> NewItem() = 0;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  friend class TQRXListItem;
+  TQRXContainerKind kind_;
+  bool default_compressed_ = false;
+  std::vector<TQRXListItem*> items_;
+};
+
+template <class Item, TQRXContainerKind K>
+class TQRXItemList : public TQRXCustomContainer {
+ public:
+  explicit TQRXItemList(TComponent* owner = nullptr) : TQRXCustomContainer(owner, K) {}
+  Item* Items(int index) const override { return static_cast<Item*>(TQRXCustomContainer::Items(index)); }
+
+ protected:
+  std::unique_ptr<TQRXListItem> NewItem() override { return std::make_unique<Item>(this); }
+};
+
+class TQRXBitmapList : public TQRXItemList<TQRXBitmapListItem, TQRXContainerKind::ckBitmapList> {
+  using TQRXItemList::TQRXItemList;
+};
+class TQRXStringList : public TQRXItemList<TQRXStringListItem, TQRXContainerKind::ckStringList> {
+  using TQRXItemList::TQRXItemList;
+};
+class TQRXWaveList : public TQRXItemList<TQRXWaveListItem, TQRXContainerKind::ckWaveList> {
+  using TQRXItemList::TQRXItemList;
+};
+
+// A container of one list of each kind; a change in any list reaches the
+// container's own links and OnChange.
+class TQRXContainer : public TQRXBaseContainer {
+ public:
+  explicit TQRXContainer(TComponent* owner = nullptr);
+  ~TQRXContainer() override;
+  TQRXBitmapList& BitmapList() { return *bitmap_list_; }
+  TQRXWaveList& WaveList() { return *wave_list_; }
+  TQRXStringList& StringList() { return *string_list_; }
+
+ private:
+  TQRXBitmapList* bitmap_list_;
+  TQRXWaveList* wave_list_;
+  TQRXStringList* string_list_;
+};
+
+// The library-wide container, made on first use and kept to the end of the
+// program.
+TQRXContainer& GlobalContainer();
+// What a form file says for a list property: "QRXBML30" for the
+// library-wide bitmap list, nothing for other lists.
+std::string WriteGlobalListRef(const TQRXCustomContainer* list);
+// The library-wide list a form file names, or null.
+TQRXCustomContainer* ReadGlobalListRef(const std::string& ref);
+bool IsGlobalImageList(const TQRXCustomContainer* list);
