@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "platform/core/Exceptions.h"
-#include "platform/core/Formats.h"
 #include "platform/core/FileUtils.h"
+#include "platform/core/Formats.h"
 #include "platform/core/Streams.h"
 #include "platform/core/StringList.h"
 #include "platform/core/Utf8.h"
@@ -22,7 +22,8 @@ constexpr std::int64_t kMaxTagSize = 16 << 20;
 
 std::int32_t Int32At(const std::uint8_t* p) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                                   static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24);
+                                   static_cast<std::uint32_t>(p[2]) << 16 |
+                                   static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 // A source file opened for reading as the host shares it; every read is
@@ -87,7 +88,7 @@ struct Items {
 };
 
 constexpr std::array<std::string_view, 8> kKeys = {"TITLE", "ARTIST", "ALBUM",   "TRACK",
-                                                    "YEAR",  "GENRE",  "COMMENT", "COPYRIGHT"};
+                                                   "YEAR",  "GENRE",  "COMMENT", "COPYRIGHT"};
 
 void StoreTagItem(Items& items, int version, const std::string& key, std::string_view value) {
   const std::string upper = AnsiUpperCase(key);

@@ -11,7 +11,7 @@
 
 // The 40 bytes at the start of the file, little-endian on disk.
 struct TMonkeyHeader {
-  char ID[4] = {};  // "MAC "
+  char ID[4] = {};              // "MAC "
   std::uint16_t VersionID = 0;  // times 1000
   std::uint16_t CompressionID = 0;
   std::uint16_t Flags = 0;

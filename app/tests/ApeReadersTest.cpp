@@ -21,7 +21,8 @@ void Put16(Bytes& b, std::uint16_t v) {
   b.push_back(v >> 8);
 }
 void Put32(Bytes& b, std::int32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    b.push_back(static_cast<std::uint8_t>(static_cast<std::uint32_t>(v) >> (8 * i)));
 }
 void PutText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
 
@@ -84,8 +85,8 @@ class ApeReaders : public ::testing::Test {
 
   std::string Write(const std::string& name, const Bytes& bytes) {
     const fs::path path = dir_ / name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();
   }
   // An APE file: header, some audio bytes, then `tail`.
@@ -193,8 +194,8 @@ TEST_F(ApeReaders, TagItemsAreReadByKeyWithoutRegardToCase) {
 }
 
 TEST_F(ApeReaders, TrackNumbersWrapToAByteAndNonNumbersAreZero) {
-  for (const auto& [value, track] : std::vector<std::pair<std::string, int>>{
-           {"7/12", 7}, {"300", 44}, {"one", 0}, {"", 0}, {"12", 12}}) {
+  for (const auto& [value, track] :
+       std::vector<std::pair<std::string, int>>{{"7/12", 7}, {"300", 44}, {"one", 0}, {"", 0}, {"12", 12}}) {
     TAPEtag tag;
     ASSERT_TRUE(tag.ReadFromFile(ApeFile(HeaderFields{}, ApeTag({{"Track", value}}))));
     EXPECT_EQ(tag.Track, track) << value;

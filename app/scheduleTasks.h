@@ -1,0 +1,60 @@
+#pragma once
+// The backup tasks of the schedule window without the window: how a task is
+// kept in Schedule/ScheduleList.ini, when it falls due, and the lines of the
+// schedule log. The window and the task editor build on these.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/core/DateTime.h"
+
+class TIniFile;
+
+inline constexpr const char* kDataTaskType = "Data CD";
+inline constexpr const char* kAudioTaskType = "Audio CD";
+inline constexpr const char* kNoTime = "N/A";
+
+// One task: its section of the list file.
+struct TScheduleTask {
+  std::string Name;
+  std::string Type = kDataTaskType;
+  std::string Scheduling = "Once";  // or "<count> Days|Weeks|Months"
+  std::string Description;
+  std::string TaskFile;
+  TDateTime BeginDate = 0;
+  TDateTime EndDate = 0;
+  bool UseTime = false;
+  std::string Time = kNoTime;  // "hh:mm" as typed
+  bool Equal = false;          // exactly at Time, rather than at or after it
+  std::optional<TDateTime> LastBackup;
+
+  bool IsOnce() const { return Scheduling == "Once"; }
+};
+
+// The tasks in list order. Names the index lists but that are empty are
+// skipped; missing keys take their defaults (dates default to `today`).
+std::vector<TScheduleTask> LoadScheduleList(const TIniFile& ini, TDateTime today);
+TScheduleTask ReadScheduleTask(const TIniFile& ini, const std::string& name, TDateTime today);
+// The index: "Count" and the names in order, as the window writes it when it
+// closes.
+void WriteScheduleIndex(TIniFile& ini, const std::vector<std::string>& names);
+// Every key of a task's section, as the editor writes a new task.
+void WriteScheduleTask(TIniFile& ini, const TScheduleTask& task);
+
+// The period of a repeated task in days ("2 Weeks" is 14, a month counts 30
+// days); nothing when the text is not a period.
+std::optional<int> SchedulePeriodDays(const std::string& scheduling);
+
+// Whether the task is to run at `now`. A task whose time text cannot be read
+// is never due.
+bool IsTaskDue(const TScheduleTask& task, TDateTime now);
+
+// The schedule timer's interval: every second as soon as one task must start
+// at an exact time, else every ten seconds.
+int ScheduleTimerInterval(const std::vector<TScheduleTask>& tasks);
+
+std::string ScheduleStartLogLine(const std::string& taskFile, TDateTime now);
+std::string ScheduleDoneLogLine(TDateTime now);
+// Adds one line to the log file, creating it when missing; lines end in CR LF.
+void AppendScheduleLog(const std::string& logFile, const std::string& line);
