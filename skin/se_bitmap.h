@@ -161,6 +161,7 @@ class TSeBitmapList {
   int Count() const { return static_cast<int>(items_.size()); }
   void Add(std::unique_ptr<TSeBitmap> bitmap) { items_.push_back(std::move(bitmap)); }
   void Clear() { items_.clear(); }
+  void SwapWith(TSeBitmapList& other) { items_.swap(other.items_); }
   // Null outside 0..Count-1.
   TSeBitmap* GetBitmap(int index) const;
   // A new link to `rect` of the last bitmap whose name matches, ignoring

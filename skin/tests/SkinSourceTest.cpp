@@ -1,0 +1,358 @@
+// Skin files: the four formats written and read back, extension matching,
+// the program-folder retry, hostile files, hue changes, the default skin
+// file and a look at a drawn frame.
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/core/AtomicFile.h"
+#include "skin/se_defaultskin.h"
+#include "skin/se_objectclasses.h"
+#include "skin/se_skinsource.h"
+#include "skin/se_stream.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SkinFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSkinFilters();
+    dir_ = fs::temp_directory_path() / ("skinfiles-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+std::string Bytes(const std::string& path) { return ReadWholeFile(path); }
+
+void Write(const std::string& path, const std::string& bytes) { WriteFileAtomically(path, bytes); }
+
+// What a skin holds, as comparable text: strings, every bitmap's pixels and
+// every object's image.
+std::string Content(TSeSkinSource& s) {
+  std::string out =
+      s.SkinName + "|" + s.SkinVersion + "|" + s.Author + "|" + s.AuthorEMail + "|" + s.AuthorURL;
+  for (int i = 0; i < s.Bitmaps().Count(); ++i) {
+    TSeBitmap* b = s.Bitmaps().GetBitmap(i);
+    out += "\n" + b->Name() + " " + std::to_string(b->Width()) + "x" + std::to_string(b->Height()) + ":";
+    for (int y = 0; y < b->Height(); ++y)
+      for (int x = 0; x < b->Width(); ++x) out += std::to_string(b->GetPixel(x, y)) + ",";
+  }
+  for (int i = 0; i < s.Count(); ++i)
+    out += "\n" + se::ComponentImageToText(SkinObjectImage(*s.GetObject(i)));
+  return out;
+}
+
+// A small skin whose pixels survive 16-bit colour (each channel a value
+// that 5 or 6 bits give back exactly), opaque or the key.
+void BuildSmallSkin(TSeSkinSource& s) {
+  TSeSkinSource built;
+  built.SkinName = "Small";
+  built.Author = "Tests";
+  auto b = std::make_unique<TSeBitmap>();
+  b->SetName("Pic");
+  b->SetSize(5, 3);
+  const int reds[5] = {0, 66, 132, 198, 255};
+  const int greens[3] = {0, 130, 255};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) *b->PixelPtr(x, y) = se::MakeArgb(reds[x], greens[y], 206, 255);
+  *b->PixelPtr(4, 2) = KeyColor;
+  built.Bitmaps().Add(std::move(b));
+  auto form = CreateUnique<TSeBitmapObject>();
+  form->SetName("Form");
+  form->SetBoundsRect(Rect(0, 0, 40, 30));
+  form->Bitmap().Name = "Pic";
+  form->Bitmap().Right = 5;
+  form->Bitmap().Bottom = 3;
+  auto* title = Create<TSeTextObject>(form.get());
+  title->SetName("Title");
+  title->SetAlign(saMostTop);
+  title->SetBoundsRect(Rect(0, 0, 40, 10));
+  built.AddObject(std::move(form));
+  auto button = CreateUnique<TSeButtonObject>();
+  button->SetName("Button");
+  built.AddObject(std::move(button));
+  for (int i = 0; i < built.Count(); ++i) {
+    built.GetObject(i)->SetBitmaps(&built.Bitmaps());
+    built.GetObject(i)->AfterLoad();
+  }
+  s.Swap(built);
+}
+
+std::string Inflated(const std::string& file) {
+  EXPECT_EQ(file.substr(0, 4), "TBLZ");
+  std::string out(1 << 22, '\0');
+  uLongf size = out.size();
+  EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                       reinterpret_cast<const Bytef*>(file.data() + 4), file.size() - 4),
+            Z_OK);
+  out.resize(size);
+  return out;
+}
+
+}  // namespace
+
+TEST_F(SkinFiles, EveryFormatRoundTrips) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  const std::string content = Content(skin);
+  for (const char* ext : {"uskn", "tskn", "xskn", "mskn"}) {
+    const std::string path = Path(std::string("small.") + ext);
+    skin.SaveToFile(path);
+    TSeSkinSource back;
+    back.LoadFromFile(path);
+    ASSERT_EQ(back.Count(), 2) << ext;
+    EXPECT_EQ(Content(back), content) << ext;
+    // Written again, the same bytes.
+    const std::string again = Path(std::string("again.") + ext);
+    back.SaveToFile(again);
+    EXPECT_EQ(Bytes(again), Bytes(path)) << ext;
+    // Links resolve to the loaded bitmaps.
+    auto* form = dynamic_cast<TSeBitmapObject*>(back.GetFormObject());
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->Bitmap().Bitmap, back.Bitmaps().GetBitmap(0));
+  }
+  const std::string raw = Bytes(Path("small.uskn"));
+  EXPECT_EQ(raw.substr(0, 9), std::string("\x05\0\0\0Small", 9));
+  EXPECT_EQ(Inflated(Bytes(Path("small.tskn"))), raw);
+  EXPECT_EQ(Inflated(Bytes(Path("small.xskn"))), raw);
+  // zlib's header says which level packed it.
+  EXPECT_EQ(std::uint8_t(Bytes(Path("small.tskn"))[5]), 0x01);
+  EXPECT_EQ(std::uint8_t(Bytes(Path("small.xskn"))[5]), 0xDA);
+  // The compact body holds 16-bit BMP files and binary images.
+  const std::string compact = Inflated(Bytes(Path("small.mskn")));
+  EXPECT_NE(compact.find("BM"), std::string::npos);
+  EXPECT_NE(compact.find("TPF0"), std::string::npos);
+  EXPECT_EQ(raw.find("TPF0"), std::string::npos);
+}
+
+TEST_F(SkinFiles, CompactBitmapsLoseAlphaAndKeepTheKey) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  TSeBitmap* pic = skin.Bitmaps().GetBitmap(0);
+  *pic->PixelPtr(0, 0) = se::MakeArgb(124, 0, 124, 10);   // near the key: becomes the key
+  *pic->PixelPtr(1, 0) = se::MakeArgb(112, 0, 112, 255);  // comes back as 115,0,115: stays
+  *pic->PixelPtr(2, 0) = se::MakeArgb(255, 0, 255, 255);  // magenta is not the key here
+  skin.SaveToFile(Path("k.mskn"));
+  TSeSkinSource back;
+  back.LoadFromFile(Path("k.mskn"));
+  TSeBitmap* got = back.Bitmaps().GetBitmap(0);
+  EXPECT_EQ(got->GetPixel(0, 0), KeyColor);
+  EXPECT_EQ(got->GetPixel(1, 0), se::MakeArgb(115, 0, 115, 255));
+  EXPECT_EQ(got->GetPixel(2, 0), se::MakeArgb(255, 0, 255, 255));
+  EXPECT_EQ(got->GetPixel(4, 2), KeyColor);
+  // The standard body turns near-magenta into the key instead.
+  skin.SaveToFile(Path("k.uskn"));
+  back.LoadFromFile(Path("k.uskn"));
+  EXPECT_EQ(back.Bitmaps().GetBitmap(0)->GetPixel(2, 0), KeyColor);
+  EXPECT_EQ(back.Bitmaps().GetBitmap(0)->GetPixel(0, 0), se::MakeArgb(124, 0, 124, 10));
+}
+
+TEST_F(SkinFiles, NamesExtensionsAndTheProgramFolder) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  skin.SaveToFile(Path("BLUE.MSKN"));
+  EXPECT_EQ(FindSkinFilter("x/BLUE.MSKN"), FindSkinFilter("a.mskn"));
+  EXPECT_EQ(FindSkinFilter("a.skn"), nullptr);
+  EXPECT_EQ(FindSkinFilter("mskn"), nullptr);
+  TSeSkinSource back;
+  back.LoadFromFile(Path("BLUE.MSKN"));
+  EXPECT_EQ(back.Count(), 2);
+
+  // Unknown extensions are written compressed at level 1.
+  skin.SaveToFile(Path("other.skn"));
+  const std::string other = Bytes(Path("other.skn"));
+  EXPECT_EQ(other.substr(0, 4), "TBLZ");
+  EXPECT_EQ(std::uint8_t(other[5]), 0x01);
+  back.LoadFromFile(Path("other.skn"));  // no filter reads .skn: nothing happens
+  EXPECT_EQ(back.Count(), 2);
+
+  // Missing files and empty names leave the skin alone.
+  for (const std::string& name : {std::string(), Path("missing.mskn"), std::string("C:\\Nope.mskn")}) {
+    back.LoadFromFile(name);
+    EXPECT_EQ(back.Count(), 2) << name;
+  }
+
+  // A relative name that is not here is tried in the program's folder.
+  const fs::path folder = se::ProgramFolder();
+  ASSERT_FALSE(folder.empty());
+  const std::string relative = "skintest-" + std::to_string(::getpid()) + "/Blue.tskn";
+  fs::create_directories(folder / ("skintest-" + std::to_string(::getpid())));
+  skin.SaveToFile((folder / relative).string());
+  TSeSkinSource found;
+  std::string windowsName = relative;
+  std::replace(windowsName.begin(), windowsName.end(), '/', '\\');
+  found.LoadFromFile(windowsName);
+  fs::remove_all(folder / ("skintest-" + std::to_string(::getpid())));
+  EXPECT_EQ(found.Count(), 2);
+}
+
+TEST_F(SkinFiles, HostileFilesRaiseAndKeepTheLoadedSkin) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  skin.SaveToFile(Path("good.uskn"));
+  const std::string good = Bytes(Path("good.uskn"));
+  auto packed = [](const std::string& body, int level) {
+    std::string out(compressBound(body.size()) + 16, '\0');
+    uLongf size = out.size();
+    compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(body.data()),
+              body.size(), level);
+    out.resize(size);
+    return "TBLZ" + out;
+  };
+  // Offsets in the standard body: five strings, then the bitmap count.
+  const std::size_t bitmapCount = 4 + 5 + 4 + 5 + 4 + 5 + 4 + 20 + 4 + 28;
+  auto patched = [&](std::size_t at, std::int32_t value) {
+    std::string s = good;
+    std::memcpy(s.data() + at, &value, 4);
+    return s;
+  };
+  ASSERT_EQ(se::MakeArgb(0, 0, 0, 0), 0u);
+  std::string bitmapHeader = good.substr(bitmapCount, 4);
+  ASSERT_EQ(bitmapHeader, std::string("\x01\0\0\0", 4)) << "the skin's default author texts moved the count";
+  const std::size_t widthAt = bitmapCount + 4 + 4 + 3;
+  const std::size_t objectCount = widthAt + 8 + 5 * 3 * 4;
+  ASSERT_EQ(good.substr(objectCount, 4), std::string("\x02\0\0\0", 4));
+
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"truncated.uskn", good.substr(0, good.size() - 7)},
+      {"cut-in-strings.uskn", good.substr(0, 10)},
+      {"lying-bitmap-count.uskn", patched(bitmapCount, 0x7FFFFFFF)},
+      {"negative-bitmap-count.uskn", patched(bitmapCount, -1)},
+      {"lying-width.uskn", patched(widthAt, 0x40000000)},
+      {"negative-width.uskn", patched(widthAt, -5)},
+      {"lying-object-count.uskn", patched(objectCount, 1000)},
+      {"lying-string.uskn", patched(0, 0x7FFFFFF0)},
+      {"no-signature.tskn", "XXXX" + packed(good, 1).substr(4)},
+      {"bad-zlib.tskn", "TBLZ" + std::string(64, '\x55')},
+      {"cut-zlib.xskn", packed(good, 9).substr(0, 40)},
+      {"empty.tskn", ""},
+      {"lying-count-packed.xskn", packed(patched(bitmapCount, 0x10000000), 9)},
+      {"standard-as-compact.mskn", packed(good, 9)},
+  };
+  TSeSkinSource loaded;
+  loaded.LoadFromFile(Path("good.uskn"));
+  const std::string before = Content(loaded);
+  for (const auto& c : cases) {
+    Write(Path(c.name), c.bytes);
+    EXPECT_THROW(loaded.LoadFromFile(Path(c.name)), Exception) << c.name;
+    EXPECT_EQ(Content(loaded), before) << c.name;
+  }
+}
+
+TEST_F(SkinFiles, HueRequestsShiftFromTheFile) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  skin.GetObject(0)->SetColor(clRed);
+  const TSeArgb pixel = skin.Bitmaps().GetBitmap(0)->GetPixel(1, 1);
+  skin.ChangeHue(30);
+  EXPECT_EQ(skin.Bitmaps().GetBitmap(0)->GetPixel(1, 1), se::ShiftArgbHue(pixel, 30));
+  EXPECT_EQ(skin.Bitmaps().GetBitmap(0)->GetPixel(4, 2), KeyColor) << "alpha 0 is not shifted";
+  skin.ChangeHue(50);
+  EXPECT_EQ(skin.Bitmaps().GetBitmap(0)->GetPixel(1, 1), se::ShiftArgbHue(se::ShiftArgbHue(pixel, 30), 20));
+  EXPECT_EQ(skin.AppliedHue(), 50);
+  const TColor color = skin.GetObject(0)->Color();
+  skin.ChangeHue(50);  // the same request again: nothing
+  EXPECT_EQ(skin.GetObject(0)->Color(), color);
+  EXPECT_EQ(color, se::ArgbToColor(se::ShiftArgbHue(se::ShiftArgbHue(0xFFFF0000u, 30), 20)));
+}
+
+TEST_F(SkinFiles, LookupsAndLoadingFlag) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  EXPECT_EQ(skin.GetObjectByName("button"), skin.GetObject(1));
+  EXPECT_EQ(skin.GetObjectByName("Title"), nullptr) << "only top-level objects";
+  EXPECT_EQ(skin.GetFormObject(), skin.GetObject(0));
+  EXPECT_EQ(skin.GetObject(2), nullptr);
+  skin.SetLoading(true);
+  EXPECT_EQ(skin.GetObject(0), nullptr);
+  skin.SetLoading(false);
+  skin.GetObject(0)->SetName("Frame");
+  skin.GetObject(0)->SetKind(skForm);
+  EXPECT_EQ(skin.GetFormObject(), skin.GetObject(0));
+  skin.Clear();
+  EXPECT_EQ(skin.Count(), 0);
+}
+
+TEST_F(SkinFiles, StreamsUseTheCompressedFormat) {
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  TMemoryStream s;
+  s.WriteBuffer("pre", 3);
+  skin.SaveToStream(s);
+  s.WriteBuffer("post", 4);
+  s.SetPosition(3);
+  TSeSkinSource back;
+  back.LoadFromStream(s);
+  EXPECT_EQ(Content(back), Content(skin));
+  char tail[4];
+  ASSERT_EQ(s.Read(tail, 4), 4);
+  EXPECT_EQ(std::string(tail, 4), "post") << "the stream is left after the skin";
+}
+
+TEST_F(SkinFiles, DefaultSkinFileIsWhatTheGeneratorMakes) {
+  TSeSkinSource made;
+  se::BuildDefaultSkin(made);
+  ASSERT_NE(made.GetFormObject(), nullptr);
+  const std::string file = std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default.mskn";
+  if (std::getenv("BURNER_WRITE_SKINS")) made.SaveToFile(file);
+  // What the shipped file must hold: the generator's skin after a trip
+  // through the same format.
+  made.SaveToFile(Path("Default.mskn"));
+  TSeSkinSource expected;
+  expected.LoadFromFile(Path("Default.mskn"));
+  TSeSkinSource shipped;
+  shipped.LoadFromFile(file);
+  ASSERT_GT(shipped.Count(), 0) << file << " is missing; run with BURNER_WRITE_SKINS=1";
+  EXPECT_EQ(Content(shipped), Content(expected));
+}
+
+TEST_F(SkinFiles, DrawnFrameLooksRight) {
+  TSeSkinSource skin;
+  skin.LoadFromFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default.mskn");
+  ASSERT_GT(skin.Count(), 0);
+  auto form = CloneSkinObject(*skin.GetFormObject());
+  ASSERT_NE(form, nullptr);
+  form->SetActive(true);
+  form->SetBoundsRect(Rect(0, 0, 260, 150));
+  form->FindObjectByName("Title")->SetText("Burner");
+  TSeBitmap surface;
+  surface.SetSize(270, 200);
+  surface.Clear(0xFFFFFFFFu);
+  form->Draw(surface.Canvas());
+  auto button = CloneSkinObject(*skin.GetObjectByName("Button"));
+  button->SetBoundsRect(Bounds(20, 165, 90, 26));
+  button->SetText("OK");
+  button->Draw(surface.Canvas());
+  button->SetBoundsRect(Bounds(130, 165, 90, 26));
+  button->SetState(osPressed);
+  button->Draw(surface.Canvas());
+  const std::string png = std::string(BURNER_BINARY_DIR) + "/skin-default-frame.png";
+  surface.Image().save(QString::fromStdString(png));
+
+  // The outer top corner is left out, the close button sits at the right
+  // after the resize, and the client area has its colour.
+  EXPECT_EQ(surface.GetPixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+  EXPECT_EQ(surface.GetPixel(130, 80) & 0xFFFFFF, 0xEEE8E4u);
+  TSeSkinObject* close = form->FindObjectByName("Close");
+  EXPECT_EQ(close->BoundsRect(), Bounds(260 - 6 - 18, 4, 18, 18));
+  // The file keeps 16-bit colour: 0x35598A comes back as 0x31598C.
+  EXPECT_EQ(surface.GetPixel(close->Left() + 9, close->Top() + 2) & 0xFFFFFF, 0x31598Cu);
+  form->Draw(surface.Canvas());
+  EXPECT_EQ(close->BoundsRect(), Bounds(260 - 6 - 18, 4, 18, 18)) << "drawing again does not move it";
+  EXPECT_FALSE(form->GetObjectRegion().contains(QPoint(0, 0)));
+  EXPECT_TRUE(form->GetObjectRegion().contains(QPoint(130, 80)));
+}
