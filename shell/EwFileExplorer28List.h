@@ -161,6 +161,22 @@ class TEwFilelistView28 : public TWinControl {
   void PasteItems();
   void DeleteItems();
   void ShowItemProperties();
+  // Send To (EwFileExplorer28SendTo.cpp): 0 any folder, 1 the file's
+  // contents to the clipboard, 2 the selected paths to the clipboard, 3 a
+  // link on the desktop.
+  void SendTo(int index);
+  // A link file of the SendTo folder: a folder link copies the selection
+  // there, a program link opens the selected file with the program.
+  void SendToShortcut(const QString& link_file);
+  void SendToFolder(const QString& folder);
+  void SendToRemovable(const QString& root);
+  void CreateDesktopShortcut();
+  // The folder or program a .desktop link names, or an empty text.
+  static QString ResolveShortcut(const QString& link_file);
+  // Asks for a folder; empty when cancelled.
+  QString SendToAnyFolderDialog(const QString& default_folder);
+  // Where the user keeps Send To links: $XDG_DATA_HOME/burner/SendTo.
+  static QString SendToFolderPath();
   int ClipboardOperation() const { return clipboard_op_; }
   const QStringList& ClipboardList() const { return clipboard_; }
 

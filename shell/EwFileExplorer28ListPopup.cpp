@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include "platform/core/DirEnum.h"
+#include "shell/EwFileExplorer28Icons.h"
+
 #include "platform/gui/Application.h"
 #include "shell/EwFileExplorer28.h"
 #include "shell/EwFileExplorer28List.h"
@@ -15,19 +18,11 @@ struct MenuEntry {
 };
 
 constexpr MenuEntry kListMenu[] = {
-    {"&Open", "ItemOpen", 1},
-    {"&View", "ItemView", 2},
-    {nullptr, nullptr, 0},
-    {"Cu&t", "ItemOpCut", 4},
-    {"&Copy", "ItemOpCopy", 5},
-    {"&Paste", "ItemOpPaste", 6},
-    {nullptr, nullptr, 0},
-    {"&Rename", "ItemRename", 7},
-    {"&Delete", "ItemDelete", 8},
-    {nullptr, nullptr, 0},
-    {"&Properties", "ItemProperty", 9},
-    {nullptr, nullptr, 0},
-    {"&New Folder ...", "ItemFolder", 10},
+    {"&Open", "ItemOpen", 1},           {"&View", "ItemView", 2},     {nullptr, nullptr, 0},
+    {"Se&nd To", "SubMenuSend", 3},     {nullptr, nullptr, 0},        {"Cu&t", "ItemOpCut", 4},
+    {"&Copy", "ItemOpCopy", 5},         {"&Paste", "ItemOpPaste", 6}, {nullptr, nullptr, 0},
+    {"&Rename", "ItemRename", 7},       {"&Delete", "ItemDelete", 8}, {nullptr, nullptr, 0},
+    {"&Properties", "ItemProperty", 9}, {nullptr, nullptr, 0},        {"&New Folder ...", "ItemFolder", 10},
 };
 
 // The extensions the View command shows: text, documents and pictures.
@@ -51,17 +46,56 @@ void TEwFilelistView28PopUp::BuildItems() {
       addSeparator();
       continue;
     }
+    if (entry.tag == 3) {
+      send_to_menu_ = addMenu(QString::fromLatin1(entry.caption));
+      send_to_menu_->menuAction()->setObjectName(QString::fromLatin1(entry.name));
+      send_to_menu_->menuAction()->setData(entry.tag);
+      continue;
+    }
     QAction* action = addAction(QString::fromLatin1(entry.caption));
     action->setObjectName(QString::fromLatin1(entry.name));
     action->setData(entry.tag);
     const int tag = entry.tag;
     connect(action, &QAction::triggered, this, [this, tag] { CallGuarded(list_, [&] { ItemClick(tag); }); });
   }
+  BuildSendToMenu();
+}
+
+void TEwFilelistView28PopUp::BuildSendToMenu() {
+  send_to_menu_->clear();
+  send_to_paths_.clear();
+  const char* const builtin[] = {"Any Folder ...", "Clipboard as Contents", "Clipboard as FileName",
+                                 "DeskTop as ShortCut"};
+  int n = 0;
+  auto add = [&](const QString& caption, const QIcon& icon) {
+    QAction* action = send_to_menu_->addAction(icon, caption);
+    action->setObjectName("Send_To" + QString::number(n));
+    action->setData(30 + n);
+    const int tag = 30 + n;
+    connect(action, &QAction::triggered, this, [this, tag] { CallGuarded(list_, [&] { ItemClick(tag); }); });
+    ++n;
+  };
+  for (const char* caption : builtin) add(QString::fromLatin1(caption), {});
+  const QString folder = TEwFilelistView28::SendToFolderPath();
+  ShellImageList& images = ShellImageList::Instance();
+  for (const TSearchRec& rec : DirectoryListing(AddBackslash(folder).toStdString(), "*.desktop", faAnyFile)) {
+    if (rec.Attr & faDirectory) continue;
+    const QString path = ConcatPath(folder, QString::fromStdString(rec.Name));
+    QString caption = FileNameWithoutExt(path);
+    const QString target = TEwFilelistView28::ResolveShortcut(path);
+    add(caption, images.Icon(target.isEmpty() ? kIconFile : images.IndexOfPath(target)));
+    send_to_paths_.push_back(path);
+  }
 }
 
 QAction* TEwFilelistView28PopUp::Item(const QString& name) const {
   for (QAction* action : actions()) {
     if (action->objectName() == name) return action;
+  }
+  if (send_to_menu_) {
+    for (QAction* action : send_to_menu_->actions()) {
+      if (action->objectName() == name) return action;
+    }
   }
   return nullptr;
 }
@@ -80,8 +114,17 @@ void TEwFilelistView28PopUp::UpdateStates() {
   const int index = list_->SelectedIndex();
   const QStringList sub = list_->SubItems(index);
   const bool file = any && sub.value(kSubKind) == "file";
+  const QString ext = ExtensionOf(sub.value(kSubPath)).toUpper();
+  const bool contents_ok =
+      selected.size() == 1 && file &&
+      (ext == ".RTF" || ext == ".WMF" || (HasViewer(ext) && ext != ".GIF" && ext != ".JPG"));
   const std::pair<const char*, bool> states[] = {
       {"ItemOpen", any},
+      {"SubMenuSend", any},
+      {"Send_To0", any},
+      {"Send_To1", contents_ok},
+      {"Send_To2", any},
+      {"Send_To3", any},
       {"ItemView", file && HasViewer(ExtensionOf(sub.value(kSubPath)))},
       {"ItemOpCut", any},
       {"ItemOpCopy", any},
@@ -131,6 +174,11 @@ void TEwFilelistView28PopUp::ItemClick(int tag) {
       list_->NewFolder();
       break;
     default:
+      if (tag >= 30 && tag < 34) {
+        list_->SendTo(tag - 30);
+      } else if (tag >= 34 && tag - 34 < send_to_paths_.size()) {
+        list_->SendToShortcut(send_to_paths_[tag - 34]);
+      }
       break;
   }
 }

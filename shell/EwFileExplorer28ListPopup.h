@@ -5,6 +5,7 @@
 
 #include <QMenu>
 #include <QString>
+#include <QStringList>
 
 class QAction;
 class TEwFilelistView28;
@@ -13,7 +14,12 @@ class TEwFilelistView28PopUp final : public QMenu {
  public:
   explicit TEwFilelistView28PopUp(TEwFilelistView28* list);
   void BuildItems();
-  // The item of that Name, or null.
+  // The "Se&nd To" submenu: four built-in targets, then one entry per link
+  // in the SendTo folder.
+  void BuildSendToMenu();
+  QMenu* SendToMenu() const { return send_to_menu_; }
+  const QStringList& SendToPaths() const { return send_to_paths_; }
+  // The item of that Name (in the menu or its submenu), or null.
   QAction* Item(const QString& name) const;
   void UpdateStates();
   // Updates the states and shows the menu 10 pixels right of and below the
@@ -32,4 +38,6 @@ class TEwFilelistView28PopUp final : public QMenu {
 
  private:
   TEwFilelistView28* list_;
+  QMenu* send_to_menu_ = nullptr;
+  QStringList send_to_paths_;
 };
