@@ -232,9 +232,7 @@ TEwDirTree21::TEwDirTree21(TComponent* owner) : TWinControl(owner) {
   LoadRoot();
 }
 
-TEwDirTree21::~TEwDirTree21() {
-  if (file_list_) RemoveFreeNotification(file_list_);
-}
+TEwDirTree21::~TEwDirTree21() = default;
 
 void TEwDirTree21::Init() {
   TWinControl::Init();
