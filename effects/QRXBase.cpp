@@ -56,7 +56,10 @@ void TQRXBinaryProperties::Read(TQRXCustomComponent& component) {
 void TQRXBinaryProperties::DefineBinaryProperty(const std::string& name, const TStreamProc& readData,
                                                 const TStreamProc& writeData, bool hasData) {
   if (writing_) {
-    if (!hasData) return;
+    if (!hasData) {
+      values.erase(name);
+      return;
+    }
     TMemoryStream stream;
     writeData(stream);
     values[name].assign(stream.Memory(), stream.Memory() + stream.Size());
