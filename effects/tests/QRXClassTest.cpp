@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
+#include <cstdlib>
 
 #include "effects/QRXClass.h"
 #include "platform/gui/Application.h"
@@ -41,6 +44,24 @@ using Idents = std::vector<std::uint16_t>;
 std::string UniqueName(const char* what) {
   return std::string("qrx-test-") + what + "-" + std::to_string(getpid());
 }
+
+// The one-copy locks of the tests go to a folder of their own.
+class QRXApplicationTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    if (const char* old = std::getenv("XDG_RUNTIME_DIR")) old_ = old;
+    setenv("XDG_RUNTIME_DIR", dir_.path().toLocal8Bit().constData(), 1);
+  }
+  void TearDown() override {
+    if (old_.empty())
+      unsetenv("XDG_RUNTIME_DIR");
+    else
+      setenv("XDG_RUNTIME_DIR", old_.c_str(), 1);
+  }
+  QTemporaryDir dir_;
+  std::string old_;
+};
 
 }  // namespace
 
@@ -107,7 +128,7 @@ TEST(QRXTimerPool, RepeatCountsAndCounters) {
   EXPECT_FALSE(item.Enabled());
 }
 
-TEST(QRXTimerPool, CallbacksThatFailOrReleaseTimers) {
+TEST_F(QRXApplicationTest, CallbacksThatFailOrReleaseTimers) {
   TQRXApplication app(UniqueName("callbacks"));
   std::vector<std::string> errors;
   Application().OnException = [&](TComponent*, const std::exception& e) { errors.push_back(e.what()); };
@@ -138,7 +159,7 @@ TEST(QRXTimerPool, CallbacksThatFailOrReleaseTimers) {
   Application().OnException = nullptr;
 }
 
-TEST(QRXApplication, TimerIdentifiers) {
+TEST_F(QRXApplicationTest, TimerIdentifiers) {
   TQRXApplication app(UniqueName("idents"));
   EXPECT_THROW(app.AllocTimer(75, nullptr), Exception);
   const std::uint16_t a = app.AllocTimer(100, nullptr);
@@ -156,14 +177,14 @@ TEST(QRXApplication, TimerIdentifiers) {
   EXPECT_EQ(app.TimerPool().Count(), TQRXApplication::kTimerSlots);
 }
 
-TEST(QRXApplication, TheRealTimerDrivesThePool) {
+TEST_F(QRXApplicationTest, TheRealTimerDrivesThePool) {
   TQRXApplication app(UniqueName("real"));
   int fired = 0;
   app.AllocTimer(50, [&](TComponent*) { ++fired; });
   EXPECT_TRUE(QTest::qWaitFor([&] { return fired >= 2; }, 5000));
 }
 
-TEST(QRXApplication, PatternBitmap) {
+TEST_F(QRXApplicationTest, PatternBitmap) {
   TQRXApplication app(UniqueName("pattern"));
   TBitmap& first = app.GetPatternBitmap(clRed);
   ASSERT_EQ(first.Width(), 8);
@@ -181,7 +202,7 @@ TEST(QRXApplication, PatternBitmap) {
   EXPECT_EQ(blue.Dib().GetColor(1, 1), std::uint32_t(clWhite));
 }
 
-TEST(QRXApplication, OneCopyLockAndLogFile) {
+TEST_F(QRXApplicationTest, OneCopyLockAndLogFile) {
   const std::string name = UniqueName("lock");
   auto first = std::make_unique<TQRXApplication>(name);
   EXPECT_FALSE(first->AnotherInstance());
@@ -192,6 +213,7 @@ TEST(QRXApplication, OneCopyLockAndLogFile) {
   first.reset();
   TQRXApplication third(name);
   EXPECT_FALSE(third.AnotherInstance());
+  EXPECT_TRUE(QFile::exists(dir_.filePath(QString::fromStdString(name + ".lock"))));
 
   const std::string log = third.LogFileName();
   EXPECT_EQ(log, GetPrefixPath(TQRXPathPrefix::ppProgram, true) + "burner_effects_tests.LOG");
