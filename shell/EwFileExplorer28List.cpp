@@ -662,7 +662,7 @@ void TEwFilelistView28::ListKeyDown(int& key, TShiftState shift) {
         RenameItem();
         break;
       case 114:  // F3
-        if (popup_) popup_->FunctionKey(key);
+        FindInFolder();
         break;
       case 115:  // F4
         if (dir_tree_combo_) dir_tree_combo_->DropDown();
@@ -824,6 +824,11 @@ void TEwFilelistView28::DeleteItems() {
 void TEwFilelistView28::ShowItemProperties() {
   const int index = SelectedIndex();
   if (index >= 0) ShowFileProperties(SubItems(index).value(kSubPath));
+}
+
+void TEwFilelistView28::FindInFolder() {
+  if (drive_view_ || !view_->hasFocus()) return;
+  ExecuteFile("Open", RemoveBackslash(directory_), "", "", SW_SHOWNORMAL);
 }
 
 QMimeData* TEwFilelistView28::DragData(const QList<int>& indexes) const {

@@ -161,6 +161,9 @@ class TEwFilelistView28 : public TWinControl {
   void PasteItems();
   void DeleteItems();
   void ShowItemProperties();
+  // Shows the folder in the desktop's file manager, where the user searches
+  // it; only while the list has the keyboard focus.
+  void FindInFolder();
   // Send To (EwFileExplorer28SendTo.cpp): 0 any folder, 1 the file's
   // contents to the clipboard, 2 the selected paths to the clipboard, 3 a
   // link on the desktop.

@@ -187,8 +187,6 @@ void TEwFilelistView28PopUp::CtrlKey(int key, bool has_selection) {
   if (key == 'F' && has_selection) ViewItem();
 }
 
-void TEwFilelistView28PopUp::FunctionKey(int key) { (void)key; }
-
 void TEwFilelistView28PopUp::ViewItem() {
   const int index = list_->SelectedIndex();
   if (index < 0) return;

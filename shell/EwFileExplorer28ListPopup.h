@@ -27,9 +27,8 @@ class TEwFilelistView28PopUp final : public QMenu {
   void Popup(int x, int y);
   void ItemClick(int tag);
 
-  // Keys the popup's commands answer besides the list's own.
+  // Ctrl+F views the selected file.
   void CtrlKey(int key, bool has_selection);
-  void FunctionKey(int key);
 
   // Whether the extension (with its dot, any case) has a viewer.
   static bool HasViewer(const QString& extension);

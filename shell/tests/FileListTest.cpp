@@ -228,6 +228,14 @@ TEST_F(FileListTest, OpeningFoldersAndGoingUpMoveTheTree) {
   ASSERT_EQ(shell_.Calls().size(), 1u);
   EXPECT_EQ(shell_.Calls()[0].target, Path("a.txt"));
 
+  // F3 shows the folder in the file manager, when the list has the focus.
+  list_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(list_.get()));
+  list_->ListView()->setFocus();
+  QTest::keyClick(list_->ListView(), Qt::Key_F3);
+  ASSERT_EQ(shell_.Calls().size(), 2u);
+  EXPECT_EQ(shell_.Calls()[1].target, root_);
+
   // At "/" going up shows the volumes.
   list_->SetDirectory("/");
   list_->GoUp();
