@@ -257,7 +257,7 @@ void RegisterRasterFormats() {
   // PENDING l.RegisterFileFormat<TPCDGraphic>("pcd", "Kodak Photo-CD images", "", 8, false);
   // PENDING l.RegisterFileFormat<TCUTGraphic>("cut", "Dr. Halo images", "", 8, false);
   // PENDING l.RegisterFileFormat<TPSPGraphic>("psp", "Paintshop Pro images", "", 24, false);
-  // PENDING l.RegisterFileFormat<TPNGGraphic>("png", "Portable network graphic images", "", 8, false);
+  l.RegisterFileFormat<TPNGGraphic>("png", "Portable network graphic images", "", 8, false);
 }
 
 void UnregisterRasterFormats() {
