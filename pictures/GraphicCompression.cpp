@@ -135,6 +135,8 @@ void TPackbitsRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int pac
       b.Run(*b.in++, size_t(1 - n));
     }
   }
+  source = b.in;
+  dest = b.out;
 }
 
 void TPCXRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) {
@@ -148,6 +150,8 @@ void TPCXRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSi
       *b.out++ = c;
     }
   }
+  source = b.in;
+  dest = b.out;
 }
 
 void TSGIRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) {
@@ -169,6 +173,8 @@ void TSGIRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSi
       b.in += size;
     }
   }
+  source = b.in;
+  dest = b.out;
 }
 
 void TCUTRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) {
@@ -185,6 +191,7 @@ void TCUTRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSi
     }
   }
   source = b.in;
+  dest = b.out;
 }
 
 void TPSPRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) {
@@ -198,6 +205,8 @@ void TPSPRLEDecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSi
       b.Run(*b.in++, size_t(c - 128));
     }
   }
+  source = b.in;
+  dest = b.out;
 }
 
 void TRLADecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) {
@@ -211,6 +220,8 @@ void TRLADecoder::Decode(const uint8_t*& source, uint8_t*& dest, int packedSize,
       b.Literal(size_t(-n));
     }
   }
+  source = b.in;
+  dest = b.out;
 }
 
 // --- CCITT ---------------------------------------------------------------------

@@ -14,8 +14,9 @@ class TDecoder {
  public:
   virtual ~TDecoder() = default;
   // `unpackedSize` is bytes for every decoder but Targa's (pixels there).
-  // CUT hands back `source` advanced past the bytes it used, Targa and
-  // LZ77 both pointers; the others leave them as they were.
+  // Both pointers come back advanced past the bytes used and written, so a
+  // reader can tell data that ran short; the CCITT decoders clear the
+  // whole room and leave `dest` where it was.
   virtual void Decode(const uint8_t*& source, uint8_t*& dest, int packedSize, int unpackedSize) = 0;
   virtual void DecodeInit() {}
   virtual void DecodeEnd() {}

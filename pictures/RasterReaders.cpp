@@ -238,25 +238,25 @@ void RegisterRasterFormats() {
                                      false);
   l.RegisterFileFormat<TTIFFGraphic>("tif", "", "PC TIF images", 12, false);
   l.RegisterFileFormat<TTIFFGraphic>("fax", "", "GFI fax images", 12, false);
-  // PENDING l.RegisterFileFormat<TPCXGraphic>("pcx", "ZSoft Paintbrush images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TPCXGraphic>("pcc", "", "", 8, false);
-  // PENDING l.RegisterFileFormat<TPCXGraphic>("scr", "", "Word 5.x screen capture images", 8, false);
-  // PENDING l.RegisterFileFormat<TRLAGraphic>("rpf", "Alias/Wavefront images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TRLAGraphic>("rla", "", "", 8, false);
-  // PENDING l.RegisterFileFormat<TSGIGraphic>("sgi", "SGI images", "SGI true color images", 8, false);
-  // PENDING l.RegisterFileFormat<TSGIGraphic>("rgba", "", "SGI true color images with alpha", 8, false);
-  // PENDING l.RegisterFileFormat<TSGIGraphic>("rgb", "", "SGI true color images", 8, false);
-  // PENDING l.RegisterFileFormat<TSGIGraphic>("bw", "", "SGI black/white images", 8, false);
-  // PENDING l.RegisterFileFormat<TPSDGraphic>("psd", "Photoshop images", "", 10, false);
-  // PENDING l.RegisterFileFormat<TPSDGraphic>("pdd", "", "", 10, false);
-  // PENDING l.RegisterFileFormat<TPPMGraphic>("ppm", "Portable map images", "Portable pixel map images", 8,
-  // false); PENDING l.RegisterFileFormat<TPPMGraphic>("pgm", "", "Portable gray map images", 8, false);
-  // PENDING l.RegisterFileFormat<TPPMGraphic>("pbm", "", "Portable bitmap images", 8, false);
-  // PENDING l.RegisterFileFormat<TAutodeskGraphic>("cel", "Autodesk images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TAutodeskGraphic>("pic", "Autodesk images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TPCDGraphic>("pcd", "Kodak Photo-CD images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TCUTGraphic>("cut", "Dr. Halo images", "", 8, false);
-  // PENDING l.RegisterFileFormat<TPSPGraphic>("psp", "Paintshop Pro images", "", 24, false);
+  l.RegisterFileFormat<TPCXGraphic>("pcx", "ZSoft Paintbrush images", "", 8, false);
+  l.RegisterFileFormat<TPCXGraphic>("pcc", "", "", 8, false);
+  l.RegisterFileFormat<TPCXGraphic>("scr", "", "Word 5.x screen capture images", 8, false);
+  l.RegisterFileFormat<TRLAGraphic>("rpf", "Alias/Wavefront images", "", 8, false);
+  l.RegisterFileFormat<TRLAGraphic>("rla", "", "", 8, false);
+  l.RegisterFileFormat<TSGIGraphic>("sgi", "SGI images", "SGI true color images", 8, false);
+  l.RegisterFileFormat<TSGIGraphic>("rgba", "", "SGI true color images with alpha", 8, false);
+  l.RegisterFileFormat<TSGIGraphic>("rgb", "", "SGI true color images", 8, false);
+  l.RegisterFileFormat<TSGIGraphic>("bw", "", "SGI black/white images", 8, false);
+  l.RegisterFileFormat<TPSDGraphic>("psd", "Photoshop images", "", 10, false);
+  l.RegisterFileFormat<TPSDGraphic>("pdd", "", "", 10, false);
+  l.RegisterFileFormat<TPPMGraphic>("ppm", "Portable map images", "Portable pixel map images", 8, false);
+  l.RegisterFileFormat<TPPMGraphic>("pgm", "", "Portable gray map images", 8, false);
+  l.RegisterFileFormat<TPPMGraphic>("pbm", "", "Portable bitmap images", 8, false);
+  l.RegisterFileFormat<TAutodeskGraphic>("cel", "Autodesk images", "", 8, false);
+  l.RegisterFileFormat<TAutodeskGraphic>("pic", "Autodesk images", "", 8, false);
+  l.RegisterFileFormat<TPCDGraphic>("pcd", "Kodak Photo-CD images", "", 8, false);
+  l.RegisterFileFormat<TCUTGraphic>("cut", "Dr. Halo images", "", 8, false);
+  l.RegisterFileFormat<TPSPGraphic>("psp", "Paintshop Pro images", "", 24, false);
   l.RegisterFileFormat<TPNGGraphic>("png", "Portable network graphic images", "", 8, false);
 }
 

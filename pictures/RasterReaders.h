@@ -44,6 +44,8 @@ class TPictureReader {
   // Whatever is left, up to `count` bytes.
   std::span<const uint8_t> BytesUpTo(size_t count);
   uint8_t U8();
+  // The next byte without moving, or -1 at the end.
+  int Peek() const { return AtEnd() ? -1 : data_[pos_]; }
   uint16_t U16LE();
   uint16_t U16BE();
   uint32_t U32LE();

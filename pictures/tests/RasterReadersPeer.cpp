@@ -103,9 +103,12 @@ PeerImage ParsePnm(const QByteArray& data) {
   return img;
 }
 
-PeerImage PeerPixels(const QString& file) {
-  return ParsePnm(
-      RunTool(Tool("convert"), {file + "[0]", "-auto-orient", "-alpha", "off", "-depth", "16", "ppm:-"}));
+PeerImage PeerPixels(const QString& file, const QStringList& readOptions) {
+  // A scene number would choose a Photo-CD resolution: with read options
+  // the file is taken as they say.
+  const QString input = readOptions.isEmpty() ? file + "[0]" : file;
+  return ParsePnm(RunTool(Tool("convert"), readOptions + QStringList{input, "-auto-orient", "-alpha", "off",
+                                                                     "-depth", "16", "ppm:-"}));
 }
 
 QByteArray PatternPpm(int width, int height, int colours) {

@@ -31,7 +31,7 @@ struct PeerImage {
 PeerImage ParsePnm(const QByteArray& data);
 // The first picture of a file as ImageMagick decodes it, turned upright
 // by its orientation, alpha dropped.
-PeerImage PeerPixels(const QString& file);
+PeerImage PeerPixels(const QString& file, const QStringList& readOptions = {});
 
 // A colourful P6 picture; with `colours` above 0 only that many colours
 // appear (so palette formats keep every one).
