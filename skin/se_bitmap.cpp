@@ -433,15 +433,32 @@ TSeBitmap* TSeBitmapList::GetBitmap(int index) const {
   return items_[std::size_t(index)].get();
 }
 
+namespace {
+std::string LowerName(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
+void TSeBitmapList::Add(std::unique_ptr<TSeBitmap> bitmap) {
+  by_name_[LowerName(bitmap->Name())] = items_.size();
+  items_.push_back(std::move(bitmap));
+}
+
+void TSeBitmapList::Clear() {
+  items_.clear();
+  by_name_.clear();
+}
+
+void TSeBitmapList::SwapWith(TSeBitmapList& other) {
+  items_.swap(other.items_);
+  by_name_.swap(other.by_name_);
+}
+
 std::unique_ptr<TSeBitmapLink> TSeBitmapList::GetLink(const std::string& name, const TRect& rect) const {
-  auto lower = [](std::string s) {
-    for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-  };
-  const std::string wanted = lower(name);
-  for (auto it = items_.rbegin(); it != items_.rend(); ++it)
-    if (lower((*it)->Name()) == wanted) return (*it)->CreateLink(rect);
-  return nullptr;
+  const std::string wanted = LowerName(name);
+  const auto hit = by_name_.find(wanted);
+  return hit == by_name_.end() ? nullptr : items_[hit->second]->CreateLink(rect);
 }
 
 // --- Colours and pixel kernels ----------------------------------------------

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Streams.h"
@@ -159,17 +160,21 @@ class TSeBitmapList {
   TSeBitmapList& operator=(const TSeBitmapList&) = delete;
 
   int Count() const { return static_cast<int>(items_.size()); }
-  void Add(std::unique_ptr<TSeBitmap> bitmap) { items_.push_back(std::move(bitmap)); }
-  void Clear() { items_.clear(); }
-  void SwapWith(TSeBitmapList& other) { items_.swap(other.items_); }
+  void Add(std::unique_ptr<TSeBitmap> bitmap);
+  void Clear();
+  void SwapWith(TSeBitmapList& other);
   // Null outside 0..Count-1.
   TSeBitmap* GetBitmap(int index) const;
   // A new link to `rect` of the last bitmap whose name matches, ignoring
-  // case; null when none does.
+  // case; null when none does. Names count as they were when the bitmaps
+  // were added.
   std::unique_ptr<TSeBitmapLink> GetLink(const std::string& name, const TRect& rect) const;
 
  private:
   std::vector<std::unique_ptr<TSeBitmap>> items_;
+  // Lower-cased name to the last bitmap added under it, so that a skin
+  // with many objects and bitmaps resolves its links quickly.
+  std::unordered_map<std::string, std::size_t> by_name_;
 };
 
 namespace se {

@@ -663,18 +663,25 @@ bool TSePropertyWriter::Binary(const std::string& name, const std::function<void
   return false;
 }
 
+namespace {
+std::string LowerName(std::string s) {
+  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+}  // namespace
+
 TSePropertyReader::TSePropertyReader(const TSeComponentImage& image)
-    : image_(image), used_(image.properties.size(), false) {}
+    : image_(image), used_(image.properties.size(), false) {
+  for (std::size_t i = 0; i < image.properties.size(); ++i)
+    index_[LowerName(image.properties[i].first)].push_back(i);
+}
 
 const TSePropertyValue* TSePropertyReader::Find(const std::string& name) {
-  const TSePropertyValue* found = nullptr;
+  const auto it = index_.find(LowerName(name));
+  if (it == index_.end()) return nullptr;
   // A property given twice: the later value wins, as when read in order.
-  for (std::size_t i = 0; i < image_.properties.size(); ++i)
-    if (SameText(image_.properties[i].first, name)) {
-      used_[i] = true;
-      found = &image_.properties[i].second;
-    }
-  return found;
+  for (std::size_t i : it->second) used_[i] = true;
+  return &image_.properties[it->second.back()].second;
 }
 
 void TSePropertyReader::Invalid(const std::string& name) const {

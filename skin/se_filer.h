@@ -34,6 +34,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -143,4 +144,7 @@ class TSePropertyReader final : public TSePropertyFiler {
   [[noreturn]] void Invalid(const std::string& name) const;
   const TSeComponentImage& image_;
   std::vector<bool> used_;
+  // Lower-cased property name to its places in the image, so that an image
+  // with very many properties still reads in linear time.
+  std::unordered_map<std::string, std::vector<std::size_t>> index_;
 };

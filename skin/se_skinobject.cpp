@@ -491,6 +491,8 @@ void ApplySkinObjectImage(TSeSkinObject& object, const TSeComponentImage& image,
     if (binary) n &= ~kBinaryChildren;
     if (n < 0 || n > se::RemainingBytes(s) / kMinRecordBytes)
       throw EReadError("Child count of skin object \"" + image.name + "\" does not fit its data");
+    if (n > kMaxSkinObjectChildren)
+      throw EReadError("Skin object \"" + image.name + "\" has more children than a skin may hold");
     for (int i = 0; i < n; ++i) {
       if (binary)
         ReadSkinObjectBinary(s, &object, depth + 1);

@@ -290,6 +290,9 @@ std::unique_ptr<TSeSkinObject> CloneSkinObject(const TSeSkinObject& source);
 // created before the error is freed (or stays with its owner, which the
 // caller frees).
 inline constexpr int kMaxSkinObjectDepth = 64;
+// More children than this under one object is refused too: no skin needs
+// them, and each takes a name check against its siblings.
+inline constexpr int kMaxSkinObjectChildren = 1024;
 void WriteSkinObject(TStream& stream, TSeSkinObject& object);
 void WriteSkinObjectBinary(TStream& stream, TSeSkinObject& object);
 std::unique_ptr<TSeSkinObject> ReadSkinObject(TStream& stream);

@@ -37,7 +37,7 @@
 #include "skin/se_bitmap.h"
 #include "skin/se_skinobject.h"
 
-inline constexpr std::int64_t kMaxSkinBodyBytes = std::int64_t(256) << 20;
+inline constexpr std::int64_t kMaxSkinBodyBytes = std::int64_t(64) << 20;
 
 class TSeSkinSource;
 

@@ -129,6 +129,10 @@ TEST_F(SkinObjects, TextImageReadsLikeTheClassLibrarysForm) {
   EXPECT_NE(text.find("  ActiveFont.Color = clHighlightText\n"), std::string::npos);
   EXPECT_NE(text.find("  Objects = {\n    01000F00"), std::string::npos);
   EXPECT_EQ(se::ComponentImageFromText(text), image);
+  // A property given twice takes the later value.
+  auto twice =
+      Read(TextRecord("TSeSkinObject", "object T: TSeSkinObject\n  Width = 3\n  width = 7\nend\n"), false);
+  EXPECT_EQ(twice->Width(), 7);
 
   // Written by hand: continued strings, character codes, hex numbers.
   const auto parsed = se::ComponentImageFromText(
@@ -215,6 +219,10 @@ TEST_F(SkinObjects, HostileRecordsRaiseClearErrors) {
       {"truncated binary", good.substr(0, good.size() - 3), true},
       {"binary image cut inside", good.substr(0, 40), true},
   };
+  cases.push_back({"too many children",
+                   TextRecord("TSeSkinObject", "object X: TSeSkinObject\n  Objects = {01040F00" +
+                                                   std::string(1025 * 16, '0') + "}\nend\n"),
+                   false});
   // Lying image size.
   std::string lying = good;
   lying[4 + 15 + 3] = char(0x7F);
