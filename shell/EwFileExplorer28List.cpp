@@ -598,7 +598,8 @@ void TEwFilelistView28::OpenItem() {
   }
   const QString folder = AddBackslash(path);
   if (kind == "drv") {
-    const TVolume* volume = VolumeOfPath(Volumes().Volumes(), folder);
+    const std::vector<TVolume> volumes = Volumes().Volumes();
+    const TVolume* volume = VolumeOfPath(volumes, folder);
     if (volume && volume->type == kDriveRemovable && !CheckDriveReady(folder, true)) return;
   }
   SetDirectory(folder);

@@ -176,7 +176,8 @@ void TEwFilelistView28::SendToShortcut(const QString& link_file) {
   if (link_file.endsWith(".desktop", Qt::CaseInsensitive)) {
     const QString target = ResolveShortcut(link_file);
     if (target.isEmpty()) return;
-    const TVolume* volume = VolumeOfPath(Volumes().Volumes(), target);
+    const std::vector<TVolume> volumes = Volumes().Volumes();
+    const TVolume* volume = VolumeOfPath(volumes, target);
     if (volume && volume->type == kDriveRemovable && AddBackslash(target) == volume->root) {
       SendToRemovable(target);
     } else if (QFileInfo(target).isDir()) {

@@ -65,3 +65,5 @@ std::vector<TVolume> MountedVolumes(const QString& table, const QString& home);
 
 // The volume whose root is the longest prefix of `path`, or null.
 const TVolume* VolumeOfPath(const std::vector<TVolume>& volumes, const QString& path);
+// The answer points into the list: a temporary list would leave it dangling.
+const TVolume* VolumeOfPath(std::vector<TVolume>&& volumes, const QString& path) = delete;

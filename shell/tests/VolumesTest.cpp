@@ -43,7 +43,8 @@ TEST_F(ExplorerTest, SystemVolumesStartWithTheRootAndHome) {
 
   EXPECT_EQ(VolumeOfPath(volumes, tmp_.path() + "/home/music")->name, "Home");
   EXPECT_EQ(VolumeOfPath(volumes, "/etc")->root, "/");
-  EXPECT_EQ(VolumeOfPath({}, "/etc"), nullptr);
+  const std::vector<TVolume> none;
+  EXPECT_EQ(VolumeOfPath(none, "/etc"), nullptr);
 }
 
 }  // namespace
