@@ -2,7 +2,9 @@
 
 #include "pictures/GifImage.h"
 
+#include <QGuiApplication>
 #include <QImage>
+#include <QScreen>
 
 #include "pictures/GifPainter.h"
 #include "platform/gui/Clipboard.h"
@@ -16,6 +18,8 @@ TGIFUnitSettings& GifSettings() {
 void RegisterGifFormat() {
   // Registering again replaces the entry with an equal one.
   TPicture::RegisterFileFormat<TGIFImage>("gif", "GIF Image");
+  if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) GifSettings().LowColorDisplay = screen->depth() < 9;
 }
 
 TGIFImage::TGIFImage()

@@ -16,6 +16,7 @@ namespace {
 // main thread waits here for a painter; the painter may be waiting for one
 // of these calls.
 void ServeMainThreadUntil(const std::function<bool()>& done) {
+  if (done()) return;
   MainThreadDispatcher& dispatcher = TheDispatcher();
   auto* qt = dynamic_cast<QtDispatcher*>(&dispatcher);
   auto* queue = dynamic_cast<QueueDispatcher*>(&dispatcher);
