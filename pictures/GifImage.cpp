@@ -345,12 +345,10 @@ void TGIFImage::DropBitmap() {
 
 void TGIFImage::SaveToClipboardFormat() const {
   if (Empty()) return;
-  auto& self = const_cast<TGIFImage&>(*this);
-  QImage picture;
-  if (TBitmap* bitmap = self.Bitmap()) picture = bitmap->ToQImage();
+  // The clipboard service holds one format at a time; the GIF stream keeps
+  // every frame, and loading from the clipboard also takes a plain picture.
   const QByteArray bytes = SaveToBytes();
   ClipboardService& clipboard = Clipboard();
-  clipboard.SetImage(picture);
   clipboard.SetData(kGIFClipboardFormat, bytes);
   if (!clipboard.HasFormat(kGIFClipboardFormat)) Error("Failed to store GIF on clipboard");
 }

@@ -157,8 +157,8 @@ class TGIFImage final : public TGraphic {
   // Sorts, tidies, trims and merges frames (TGIFTidyOption bits).
   void Optimize(TGIFTidyOptions options, TReductionMethod method, TDitherKind dither, int colorBits);
 
-  // Clipboard: the picture goes on as a bitmap and as "GIF Image"; loading
-  // prefers "GIF Image" and takes a bitmap otherwise.
+  // Clipboard: the picture goes on as "GIF Image"; loading prefers "GIF
+  // Image" and takes a plain picture otherwise.
   void SaveToClipboardFormat() const;
   void LoadFromClipboardFormat();
 
