@@ -16,7 +16,7 @@ void Check(bool ok) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  GifSettings().MaxPixels = 1 << 20;
+  GifSettings().MaxPixels = 1 << 16;
   TGIFImage image;
   try {
     image.LoadFromBytes(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
