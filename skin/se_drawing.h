@@ -85,6 +85,9 @@ int GetKeyboardRepeatMs(int speedSetting = 31);
 void SetCaptureCounted(QWidget* window);
 void ReleaseCaptureCounted();
 int CaptureCount();
+// The menu loop's names for the same pair.
+inline void BeginMenuCapture(QWidget* window) { SetCaptureCounted(window); }
+inline void EndMenuCapture() { ReleaseCaptureCounted(); }
 
 }  // namespace se
 
@@ -109,4 +112,7 @@ namespace se {
 void StartStopwatch(std::unique_ptr<TSeTimer>& timer);
 // Seconds since StartStopwatch; 0 without a timer. Repeatable.
 float ReadStopwatch(std::unique_ptr<TSeTimer>& timer);
+// The animation driver's names for the same pair.
+inline void StartTimer(std::unique_ptr<TSeTimer>& timer) { StartStopwatch(timer); }
+inline float ReadTimer(std::unique_ptr<TSeTimer>& timer) { return ReadStopwatch(timer); }
 }  // namespace se
