@@ -4,6 +4,7 @@
 
 #include "app/ModuleInit.h"
 #include "effects/UniBmp.h"
+#include "pictures/GifImage.h"
 #include "pictures/RasterReaders.h"
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Jpeg.h"
@@ -28,6 +29,7 @@ TEST(ModuleInit, EachExtensionReadsThroughTheClassThatRegisteredItLast) {
   EXPECT_TRUE(ReadsThrough<TUniBitmap>("bmp"));
   EXPECT_TRUE(ReadsThrough<TUniBitmap>("dib"));
   EXPECT_TRUE(ReadsThrough<TUniBitmap>("blz"));
+  EXPECT_TRUE(ReadsThrough<TGIFImage>("gif"));
   EXPECT_TRUE(ReadsThrough<TJPEGImage>("jpg"));
   EXPECT_TRUE(ReadsThrough<TJPEGImage>("jpeg"));
   // "rle" stays with the class library's bitmap, not the universal one.
