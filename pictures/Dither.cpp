@@ -59,8 +59,8 @@ std::uint8_t TFastColorLookup::MatchColor(std::uint8_t r, std::uint8_t g, std::u
   return std::uint8_t(index);
 }
 
-std::uint8_t TNetscapeColorLookup::MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
-                                              std::uint8_t& outG, std::uint8_t& outB) {
+std::uint8_t TNetscapeColorLookup::MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                                              std::uint8_t& outR, std::uint8_t& outG, std::uint8_t& outB) {
   const int qr = (r + 3) / 51, qg = (g + 3) / 51, qb = (b + 3) / 51;
   outR = std::uint8_t(51 * qr);
   outG = std::uint8_t(51 * qg);
@@ -97,7 +97,8 @@ void TDitherEngine::StartNextRow() {
 
 // ---------------------------------------------------------------------------
 
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup) : TDitherEngine(width, lookup) {
+TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup)
+    : TDitherEngine(width, lookup) {
   for (auto& row : errors_) row.assign(size_t(width) + 2, 0);
   cursor_ = 0;
 }
@@ -114,7 +115,8 @@ void TFloydSteinbergDitherer::Spread(const std::array<int, 3>& error) {
 }
 
 std::uint8_t TFloydSteinbergDitherer::DitherPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b,
-                                                  std::uint8_t& outR, std::uint8_t& outG, std::uint8_t& outB) {
+                                                  std::uint8_t& outR, std::uint8_t& outG,
+                                                  std::uint8_t& outB) {
   const int own = cursor_ + direction_;
   const std::uint8_t in[3] = {r, g, b};
   std::uint8_t value[3];
@@ -189,7 +191,9 @@ TStuckiDitherer::TStuckiDitherer(int width, TColorLookup& lookup)
 TSierraDitherer::TSierraDitherer(int width, TColorLookup& lookup)
     : TKernelDitherer(
           width, lookup,
-          {32, 2, {{{1, 5}, {2, 3}}, {{-2, 2}, {-1, 4}, {0, 5}, {1, 4}, {2, 2}}, {{-1, 2}, {0, 3}, {1, 2}}}}) {}
+          {32,
+           2,
+           {{{1, 5}, {2, 3}}, {{-2, 2}, {-1, 4}, {0, 5}, {1, 4}, {2, 2}}, {{-1, 2}, {0, 3}, {1, 2}}}}) {}
 
 TJaJuNiDitherer::TJaJuNiDitherer(int width, TColorLookup& lookup)
     : TKernelDitherer(width, lookup,
@@ -209,4 +213,5 @@ TSteveArcheDitherer::TSteveArcheDitherer(int width, TColorLookup& lookup)
                         {{-3, 5}, {-1, 12}, {1, 12}, {3, 5}}}}) {}
 
 TBurkesDitherer::TBurkesDitherer(int width, TColorLookup& lookup)
-    : TKernelDitherer(width, lookup, {32, 2, {{{1, 8}, {2, 4}}, {{-2, 2}, {-1, 4}, {0, 8}, {1, 4}, {2, 2}}}}) {}
+    : TKernelDitherer(width, lookup,
+                      {32, 2, {{{1, 8}, {2, 4}}, {{-2, 2}, {-1, 4}, {0, 8}, {1, 4}, {2, 2}}}}) {}

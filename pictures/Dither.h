@@ -33,8 +33,8 @@ class TColorLookup {
 class TFastColorLookup final : public TColorLookup {
  public:
   explicit TFastColorLookup(const std::vector<TRGBQuad>& palette);
-  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                          std::uint8_t& outB) override;
+  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                          std::uint8_t& outG, std::uint8_t& outB) override;
   static int Key(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     return (r >> 3) | ((g & 0xF8) << 2) | ((b & 0xF8) << 7);
   }
@@ -53,24 +53,24 @@ class TFastColorLookup final : public TColorLookup {
 class TNetscapeColorLookup final : public TColorLookup {
  public:
   TNetscapeColorLookup() { color_count_ = 216; }
-  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                          std::uint8_t& outB) override;
+  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                          std::uint8_t& outG, std::uint8_t& outB) override;
 };
 
 // 256 greys: (77 r + 150 g + 29 b) >> 8.
 class TGrayScaleLookup final : public TColorLookup {
  public:
   TGrayScaleLookup() { color_count_ = 256; }
-  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                          std::uint8_t& outB) override;
+  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                          std::uint8_t& outG, std::uint8_t& outB) override;
 };
 
 // Black (0) or white (1) by luminance above 0x7F00 / 256.
 class TMonochromeLookup final : public TColorLookup {
  public:
   TMonochromeLookup() { color_count_ = 2; }
-  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                          std::uint8_t& outB) override;
+  std::uint8_t MatchColor(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                          std::uint8_t& outG, std::uint8_t& outB) override;
 };
 
 // Nearest colour without diffusion; the base of the ditherers. A new engine
@@ -115,8 +115,8 @@ class TDitherEngine {
 class TFloydSteinbergDitherer final : public TDitherEngine {
  public:
   TFloydSteinbergDitherer(int width, TColorLookup& lookup);
-  std::uint8_t DitherPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                           std::uint8_t& outB) override;
+  std::uint8_t DitherPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                           std::uint8_t& outG, std::uint8_t& outB) override;
   using TDitherEngine::DitherPixel;
   void AdvanceColumn() override;
   void StartNextRow() override;
@@ -144,8 +144,8 @@ struct TDitherKernel {
 class TKernelDitherer : public TDitherEngine {
  public:
   TKernelDitherer(int width, TColorLookup& lookup, TDitherKernel kernel);
-  std::uint8_t DitherPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR, std::uint8_t& outG,
-                           std::uint8_t& outB) override;
+  std::uint8_t DitherPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t& outR,
+                           std::uint8_t& outG, std::uint8_t& outB) override;
   using TDitherEngine::DitherPixel;
   void AdvanceColumn() override;
   void StartNextRow() override;

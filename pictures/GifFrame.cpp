@@ -13,7 +13,9 @@
 
 // --- local colour map ------------------------------------------------------
 
-void TGIFLocalColorMap::Warning(int severity, const std::string& message) { frame_.Warning(severity, message); }
+void TGIFLocalColorMap::Warning(int severity, const std::string& message) {
+  frame_.Warning(severity, message);
+}
 
 void TGIFLocalColorMap::CountUses(std::vector<std::uint32_t>& uses) {
   for (std::uint8_t p : std::span(frame_.Data(), frame_.DataSize())) ++uses[p];
@@ -54,9 +56,7 @@ void TGIFSubImage::Clear() {
   DropMask();
 }
 
-void TGIFSubImage::AllocPixels() {
-  data_.assign(size_t(width_) * size_t(height_), 0);
-}
+void TGIFSubImage::AllocPixels() { data_.assign(size_t(width_) * size_t(height_), 0); }
 
 void TGIFSubImage::RequirePixels() {
   if (!data_.empty()) return;
@@ -170,7 +170,8 @@ int TGIFSubImage::Disposal() const { return control_ ? control_->Disposal() : 0;
 TGIFPalette TGIFSubImage::Palette() {
   std::unique_lock<std::recursive_mutex> lock;
   if (image_) lock = std::unique_lock(image_->RenderLock());
-  if (bitmap_ && !bitmap_->Palette().empty() && IsPaletteFormat(bitmap_->PixelFormat())) return bitmap_->Palette();
+  if (bitmap_ && !bitmap_->Palette().empty() && IsPaletteFormat(bitmap_->PixelFormat()))
+    return bitmap_->Palette();
   if (palette_) return *palette_;
   if (image_ && image_->Dithering()) {
     palette_ = BuildWebPalette();
@@ -241,10 +242,11 @@ void TGIFSubImage::SaveToStream(TStream& stream) {
   extensions_.SaveToStream(stream);
   if (Empty()) return;
   Prepare();
-  const std::uint8_t d[10] = {bImageDescriptor,          std::uint8_t(left_),  std::uint8_t(left_ >> 8),
-                              std::uint8_t(top_),        std::uint8_t(top_ >> 8), std::uint8_t(width_),
-                              std::uint8_t(width_ >> 8), std::uint8_t(height_), std::uint8_t(height_ >> 8),
-                              packed_};
+  const std::uint8_t d[10] = {bImageDescriptor,           std::uint8_t(left_),
+                              std::uint8_t(left_ >> 8),   std::uint8_t(top_),
+                              std::uint8_t(top_ >> 8),    std::uint8_t(width_),
+                              std::uint8_t(width_ >> 8),  std::uint8_t(height_),
+                              std::uint8_t(height_ >> 8), packed_};
   stream.WriteBuffer(d, 10);
   color_map_.SaveToStream(stream);
   Compress(stream);
@@ -269,7 +271,8 @@ void TGIFSubImage::Compress(TStream& stream) {
     maxColor = 1 << bits;
   }
   const TGIFEncoderKind kind = image_ ? image_->EncoderKind() : ekLZW;
-  EncodeLzw(stream, kind, bits, width_, height_, Interlaced(), data_.empty() ? nullptr : data_.data(), maxColor);
+  EncodeLzw(stream, kind, bits, width_, height_, Interlaced(), data_.empty() ? nullptr : data_.data(),
+            maxColor);
 }
 
 // --- rendering -----------------------------------------------------------------
@@ -687,7 +690,8 @@ void TGIFSubImage::MergeWithPrevious(TGIFSubImage& previous) {
   for (int y = r.Top; y < r.Bottom; ++y)
     for (int x = r.Left; x < r.Right; ++x) {
       std::uint8_t& p = data_[size_t(y - top_) * width_ + (x - left_)];
-      const std::uint8_t q = previous.data_[size_t(y - previous.top_) * previous.width_ + (x - previous.left_)];
+      const std::uint8_t q =
+          previous.data_[size_t(y - previous.top_) * previous.width_ + (x - previous.left_)];
       if (t >= 0 && p == t) continue;
       if (pt >= 0 && q == pt) continue;
       const bool match = (&mine == &theirs && p == q) || mine.Entry(p) == theirs.Entry(q);

@@ -19,7 +19,8 @@ void RegisterGifFormat() {
   // Registering again replaces the entry with an equal one.
   TPicture::RegisterFileFormat<TGIFImage>("gif", "GIF Image");
   if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) GifSettings().LowColorDisplay = screen->depth() < 9;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      GifSettings().LowColorDisplay = screen->depth() < 9;
 }
 
 TGIFImage::TGIFImage()
@@ -101,7 +102,8 @@ int TGIFImage::ColorResolution() const {
 }
 
 bool TGIFImage::Dithering() const {
-  return (paint_options_ & poDither) && (!(paint_options_ & poDitherLowColor) || GifSettings().LowColorDisplay);
+  return (paint_options_ & poDither) &&
+         (!(paint_options_ & poDitherLowColor) || GifSettings().LowColorDisplay);
 }
 
 // --- loading and saving ----------------------------------------------------------
@@ -166,8 +168,8 @@ void TGIFImage::SaveToStream(TStream& stream) const {
   auto& self = const_cast<TGIFImage&>(*this);
   self.Progress(psStarting, 0, false, "Saving...");
   try {
-    if (GifSettings().OptimizeWhenStreaming) self.Optimize(toTrim | toMergeRepeats | toTidy | toSortColors | toReduce,
-                                                           rmNone, dkNearest, 8);
+    if (GifSettings().OptimizeWhenStreaming)
+      self.Optimize(toTrim | toMergeRepeats | toTidy | toSortColors | toReduce, rmNone, dkNearest, 8);
     self.DoSave(stream);
   } catch (...) {
     self.Progress(psEnding, 0, true, "Saving...");
@@ -279,7 +281,8 @@ TGIFPalette TGIFImage::Palette() {
     bool& flag;
     ~Reset() { flag = false; }
   } reset{palette_busy_};
-  if (bitmap_ && IsPaletteFormat(bitmap_->PixelFormat()) && !bitmap_->Palette().empty()) return bitmap_->Palette();
+  if (bitmap_ && IsPaletteFormat(bitmap_->PixelFormat()) && !bitmap_->Palette().empty())
+    return bitmap_->Palette();
   if (screen_palette_) return *screen_palette_;
   if (Dithering()) {
     screen_palette_ = BuildWebPalette();
@@ -369,7 +372,8 @@ void TGIFImage::LoadFromClipboardFormat() {
 
 // --- Optimize ------------------------------------------------------------------
 
-void TGIFImage::Optimize(TGIFTidyOptions options, TReductionMethod method, TDitherKind dither, int colorBits) {
+void TGIFImage::Optimize(TGIFTidyOptions options, TReductionMethod method, TDitherKind dither,
+                         int colorBits) {
   (void)dither;
   (void)colorBits;
   if (Empty()) return;
@@ -461,7 +465,8 @@ void TGIFImage::Optimize(TGIFTidyOptions options, TReductionMethod method, TDith
         progressed();
       }
     }
-    if ((options & toReduce) && !(options & toTidy) && method == rmCustomPalette) Error("Invalid reduction method");
+    if ((options & toReduce) && !(options & toTidy) && method == rmCustomPalette)
+      Error("Invalid reduction method");
   } catch (...) {
     Progress(psEnding, 0, false, "Optimizing...");
     throw;

@@ -47,7 +47,15 @@ using TGIFTidyOptions = std::uint8_t;
 
 enum TProgressStage { psStarting, psRunning, psEnding };
 
-enum TThreadPriority : std::uint8_t { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
+enum TThreadPriority : std::uint8_t {
+  tpIdle,
+  tpLowest,
+  tpLower,
+  tpNormal,
+  tpHigher,
+  tpHighest,
+  tpTimeCritical
+};
 
 // Settings of the whole codec (module-wide, one object).
 struct TGIFUnitSettings {

@@ -345,7 +345,8 @@ void TGIFPainter::Body() {
         const std::uint64_t now = clock.TickMs();
         long long wait;
         if (speed_percent_ > 0) {
-          wait = (static_cast<long long>(pendingDelay) * kDelayScale - (static_cast<long long>(now - start) - correction) / 2) *
+          wait = (static_cast<long long>(pendingDelay) * kDelayScale -
+                  (static_cast<long long>(now - start) - correction) / 2) *
                  100 / speed_percent_;
           correction = wait;
         } else {
@@ -444,7 +445,8 @@ void TGIFPainter::PaintFrameBuffered() {
   } else if (disposal == dmPrevious && previous_disposal_ <= dmNoDisposal) {
     surface = canvas_;
     surfaceRect = rect_;
-  } else if (disposal == dmPrevious && (previous_disposal_ == dmBackground || previous_disposal_ == dmPrevious)) {
+  } else if (disposal == dmPrevious &&
+             (previous_disposal_ == dmBackground || previous_disposal_ == dmPrevious)) {
     previous_buffer_->Assign(*frame_buffer_);
     surface = &previous_buffer_->Canvas();
     shown = previous_buffer_.get();
@@ -477,7 +479,8 @@ void TGIFPainter::RestoreFrameArea() {
   std::vector<TRect> areas;
   if (tiled) {
     for (int y = frame.Top(); y < whole.Bottom; y += stepY)
-      for (int x = frame.Left(); x < whole.Right; x += stepX) areas.push_back(Bounds(x, y, frame.Width(), frame.Height()));
+      for (int x = frame.Left(); x < whole.Right; x += stepX)
+        areas.push_back(Bounds(x, y, frame.Width(), frame.Height()));
   } else {
     areas.push_back(frame.ScaleRect(whole));
   }
@@ -485,7 +488,8 @@ void TGIFPainter::RestoreFrameArea() {
     if (background_buffer_ && (options_ & poTransparent)) {
       buffer.CopyRect(area, background_buffer_->Canvas(), area);
     } else {
-      buffer.Brush().SetColor(tiled && image->PaintBackground() != clNone ? image->PaintBackground() : background_);
+      buffer.Brush().SetColor(tiled && image->PaintBackground() != clNone ? image->PaintBackground()
+                                                                          : background_);
       buffer.FillRect(area);
     }
   }

@@ -33,7 +33,9 @@ void StepBack(TStream& stream) { stream.Seek(-1, soCurrent); }
 
 // --- global colour map -------------------------------------------------------
 
-void TGIFGlobalColorMap::Warning(int severity, const std::string& message) { header_.Warning(severity, message); }
+void TGIFGlobalColorMap::Warning(int severity, const std::string& message) {
+  header_.Warning(severity, message);
+}
 
 bool TGIFGlobalColorMap::CanOptimize() { return header_.Image() && !header_.Image()->Empty(); }
 
@@ -120,8 +122,13 @@ void TGIFHeader::SaveToStream(TStream& stream) {
   if (version == svNone) Error("Unsupported GIF version");
   stream.WriteBuffer(version == sv89a ? "GIF89a" : "GIF87a", 6);
   Prepare();
-  std::uint8_t d[7] = {std::uint8_t(width_),  std::uint8_t(width_ >> 8), std::uint8_t(height_),
-                       std::uint8_t(height_ >> 8), packed_, background_index_, aspect_};
+  std::uint8_t d[7] = {std::uint8_t(width_),
+                       std::uint8_t(width_ >> 8),
+                       std::uint8_t(height_),
+                       std::uint8_t(height_ >> 8),
+                       packed_,
+                       background_index_,
+                       aspect_};
   stream.WriteBuffer(d, 7);
   if (packed_ & 0x80) color_map_.SaveToStream(stream);
 }

@@ -48,7 +48,9 @@ class TGIFList {
     items_.push_back(std::move(item));
     return Count() - 1;
   }
-  void Insert(int index, std::unique_ptr<Item> item) { items_.insert(items_.begin() + index, std::move(item)); }
+  void Insert(int index, std::unique_ptr<Item> item) {
+    items_.insert(items_.begin() + index, std::move(item));
+  }
   void Delete(int index) {
     // Taken out first, so that the item's destructor sees a consistent list.
     std::unique_ptr<Item> gone = std::move(items_.at(size_t(index)));

@@ -11,7 +11,8 @@ TDIBReader::TDIBReader(TBitmap& bitmap, TPixelFormat format) : bitmap_(bitmap) {
   if (bitmap_.PixelFormat() != format) bitmap_.SetPixelFormat(format);
 }
 
-TDIBWriter::TDIBWriter(TBitmap& bitmap, TPixelFormat format, int width, int height, const TColorPalette& palette)
+TDIBWriter::TDIBWriter(TBitmap& bitmap, TPixelFormat format, int width, int height,
+                       const TColorPalette& palette)
     : bitmap_(bitmap), format_(format), width_(width), height_(height), palette_(palette) {
   if (format != pf8bit && format != pf24bit) Error("Unsupported PixelFormat");
   if (width <= 0 || height <= 0) Error("Invalid image dimensions");
@@ -73,10 +74,11 @@ TColorPalette BuildGrayRampPalette() {
 }
 
 TColorPalette BuildSystemPalette() {
-  return {Quad(0, 0, 0),       Quad(128, 0, 0),     Quad(0, 128, 0),     Quad(128, 128, 0),   Quad(0, 0, 128),
-          Quad(128, 0, 128),   Quad(0, 128, 128),   Quad(192, 192, 192), Quad(192, 220, 192), Quad(166, 202, 240),
-          Quad(255, 251, 240), Quad(160, 160, 164), Quad(128, 128, 128), Quad(255, 0, 0),     Quad(0, 255, 0),
-          Quad(255, 255, 0),   Quad(0, 0, 255),     Quad(255, 0, 255),   Quad(0, 255, 255),   Quad(255, 255, 255)};
+  return {Quad(0, 0, 0),       Quad(128, 0, 0),     Quad(0, 128, 0),     Quad(128, 128, 0),
+          Quad(0, 0, 128),     Quad(128, 0, 128),   Quad(0, 128, 128),   Quad(192, 192, 192),
+          Quad(192, 220, 192), Quad(166, 202, 240), Quad(255, 251, 240), Quad(160, 160, 164),
+          Quad(128, 128, 128), Quad(255, 0, 0),     Quad(0, 255, 0),     Quad(255, 255, 0),
+          Quad(0, 0, 255),     Quad(255, 0, 255),   Quad(0, 255, 255),   Quad(255, 255, 255)};
 }
 
 TColorPalette BuildHalftonePalette() {
@@ -188,7 +190,8 @@ int TColorQuantizer::BuildColorTable(std::array<TRGBQuad, 256>& table) const {
   return count;
 }
 
-TColorPalette BuildOptimizedPalette(const TDIBReader& reader, int colors, int colorBits, bool withSystemColors) {
+TColorPalette BuildOptimizedPalette(const TDIBReader& reader, int colors, int colorBits,
+                                    bool withSystemColors) {
   if (withSystemColors) colors = 236;
   colors = std::clamp(colors, 1, 256);
   TColorQuantizer quantizer(colors, colorBits);
@@ -201,14 +204,16 @@ TColorPalette BuildOptimizedPalette(const TDIBReader& reader, int colors, int co
   for (int i = 0; i < colors; ++i) {
     // Entries the tree cannot fill repeat a computed colour, so that they
     // never stand for a colour the picture does not have.
-    const TRGBQuad q = i < computed ? table[size_t(i)] : (computed > 0 ? table[size_t(computed - 1)] : TRGBQuad{});
+    const TRGBQuad q =
+        i < computed ? table[size_t(i)] : (computed > 0 ? table[size_t(computed - 1)] : TRGBQuad{});
     palette.push_back(q);
   }
   if (withSystemColors) palette.insert(palette.end(), system.end() - 10, system.end());
   return palette;
 }
 
-TColorPalette BuildOptimizedPaletteForBitmap(TBitmap& bitmap, int colors, int colorBits, bool withSystemColors) {
+TColorPalette BuildOptimizedPaletteForBitmap(TBitmap& bitmap, int colors, int colorBits,
+                                             bool withSystemColors) {
   TDIBReader reader(bitmap, pf24bit);
   return BuildOptimizedPalette(reader, colors, colorBits, withSystemColors);
 }

@@ -109,8 +109,10 @@ class TColorQuantizer {
 // `colors` entries computed from a 24-bit picture; with system colours 236
 // computed between the first and last ten system colours (256 in all).
 // Entries the tree cannot fill repeat the last computed colour.
-TColorPalette BuildOptimizedPalette(const TDIBReader& reader, int colors, int colorBits, bool withSystemColors);
-TColorPalette BuildOptimizedPaletteForBitmap(TBitmap& bitmap, int colors, int colorBits, bool withSystemColors);
+TColorPalette BuildOptimizedPalette(const TDIBReader& reader, int colors, int colorBits,
+                                    bool withSystemColors);
+TColorPalette BuildOptimizedPaletteForBitmap(TBitmap& bitmap, int colors, int colorBits,
+                                             bool withSystemColors);
 
 // A new bitmap of `source` reduced by `method` and `dither`: 8 bits per
 // pixel with the method's palette (rmNone: a 24-bit copy). The source is

@@ -71,7 +71,9 @@ struct Recorder {
   void Attach(TGIFImage& image) {
     image.OnCodecWarning = [this](TGIFImage*, int, const std::string& m) { warnings.push_back(m); };
   }
-  bool Saw(const std::string& m) const { return std::find(warnings.begin(), warnings.end(), m) != warnings.end(); }
+  bool Saw(const std::string& m) const {
+    return std::find(warnings.begin(), warnings.end(), m) != warnings.end();
+  }
 };
 
 std::string ErrorOf(const QByteArray& data) {
@@ -89,8 +91,8 @@ std::string ErrorOf(const QByteArray& data) {
 // --- shared routines and colour tables ------------------------------------------
 
 TEST(GifCodec, ColorBitsAndSubBlocks) {
-  for (auto [count, bits] : std::vector<std::pair<int, int>>{{0, 0}, {1, 1}, {2, 1}, {3, 2}, {5, 3}, {16, 4},
-                                                               {17, 5}, {129, 8}, {256, 8}})
+  for (auto [count, bits] : std::vector<std::pair<int, int>>{
+           {0, 0}, {1, 1}, {2, 1}, {3, 2}, {5, 3}, {16, 4}, {17, 5}, {129, 8}, {256, 8}})
     EXPECT_EQ(ColorsToBits(count), bits) << count;
   EXPECT_EQ(BytesPerScanline(5, 8, 32), 8);
   EXPECT_EQ(BytesPerScanline(9, 1, 16), 2);
@@ -127,7 +129,7 @@ TEST(GifCodec, ColorMapTableRules) {
   ASSERT_EQ(bytes.size(), 8u * 3);  // padded to a power of two
   EXPECT_EQ(bytes.substr(15), std::string(9, '\0'));
 
-  map.Add(RGB(2, 0, 0));  // a second (2,0,0)
+  map.Add(RGB(2, 0, 0));                    // a second (2,0,0)
   EXPECT_EQ(map.IndexOf(RGB(2, 0, 0)), 5);  // unsorted: the later one
   map.SetSortedByUse(true);
   EXPECT_EQ(map.IndexOf(RGB(2, 0, 0)), 2);  // sorted: the earlier one
@@ -168,7 +170,8 @@ TEST(GifCodec, OptimizeSortsByUseAndDropsUnusedColors) {
 
   // Already in order: only the flag changes.
   TGIFImage ordered;
-  TGIFSubImage& f2 = AddFrame(ordered, 0, 0, 3, 1, {clRed, clBlue}, [](int x, int) { return x == 2 ? 1 : 0; });
+  TGIFSubImage& f2 =
+      AddFrame(ordered, 0, 0, 3, 1, {clRed, clBlue}, [](int x, int) { return x == 2 ? 1 : 0; });
   EXPECT_TRUE(f2.ColorMap().Optimize());
   EXPECT_EQ(f2.ColorMap().Count(), 2);
   EXPECT_EQ(f2.ColorMap().Colors(0), clRed);
@@ -193,11 +196,12 @@ TEST(GifCodec, DecodesPeerFilesToThePeersPixels) {
       {"4 bit GIF87a", "convert -size 40x9 gradient:yellow-navy -colors 16 GIF87:" + d + "a.gif"},
       {"noise 256", "convert -size 64x64 xc: +noise Random -colors 256 " + d + "a.gif"},
       {"interlaced", "convert -size 29x19 gradient:lime-purple -colors 200 -interlace GIF " + d + "a.gif"},
-      {"transparent", "convert -size 20x20 xc:white -fill red -draw 'circle 10,10 10,4' -transparent white " + d +
-                          "a.gif"},
-      {"animation", "convert -size 16x12 -delay 7 gradient:red-blue -colors 40 \\( -size 8x6 xc:green -repage "
-                    "+3+2 \\) -dispose Previous \\( -size 16x12 plasma: -seed 9 -colors 100 \\) -loop 4 " +
-                        d + "a.gif"},
+      {"transparent",
+       "convert -size 20x20 xc:white -fill red -draw 'circle 10,10 10,4' -transparent white " + d + "a.gif"},
+      {"animation",
+       "convert -size 16x12 -delay 7 gradient:red-blue -colors 40 \\( -size 8x6 xc:green -repage "
+       "+3+2 \\) -dispose Previous \\( -size 16x12 plasma: -seed 9 -colors 100 \\) -loop 4 " +
+           d + "a.gif"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -323,7 +327,8 @@ TEST(GifCodec, WrittenFilesReadBackByThePeersWithTheSamePixelsAndFrameData) {
     // A frame of 256 local colours with long runs and a transparent index.
     std::vector<TColor> colors;
     for (int i = 0; i < 256; ++i) colors.push_back(RGB(i, 255 - i, (i * 7) & 0xFF));
-    TGIFSubImage& second = AddFrame(image, 10, 5, 50, 40, colors, [](int x, int y) { return (x / 7 + y * 3) & 0xFF; });
+    TGIFSubImage& second =
+        AddFrame(image, 10, 5, 50, 40, colors, [](int x, int y) { return (x / 7 + y * 3) & 0xFF; });
     auto& gce = second.RequireGraphicControlExtension();
     gce.SetDisposal(3);
     gce.SetDelay(250);
@@ -360,7 +365,8 @@ TEST(GifCodec, WrittenFilesReadBackByThePeersWithTheSamePixelsAndFrameData) {
     back.LoadFromFile(QString::fromStdString(file));
     ASSERT_EQ(back.Images().Count(), 4);
     for (int i = 0; i < 4; ++i)
-      ExpectSamePixels(OurFrameRGBA(back.Images()[i]), OurFrameRGBA(image.Images()[i]), "frame " + std::to_string(i));
+      ExpectSamePixels(OurFrameRGBA(back.Images()[i]), OurFrameRGBA(image.Images()[i]),
+                       "frame " + std::to_string(i));
   }
 }
 
@@ -486,7 +492,8 @@ TEST(GifCodec, ExtensionBlocks) {
   ASSERT_NE(unknown, nullptr);
   EXPECT_EQ(unknown->IdentifierText(), std::string("ABCDEFGHIJ\0", 11));
   ASSERT_EQ(unknown->Blocks.size(), 1u);
-  EXPECT_EQ(ErrorOf(WithScreen(app(9, "ABCDEFGHI", {0}) + frame)), "Unsupported Application Extension block size");
+  EXPECT_EQ(ErrorOf(WithScreen(app(9, "ABCDEFGHI", {0}) + frame)),
+            "Unsupported Application Extension block size");
   EXPECT_EQ(ErrorOf(WithScreen(Bytes({0x21, 0x77, 0}) + frame)), "Unknown extension type");
 
   // A loop extension without a buffer length is 19 bytes.
@@ -504,7 +511,8 @@ TEST(GifCodec, FrameEdgeCases) {
   // A zero-sized descriptor takes the logical screen's size and warns.
   TGIFImage zero;
   rec.Attach(zero);
-  zero.LoadFromBytes(WithScreen(Descriptor(0, 0) + LzwData(2, {{4, 3}, {1, 3}, {0, 3}, {1, 3}, {1, 3}, {5, 3}})));
+  zero.LoadFromBytes(
+      WithScreen(Descriptor(0, 0) + LzwData(2, {{4, 3}, {1, 3}, {0, 3}, {1, 3}, {1, 3}, {5, 3}})));
   EXPECT_EQ(zero.Images()[0].Width(), 2);
   EXPECT_TRUE(rec.Saw("Image exceeds Logical Screen size"));
   EXPECT_EQ(zero.Images()[0].Pixels(1, 1), 1);
@@ -515,7 +523,8 @@ TEST(GifCodec, FrameEdgeCases) {
   QByteArray data = LzwData(2, {{4, 3}, {0, 3}, {5, 3}});
   data.insert(data.size() - 1, Bytes({2, 0x55, 0x66}));
   TGIFImage early;
-  early.LoadFromBytes(WithScreen(gce + Descriptor(2, 2) + data + Descriptor(1, 1) + LzwData(2, {{4, 3}, {0, 3}, {5, 3}})));
+  early.LoadFromBytes(
+      WithScreen(gce + Descriptor(2, 2) + data + Descriptor(1, 1) + LzwData(2, {{4, 3}, {0, 3}, {5, 3}})));
   ASSERT_EQ(early.Images().Count(), 2);
   EXPECT_EQ(early.Images()[0].Pixels(0, 0), 0);
   EXPECT_EQ(early.Images()[0].Pixels(1, 1), 1);
@@ -556,7 +565,8 @@ TEST(GifCodec, HostileStreamsAreRefusedCleanly) {
   const std::vector<Case> cases = {
       {"huge screen", Bytes({'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0}) + frame,
        "Image dimensions too large"},
-      {"huge frame", WithScreen(Descriptor(0xFFFF, 0xFFFF) + LzwData(2, {{5, 3}})), "Image dimensions too large"},
+      {"huge frame", WithScreen(Descriptor(0xFFFF, 0xFFFF) + LzwData(2, {{5, 3}})),
+       "Image dimensions too large"},
       {"code size 12", WithScreen(Descriptor(2, 2) + Bytes({12, 1, 0, 0})), "Invalid LZW code size"},
       {"code size 0", WithScreen(Descriptor(2, 2) + Bytes({0, 1, 0, 0})), "Invalid LZW code size"},
       // Code 7 defined as itself through the "not yet defined" rule, then
@@ -572,7 +582,9 @@ TEST(GifCodec, HostileStreamsAreRefusedCleanly) {
   // Every prefix of a real animated file loads or fails with a clear error.
   QTemporaryDir dir;
   const std::string file = dir.path().toStdString() + "/t.gif";
-  ASSERT_EQ(Shell("convert -size 12x9 -delay 5 gradient:red-blue plasma: -seed 2 -loop 0 -colors 30 " + file).status, 0);
+  ASSERT_EQ(Shell("convert -size 12x9 -delay 5 gradient:red-blue plasma: -seed 2 -loop 0 -colors 30 " + file)
+                .status,
+            0);
   const QByteArray whole = ReadFileBytes(file);
   for (int n = 0; n < whole.size(); ++n) {
     TGIFImage image;

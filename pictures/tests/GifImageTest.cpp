@@ -173,9 +173,8 @@ TEST(GifImage, ClipboardCarriesTheGifStreamAndTakesPlainPictures) {
 
 TEST(GifImage, TransparentPixelsLeaveTheDestinationAlone) {
   TGIFImage image;
-  TGIFSubImage& frame = AddFrame(image, 0, 0, 3, 2, {clRed, clBlue, clWhite}, [](int x, int y) {
-    return x == 1 && y == 0 ? 2 : x % 2;
-  });
+  TGIFSubImage& frame = AddFrame(image, 0, 0, 3, 2, {clRed, clBlue, clWhite},
+                                 [](int x, int y) { return x == 1 && y == 0 ? 2 : x % 2; });
   frame.RequireGraphicControlExtension().SetTransparent(true);
   frame.GraphicControlExtension()->SetTransparentColorIndex(2);
   for (bool stretched : {false, true}) {
@@ -190,7 +189,8 @@ TEST(GifImage, TransparentPixelsLeaveTheDestinationAlone) {
         const int fx = (x - 1) / scale, fy = (y - 1) / scale;
         TColor want = clYellow;
         if (x >= 1 && y >= 1 && fx < 3 && fy < 2 && !(fx == 1 && fy == 0)) want = fx % 2 ? clBlue : clRed;
-        EXPECT_EQ(ColorToRGB(target.Canvas().Pixel(x, y)), ColorToRGB(want)) << x << "," << y << " " << stretched;
+        EXPECT_EQ(ColorToRGB(target.Canvas().Pixel(x, y)), ColorToRGB(want))
+            << x << "," << y << " " << stretched;
       }
   }
 }
@@ -202,7 +202,8 @@ TEST(GifImage, OptimizeTrimsMergesAndTidies) {
   for (TColor c : {clBlack, clWhite, clRed}) image.GlobalColorMap().Add(c);
   AddFrame(image, 0, 0, 6, 4, {}, [](int x, int) { return x < 3 ? 1 : 2; });
   // The second frame repeats the first except for one pixel.
-  TGIFSubImage& second = AddFrame(image, 0, 0, 6, 4, {}, [](int x, int y) { return x == 4 && y == 2 ? 0 : (x < 3 ? 1 : 2); });
+  TGIFSubImage& second =
+      AddFrame(image, 0, 0, 6, 4, {}, [](int x, int y) { return x == 4 && y == 2 ? 0 : (x < 3 ? 1 : 2); });
   second.RequireGraphicControlExtension().SetDelay(20);
   auto comment = std::make_unique<TGIFCommentExtension>(&second);
   comment->Text = {"gone"};

@@ -42,7 +42,9 @@ struct Timeline {
   std::vector<std::pair<int, std::uint64_t>> frames;  // frame, time in ms
   int passes = 0, ends = 0;
   void Attach(TGIFImage& image, Clock& clock) {
-    image.OnAfterFrame = [this, &clock](TGIFPainter* p) { frames.push_back({p->ActiveFrame(), clock.TickMs()}); };
+    image.OnAfterFrame = [this, &clock](TGIFPainter* p) {
+      frames.push_back({p->ActiveFrame(), clock.TickMs()});
+    };
     image.OnNextPass = [this](TGIFPainter*) { ++passes; };
     image.OnPaintEnd = [this](TGIFPainter*) { ++ends; };
   }
@@ -62,7 +64,8 @@ TEST(GifPainter, DelaysLoopsAndSpeed) {
     TBitmap target;
     target.SetSize(4, 3);
     const std::uint64_t start = world.clock.TickMs();
-    TGIFPainter* painter = image.Paint(nullptr, target.Canvas(), poThreaded | poAnimate | poLoop, Rect(0, 0, 4, 3));
+    TGIFPainter* painter =
+        image.Paint(nullptr, target.Canvas(), poThreaded | poAnimate | poLoop, Rect(0, 0, 4, 3));
     ASSERT_NE(painter, nullptr);
     painter->StartIfThreaded();
     ASSERT_TRUE(world.dispatcher.RunUntil([&] { return image.PainterCount() == 0; }));
@@ -97,7 +100,8 @@ TEST(GifPainter, LoopCountZeroIsEndlessOnlyForAThreadedPainter) {
   timeline.frames.clear();
   // Threaded: still going after many passes, until stopped.
   TGIFPainter* ref = nullptr;
-  TGIFPainter* painter = image.Paint(&ref, target.Canvas(), poThreaded | poAnimate | poLoop, Rect(0, 0, 4, 3));
+  TGIFPainter* painter =
+      image.Paint(&ref, target.Canvas(), poThreaded | poAnimate | poLoop, Rect(0, 0, 4, 3));
   EXPECT_EQ(ref, painter);
   painter->StartIfThreaded();
   ASSERT_TRUE(world.dispatcher.RunUntil([&] { return timeline.frames.size() >= 30; }));
@@ -120,7 +124,8 @@ TEST(GifPainter, SpeedZeroHoldsTheFrameUntilStopped) {
   target.SetSize(4, 3);
   image.Paint(nullptr, target.Canvas(), poThreaded | poAnimate | poLoop, Rect(0, 0, 4, 3))->StartIfThreaded();
   ASSERT_TRUE(world.dispatcher.RunUntil([&] { return timeline.frames.size() == 1; }));
-  EXPECT_FALSE(world.dispatcher.RunUntil([&] { return timeline.frames.size() > 1; }, std::chrono::milliseconds(100)));
+  EXPECT_FALSE(
+      world.dispatcher.RunUntil([&] { return timeline.frames.size() > 1; }, std::chrono::milliseconds(100)));
   image.StopAllPainters();
   EXPECT_EQ(timeline.frames.size(), 1u);
   EXPECT_EQ(timeline.ends, 0);

@@ -37,7 +37,8 @@ inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 // The RGBA pixels of frame `index` of a GIF as ImageMagick decodes it (the
 // frame's own area, not the logical screen).
 inline std::vector<std::uint8_t> PeerFrameRGBA(const std::string& file, int index) {
-  const RunResult r = Shell("convert " + Quote(file + "[" + std::to_string(index) + "]") + " -alpha on rgba:-");
+  const RunResult r =
+      Shell("convert " + Quote(file + "[" + std::to_string(index) + "]") + " -alpha on rgba:-");
   EXPECT_EQ(r.status, 0) << file;
   return {r.output.begin(), r.output.end()};
 }
@@ -74,10 +75,11 @@ inline void ExpectSamePixels(const std::vector<std::uint8_t>& ours, const std::v
   for (size_t i = 0; i < ours.size(); i += 4) {
     const bool ourClear = ours[i + 3] == 0, peerClear = peer[i + 3] == 0;
     bool same = ourClear == peerClear;
-    if (same && !ourClear) same = ours[i] == peer[i] && ours[i + 1] == peer[i + 1] && ours[i + 2] == peer[i + 2];
+    if (same && !ourClear)
+      same = ours[i] == peer[i] && ours[i + 1] == peer[i + 1] && ours[i + 2] == peer[i + 2];
     if (!same && ++bad <= 3)
-      ADD_FAILURE() << what << ": pixel " << i / 4 << " ours " << int(ours[i]) << "," << int(ours[i + 1]) << ","
-                    << int(ours[i + 2]) << "/" << int(ours[i + 3]) << " peer " << int(peer[i]) << ","
+      ADD_FAILURE() << what << ": pixel " << i / 4 << " ours " << int(ours[i]) << "," << int(ours[i + 1])
+                    << "," << int(ours[i + 2]) << "/" << int(ours[i + 3]) << " peer " << int(peer[i]) << ","
                     << int(peer[i + 1]) << "," << int(peer[i + 2]) << "/" << int(peer[i + 3]);
   }
   EXPECT_EQ(bad, 0) << what;

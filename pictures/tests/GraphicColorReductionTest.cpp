@@ -100,14 +100,16 @@ TEST(Ditherer, SerpentineWalkAndNearestMapping) {
 }
 
 TEST(ColorReduction, EveryMethodAndDitherGivesAValidPaletteImage) {
-  const TColorPalette custom = {{0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {255, 255, 255, 0}};
+  const TColorPalette custom = {
+      {0, 0, 0, 0}, {0, 0, 255, 0}, {0, 255, 0, 0}, {255, 0, 0, 0}, {255, 255, 255, 0}};
   struct Method {
     TReductionMethod method;
     size_t paletteSize;
   };
-  const std::vector<Method> methods = {{rmSystemColors, 20}, {rmHalftone, 256},  {rmFourGrays, 4},
-                                       {rmBlackWhite, 2},    {rmGrayRamp, 256},  {rmWebColors, 216},
-                                       {rmOptimized, 16},    {rmOptimizedWithSystem, 256}, {rmCustomPalette, 5}};
+  const std::vector<Method> methods = {
+      {rmSystemColors, 20}, {rmHalftone, 256},  {rmFourGrays, 4},  {rmBlackWhite, 2},
+      {rmGrayRamp, 256},    {rmWebColors, 216}, {rmOptimized, 16}, {rmOptimizedWithSystem, 256},
+      {rmCustomPalette, 5}};
   const TBitmap colour = Picture(61, 37);
   // Grey palettes hold no hue: they are given a grey picture to keep.
   TBitmap grey(colour);
@@ -136,7 +138,9 @@ TEST(ColorReduction, EveryMethodAndDitherGivesAValidPaletteImage) {
       if (kind != dkNearest) {
         const auto mean = MeanColor(*result);
         if (greys) {
-          auto luma = [](const std::array<double, 3>& c) { return (77 * c[0] + 150 * c[1] + 29 * c[2]) / 256; };
+          auto luma = [](const std::array<double, 3>& c) {
+            return (77 * c[0] + 150 * c[1] + 29 * c[2]) / 256;
+          };
           EXPECT_NEAR(luma(mean), luma(sourceMean), 8.0);
         } else if (m.method != rmCustomPalette) {
           for (int c = 0; c < 3; ++c) EXPECT_NEAR(mean[size_t(c)], sourceMean[size_t(c)], 6.0) << c;
