@@ -43,8 +43,8 @@ class TStrings {
   void ToStringList(TStringList& strings) const;
 
   // Text files with CR LF breaks (UTF-8), through the core string list.
-  void LoadFromFile(const QString& fileName);
-  void SaveToFile(const QString& fileName) const;
+  virtual void LoadFromFile(const QString& fileName);
+  virtual void SaveToFile(const QString& fileName) const;
 
   // Batches changes: the control shows them at the last EndUpdate.
   void BeginUpdate();
