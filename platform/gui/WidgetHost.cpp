@@ -68,8 +68,6 @@ void TWidgetHost::SetInner(QWidget* inner, QAbstractScrollArea* area) {
   }
   inner->setAcceptDrops(true);
   setFocusProxy(inner);
-  inner->setContextMenuPolicy(Qt::PreventContextMenu);
-  if (area) area->viewport()->setContextMenuPolicy(Qt::PreventContextMenu);
   inner->setFont(Font()->ToQFont());
   inner->show();
   SetBorderStyle(border_style_);
@@ -118,6 +116,11 @@ void TWidgetHost::SetPopupMenu(TPopupMenu* menu) {
   if (popup_menu_) RemoveFreeNotification(popup_menu_);
   popup_menu_ = menu;
   if (menu) FreeNotification(menu);
+  // With a popup of ours the widget's own menu (an edit's Cut/Copy/Paste)
+  // stays away; without one it is there as usual.
+  const Qt::ContextMenuPolicy policy = menu ? Qt::PreventContextMenu : Qt::DefaultContextMenu;
+  if (inner_) inner_->setContextMenuPolicy(policy);
+  if (area_) area_->viewport()->setContextMenuPolicy(policy);
 }
 
 void TWidgetHost::Notification(TComponent* component, TOperation operation) {

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QTest>
 #include <QTreeView>
@@ -13,6 +14,7 @@
 #include "platform/core/StringList.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/ListView.h"
+#include "platform/gui/Menus.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -211,6 +213,23 @@ TEST_F(ListViewTest, DoubleClickAndDeletionEvents) {
   list->Items()->Clear();
   EXPECT_EQ(deleted, (std::vector<QString>{"a", "b"}));
   EXPECT_EQ(list->Selected(), nullptr);
+}
+
+TEST_F(ListViewTest, RightClickShowsThePopupMenu) {
+  AddRow("a", "1");
+  ShowForm();
+  auto* popup = Create<TPopupMenu>(form.get());
+  popup->Items()->Add(NewItem(form.get(), "&Remove"));
+  EXPECT_EQ(list->View()->viewport()->contextMenuPolicy(), Qt::DefaultContextMenu);
+  list->SetPopupMenu(popup);
+  EXPECT_EQ(list->View()->viewport()->contextMenuPolicy(), Qt::PreventContextMenu);
+  QTest::mouseClick(list->View()->viewport(), Qt::RightButton, {}, RowPoint(list->Items()->Item(0)));
+  ASSERT_NE(popup->Shown(), nullptr);
+  EXPECT_EQ(popup->PopupComponent(), list);
+  EXPECT_EQ(list->Selected(), list->Items()->Item(0));
+  popup->Shown()->close();
+  delete popup;
+  EXPECT_EQ(list->PopupMenu(), nullptr);
 }
 
 TEST_F(ListViewTest, ScrollsByPixelsAndReportsItsBars) {
