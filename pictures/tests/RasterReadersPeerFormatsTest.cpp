@@ -159,6 +159,21 @@ TEST(RasterReadersPeerFormats, Psd) {
       });
 }
 
+TEST(RasterReadersPeerFormats, PsdPaletteMatchesItsSource) {
+  // ImageMagick writes indexed PSD files it cannot read back itself, so
+  // the picture is checked against the colours it was made from.
+  if (!HavePeers()) GTEST_SKIP() << "ImageMagick is not installed";
+  QTemporaryDir dir;
+  const QByteArray source = PatternPpm(33, 21, 40);
+  WriteAll(dir.filePath("few.ppm"), source);
+  const QString file = dir.filePath("palette.psd");
+  RunTool(Tool("convert"), {dir.filePath("few.ppm"), "-type", "Palette", file});
+  TPSDGraphic psd;
+  psd.LoadFromBytes(ReadAll(file));
+  EXPECT_EQ(psd.PixelFormat(), pf8bit);
+  ExpectSamePixels(psd, ParsePnm(source), 0, "palette");
+}
+
 TEST(RasterReadersPeerFormats, PhotoCd) {
   if (!HavePeers()) GTEST_SKIP() << "ImageMagick is not installed";
   QTemporaryDir dir;
