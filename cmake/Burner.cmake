@@ -38,8 +38,11 @@ function(burner_module target)
     BURNER_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     BURNER_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set_target_properties(${target}_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${BURNER_TEST_OUTPUT_DIRECTORY})
+  # Listing a test program's tests can take seconds on a busy machine (the
+  # sanitizer builds above all); the default five would fail the run.
   gtest_discover_tests(${target}_tests
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
     TEST_PREFIX "${target}."
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;BURNER_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
 endfunction()
