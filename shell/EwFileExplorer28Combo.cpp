@@ -23,14 +23,6 @@ namespace {
 
 constexpr int kButtonWidth = 17;
 
-TShiftState ShiftOf(Qt::KeyboardModifiers m) {
-  TShiftState shift = 0;
-  if (m & Qt::ShiftModifier) shift |= ssShift;
-  if (m & Qt::AltModifier) shift |= ssAlt;
-  if (m & Qt::ControlModifier) shift |= ssCtrl;
-  return shift;
-}
-
 // Hands the key presses of the edit and of the open tree to the combo; the
 // keys it handles go no further.
 class ComboKeys final : public QObject {

@@ -28,14 +28,6 @@ constexpr int kSubItemsRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 const QString kParentCaption = QStringLiteral(" Parent");
 
-TShiftState ShiftOf(Qt::KeyboardModifiers m) {
-  TShiftState shift = 0;
-  if (m & Qt::ShiftModifier) shift |= ssShift;
-  if (m & Qt::AltModifier) shift |= ssAlt;
-  if (m & Qt::ControlModifier) shift |= ssCtrl;
-  return shift;
-}
-
 class WaitCursor {
  public:
   WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -28,14 +28,6 @@ namespace nodes = explorer_nodes;
 
 namespace {
 
-TShiftState ShiftOf(Qt::KeyboardModifiers m) {
-  TShiftState shift = 0;
-  if (m & Qt::ShiftModifier) shift |= ssShift;
-  if (m & Qt::AltModifier) shift |= ssAlt;
-  if (m & Qt::ControlModifier) shift |= ssCtrl;
-  return shift;
-}
-
 void ErrorBox(const QString& text) {
   Application().MessageBox(text, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
 }

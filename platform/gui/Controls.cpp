@@ -12,9 +12,7 @@
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Forms.h"
 
-namespace {
-
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   TShiftState shift = 0;
   if (modifiers & Qt::ShiftModifier) shift |= ssShift;
   if (modifiers & Qt::AltModifier) shift |= ssAlt;
@@ -40,6 +38,8 @@ bool ButtonOf(Qt::MouseButton qt, TMouseButton& button) {
       return false;
   }
 }
+
+namespace {
 
 Qt::CursorShape ShapeOf(TCursor cursor) {
   switch (cursor) {

@@ -38,6 +38,11 @@ enum : unsigned {
   ssDouble = 64
 };
 
+// The host's shift state and mouse button of a Qt event.
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+// False for a button the host has no name for.
+bool ButtonOf(Qt::MouseButton qt, TMouseButton& button);
+
 using TCursor = int;
 enum : int {
   crDefault = 0,

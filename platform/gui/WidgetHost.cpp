@@ -13,37 +13,6 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Menus.h"
 
-namespace {
-
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-  TShiftState shift = 0;
-  if (modifiers & Qt::ShiftModifier) shift |= ssShift;
-  if (modifiers & Qt::AltModifier) shift |= ssAlt;
-  if (modifiers & Qt::ControlModifier) shift |= ssCtrl;
-  if (buttons & Qt::LeftButton) shift |= ssLeft;
-  if (buttons & Qt::RightButton) shift |= ssRight;
-  if (buttons & Qt::MiddleButton) shift |= ssMiddle;
-  return shift;
-}
-
-bool ButtonOf(Qt::MouseButton qt, TMouseButton& button) {
-  switch (qt) {
-    case Qt::LeftButton:
-      button = mbLeft;
-      return true;
-    case Qt::RightButton:
-      button = mbRight;
-      return true;
-    case Qt::MiddleButton:
-      button = mbMiddle;
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
-
 TControl* FindControlOf(QObject* object) {
   for (; object; object = object->parent())
     if (auto* control = dynamic_cast<TControl*>(object)) return control;
