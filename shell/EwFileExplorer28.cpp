@@ -32,11 +32,11 @@ bool Confirm(const QString& text, const QString& caption) {
   return Application().MessageBox(text, caption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
-void ShowError(const QString& text) {
+}  // namespace
+
+void ErrorBox(const QString& text) {
   Application().MessageBox(text, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
 }
-
-}  // namespace
 
 int ExecuteFile(const QString& operation, const QString& file_name, const QString& params,
                 const QString& directory, int show_cmd) {
@@ -64,7 +64,7 @@ bool ShellFileOperation(int func, const QStringList& sources, const QString& des
     }
     for (const QString& source : sources) {
       if (FileOpResult r = ops.MoveToTrash(RemoveBackslash(source)); !r) {
-        ShowError(r.error);
+        ErrorBox(r.error);
         all_done = false;
       }
     }
@@ -92,7 +92,7 @@ bool ShellFileOperation(int func, const QStringList& sources, const QString& des
     const FileOpResult r =
         func == FO_COPY ? ops.Copy(source, target, overwrite) : ops.Move(source, target, overwrite);
     if (!r) {
-      ShowError(r.error);
+      ErrorBox(r.error);
       all_done = false;
     }
   }
@@ -128,7 +128,7 @@ std::int64_t DiskFreeKB(const QString& path) {
 
 bool CheckDriveReady(const QString& root, bool show_message) {
   if (root.isEmpty()) {
-    ShowError(QStringLiteral("Not a valid Drive ID"));
+    ErrorBox(QStringLiteral("Not a valid Drive ID"));
     return false;
   }
   // A volume is ready when its root can be listed: an unmounted or empty
@@ -166,7 +166,7 @@ QString FileTimeToText(std::chrono::system_clock::time_point time, const QString
 
 bool FileAlreadyExists(const QString& path) {
   if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink()) return false;
-  ShowError("\"" + LastComponent(path) + "\" already exists !");
+  ErrorBox("\"" + LastComponent(path) + "\" already exists !");
   return true;
 }
 

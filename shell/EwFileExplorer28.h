@@ -7,6 +7,7 @@
 // names the controls' code uses; they add and remove the path delimiter
 // "/" (the root "/" keeps it).
 
+#include <QApplication>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -72,5 +73,16 @@ std::int64_t FolderFilesSize(const QString& path);
 // Sum of the sizes of every file under `path`, sub-folders included.
 std::int64_t TreeFilesSize(const QString& path);
 bool PathStartsWith(const QString& prefix, const QString& path);
+// An error message box captioned "Error".
+void ErrorBox(const QString& text);
+
+// Shows the hourglass for the life of the object.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
 // The name characters a folder name may not hold.
 extern const QString kInvalidNameChars;

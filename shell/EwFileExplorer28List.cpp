@@ -28,14 +28,6 @@ constexpr int kSubItemsRole = Qt::UserRole + 1;
 constexpr int kImageRole = Qt::UserRole + 2;
 const QString kParentCaption = QStringLiteral(" Parent");
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The report view inside the control: reports keys, context menus and
 // drags to the control.
 class FileListView final : public QTreeWidget {

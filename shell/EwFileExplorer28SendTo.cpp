@@ -60,18 +60,6 @@ QString ExecProgram(const QString& exec) {
   return line.section(' ', 0, 0);
 }
 
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-void ErrorBox(const QString& text) {
-  Application().MessageBox(text, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
-}
-
 }  // namespace
 
 QString TEwFilelistView28::SendToFolderPath() {

@@ -28,19 +28,6 @@ namespace nodes = explorer_nodes;
 
 namespace {
 
-void ErrorBox(const QString& text) {
-  Application().MessageBox(text, QStringLiteral("Error"), MB_OK | MB_ICONERROR);
-}
-
-// Shows the hourglass for the life of the object.
-class WaitCursor {
- public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The tree view inside the control: reports clicks, key releases, context
 // menus and drags to the control.
 class DirTreeView final : public QTreeWidget {
