@@ -84,6 +84,17 @@ std::uint8_t TQRXListItem::GetFlags() const {
   return flags;
 }
 
+void TQRXListItem::ReadData(TStream& stream) {
+  BeginUpdate();
+  try {
+    ReadItemData(stream, ReadHeader(stream));
+  } catch (...) {
+    EndUpdate(false);
+    throw;
+  }
+  EndUpdate(true);
+}
+
 std::uint8_t TQRXListItem::ReadHeader(TStream& stream) {
   const std::uint8_t flags = ReadStreamByte(stream);
   compressed_ = (flags & kCompressed) != 0;
@@ -162,23 +173,15 @@ std::uint8_t TQRXBitmapListItem::GetFlags() const {
   return flags;
 }
 
-void TQRXBitmapListItem::ReadData(TStream& stream) {
-  BeginUpdate();
-  try {
-    const std::uint8_t flags = ReadHeader(stream);
-    pixel_format_ = (flags & kMono)   ? TQRXSavePixelFormat::spfMono
-                    : (flags & k4Bit) ? TQRXSavePixelFormat::spf4bit
-                    : (flags & k8Bit) ? TQRXSavePixelFormat::spf8bit
-                                      : TQRXSavePixelFormat::spfDefault;
-    if (flags & kHasData)
-      ReadBitmapFromStream(stream, *bitmap_, (flags & kCompressed) != 0);
-    else
-      Clear();
-  } catch (...) {
-    EndUpdate(false);
-    throw;
-  }
-  EndUpdate(true);
+void TQRXBitmapListItem::ReadItemData(TStream& stream, std::uint8_t flags) {
+  pixel_format_ = (flags & kMono)   ? TQRXSavePixelFormat::spfMono
+                  : (flags & k4Bit) ? TQRXSavePixelFormat::spf4bit
+                  : (flags & k8Bit) ? TQRXSavePixelFormat::spf8bit
+                                    : TQRXSavePixelFormat::spfDefault;
+  if (flags & kHasData)
+    ReadBitmapFromStream(stream, *bitmap_, (flags & kCompressed) != 0);
+  else
+    Clear();
 }
 
 void TQRXBitmapListItem::WriteItemData(TStream& stream) {
@@ -202,19 +205,11 @@ TQRXStringListItem::TQRXStringListItem(TComponent* owner)
 
 std::uint8_t TQRXStringListItem::GetFlags() const { return TQRXListItem::GetFlags(); }
 
-void TQRXStringListItem::ReadData(TStream& stream) {
-  BeginUpdate();
-  try {
-    const std::uint8_t flags = ReadHeader(stream);
-    if (flags & kHasData)
-      ReadStringsFromStream(stream, *items_, (flags & kCompressed) != 0);
-    else
-      Clear();
-  } catch (...) {
-    EndUpdate(false);
-    throw;
-  }
-  EndUpdate(true);
+void TQRXStringListItem::ReadItemData(TStream& stream, std::uint8_t flags) {
+  if (flags & kHasData)
+    ReadStringsFromStream(stream, *items_, (flags & kCompressed) != 0);
+  else
+    Clear();
 }
 
 void TQRXStringListItem::WriteItemData(TStream& stream) {
@@ -237,19 +232,11 @@ TQRXWaveListItem::TQRXWaveListItem(TComponent* owner)
 
 std::uint8_t TQRXWaveListItem::GetFlags() const { return TQRXListItem::GetFlags(); }
 
-void TQRXWaveListItem::ReadData(TStream& stream) {
-  BeginUpdate();
-  try {
-    const std::uint8_t flags = ReadHeader(stream);
-    if (flags & kHasData)
-      ReadWaveFromStream(stream, *wave_, (flags & kCompressed) != 0);
-    else
-      Clear();
-  } catch (...) {
-    EndUpdate(false);
-    throw;
-  }
-  EndUpdate(true);
+void TQRXWaveListItem::ReadItemData(TStream& stream, std::uint8_t flags) {
+  if (flags & kHasData)
+    ReadWaveFromStream(stream, *wave_, (flags & kCompressed) != 0);
+  else
+    Clear();
 }
 
 void TQRXWaveListItem::WriteItemData(TStream& stream) { WriteWaveToStream(stream, *wave_, Compressed()); }

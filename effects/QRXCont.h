@@ -89,8 +89,8 @@ class TQRXListItem : public TQRXCustomComponent {
 
   virtual void Clear() = 0;
   virtual bool IsEmpty() const { return false; }
-  // Header and data.
-  virtual void ReadData(TStream& stream) = 0;
+  // Header and data; a failed read keeps the update lock balanced.
+  void ReadData(TStream& stream);
   virtual void WriteData(TStream& stream);
   virtual std::uint8_t GetFlags() const;
   std::uint8_t ReadHeader(TStream& stream);
@@ -109,6 +109,8 @@ class TQRXListItem : public TQRXCustomComponent {
 
  protected:
   virtual void WriteItemData(TStream& stream) = 0;
+  // The data after a header that carried `flags`.
+  virtual void ReadItemData(TStream& stream, std::uint8_t flags) = 0;
 
  private:
   std::string description_;
@@ -127,12 +129,12 @@ class TQRXBitmapListItem : public TQRXListItem {
 
   void Clear() override;
   bool IsEmpty() const override { return bitmap_->Empty(); }
-  void ReadData(TStream& stream) override;
   std::uint8_t GetFlags() const override;
   void Assign(const TQRXListItem& source) override;
 
  protected:
   void WriteItemData(TStream& stream) override;
+  void ReadItemData(TStream& stream, std::uint8_t flags) override;
 
  private:
   std::unique_ptr<TBitmap> bitmap_;
@@ -147,7 +149,6 @@ class TQRXStringListItem : public TQRXListItem {
 
   void Clear() override { items_->Clear(); }
   bool IsEmpty() const override { return items_->Count() == 0; }
-  void ReadData(TStream& stream) override;
   std::uint8_t GetFlags() const override;
   void Assign(const TQRXListItem& source) override;
   // Only the lines.
@@ -155,6 +156,7 @@ class TQRXStringListItem : public TQRXListItem {
 
  protected:
   void WriteItemData(TStream& stream) override;
+  void ReadItemData(TStream& stream, std::uint8_t flags) override;
 
  private:
   std::unique_ptr<TStringList> items_;
@@ -168,12 +170,12 @@ class TQRXWaveListItem : public TQRXListItem {
 
   void Clear() override { wave_->Clear(); }
   bool IsEmpty() const override { return wave_->IsEmpty(); }
-  void ReadData(TStream& stream) override;
   std::uint8_t GetFlags() const override;
   void Assign(const TQRXListItem& source) override;
 
  protected:
   void WriteItemData(TStream& stream) override;
+  void ReadItemData(TStream& stream, std::uint8_t flags) override;
 
  private:
   std::unique_ptr<TQRXWave> wave_;
