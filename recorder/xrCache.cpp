@@ -9,8 +9,6 @@
 
 #include "platform/core/Clock.h"
 #include "platform/core/Exceptions.h"
-#include "platform/core/FileUtils.h"
-#include "recorder/xrStreamEx.h"
 
 namespace {
 
@@ -37,12 +35,24 @@ std::string TSourceFile::OpenFailure() const {
   return "CAN'T OPEN FILE " + Quoted(path_) + " OR FILE IS IN USES BY OTHER SOFTWARE";
 }
 
+ssize_t TSourceFile::ReadOnce(std::uint8_t* to, std::int64_t n) {
+  ssize_t r;
+  do {
+    r = ::read(fd_, to, static_cast<std::size_t>(n));
+  } while (r < 0 && errno == EINTR);
+  return r;
+}
+
+std::string TSourceFile::ReadFailure(ssize_t r) const {
+  if (r < 0 && errno != EAGAIN)
+    return "CAN'T READ FILE " + Quoted(path_) + " [" + SysErrorMessage(errno) + "]";
+  return "FILE " + Quoted(path_) + " CHANGED SIZE DURING THE BUILD";
+}
+
 std::string TSourceFile::ReadExactly(std::uint8_t* to, std::int64_t n) {
   while (n > 0) {
-    const ssize_t r = ::read(fd_, to, static_cast<std::size_t>(n));
-    if (r < 0 && errno == EINTR) continue;
-    if (r < 0 && errno != EAGAIN) return "CAN'T READ FILE " + Quoted(path_) + " [" + SysErrorMessage(errno) + "]";
-    if (r <= 0) return "FILE " + Quoted(path_) + " CHANGED SIZE DURING THE BUILD";
+    const ssize_t r = ReadOnce(to, n);
+    if (r <= 0) return ReadFailure(r);
     to += r;
     n -= r;
   }
@@ -51,13 +61,8 @@ std::string TSourceFile::ReadExactly(std::uint8_t* to, std::int64_t n) {
 
 std::string TSourceFile::CheckEnd() {
   std::uint8_t probe;
-  ssize_t r;
-  do {
-    r = ::read(fd_, &probe, 1);
-  } while (r < 0 && errno == EINTR);
-  if (r < 0 && errno != EAGAIN) return "CAN'T READ FILE " + Quoted(path_) + " [" + SysErrorMessage(errno) + "]";
-  if (r != 0) return "FILE " + Quoted(path_) + " CHANGED SIZE DURING THE BUILD";
-  return {};
+  const ssize_t r = ReadOnce(&probe, 1);
+  return r == 0 ? std::string() : ReadFailure(r);
 }
 
 TCacheThread::TCacheThread(Params params, TDeviceLock& lock)
@@ -212,7 +217,8 @@ bool TCacheThread::SendFile(const std::string& path, std::int64_t size, bool las
     if (!carry_.data) carry_.data = NewBuffer();
     const std::int64_t room = block_size_ - carry_.count;
     const std::int64_t piece = std::min(room, left);
-    if (const std::string failure = source.ReadExactly(carry_.data.get() + carry_.count, piece); !failure.empty()) {
+    if (const std::string failure = source.ReadExactly(carry_.data.get() + carry_.count, piece);
+        !failure.empty()) {
       Fail(failure);
       return false;
     }

@@ -4,6 +4,8 @@
 // drive or an image file) is fed without pause. The writer takes blocks
 // with GetBlock; the first failure is kept in Status and ends the thread.
 
+#include <sys/types.h>
+
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -36,6 +38,12 @@ class TSourceFile {
   std::string CheckEnd();
 
  private:
+  // One read, retried when a signal cut it short.
+  ssize_t ReadOnce(std::uint8_t* to, std::int64_t n);
+  // What a read that gave `r` (an error, the end of the file, or bytes
+  // past the end) means for the build.
+  std::string ReadFailure(ssize_t r) const;
+
   std::string path_;
   int fd_ = -1;
 };
