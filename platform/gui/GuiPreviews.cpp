@@ -1,12 +1,10 @@
-// gui-preview: shows a named window and saves a PNG of it. The windows here
-// are the class library's own test windows; scripts/screenshot runs this
-// under Xvfb.
-
-#include <QApplication>
+// The class library's own test windows for gui-preview and
+// scripts/screenshot.
 
 #include "platform/gui/Application.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/GuiPreviews.h"
 #include "platform/gui/Preview.h"
 #include "platform/gui/Tray.h"
 
@@ -63,12 +61,7 @@ std::unique_ptr<TCustomForm> MakeTestForm(TFormBorderStyle border) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  QApplication qt(argc, argv);
-  TApplication application;
+void RegisterGuiPreviewWindows() {
   RegisterPreviewWindow("test-form", [] { return MakeTestForm(bsSizeable); });
   RegisterPreviewWindow("test-form-frameless", [] { return MakeTestForm(bsNone); });
-  QStringList arguments = QCoreApplication::arguments();
-  arguments.removeFirst();
-  return RunPreview(arguments);
 }

@@ -1,0 +1,5 @@
+#include "app/AppPreviews.h"
+
+#include "platform/gui/Preview.h"
+
+void RegisterAppPreviewWindows() {}

@@ -1,0 +1,5 @@
+#include "effects/QRXPreviews.h"
+
+#include "platform/gui/Preview.h"
+
+void RegisterEffectsPreviewWindows() {}

@@ -1,0 +1,6 @@
+#pragma once
+// Windows of the visual-effects controls that gui-preview (scripts/screenshot)
+// shows by name. Each window is registered under a short name; a skinned
+// variant carries the skin's name after a colon.
+
+void RegisterEffectsPreviewWindows();
