@@ -250,14 +250,15 @@ TDEntry* TQCDBurner::FindDirByPath(const std::string& Path) const {
   if (Path.empty() || Path == "\\") return tables_.Root();
   std::string path = Path;
   if (path.back() == '\\') path.pop_back();
-  return tables_.FindDir(iso::UpperCase(path));
+  return tables_.FindDir(path);
 }
 
 TDEntry* TQCDBurner::AddDirEntry(TDEntry* parent, const std::string& name, const std::string& short_name,
                                  int attr, Clock::TimePoint time) {
-  const std::string path =
-      (parent == tables_.Root() ? std::string() : parent->Path) + "\\" + iso::UpperCase(name);
-  if (TDEntry* existing = tables_.FindDir(path)) return existing;
+  if (TFEntry* existing = tables_.FindChild(parent, name); existing && existing->IsDirectory()) {
+    return existing->Dir;
+  }
+  const std::string path = (parent == tables_.Root() ? std::string() : parent->Path) + "\\" + name;
   if (const TFEntry* clash = tables_.FindChild(parent, name); clash && !clash->IsDirectory()) {
     Debug("A FILE OF THE SAME NAME EXISTS: " + path, 3);
     return nullptr;
@@ -317,8 +318,7 @@ int TQCDBurner::AddFileEntry(TDEntry* Dir, const TFileInfo& Info, const std::str
   std::string long_name = Info.Name;
   std::string short_name = iso::IsoFileName(long_name);
   Clock::TimePoint time = Info.Time;
-  std::string key = iso::UpperCase(long_name);
-  const TFEntry* existing = tables_.FindChildByKey(Dir, key);
+  const TFEntry* existing = tables_.FindChild(Dir, long_name);
   std::string reason;
   if (!iso::JolietNameFits(long_name, true)) {
     reason = "NAME TOO LONG";
@@ -340,8 +340,7 @@ int TQCDBurner::AddFileEntry(TDEntry* Dir, const TFileInfo& Info, const std::str
     Debug("NAME TOO LONG: " + Quoted(FullPath), 3);
     return 0;
   }
-  if (long_name != Info.Name) key = iso::UpperCase(long_name);
-  TFEntry* entry = tables_.FindChildByKey(Dir, key);
+  TFEntry* entry = tables_.FindChild(Dir, long_name);
   if (entry && entry->IsDirectory()) {
     // A file replaces a file, never a folder with all it holds.
     Debug("A FOLDER OF THE SAME NAME EXISTS: " + Quoted(FullPath), 3);
@@ -355,7 +354,7 @@ int TQCDBurner::AddFileEntry(TDEntry* Dir, const TFileInfo& Info, const std::str
     }
     entry = tables_.AddFileRecord(Dir);
   }
-  tables_.Rename(Dir, entry, long_name, std::move(key));
+  tables_.Rename(Dir, entry, long_name);
   entry->ShortName = iso::IsoFileName(short_name);
   entry->IsoSize = entry->JolietSize = Info.Size;
   entry->Attr = Info.Attr;

@@ -186,6 +186,7 @@ void TCompilation::Init(int max_files, int max_dirs) {
   iso_order_.clear();
   joliet_order_.clear();
   paths_.clear();
+  upper_paths_.clear();
   max_files_ = std::max(0, max_files);
   max_dirs_ = std::max(1, max_dirs);
   files_.reserve(std::min(max_files_, 1 << 20));
@@ -223,10 +224,10 @@ TFEntry* TCompilation::AddFileRecord(TDEntry* dir) {
 }
 
 namespace {
-std::size_t NameHash(const std::string& upper) { return std::hash<std::string>{}(upper); }
+std::size_t NameHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
 
 void Unindex(TDEntry::NameIndex& names, const std::string& long_name, const TFEntry* entry) {
-  auto [first, last] = names.equal_range(NameHash(iso::UpperCase(long_name)));
+  auto [first, last] = names.equal_range(NameHash(long_name));
   for (auto it = first; it != last; ++it) {
     if (it->second == entry) {
       names.erase(it);
@@ -236,11 +237,10 @@ void Unindex(TDEntry::NameIndex& names, const std::string& long_name, const TFEn
 }
 }  // namespace
 
-void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key) {
+void TCompilation::Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name) {
   if (!entry->LongName.empty()) Unindex(dir->names_, entry->LongName, entry);
   entry->LongName = new_long_name;
-  if (key.empty()) key = iso::UpperCase(new_long_name);
-  dir->names_.emplace(NameHash(key), entry);
+  dir->names_.emplace(NameHash(new_long_name), entry);
 }
 
 TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_name,
@@ -258,31 +258,34 @@ TDEntry* TCompilation::AddDirRecord(TDEntry* parent, const std::string& long_nam
   d->ShortName = short_name;
   d->Parent = parent;
   d->Level = parent->Level + 1;
-  d->Path = (parent == root_ ? std::string() : parent->Path) + "\\" + iso::UpperCase(long_name);
+  d->Path = (parent == root_ ? std::string() : parent->Path) + "\\" + long_name;
   d->entry_ = entry;
   entry->Dir = d;
   entry->ShortName = short_name;
   entry->Attr = kAttrDirectory;
   Rename(parent, entry, long_name);
   paths_[d->Path] = d;
+  upper_paths_.emplace(iso::UpperCase(d->Path), d);
   return d;
 }
 
 TFEntry* TCompilation::FindChild(const TDEntry* dir, std::string_view long_name) const {
-  return FindChildByKey(dir, iso::UpperCase(long_name));
-}
-
-TFEntry* TCompilation::FindChildByKey(const TDEntry* dir, const std::string& upper_name) const {
-  auto [first, last] = dir->names_.equal_range(NameHash(upper_name));
+  auto [first, last] = dir->names_.equal_range(NameHash(long_name));
   for (auto it = first; it != last; ++it) {
-    if (iso::UpperCase(it->second->LongName) == upper_name) return it->second;
+    if (it->second->LongName == long_name) return it->second;
   }
   return nullptr;
 }
 
 TDEntry* TCompilation::FindDir(std::string_view path) const {
-  auto it = paths_.find(std::string(path));
-  return it == paths_.end() ? nullptr : it->second;
+  const std::string key(path);
+  if (auto it = paths_.find(key); it != paths_.end()) return it->second;
+  auto [first, last] = upper_paths_.equal_range(iso::UpperCase(key));
+  TDEntry* earliest = nullptr;
+  for (auto it = first; it != last; ++it) {
+    if (!earliest || it->second->slot_ < earliest->slot_) earliest = it->second;
+  }
+  return earliest;
 }
 
 void TCompilation::RemoveEntry(TDEntry* dir, TFEntry* entry) {
@@ -309,6 +312,13 @@ void TCompilation::RemoveEntry(TDEntry* dir, TFEntry* entry) {
 void TCompilation::FreeDirRecord(TDEntry* dir) {
   auto it = paths_.find(dir->Path);
   if (it != paths_.end() && it->second == dir) paths_.erase(it);
+  auto [first, last] = upper_paths_.equal_range(iso::UpperCase(dir->Path));
+  for (auto u = first; u != last; ++u) {
+    if (u->second == dir) {
+      upper_paths_.erase(u);
+      break;
+    }
+  }
   const std::size_t slot = dir->slot_;
   dirs_[slot].reset();
   --dir_count_;

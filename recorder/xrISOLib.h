@@ -64,7 +64,7 @@ struct TDEntry {
   std::string LongName;
   std::int64_t IsoExtentSize = 0;
   std::int64_t JolietExtentSize = 0;
-  std::string Path;  // "\" for the root, "\A\B" below it, upper case
+  std::string Path;  // "\" for the root, "\A\b" below it, the names as they are
   std::int64_t IsoExtentOffset = 0;
   std::int64_t JolietExtentOffset = 0;
   int Level = 1;
@@ -80,8 +80,9 @@ struct TDEntry {
   TFEntry* last_child_ = nullptr;
   TFEntry* entry_ = nullptr;
   std::size_t slot_ = 0;
-  // Children by the hash of their upper-cased long name; the names
-  // themselves are compared on a hit, so no second copy of each is kept.
+  // Children by the hash of their long name; the names themselves are
+  // compared on a hit, so no second copy of each is kept. Names are exact:
+  // "Readme.txt" and "README.TXT" are two entries, as on the source disk.
   NameIndex names_;
 };
 
@@ -111,13 +112,15 @@ class TCompilation {
   // A new folder below `parent`: its directory record and its entry, linked
   // and indexed; null when either table is full (nothing is left behind).
   TDEntry* AddDirRecord(TDEntry* parent, const std::string& long_name, const std::string& short_name);
-  // Makes the child-name index follow a renamed entry. `key` is the
-  // upper-cased new name, when the caller has it already.
-  void Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name, std::string key = {});
+  // Makes the child-name index follow a renamed entry.
+  void Rename(TDEntry* dir, TFEntry* entry, const std::string& new_long_name);
 
+  // The child of exactly that name (names differing only in case are
+  // different entries).
   TFEntry* FindChild(const TDEntry* dir, std::string_view long_name) const;
-  TFEntry* FindChildByKey(const TDEntry* dir, const std::string& upper_name) const;
-  // Exact match on an upper-cased path without trailing backslash.
+  // The folder at a path without trailing backslash: the exact path first,
+  // else the first folder made whose path matches ignoring case, so callers
+  // that upper-case their paths still find mixed-case folders.
   TDEntry* FindDir(std::string_view path) const;
 
   // Unlinks and frees an entry; a folder takes its whole subtree along.
@@ -146,6 +149,8 @@ class TCompilation {
   std::vector<TDEntry*> iso_order_;
   std::vector<TDEntry*> joliet_order_;
   std::unordered_map<std::string, TDEntry*> paths_;
+  // Upper-cased paths, for lookups that ignore case; in creation order.
+  std::unordered_multimap<std::string, TDEntry*> upper_paths_;
 };
 
 namespace iso {

@@ -94,16 +94,29 @@ TEST_F(Compilation, NamesAtTheJolietLimit) {
 
 TEST_F(Compilation, SameNameIsRefusedOrReplacedButNeverAFolder) {
   WriteFile(Path("one/a.txt"), "first");
-  WriteFile(Path("two/A.TXT"), "second, longer");
+  WriteFile(Path("two/a.txt"), "second, longer");
   ASSERT_EQ(rec_.AddFile("\\", Path("one/a.txt"), false), 1);
-  EXPECT_EQ(rec_.AddFile("\\", Path("two/A.TXT"), false), 1);
+  EXPECT_EQ(rec_.AddFile("\\", Path("two/a.txt"), false), 1);
   EXPECT_EQ(rec_.GetFileCount(), 1);
   EXPECT_EQ(rec_.RootDir()->FirstChild->SourcePath, Path("one/a.txt"));
   rec_.SetReplaceFile(true);
-  EXPECT_EQ(rec_.AddFile("\\", Path("two/A.TXT"), false), 1);
+  EXPECT_EQ(rec_.AddFile("\\", Path("two/a.txt"), false), 1);
   EXPECT_EQ(rec_.GetFileCount(), 1);
-  EXPECT_EQ(rec_.RootDir()->FirstChild->SourcePath, Path("two/A.TXT"));
+  EXPECT_EQ(rec_.RootDir()->FirstChild->SourcePath, Path("two/a.txt"));
   EXPECT_EQ(rec_.RootDir()->FirstChild->IsoSize, 14);
+
+  // Names that differ only in case are two files, as they are on the source
+  // disk; the layout gives them distinct ISO names.
+  WriteFile(Path("two/A.TXT"), "upper");
+  EXPECT_EQ(rec_.AddFile("\\", Path("two/A.TXT"), false), 1);
+  EXPECT_EQ(rec_.GetFileCount(), 2);
+  ASSERT_NE(rec_.Compilation().FindChild(rec_.RootDir(), "A.TXT"), nullptr);
+  EXPECT_EQ(rec_.Compilation().FindChild(rec_.RootDir(), "A.TXT")->SourcePath, Path("two/A.TXT"));
+  EXPECT_EQ(rec_.Compilation().FindChild(rec_.RootDir(), "a.txt")->SourcePath, Path("two/a.txt"));
+  TDEntry* root = rec_.RootDir();
+  TFEntry* upper = rec_.Compilation().FindChild(root, "A.TXT");
+  rec_.RemoveEntry(root, upper);
+  EXPECT_EQ(rec_.GetFileCount(), 1);
 
   // A folder called like the file is not swallowed by ReplaceFile.
   TDEntry* folder = rec_.CreateDir("\\", "data");

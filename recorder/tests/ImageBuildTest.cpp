@@ -15,7 +15,8 @@ using namespace isotest;
 // A tree with what readers stumble over: names without extension, several
 // dots, blanks and non-ASCII letters, names at the length limits, names that
 // cut to the same ISO name, empty files, files of one byte past a sector,
-// hidden files and deep nesting. Every time stamp is fixed.
+// hidden files, files and folders whose names differ only in case, and deep
+// nesting. Every time stamp is fixed.
 void MakeNestedTree(const std::string& root) {
   WriteFile(root + "/docs/readme", "no extension\n");
   WriteFile(root + "/docs/Report 2024.final.txt", Pattern(5000, 1));
@@ -29,6 +30,10 @@ void MakeNestedTree(const std::string& root) {
   WriteFile(root + "/docs/sector.bin", Pattern(2048, 3));
   WriteFile(root + "/docs/spill.bin", Pattern(2049, 4));
   WriteFile(root + "/.hidden", "dot file\n");
+  WriteFile(root + "/docs/Notes.TXT", "upper\n");
+  WriteFile(root + "/docs/notes.txt", "lower\n");
+  WriteFile(root + "/Case/in upper.txt", Pattern(20, 10));
+  WriteFile(root + "/CASE/in lower.txt", Pattern(21, 11));
   WriteFile(root + "/a very long file name that is cut for iso one.txt", Pattern(10, 5));
   WriteFile(root + "/a very long file name that is cut for iso two.txt", Pattern(11, 6));
   WriteFile(root + "/" + std::string(104, 'f') + ".txt", Pattern(12, 7));  // 108 characters
