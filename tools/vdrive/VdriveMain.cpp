@@ -13,6 +13,7 @@
 
 #include "platform/core/Exceptions.h"
 #include "platform/devices/DriveMap.h"
+#include "platform/devices/SgTarget.h"
 #include "platform/devices/VirtualRecorder.h"
 #include "platform/devices/VirtualStateFile.h"
 
@@ -24,7 +25,8 @@ const char* const kUsage =
     "usage: vdrive COMMAND ...\n"
     "\n"
     "  list [FILE...]                 virtual drives of drive-map files or state files\n"
-    "                                 (default: the program's drive map)\n"
+    "                                 (default: the drives the program uses, the\n"
+    "                                 stand-in recorder included)\n"
     "  media                          the media a virtual recorder can hold\n"
     "  insert DRIVE MEDIUM            put a blank MEDIUM in (creates the drive's files)\n"
     "  eject DRIVE                    take the medium out\n"
@@ -35,7 +37,7 @@ const char* const kUsage =
     "                                 dvd-rom, else recorded as one closed session\n"
     "\n"
     "DRIVE is a disc image file (its state is IMAGE.state), a state file, or a\n"
-    "drive letter (E:) of the program's drive map.\n";
+    "drive letter (E:) of a virtual drive the program uses (vdrive list).\n";
 
 struct UsageError {
   std::string message;
@@ -55,30 +57,34 @@ std::string ReadFile(const std::string& path) {
   return text.str();
 }
 
+// The drives the program itself would see: the drive-map file's virtual
+// recorders and the machine's drives, or the stand-in recorder when there
+// is neither a writer nor a map.
+DriveMap ProgramDrives() {
+  return DriveMap(DefaultDriveMapOptions(), SystemSgKernel(), DefaultVirtualRecorderFactory());
+}
+
 // A drive named on the command line, as the files of a recorder.
 VirtualRecorderConfig ConfigFor(const std::string& drive, VirtualMedium initial = VirtualMedium::None) {
   VirtualRecorderConfig config;
   config.initial_medium = initial;
   const bool letter = (drive.size() == 1 || (drive.size() == 2 && drive[1] == ':')) && std::isalpha(drive[0]);
   if (letter) {
-    const DriveMapOptions options = DefaultDriveMapOptions();
-    if (!std::filesystem::exists(options.map_file))
-      throw Exception("No drive map at \"" + options.map_file + "\"");
-    const DriveMapFile map =
-        ParseDriveMapFile(ReadFile(options.map_file),
-                          std::filesystem::path(options.map_file).parent_path().string(), options.map_file);
     const char wanted = static_cast<char>(std::toupper(drive[0]));
-    for (const DriveMapEntry& entry : map.recorders) {
-      if (entry.letter != wanted) continue;
+    const DriveMap map = ProgramDrives();
+    for (const DriveMapEntry& entry : map.Entries()) {
+      if (entry.letter != wanted || entry.kind != DriveKind::Virtual) continue;
       config.image_path = entry.image;
       config.state_path = entry.state;
+      // The stand-in recorder lives in the program's data folder, which the
+      // program makes at its first burn; vdrive may come first.
+      if (entry.fallback) std::filesystem::create_directories(std::filesystem::path(entry.image).parent_path());
       if (initial == VirtualMedium::None) {
         if (auto medium = ParseMedium(entry.medium)) config.initial_medium = *medium;
       }
       return config;
     }
-    throw Exception("The drive map \"" + options.map_file + "\" names no virtual drive " +
-                    std::string(1, wanted) + ":");
+    throw Exception("The program has no virtual drive " + std::string(1, wanted) + ": (vdrive list shows its drives)");
   }
   if (std::filesystem::exists(drive) && LooksLikeVirtualState(drive)) {
     config.state_path = drive;
@@ -113,6 +119,29 @@ std::string OneLine(const VirtualRecorder& recorder) {
   return text;
 }
 
+// One virtual recorder's line: its medium and status, without making its
+// files when it was never used.
+void ListRecorder(const DriveMapEntry& entry, int& status) {
+  std::cout << entry.letter << ":  ";
+  try {
+    VirtualRecorderConfig config;
+    config.image_path = entry.image;
+    config.state_path = entry.state;
+    const std::string state = entry.state.empty() ? entry.image + ".state" : entry.state;
+    const char* stand_in = entry.fallback ? "  (stand-in recorder: the machine has no writer)" : "";
+    if (!std::filesystem::exists(state)) {
+      std::cout << "not created yet (" << entry.medium << ")  " << entry.image << stand_in << "\n";
+      return;
+    }
+    auto recorder = VirtualRecorder::Open(config);
+    std::cout << OneLine(*recorder) << "  " << entry.image << stand_in << "\n";
+  } catch (const Exception& error) {
+    std::cout << "unusable  " << entry.image << "\n";
+    std::cerr << "vdrive: " << error.Message() << "\n";
+    status = 1;
+  }
+}
+
 void ListStateFile(const std::string& path) {
   VirtualRecorderConfig config;
   config.state_path = path;
@@ -121,10 +150,21 @@ void ListStateFile(const std::string& path) {
 }
 
 int List(const std::vector<std::string>& files) {
-  std::vector<std::string> targets = files;
-  if (targets.empty()) targets.push_back(DefaultDriveMapOptions().map_file);
   int status = 0;
-  for (const std::string& file : targets) {
+  if (files.empty()) {
+    const DriveMap map = ProgramDrives();
+    for (const std::string& problem : map.Problems()) std::cerr << "vdrive: " << problem << "\n";
+    if (map.Entries().empty()) std::cout << "no drives\n";
+    for (const DriveMapEntry& entry : map.Entries()) {
+      if (entry.kind == DriveKind::Virtual) {
+        ListRecorder(entry, status);
+      } else {
+        std::cout << entry.letter << ":  " << (entry.writer ? "writer" : "reader") << "  " << entry.device << "\n";
+      }
+    }
+    return status;
+  }
+  for (const std::string& file : files) {
     try {
       if (LooksLikeVirtualState(file)) {
         ListStateFile(file);
@@ -134,25 +174,7 @@ int List(const std::vector<std::string>& files) {
           ParseDriveMapFile(ReadFile(file), std::filesystem::path(file).parent_path().string(), file);
       for (const std::string& problem : map.problems) std::cerr << "vdrive: " << problem << "\n";
       if (map.recorders.empty()) std::cout << file << ": no virtual drives\n";
-      for (const DriveMapEntry& entry : map.recorders) {
-        std::cout << entry.letter << ":  ";
-        try {
-          VirtualRecorderConfig config;
-          config.image_path = entry.image;
-          config.state_path = entry.state;
-          const std::string state = entry.state.empty() ? entry.image + ".state" : entry.state;
-          if (!std::filesystem::exists(state)) {
-            std::cout << "not created yet (" << entry.medium << ")  " << entry.image << "\n";
-            continue;
-          }
-          auto recorder = VirtualRecorder::Open(config);
-          std::cout << OneLine(*recorder) << "  " << entry.image << "\n";
-        } catch (const Exception& error) {
-          std::cout << "unusable  " << entry.image << "\n";
-          std::cerr << "vdrive: " << error.Message() << "\n";
-          status = 1;
-        }
-      }
+      for (const DriveMapEntry& entry : map.recorders) ListRecorder(entry, status);
     } catch (const Exception& error) {
       std::cerr << "vdrive: " << error.Message() << "\n";
       status = 1;

@@ -18,9 +18,11 @@ struct Outcome {
 
 class VdriveTest : public VirtualRecorderTestBase {
  protected:
-  Outcome Vdrive(const std::string& arguments) {
+  // `environment` goes before the command, as `env` takes it.
+  Outcome Vdrive(const std::string& arguments, const std::string& environment = "") {
     const std::string tool = std::string(BURNER_BINARY_DIR) + "/bin/vdrive";
-    const std::string command = "cd '" + dir_.string() + "' && '" + tool + "' " + arguments + " 2>&1";
+    const std::string command =
+        "cd '" + dir_.string() + "' && env " + environment + " '" + tool + "' " + arguments + " 2>&1";
     Outcome outcome;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr) return outcome;
@@ -95,6 +97,24 @@ TEST_F(VdriveTest, ListsDriveMapsAndStateFiles) {
   EXPECT_NE(list.output.find("F:  DVD-R, blank"), std::string::npos) << list.output;
   EXPECT_NE(list.output.find("G:  not created yet (dvd+rw)"), std::string::npos) << list.output;
   EXPECT_NE(list.output.find("f.img.state  DVD-R, blank"), std::string::npos) << list.output;
+}
+
+// Without a drive-map file the program uses its stand-in recorder (on a
+// machine without a writer); vdrive shows and handles that same drive.
+TEST_F(VdriveTest, ShowsAndFillsTheStandInRecorderWithoutADriveMap) {
+  for (int i = 0; i < 16; ++i) {
+    if (std::filesystem::exists("/dev/sr" + std::to_string(i))) GTEST_SKIP() << "this machine has an optical drive";
+  }
+  const std::string env = "-u BURNER_DRIVE_MAP -u XDG_DATA_HOME HOME='" + dir_.string() + "'";
+  const std::string image = dir_.string() + "/.local/share/burner/VirtualRecorder.img";
+  const Outcome before = Vdrive("list", env);
+  ASSERT_EQ(before.status, 0) << before.output;
+  EXPECT_NE(before.output.find("D:  not created yet (DVD+RW)  " + image + "  (stand-in recorder"), std::string::npos)
+      << before.output;
+  const Outcome insert = Vdrive("insert D: cd-r", env);
+  ASSERT_EQ(insert.status, 0) << insert.output;
+  const Outcome after = Vdrive("list", env);
+  EXPECT_NE(after.output.find("D:  CD-R, blank  " + image), std::string::npos) << after.output;
 }
 
 TEST_F(VdriveTest, BadInputGivesAClearErrorAndAnExitCode) {
