@@ -14,6 +14,8 @@ void Put16(std::uint8_t* at, std::uint32_t value) {
   at[1] = static_cast<std::uint8_t>(value);
 }
 
+std::uint32_t Get16(const std::uint8_t* at) { return (std::uint32_t{at[0]} << 8) | at[1]; }
+
 void Put32(std::uint8_t* at, std::uint32_t value) {
   at[0] = static_cast<std::uint8_t>(value >> 24);
   at[1] = static_cast<std::uint8_t>(value >> 16);
@@ -278,6 +280,12 @@ bool TSCSIDevice::SendOPCInformation() {
 bool TSCSIDevice::ModeSelect10(const std::uint8_t* Buffer, std::uint16_t Length) {
   Length = static_cast<std::uint16_t>(std::min<std::size_t>(Length, DriveDataBuffer.size()));
   std::copy_n(Buffer, Length, DriveDataBuffer.begin());
+  // Pages come from MODE SENSE with the parameters-savable bit set by the
+  // drive; sent back with it, a drive refuses the page.
+  for (std::size_t pos = 8 + Get16(&DriveDataBuffer[6]); pos + 2 <= Length;
+       pos += 2 + DriveDataBuffer[pos + 1]) {
+    DriveDataBuffer[pos] &= 0x7F;
+  }
   TSRB srb;
   PrepareSRB(srb, SRB_DIR_OUT, 10, DriveDataBuffer.data(), Length);
   srb.CDBByte[0] = 0x55;

@@ -693,6 +693,9 @@ ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command) {
   std::array<std::uint8_t, 52> page = disc.write_page;
   bool have_page5 = false;
   while (pos + 2 <= length) {
+    // The parameters-savable bit is the drive's to report; drives refuse a
+    // page that comes back with it set.
+    if ((list[pos] & 0x80) != 0) return Sense(kInvalidParameter);
     const std::uint8_t code = list[pos] & 0x3F;
     const std::uint8_t page_length = list[pos + 1];
     if (pos + 2 + page_length > length) return Sense(kParameterListLength);

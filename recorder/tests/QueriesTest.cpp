@@ -194,7 +194,7 @@ TEST(Queries, WriteParametersByDiscType) {
     CannedDrive canned;
     Selected drive;
     Bytes page05(52, 0);
-    page05[0] = 0x05;
+    page05[0] = 0x85;  // the drive reports the page savable; a page sent back must not say so
     page05[1] = 0x32;
     page05[3] = 0x3F;  // junk the drive had in the field
     canned.answers[0x5A] = CannedDrive::Data(ModeAnswer(page05));
@@ -227,7 +227,7 @@ TEST(Queries, WriteTypeProbe) {
   CannedDrive canned;
   Selected drive;
   Bytes page05(60, 0);  // the drive's page is longer than ours: the copy stops at our end
-  page05[0] = 0x05;
+  page05[0] = 0x85;
   page05[1] = 58;
   canned.answers[0x5A] = CannedDrive::Data(ModeAnswer(page05));
   ASSERT_TRUE(drive.ProbeWriteTypes());
@@ -235,6 +235,7 @@ TEST(Queries, WriteTypeProbe) {
   ASSERT_EQ(canned.mode_selects.size(), 3u);
   const Bytes& last = canned.mode_selects.back();
   EXPECT_EQ(last.size(), 8u + 54u);
+  EXPECT_EQ(last[8], 0x05);    // parameters-savable bit cleared
   EXPECT_EQ(last[8 + 1], 52);  // the page length we send matches what we send
   EXPECT_EQ(last[8 + 2], 1);   // track at once is the last accepted
   EXPECT_EQ(canned.mode_selects[0][8 + 2], 3);

@@ -253,6 +253,9 @@ TEST_F(VirtualRecorderCommandsTest, ModePagesAndWriteParameters) {
   bad = mmc::WriteParametersPage(1, 0);
   bad[1] = 0x10;
   EXPECT_EQ(mmc::ModeSelectPage(drive, bad).sense(), mmc::Sense(5, 0x26, 0));
+  bad = mmc::WriteParametersPage(1, 0);
+  bad[0] |= 0x80;  // parameters savable: the drive's to say, refused as real drives do
+  EXPECT_EQ(mmc::ModeSelectPage(drive, bad).sense(), mmc::Sense(5, 0x26, 0));
   mmc::Reply all = mmc::ModeSense10(drive, 0x3F, 1024);
   ASSERT_TRUE(all.ok());
   EXPECT_EQ(Be16(&all.data[0]) + 2u, all.data.size());
