@@ -1,7 +1,9 @@
 // Dr. Halo CUT: 8-bit run-length rows, coloured by the companion palette
 // file when there is one, else a grey ramp.
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "pictures/GraphicCompression.h"
 #include "pictures/GraphicStrings.h"
@@ -33,14 +35,26 @@ std::vector<TRGBQuad> LoadPalette(const QString& fileName) {
   return palette;
 }
 
+// The palette beside a picture: the same name with ".pal", or on a
+// case-sensitive disk any case of it ("PIC.PAL" beside "PIC.CUT"). The exact
+// name when none is there, so the caller's message names what it looked for.
+QString FindPaletteFile(const QString& pictureFile) {
+  const QFileInfo picture(pictureFile);
+  const QString wanted = picture.completeBaseName() + ".pal";
+  const QString exact = picture.dir().filePath(wanted);
+  if (QFileInfo::exists(exact)) return exact;
+  for (const QString& name : picture.dir().entryList(QDir::Files | QDir::Hidden)) {
+    if (name.compare(wanted, Qt::CaseInsensitive) == 0) return picture.dir().filePath(name);
+  }
+  return exact;
+}
+
 }  // namespace
 
 std::string TCUTGraphic::FormatName() const { return kName; }
 
 void TCUTGraphic::LoadFromFile(const QString& fileName) {
-  const int dot = fileName.lastIndexOf('.');
-  const int slash = fileName.lastIndexOf('/');
-  PaletteFile = (dot > slash ? fileName.left(dot) : fileName) + ".pal";
+  PaletteFile = FindPaletteFile(fileName);
   TGraphic::LoadFromFile(fileName);
 }
 

@@ -216,6 +216,14 @@ TEST(RasterReadersFixtures, DrHaloWithAndWithoutPalette) {
   EXPECT_EQ(coloured.Dib().GetColor(0, 0), uint32_t(RGB(210, 140, 70)));
   EXPECT_EQ(coloured.Dib().GetColor(2, 1), uint32_t(RGB(90, 60, 30)));
   EXPECT_EQ(LoadError<TCUTGraphic>(cut.d.left(8)), "Stream read error in CUT file.");
+
+  // Pictures copied from other systems come with upper-case names.
+  WriteAll(dir.filePath("OLD.CUT"), cut.d);
+  WriteAll(dir.filePath("OLD.PAL"), pal.d);
+  TCUTGraphic upper;
+  upper.LoadFromFile(dir.filePath("OLD.CUT"));
+  EXPECT_EQ(upper.PaletteFile, dir.filePath("OLD.PAL"));
+  EXPECT_EQ(upper.Dib().GetColor(0, 0), uint32_t(RGB(210, 140, 70)));
 }
 
 TEST(RasterReadersFixtures, AutodeskAnimator) {
