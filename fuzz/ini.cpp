@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "fuzz/FuzzScratch.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/IniFile.h"
@@ -15,19 +16,7 @@
 
 namespace {
 
-// In $TMPDIR, which scripts/run-fuzzers points at a memory-backed folder it
-// removes afterwards: every input is written and flushed a few times.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    const char* tmp = getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/burner-fuzz-ini-XXXXXX";
-    if (!mkdtemp(pattern.data())) abort();
-    return pattern;
-  }();
-  return folder;
-}
-
-std::string Path() { return Folder() + "/fuzz.ini"; }
+std::string Path() { return FuzzScratchFile("fuzz.ini"); }
 
 // Every value the file answers, by lower-cased section and key.
 std::map<std::string, std::string> Snapshot(const TIniFile& ini) {
