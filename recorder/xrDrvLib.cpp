@@ -254,15 +254,25 @@ int TSCSIDevice::ExecSCSICommand(TSRB& SRB, int TimeoutMs) {
   SRB.CDBByte[1] = static_cast<std::uint8_t>(((Lun & 0x07) << 5) | (SRB.CDBByte[1] & 0x1F));
   if (TimeoutMs <= 10000) TimeoutMs = 10000;
 
-  SendASPI32Command(&SRB);
-  if (StatusOf(SRB) == SS_PENDING) {
-    // Waits in steps of the program's clock, so tests of time-outs need no
-    // real time; the event, when there is one, says the command has ended.
-    const std::uint64_t deadline = TheClock().TickMs() + static_cast<std::uint64_t>(TimeoutMs);
-    while (StatusOf(SRB) == SS_PENDING && TheClock().TickMs() < deadline) {
-      if (event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0) break;
-      TheClock().SleepMs(1);
+  auto send_and_wait = [&] {
+    SendASPI32Command(&SRB);
+    if (StatusOf(SRB) == SS_PENDING) {
+      // Waits in steps of the program's clock, so tests of time-outs need no
+      // real time; the event, when there is one, says the command has ended.
+      const std::uint64_t deadline = TheClock().TickMs() + static_cast<std::uint64_t>(TimeoutMs);
+      while (StatusOf(SRB) == SS_PENDING && TheClock().TickMs() < deadline) {
+        if (event && WaitForSingleObject(event, 0) == WAIT_OBJECT_0) break;
+        TheClock().SleepMs(1);
+      }
     }
+  };
+  send_and_wait();
+  // A drive reports a medium change or a reset once, as a unit attention
+  // on whatever command comes next; that command itself was not run, so it
+  // is sent again.
+  if (StatusOf(SRB) == SS_ERR && SRB.SRB_TargStat == 0x02 && (SRB.SenseArea[2] & 0x0F) == 0x06) {
+    if (event) ResetEvent(event);
+    send_and_wait();
   }
   if (event) {
     CloseHandle(event);

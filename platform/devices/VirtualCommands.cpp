@@ -191,7 +191,7 @@ ScsiResult StartStopUnit(VirtualDisc& disc, const ScsiCommand& command, CommandE
       }
     } else if (disc.tray_open) {
       disc.tray_open = false;
-      disc.media_event = disc.medium != VirtualMedium::None;
+      disc.MediumArrived();
       effects.structural = true;
     }
     return Good();

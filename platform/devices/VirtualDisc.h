@@ -71,6 +71,11 @@ class VirtualDisc {
   std::uint32_t write_speed = 0;
   bool cue_sheet_sent = false;
   bool media_event = false;  // a new medium to report once through GET EVENT STATUS NOTIFICATION
+  // A new medium to report once as UNIT ATTENTION (6/28/00, "not ready to
+  // ready change, medium may have changed"), as drives do after a change.
+  bool unit_attention = false;
+  // Both reports of a medium that has just arrived.
+  void MediumArrived() { media_event = unit_attention = HasMedium(); }
   std::optional<std::uint32_t> test_write_next;  // simulated next writable address in test-write mode
   std::uint64_t buffer_fill = 0;                 // bytes waiting in the drive buffer
   std::int64_t buffer_time_ms = 0;

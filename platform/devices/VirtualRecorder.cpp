@@ -1,10 +1,14 @@
 #include "platform/devices/VirtualRecorder.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -34,6 +38,7 @@ VirtualRecorder::VirtualRecorder(const VirtualRecorderConfig& config)
     : image_path_(config.image_path),
       state_path_(config.state_path.empty() ? config.image_path + ".state" : config.state_path),
       persist_(config.persist),
+      look_only_(config.look_only),
       faults_(std::make_unique<VirtualFaults>()) {}
 
 std::unique_ptr<VirtualRecorder> VirtualRecorder::Open(const VirtualRecorderConfig& config) {
@@ -52,6 +57,7 @@ std::unique_ptr<VirtualRecorder> VirtualRecorder::Open(const VirtualRecorderConf
 }
 
 void VirtualRecorder::OpenFiles(const VirtualRecorderConfig& config) {
+  if (persist_ && !look_only_) LockStateFile();
   const bool existing = persist_ && FileExists(state_path_);
   if (existing) {
     auto probe = std::make_unique<VirtualDisc>("");
@@ -115,10 +121,28 @@ VirtualRecorder::~VirtualRecorder() {
   } catch (...) {
     // Nothing more can be done about a state file that cannot be written on the way out.
   }
+  if (lock_fd_ >= 0) ::close(lock_fd_);  // closing releases the lock
+}
+
+void VirtualRecorder::LockStateFile() {
+  const std::string lock_path = state_path_ + ".lock";
+  lock_fd_ = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (lock_fd_ < 0) {
+    throw EFOpenError("Cannot open the lock file \"" + lock_path + "\": " + std::strerror(errno));
+  }
+  if (::flock(lock_fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(lock_fd_);
+    lock_fd_ = -1;
+    if (error == EWOULDBLOCK) {
+      throw Exception("The virtual recorder \"" + state_path_ + "\" is in use by another program");
+    }
+    throw EFOpenError("Cannot lock \"" + lock_path + "\": " + std::strerror(error));
+  }
 }
 
 void VirtualRecorder::SaveLocked() {
-  if (!persist_ || !disc_) return;
+  if (!persist_ || look_only_ || !disc_) return;
   SaveVirtualState(state_path_, *disc_, *faults_);
   unsaved_writes_ = 0;
 }
@@ -180,6 +204,14 @@ ScsiResult VirtualRecorder::ExecuteLocked(const ScsiCommand& command) {
   if (fault_changed) MaybeSaveLocked(true);
   if (injected) return *injected;
 
+  // Identification and status commands never carry a unit attention; the
+  // first other command after a medium change does, once.
+  const bool status_command = command.opcode() == 0x03 || command.opcode() == 0x12 || command.opcode() == 0x46 ||
+                              command.opcode() == 0x4A;
+  if (disc.unit_attention && !status_command) {
+    disc.unit_attention = false;
+    return vrec::Sense(0x06, 0x28, 0x00);
+  }
   if (!rule->during_operation && disc.OperationRunning()) return vrec::NotReadyResult(disc);
   if (rule->needs_medium) {
     fault_changed = false;
@@ -235,7 +267,7 @@ void VirtualRecorder::InsertBlank(VirtualMedium medium) {
     disc_->RemoveMedium();
   } else {
     disc_->InsertBlank(medium);
-    disc_->media_event = true;
+    disc_->MediumArrived();
   }
   SaveLocked();
 }
@@ -255,7 +287,7 @@ void VirtualRecorder::OpenTray() {
 
 void VirtualRecorder::CloseTray() {
   std::lock_guard lock(mutex_);
-  if (disc_->tray_open) disc_->media_event = disc_->medium != VirtualMedium::None;
+  if (disc_->tray_open) disc_->MediumArrived();
   disc_->tray_open = false;
   SaveLocked();
 }
@@ -324,7 +356,7 @@ void VirtualRecorder::ImportIso(const std::string& iso_path, VirtualMedium mediu
       break;
     }
   }
-  disc.media_event = true;
+  disc.MediumArrived();
   SaveLocked();
 }
 

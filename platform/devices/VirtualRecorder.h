@@ -35,6 +35,9 @@ struct VirtualRecorderConfig {
   // False keeps everything in memory: no state file is read or written and
   // the image file is still used for data.
   bool persist = true;
+  // Looks at a drive another object or program may own: the state file is
+  // read but never locked or written (listing, showing, exporting).
+  bool look_only = false;
 };
 
 // A fault the recorder plays back to the caller instead of (or besides)
@@ -152,6 +155,7 @@ class VirtualRecorder final : public ScsiTarget {
  private:
   explicit VirtualRecorder(const VirtualRecorderConfig& config);
   void OpenFiles(const VirtualRecorderConfig& config);
+  void LockStateFile();
   ScsiResult ExecuteLocked(const ScsiCommand& command);
   void SaveLocked();
   void MaybeSaveLocked(bool structural);
@@ -159,10 +163,14 @@ class VirtualRecorder final : public ScsiTarget {
   std::string image_path_;
   std::string state_path_;
   bool persist_ = true;
+  bool look_only_ = false;
   std::optional<ScsiAddress> address_;
   mutable std::mutex mutex_;
   std::unique_ptr<VirtualDisc> disc_;
   std::unique_ptr<VirtualFaults> faults_;
   std::deque<VirtualCommandRecord> log_;
   std::uint32_t unsaved_writes_ = 0;
+  // Held while this object owns the state file, so that a second program
+  // (or a second object) never writes over it: "<state>.lock", flock'ed.
+  int lock_fd_ = -1;
 };

@@ -91,6 +91,18 @@ struct BurnRig {
     dispatcher.RunPending();
   }
 
+  // Closes the drive so that another program (a peer through the preload
+  // library) can own it; its files stay. The rig's recorder is gone after.
+  void ReleaseDrive() {
+    rec.reset();
+    dispatcher.RunPending();
+    ShutdownASPI();
+    machine.scoped.reset();
+    machine.host.reset();
+    vrec = nullptr;
+    hook = nullptr;
+  }
+
   // Runs an operation to its OnWriteDone; the text, or "<hang>".
   std::string Run(const std::function<bool()>& start) {
     done.reset();

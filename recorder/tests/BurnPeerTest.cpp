@@ -45,7 +45,7 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
     rig.Add(Path("two"));
     ASSERT_EQ(rig.BurnCompilation(), "");
     const std::int64_t start = rig.rec->Layout().SessionStart;
-    rig.vrec->Save();
+    rig.ReleaseDrive();
 
     const std::string files = rig.machine.files.path();
     const std::string client = "cd " + Q(files) + " && BURNER_DRIVE_MAP=" + Q(files + "/DriveMap.ini") +

@@ -269,6 +269,24 @@ TEST(VirtualDrive, NoMediumGivesAnEmptyRecordAfterOnePause) {
   EXPECT_EQ(v.drive->LastError.rfind("NOT READY (MEDIUM NOT PRESENT", 0), 0u) << v.drive->LastError;
 }
 
+// A new disc is reported once as a unit attention on the next command; the
+// drive object sends that command again and the caller never sees it.
+TEST(VirtualDrive, UnitAttentionAfterAMediumChangeIsAnsweredBySendingAgain) {
+  VirtualDrive v(VirtualMedium::CdR);
+  ASSERT_TRUE(v.Select());
+  v.Recorder().InsertBlank(VirtualMedium::DvdPlusR);
+  v.Recorder().ClearCommandLog();
+  EXPECT_TRUE(v.drive->TestUnitReady()) << v.drive->LastError;
+  const auto log = v.Recorder().CommandLog();
+  ASSERT_EQ(log.size(), 2u);
+  EXPECT_EQ(log[0].opcode(), 0x00);
+  EXPECT_EQ(log[0].result.sense_key(), 0x06);
+  EXPECT_EQ(log[0].result.asc(), 0x28);
+  EXPECT_EQ(log[1].opcode(), 0x00);
+  EXPECT_TRUE(log[1].result.ok());
+  EXPECT_EQ(v.drive->GetDiscType(), dtDVDPlusR);
+}
+
 // ------------------------------------------------------------------ erase
 
 struct EraseOutcome {

@@ -99,6 +99,13 @@ std::unique_ptr<VirtualRecorder> OpenDrive(const std::string& drive,
   return VirtualRecorder::Open(ConfigFor(drive, initial));
 }
 
+// A drive only looked at: it may be in use by the program meanwhile.
+std::unique_ptr<VirtualRecorder> LookAtDrive(const std::string& drive) {
+  VirtualRecorderConfig config = ConfigFor(drive);
+  config.look_only = true;
+  return VirtualRecorder::Open(config);
+}
+
 VirtualMedium MediumArgument(const std::string& name) {
   auto medium = ParseMedium(name);
   if (!medium || *medium == VirtualMedium::None) {
@@ -133,6 +140,7 @@ void ListRecorder(const DriveMapEntry& entry, int& status) {
       std::cout << "not created yet (" << entry.medium << ")  " << entry.image << stand_in << "\n";
       return;
     }
+    config.look_only = true;
     auto recorder = VirtualRecorder::Open(config);
     std::cout << OneLine(*recorder) << "  " << entry.image << stand_in << "\n";
   } catch (const Exception& error) {
@@ -145,6 +153,7 @@ void ListRecorder(const DriveMapEntry& entry, int& status) {
 void ListStateFile(const std::string& path) {
   VirtualRecorderConfig config;
   config.state_path = path;
+  config.look_only = true;
   auto recorder = VirtualRecorder::Open(config);
   std::cout << path << "  " << OneLine(*recorder) << "  " << recorder->ImagePath() << "\n";
 }
@@ -184,7 +193,7 @@ int List(const std::vector<std::string>& files) {
 }
 
 int Show(const std::string& drive) {
-  auto recorder = OpenDrive(drive);
+  auto recorder = LookAtDrive(drive);
   const VirtualDiscSummary s = recorder->Summary();
   std::cout << "Image:      " << recorder->ImagePath() << "\n";
   std::cout << "State:      " << recorder->StatePath() << "\n";
@@ -256,7 +265,7 @@ int Run(const std::vector<std::string>& args) {
   }
   if (command == "export") {
     need(2, 2);
-    auto recorder = OpenDrive(args[1]);
+    auto recorder = LookAtDrive(args[1]);
     recorder->ExportIso(args[2]);
     std::cout << "Exported " << recorder->Summary().used << " blocks to " << args[2] << "\n";
     return 0;

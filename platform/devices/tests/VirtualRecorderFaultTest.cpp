@@ -236,3 +236,25 @@ TEST_F(VirtualRecorderFaultTest, MissingImageOfARecordedDiscIsAnError) {
 }
 
 }  // namespace
+
+// One owner at a time: a second program on the same drive would write its
+// state over the first one's. Looking (list, show, export) needs no lock.
+TEST_F(VirtualRecorderFaultTest, StateFileHasOneOwnerAtATime) {
+  VirtualRecorder& owner = Open(VirtualMedium::DvdPlusR);
+  VirtualRecorderConfig config;
+  config.image_path = Path("disc.img");
+  try {
+    VirtualRecorder::Open(config);
+    ADD_FAILURE() << "a second owner was let in";
+  } catch (const Exception& error) {
+    EXPECT_NE(error.Message().find("is in use by another program"), std::string::npos) << error.Message();
+  }
+  config.look_only = true;
+  auto looker = VirtualRecorder::Open(config);
+  EXPECT_EQ(looker->Summary().medium, VirtualMedium::DvdPlusR);
+  looker.reset();
+  EXPECT_EQ(owner.Summary().medium, VirtualMedium::DvdPlusR);  // the looker wrote nothing
+
+  owner.InsertBlank(VirtualMedium::CdR);
+  EXPECT_EQ(Reopen().Summary().medium, VirtualMedium::CdR);  // free again once the owner is gone
+}
