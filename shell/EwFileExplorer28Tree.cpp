@@ -321,16 +321,20 @@ void TEwDirTree21::NodeKeyUp(int key, TShiftState shift) {
 
 void TEwDirTree21::TakeSelection(QTreeWidgetItem* node) {
   const int level = nodes::NodeLevel(node);
+  QString path;
   if (level == 0) {
     if (node->childCount() == 0) LoadDrives();
-    selected_path_ = nodes::kDrivesPath;
+    path = nodes::kDrivesPath;
   } else {
-    selected_path_ = GetNodePath(node);
+    path = GetNodePath(node);
   }
+  // A drive without a disc keeps the folder shown before: what is dragged
+  // from the list must come from the folder the tree says it does.
   if (level == 1) {
     const unsigned type = nodes::DriveTypeOf(node);
-    if ((type == kDriveRemovable || type == kDriveCdRom) && !CheckDriveReady(selected_path_, true)) return;
+    if ((type == kDriveRemovable || type == kDriveCdRom) && !CheckDriveReady(path, true)) return;
   }
+  selected_path_ = path;
   if (OnDirChange) CallGuarded(this, [&] { OnDirChange(this, selected_path_); });
   if (file_list_ && !selected_path_.isEmpty()) file_list_->SetDirectory(selected_path_);
 }

@@ -125,17 +125,22 @@ TEST_F(DirTreeTest, ClickingNodesSetsThePathAndDrivesTheList) {
   SaveShot(tree_.get(), "dir_tree");
 }
 
-TEST_F(DirTreeTest, NotReadyRemovableVolumeWarnsAndKeepsTheList) {
+TEST_F(DirTreeTest, NotReadyRemovableVolumeWarnsAndKeepsTheFolderShown) {
   volumes_.volumes.push_back({"Stick", Path("unplugged/"), kDriveRemovable});
   tree_->ReloadTree();
   list_.reset(Create<TEwFilelistView28>(nullptr));
   tree_->SetFileList(list_.get());
   tree_->show();
   tree_->ComputerNode()->setExpanded(true);
+  Volume()->setExpanded(true);
+  ClickNode(Volume()->child(0));
+  changes_.clear();
   ClickNode(tree_->ComputerNode()->child(1));
-  EXPECT_EQ(tree_->SelectedPath(), Path("unplugged/"));
+  // The path stays the folder the list shows, so files dragged from the
+  // list are never taken for files of the missing drive.
+  EXPECT_EQ(tree_->SelectedPath(), Path("Alpha"));
   EXPECT_TRUE(changes_.isEmpty());
-  EXPECT_EQ(list_->Directory(), "Drives");
+  EXPECT_EQ(list_->Directory(), Path("Alpha/"));
   ASSERT_EQ(Messages().size(), 1);
   EXPECT_TRUE(Messages()[0].startsWith("There is no disk in Drive ")) << Messages()[0].toStdString();
 }
