@@ -348,11 +348,13 @@ void TGIFImage::DropBitmap() {
 
 void TGIFImage::SaveToClipboardFormat() const {
   if (Empty()) return;
-  // The clipboard service holds one format at a time; the GIF stream keeps
-  // every frame, and loading from the clipboard also takes a plain picture.
-  const QByteArray bytes = SaveToBytes();
+  // A picture for every other program, and the GIF stream, which keeps every
+  // frame, for ours.
+  ClipboardContent content;
+  content.image = const_cast<TGIFImage*>(this)->Bitmap()->ToQImage();
+  content.formats[kGIFClipboardFormat] = SaveToBytes();
   ClipboardService& clipboard = Clipboard();
-  clipboard.SetData(kGIFClipboardFormat, bytes);
+  clipboard.SetContent(content);
   if (!clipboard.HasFormat(kGIFClipboardFormat)) Error("Failed to store GIF on clipboard");
 }
 

@@ -144,13 +144,18 @@ TEST(GifImage, PaletteRules) {
   EXPECT_EQ(GetRValue(c) % 51 + GetGValue(c) % 51 + GetBValue(c) % 51, 0);
 }
 
-TEST(GifImage, ClipboardCarriesTheGifStreamAndTakesPlainPictures) {
+TEST(GifImage, ClipboardCarriesTheGifStreamAndAPictureAndTakesPlainPictures) {
   FakeClipboard fake;
   ScopedService<ClipboardService> scoped(fake);
   TGIFImage image;
   AddFrame(image, 0, 0, 3, 2, {clRed, clBlue}, [](int x, int) { return x == 1; });
   image.SaveToClipboardFormat();
   EXPECT_TRUE(fake.HasFormat(kGIFClipboardFormat));
+  // Other programs get the picture itself.
+  ASSERT_FALSE(fake.Image().isNull());
+  EXPECT_EQ(fake.Image().size(), QSize(3, 2));
+  EXPECT_EQ(fake.Image().pixel(1, 0) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(fake.Image().pixel(0, 1) & 0xFFFFFF, 0xFF0000u);
   TGIFImage back;
   back.LoadFromClipboardFormat();
   ASSERT_EQ(back.Images().Count(), 1);

@@ -36,6 +36,14 @@ bool QtClipboard::HasFormat(const QString& format) const {
 
 void QtClipboard::Clear() { QGuiApplication::clipboard()->clear(); }
 
+void QtClipboard::SetContent(const ClipboardContent& content) {
+  auto* mime = new QMimeData;  // the clipboard takes it
+  if (!content.text.isEmpty()) mime->setText(content.text);
+  if (!content.image.isNull()) mime->setImageData(content.image);
+  for (const auto& [format, data] : content.formats) mime->setData(MimeOf(format), data);
+  QGuiApplication::clipboard()->setMimeData(mime);
+}
+
 void FakeClipboard::SetText(const QString& text) {
   Clear();
   data_[kText] = text.toUtf8();
@@ -57,4 +65,10 @@ bool FakeClipboard::HasFormat(const QString& format) const { return data_.count(
 void FakeClipboard::Clear() {
   data_.clear();
   image_ = QImage();
+}
+void FakeClipboard::SetContent(const ClipboardContent& content) {
+  Clear();
+  if (!content.text.isEmpty()) data_[kText] = content.text.toUtf8();
+  image_ = content.image;
+  for (const auto& [format, data] : content.formats) data_[format] = data;
 }

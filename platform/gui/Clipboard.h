@@ -1,6 +1,7 @@
 #pragma once
 // The clipboard: text, pictures and named formats (the GIF codec's "GIF
-// Image"), with an in-memory fake for tests.
+// Image"), one at a time or several together, with an in-memory fake for
+// tests.
 
 #include <QByteArray>
 #include <QImage>
@@ -8,6 +9,14 @@
 #include <map>
 
 #include "platform/gui/Services.h"
+
+// Everything put on the clipboard in one go: a reader picks the form it
+// understands (a picture program the image, we the GIF stream).
+struct ClipboardContent {
+  QString text;  // none when empty
+  QImage image;  // none when null
+  std::map<QString, QByteArray> formats;
+};
 
 class ClipboardService {
  public:
@@ -21,6 +30,8 @@ class ClipboardService {
   virtual QByteArray Data(const QString& format) const = 0;
   virtual bool HasFormat(const QString& format) const = 0;
   virtual void Clear() = 0;
+  // Replaces what the clipboard held with every form in `content`.
+  virtual void SetContent(const ClipboardContent& content) = 0;
 };
 
 class QtClipboard final : public ClipboardService {
@@ -33,6 +44,7 @@ class QtClipboard final : public ClipboardService {
   QByteArray Data(const QString& format) const override;
   bool HasFormat(const QString& format) const override;
   void Clear() override;
+  void SetContent(const ClipboardContent& content) override;
 };
 
 class FakeClipboard final : public ClipboardService {
@@ -45,6 +57,7 @@ class FakeClipboard final : public ClipboardService {
   QByteArray Data(const QString& format) const override;
   bool HasFormat(const QString& format) const override;
   void Clear() override;
+  void SetContent(const ClipboardContent& content) override;
 
  private:
   QImage image_;

@@ -363,6 +363,17 @@ TEST(Clipboard, TextAndNamedFormats) {
     EXPECT_FALSE(clip.HasFormat("Other"));
     clip.Clear();
     EXPECT_FALSE(clip.HasFormat("GIF Image"));
+
+    // Several forms at once: each reads back, and the next write replaces all.
+    QImage picture(2, 2, QImage::Format_RGB32);
+    picture.fill(qRgb(10, 20, 30));
+    clip.SetContent({"caption", picture, {{"GIF Image", QByteArray("GIF89a")}, {"Other", QByteArray("x")}}});
+    EXPECT_EQ(clip.Text(), "caption");
+    EXPECT_EQ(clip.Image().pixel(1, 1) & 0xFFFFFF, 0x0A141Eu);
+    EXPECT_EQ(clip.Data("GIF Image"), QByteArray("GIF89a"));
+    EXPECT_EQ(clip.Data("Other"), QByteArray("x"));
+    clip.SetText("only text");
+    EXPECT_FALSE(clip.HasFormat("GIF Image"));
   }
 }
 
