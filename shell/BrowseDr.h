@@ -5,17 +5,17 @@
 //
 // Root names the host's special folders; here each maps to the XDG folder
 // that plays its part (the desktop, documents, fonts, the applications
-// menu, autostart, ...), the folders without one to the home folder, and
-// idDrives to the file system root. The folder dialog cannot be limited to
-// a subtree, so Root is where browsing starts, not a fence. The dialog has
-// no status line and no selection callbacks: StatusText, FitStatusText and
-// EnableOKButton are kept for the forms that set them, and OnSelChanged and
-// OnValidateFailed never fire.
+// menu, autostart, ...), the folders without one to the home folder. The
+// desktop and idDrives show the whole file system; any other root is the
+// top of the tree. While the browser is open, Caption, StatusText,
+// FitStatusText, EnableOKButton and Selection act on it at once.
 
 #include <QString>
 #include <functional>
 
 #include "platform/gui/Component.h"
+
+class TFolderBrowserDialog;
 
 enum TRootID : int {
   idDesktop = 0,
@@ -78,8 +78,9 @@ class TwpnBrowseDirectoryDlg : public TComponent {
   void SetSelection(const QString& selection);
   const QString& Title() const { return title_; }
   void SetTitle(const QString& title) { title_ = title; }
-  const QString& Caption() const { return caption_; }
-  void SetCaption(const QString& caption) { caption_ = caption; }
+  // The open browser's title, else the stored caption.
+  QString Caption() const;
+  void SetCaption(const QString& caption);
   TRootID Root() const { return root_; }
   void SetRoot(TRootID root) { root_ = root; }
   TBrowseFlags Options() const { return options_; }
@@ -90,11 +91,11 @@ class TwpnBrowseDirectoryDlg : public TComponent {
   bool Center() const { return center_; }
   void SetCenter(bool center) { center_ = center; }
   const QString& StatusText() const { return status_text_; }
-  void SetStatusText(const QString& text) { status_text_ = text; }
+  void SetStatusText(const QString& text);
   bool FitStatusText() const { return fit_status_text_; }
-  void SetFitStatusText(bool fit) { fit_status_text_ = fit; }
+  void SetFitStatusText(bool fit);
   bool EnableOKButton() const { return enable_ok_; }
-  void SetEnableOKButton(bool enable) { enable_ok_ = enable; }
+  void SetEnableOKButton(bool enable);
   int ImageIndex() const { return image_index_; }
   bool ShowSelectionInStatus() const { return show_selection_in_status_; }
   void SetShowSelectionInStatus(bool show) { show_selection_in_status_ = show; }
@@ -103,7 +104,16 @@ class TwpnBrowseDirectoryDlg : public TComponent {
   std::function<void(TComponent* sender)> OnCreate;
   std::function<void(TComponent* sender, const QString& path, bool& cancel)> OnValidateFailed;
 
+ protected:
+  // The browser's hooks, in the order it calls them.
+  virtual void DoInitialized(TFolderBrowserDialog& dialog);
+  virtual void DoSelChanged(const QString& path);
+  virtual void DoValidateFailed(const QString& path, bool& cancel);
+
  private:
+  void ShowStatus();
+
+  TFolderBrowserDialog* open_ = nullptr;  // while Execute runs
   QString selection_;
   QString title_;
   QString caption_;

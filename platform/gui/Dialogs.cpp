@@ -178,6 +178,12 @@ std::optional<QString> QtDialogService::Folder(const QString& caption, const QSt
   return folder;
 }
 
+std::optional<QString> QtDialogService::BrowseFolder(const FolderBrowseRequest& request) {
+  TFolderBrowserDialog dialog(request, DialogParent());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Chosen();
+}
+
 std::optional<QColor> QtDialogService::Color(const QColor& initial) {
   QColor color = QColorDialog::getColor(initial, DialogParent());
   if (!color.isValid()) return std::nullopt;

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/gui/FolderBrowser.h"
+
 #include "platform/gui/Color.h"
 #include "platform/gui/Component.h"
 
@@ -144,6 +146,11 @@ class DialogService {
   virtual std::optional<QString> Input(const InputRequest& request) = 0;
   virtual FileDialogResult File(const FileDialogRequest& request) = 0;
   virtual std::optional<QString> Folder(const QString& caption, const QString& start) = 0;
+  // The full folder browser (status line, typed path, hooks). A service
+  // that does not show windows answers it as a plain folder question.
+  virtual std::optional<QString> BrowseFolder(const FolderBrowseRequest& request) {
+    return Folder(request.title.isEmpty() ? request.caption : request.title, request.start);
+  }
   virtual std::optional<QColor> Color(const QColor& initial) = 0;
   // Let the user choose and set up a printer; false when cancelled.
   virtual bool Print(QPrinter& printer) = 0;
@@ -171,6 +178,7 @@ class QtDialogService final : public DialogService {
   std::optional<QString> Input(const InputRequest& request) override;
   FileDialogResult File(const FileDialogRequest& request) override;
   std::optional<QString> Folder(const QString& caption, const QString& start) override;
+  std::optional<QString> BrowseFolder(const FolderBrowseRequest& request) override;
   std::optional<QColor> Color(const QColor& initial) override;
   bool Print(QPrinter& printer) override;
   bool PrinterSetup(QPrinter& printer) override;

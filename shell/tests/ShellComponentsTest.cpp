@@ -1,4 +1,8 @@
+#include <QApplication>
 #include <QBuffer>
+#include <QTimer>
+#include <QTreeView>
+#include <QLineEdit>
 #include <QDropEvent>
 #include <QImage>
 #include <QListWidget>
@@ -8,6 +12,8 @@
 
 #include "ExplorerFixture.h"
 #include "platform/gui/Controls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/FolderBrowser.h"
 #include "shell/BrowseDr.h"
 #include "shell/IconCtls.h"
 #include "shell/IconCtlsExtract.h"
@@ -20,8 +26,6 @@ namespace {
 TEST_F(ExplorerTest, FolderPickerAsksTheDialogServiceAndKeepsTheAnswer) {
   TwpnBrowseDirectoryDlg picker;
   picker.SetTitle("Add a folder of tracks");
-  int created = 0;
-  picker.OnCreate = [&](TComponent*) { ++created; };
 
   dialogs_.AnswerFolder(root_);
   EXPECT_TRUE(picker.Execute());
@@ -32,10 +36,75 @@ TEST_F(ExplorerTest, FolderPickerAsksTheDialogServiceAndKeepsTheAnswer) {
   dialogs_.AnswerFolder(std::nullopt);
   EXPECT_FALSE(picker.Execute());
   EXPECT_EQ(picker.Selection(), "");
-  EXPECT_EQ(created, 3);
   ASSERT_EQ(dialogs_.Calls().size(), 3u);
   EXPECT_EQ(dialogs_.Calls()[0].kind, ScriptedDialogService::Kind::Folder);
   EXPECT_EQ(dialogs_.Calls()[0].caption, "Add a folder of tracks");
+}
+
+// The real browser, driven as a user drives it while Execute waits.
+TEST_F(ExplorerTest, FolderBrowserLiveCaptionStatusValidationAndTypedFolder) {
+  MakeDir("Alpha/Sub");
+  QtDialogService real;
+  ScopedDialogService use(real);
+  TwpnBrowseDirectoryDlg picker;
+  picker.SetCaption("Pick a folder");
+  picker.SetTitle("Tracks from:");
+  picker.SetShowSelectionInStatus(true);
+  picker.SetOptions(bfEditBox);
+  picker.SetSelection(Path("Alpha"));
+  int created = 0;
+  QStringList changes, refused;
+  picker.OnCreate = [&](TComponent*) { ++created; };
+  picker.OnSelChanged = [&](TComponent*, const QString& path) { changes.push_back(path); };
+  picker.OnValidateFailed = [&](TComponent*, const QString& path, bool& cancel) {
+    refused.push_back(path);
+    cancel = false;  // keep the browser open
+  };
+  bool checked = false;
+  auto open_browser = [] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* d = dynamic_cast<TFolderBrowserDialog*>(w); d && d->isVisible()) return d;
+    }
+    return static_cast<TFolderBrowserDialog*>(nullptr);
+  };
+  // Whatever happens below, the browser never waits forever.
+  QTimer::singleShot(20000, [&] {
+    if (auto* d = open_browser()) d->reject();
+  });
+  QTimer::singleShot(0, [&] {
+    TFolderBrowserDialog* dialog = open_browser();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(created, 1);
+    EXPECT_EQ(dialog->windowTitle(), "Pick a folder");
+    picker.SetCaption("Live caption");
+    EXPECT_EQ(picker.Caption(), "Live caption");
+    EXPECT_EQ(dialog->windowTitle(), "Live caption");
+    EXPECT_EQ(dialog->SelectedFolder(), Path("Alpha"));
+    picker.SetEnableOKButton(false);
+    EXPECT_FALSE(dialog->OkEnabled());
+    picker.SetEnableOKButton(true);
+
+    // Moving in the tree reports the folder and shows it in the status line.
+    dialog->SelectFolder(Path("Alpha/Sub"));
+    EXPECT_EQ(changes.back(), Path("Alpha/Sub"));
+    EXPECT_EQ(picker.StatusText(), Path("Alpha/Sub"));
+    EXPECT_FALSE(dialog->StatusText().isEmpty());
+    SaveShot(dialog, "folder_browser");
+
+    // A typed name that is no folder is refused and the browser stays.
+    dialog->SelectFolder(Path("Alpha"));
+    dialog->EditBox()->setText("nowhere");
+    dialog->accept();
+    EXPECT_EQ(refused, QStringList{"nowhere"});
+    EXPECT_TRUE(dialog->isVisible());
+    dialog->EditBox()->setText("Sub");
+    checked = true;
+    dialog->accept();
+  });
+  EXPECT_TRUE(picker.Execute());
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(picker.Selection(), Path("Alpha/Sub"));
+  EXPECT_EQ(picker.Caption(), "Live caption");
 }
 
 TEST_F(ExplorerTest, FolderPickerSelectionAndOptions) {
