@@ -309,8 +309,9 @@ ScsiResult SendCueSheet(VirtualDisc& disc, const ScsiCommand& command) {
   const std::uint32_t length = Get24(&command.cdb[6]);
   if (length % 8 != 0) return Sense(kInvalidParameter);
   if (length > command.data_length) return Sense(kParameterListLength);
-  disc.cue_sheet_sent = true;
-  return Good();
+  // A cue sheet belongs to session-at-once writing, which MODE SELECT never
+  // lets in on this drive.
+  return Sense(0x05, 0x2C, 0x00);  // command sequence error
 }
 
 ScsiResult Blank(VirtualDisc& disc, const ScsiCommand& command, CommandEffects& effects) {

@@ -93,7 +93,6 @@ void VirtualDisc::ResetWritePage() {
   write_page[14] = 0x00;
   write_page[15] = 150;  // audio pause length
   test_write_next.reset();
-  cue_sheet_sent = false;
 }
 
 void VirtualDisc::Wipe() {

@@ -69,7 +69,6 @@ class VirtualDisc {
   bool prevent_removal = false;
   std::uint32_t read_speed = 0;  // kB/s chosen by SET CD SPEED / SET STREAMING, 0 = maximum
   std::uint32_t write_speed = 0;
-  bool cue_sheet_sent = false;
   bool media_event = false;  // a new medium to report once through GET EVENT STATUS NOTIFICATION
   // A new medium to report once as UNIT ATTENTION (6/28/00, "not ready to
   // ready change, medium may have changed"), as drives do after a change.

@@ -709,6 +709,10 @@ ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command) {
         if (write_type > 4 || !block_ok || (p[8] != 0x00 && p[8] != 0x10 && p[8] != 0x20)) {
           return Sense(kInvalidParameter);
         }
+        // CDs are written track at once (or packet) here: refusing session at
+        // once and raw at once up front lets a program fall back, where a
+        // write at LBA -150 would fail halfway.
+        if (disc.IsCd() && (write_type == 2 || write_type == 3)) return Sense(kInvalidParameter);
         std::copy(p, p + page.size(), page.begin());
         page[0] = 0x05;
         page[1] = 0x32;

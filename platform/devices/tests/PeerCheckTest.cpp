@@ -154,8 +154,8 @@ TEST_F(PeerCheck, XorrisoWritesAndReadsBackADvdPlusRw) {
 }
 
 TEST_F(PeerCheck, XorrisoWritesBlanksAndRewritesACdRw) {
-  // Track at once: the recorder does not take session-at-once writes (a
-  // cue sheet, then writes from LBA -150), which cdrecord would choose for
+  // Track at once: the recorder refuses session-at-once writes (the write
+  // type at MODE SELECT, and the cue sheet), which cdrecord would choose for
   // one track on a blank CD.
   const Outcome closed = Client("xorriso -as cdrecord -v -tao dev=" + cd_ + " test.iso");
   EXPECT_OUTPUT(closed, "completed successfully");

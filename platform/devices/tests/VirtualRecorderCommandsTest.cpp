@@ -372,3 +372,27 @@ TEST_F(VirtualRecorderCommandsTest, ImportedDiscsAndExport) {
 }
 
 }  // namespace
+
+// CDs are written track at once here: session at once and raw are refused
+// when chosen, so programs fall back instead of failing at the first write;
+// a DVD-R still takes write type 2 (disc at once).
+TEST_F(VirtualRecorderCommandsTest, WriteTypesTheDriveCannotDoAreRefusedWhenChosen) {
+  struct Case {
+    VirtualMedium medium;
+    std::uint8_t write_type;
+    bool accepted;
+  } cases[] = {
+      {VirtualMedium::CdR, 0, true},   {VirtualMedium::CdR, 1, true},  {VirtualMedium::CdR, 2, false},
+      {VirtualMedium::CdR, 3, false},  {VirtualMedium::CdRw, 2, false}, {VirtualMedium::DvdR, 2, true},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    VirtualRecorder& drive = Open(c.medium, "disc" + std::to_string(n++) + ".img");
+    const mmc::Reply reply = mmc::ModeSelectPage(drive, mmc::WriteParametersPage(c.write_type, 0));
+    EXPECT_EQ(reply.ok(), c.accepted) << SpecOf(c.medium).display_name << " type " << int(c.write_type) << " sense " << int(reply.key()) << "/" << int(reply.asc());
+    if (!c.accepted) EXPECT_EQ(reply.sense(), mmc::Sense(5, 0x26, 0));
+  }
+  VirtualRecorder& cd = Open(VirtualMedium::CdR, "cd.img");
+  EXPECT_EQ(mmc::RunOut(cd, mmc::Cdb({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}), std::vector<std::uint8_t>(16, 0)).sense(),
+            mmc::Sense(5, 0x2C, 0));
+}
