@@ -2,4 +2,8 @@
 
 #include "platform/gui/Preview.h"
 
-void RegisterAppPreviewWindows() {}
+void RegisterMainWindowPreviews();
+
+void RegisterAppPreviewWindows() {
+  RegisterMainWindowPreviews();
+}

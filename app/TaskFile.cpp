@@ -6,6 +6,14 @@
 
 namespace {
 
+// A "(" in a name, and a ")" that begins one, would break the grammar. They
+// are written as "()" and a third character: no file written without the
+// escapes holds "()" followed by anything but "#" (a name cannot begin with
+// ")"), so those files read as they always did.
+constexpr std::string_view kEscapedOpen = "()[";
+constexpr std::string_view kEscapedLeadingClose = "()]";
+constexpr std::size_t kEscapeLength = 3;
+
 class TaskReader {
  public:
   explicit TaskReader(std::string_view text) : text_(text) {}
@@ -34,11 +42,32 @@ class TaskReader {
 
  private:
   std::string ReadName() {
-    const std::size_t open = text_.find('(', pos_);
-    const std::size_t end = open == std::string_view::npos ? text_.size() : open;
-    std::string name(text_.substr(pos_, end - pos_));
-    pos_ = open == std::string_view::npos ? text_.size() : open + 1;
-    return name;
+    std::string name;
+    for (;;) {
+      const std::size_t open = text_.find('(', pos_);
+      if (open == std::string_view::npos) {
+        name += text_.substr(pos_);
+        pos_ = text_.size();
+        return name;
+      }
+      name += text_.substr(pos_, open - pos_);
+      const char escaped = EscapedAt(open);
+      if (escaped == 0) {
+        pos_ = open + 1;
+        return name;
+      }
+      name += escaped;
+      pos_ = open + kEscapeLength;
+    }
+  }
+
+  // The character an escape at `open` stands for, or 0 when the "(" there
+  // opens the children.
+  char EscapedAt(std::size_t open) const {
+    if (text_.substr(open, 2) != "()" || open + 2 >= text_.size()) return 0;
+    if (text_[open + 2] == kEscapedOpen[2]) return '(';
+    if (text_[open + 2] == kEscapedLeadingClose[2]) return ')';
+    return 0;
   }
 
   std::string_view text_;
@@ -46,7 +75,15 @@ class TaskReader {
 };
 
 void Serialize(const TTaskNode& node, std::string& out) {
-  out += node.Text;
+  for (std::size_t i = 0; i < node.Text.size(); ++i) {
+    const char c = node.Text[i];
+    if (c == '(')
+      out += kEscapedOpen;
+    else if (c == ')' && i == 0)
+      out += kEscapedLeadingClose;
+    else
+      out += c;
+  }
   out += '(';
   for (const TTaskNode& child : node.Children) Serialize(child, out);
   out += ")#";

@@ -2,9 +2,9 @@
 // The data task file: a compilation tree as one line of text. A node is its
 // text, "(", its children one after another and ")#"; an entry (a file or
 // folder of the hard disk) is "source path*size text" with no children.
-// There is no escaping: a "(" in a name ends the name there, and a name that
-// begins with ")" is not read as a name. The main window and the scheduler
-// both read these files.
+// A "(" in a name is written "()[" and a ")" that begins a name "()]"; files
+// written without these escapes read as before. The main window and the
+// scheduler both read these files.
 
 #include <cstdint>
 #include <string>

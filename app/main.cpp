@@ -1,38 +1,48 @@
-// The program's entry point. The application windows are not built yet, so
-// for now `burner` says plainly what this build contains and what it lacks,
-// and exits.
+// The program's entry point: every module's registrations, then the
+// long-lived forms in their fixed order (the start page first, which becomes
+// the main form), then the message loop until the start page closes.
 
+#include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+
+#include "app/AppGlobals.h"
+#include "app/ModuleInit.h"
+#include "app/Unit1.h"
+#include "app/start.h"
+#include "platform/gui/Application.h"
 
 namespace {
 
-constexpr const char* kStatus = R"(burner 1.8 (development build)
-
-Built and tested, but not yet reachable from a window:
-  - platform core: INI files, string lists, formatting, dates, streams,
-    directory enumeration, clock, main-thread dispatcher
-  - drives: drive map, SG_IO, ASPI manager library, virtual recorder
-  - recorder: transports, drive commands and texts, queries, erase,
-    compilation, ISO 9660/Joliet/El Torito images, burning, multi-session,
-    session import and file extraction
-  - class library on Qt 6: forms, controls, canvas, bitmaps, dialogs
-  - explorer controls: folder tree, file list, folder combo, folder
-    picker, icon list, drop target
-  - skin library core: skin bitmaps, skin objects, skin files, skin engine
-  - visual-effects storage: LZRW1-KH streams, BLZ pictures, containers,
-    timer pool
-  - picture codecs: GIF (read, write, animate), TIFF, Targa, PNG, PCX, SGI,
-    PSD, PSP, RLA, CUT, Photo-CD, Autodesk and portable maps
-  - application pieces: task files, backup task rules, APE lengths
-
-Not built yet (no window opens):
-  - the application windows, the skinned controls and forms, the start
-    page's visual-effects controls, the audio burning process
-)";
+bool HaveDisplay() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
 
 }  // namespace
 
-int main() {
-  std::fputs(kStatus, stdout);
+int main(int argc, char** argv) {
+  if (!HaveDisplay()) {
+    std::fputs(
+        "burner: no display (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM are unset); "
+        "scripts/screenshot <window> <file.png> shows its windows under Xvfb\n",
+        stderr);
+    return 1;
+  }
+  InitializeModules();
+  QApplication qt(argc, argv);
+  TApplication application;
+  application.SetTitle("");
+  QStringList arguments = QCoreApplication::arguments();
+  arguments.removeFirst();
+  TStartForm::SetCommandLine(arguments);
+
+  // Each form's creation handler runs as it is made, in this order.
+  application.CreateForm<TStartForm>();
+  AppForms().Form1 = application.CreateForm<TForm1>();
+  application.Run();
   return 0;
 }

@@ -30,10 +30,19 @@ TEST(TaskFile, NamesWithParenthesesFollowTheGrammar) {
   // A ")" inside a name is harmless.
   const TTaskNode survives = Node("Disc", {Node("Best of) 2005", {Node("/music/a.mp3*10")})});
   EXPECT_EQ(SerializeTaskNode(ParseTaskText(SerializeTaskNode(survives))), SerializeTaskNode(survives));
-  // A "(" ends the name there; the rest is read as a child.
-  const TTaskNode cut = ParseTaskText(SerializeTaskNode(Node("Disc", {Node("Tracks (2005)")})));
-  ASSERT_EQ(cut.Children.size(), 1u);
-  EXPECT_EQ(cut.Children[0].Text, "Tracks ");
+  // "(" anywhere and ")" at the start of a name are escaped, so they survive.
+  for (const char* name : {"Tracks (2005)", "Photos (2019)", ")intro", "((", "a()#b", "()[", "/x/Photos (2019)*1,024"}) {
+    const TTaskNode read = ParseTaskText(SerializeTaskNode(Node("Disc (1)", {Node(name, {Node("f")})})));
+    EXPECT_EQ(read.Text, "Disc (1)");
+    ASSERT_EQ(read.Children.size(), 1u) << name;
+    EXPECT_EQ(read.Children[0].Text, name);
+    ASSERT_EQ(read.Children[0].Children.size(), 1u) << name;
+    EXPECT_EQ(read.Children[0].Children[0].Text, "f");
+  }
+  // A file written without escapes still cuts a name at its "(".
+  const TTaskNode old = ParseTaskText("Disc(Tracks (2005)()#)#)#");
+  ASSERT_EQ(old.Children.size(), 1u);
+  EXPECT_EQ(old.Children[0].Text, "Tracks ");
 }
 
 TEST(TaskFile, DamagedTextEndsAtTheEndOfTheText) {

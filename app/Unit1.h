@@ -1,0 +1,169 @@
+#pragma once
+// The main window: the compilation editor (Unit1Editor) beside the file
+// explorer, the drive bar, and the operation drivers (Unit1Drivers) that
+// turn the compilation and the burn dialog's choices into recorder calls.
+// The window owns the program's one recorder.
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/Unit1Editor.h"
+#include "app/Unit1Options.h"
+#include "app/Unit1Views.h"
+#include "platform/gui/Forms.h"
+
+class TQCDBurner;
+class TTreeView;
+class TTreeNode;
+class TListView;
+class TProgressBar;
+class TImage;
+class TPanel;
+class TSpeedButton;
+class TComboBox;
+class TLabel;
+class TTimer;
+class TPopupMenu;
+class TMenuItem;
+class TEwDirTree21;
+class TEwFilelistView28;
+class TExDragDrop;
+class TOpenDialog;
+class TSaveDialog;
+
+class TForm1 : public TForm {
+
+ public:
+  explicit TForm1(TComponent* owner = nullptr);
+  ~TForm1() override;
+
+  // --- The compilation editor
+  TTreeView* trvDir = nullptr;
+  TTreeView* trv2 = nullptr;
+  TListView* clbox = nullptr;
+  TProgressBar* ProgressBar1 = nullptr;
+  TImage* Image3 = nullptr;
+  TEwDirTree21* Dirlist = nullptr;
+  TEwFilelistView28* lbFiles = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;  // folders
+  TPopupMenu* PopupMenu2 = nullptr;  // entries
+  TOpenDialog* OpenDialog1 = nullptr;
+  TSaveDialog* SaveDialog1 = nullptr;
+
+  // --- Tool bars
+  TPanel* tbFile = nullptr;
+  TPanel* tbDrive = nullptr;
+  TPanel* tbBurn = nullptr;
+  TPanel* tbISO = nullptr;
+  TPanel* tbHelp = nullptr;
+  TSpeedButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr;
+  TSpeedButton *btnCut = nullptr, *btnCopy = nullptr, *btnPaste = nullptr;
+  TSpeedButton *bEject = nullptr, *bCaps = nullptr, *bDisc = nullptr, *bAdvance = nullptr;
+  TSpeedButton *bBurn = nullptr, *btnClone = nullptr, *btnErase = nullptr;
+  TSpeedButton *btnBurnISO = nullptr, *btnBuildISO = nullptr, *btnHelp = nullptr;
+  TComboBox* cbDrives = nullptr;
+  TLabel* lDrive = nullptr;
+  TTimer* Timer1 = nullptr;
+
+  TQCDBurner& qcdb() { return *qcdb_; }
+  TCompilationEditor& Editor() { return *editor_; }
+
+  // --- Editor state
+  bool Modified = false;
+  int FolderCounter = 0;
+  bool IsClosed = false;
+
+  // --- Operation state
+  QString Operation;  // "Burn", "Build ISO", "Burn ISO", "Copy Dual Disc", "Schedule"
+  int TickCount = 0;
+  int RemainSeconds = 0;
+  QString ISOSourceFile;
+  bool ASPIReady = false;
+
+  // The windows that show a running operation; set by them.
+  TBurnProgressView* BurnView = nullptr;
+  TEraseProgressView* EraseView = nullptr;
+  // The options in force; the options window replaces it.
+  std::function<TDriverOptions()> ReadOptions = [] { return TDriverOptions{}; };
+
+  // --- Editor commands
+  void btnNewClick(TControl* sender = nullptr);
+  void btnOpenClick(TControl* sender = nullptr);
+  // False when the user cancelled the save dialog.
+  bool btnSaveClick(TControl* sender = nullptr);
+  void btnCutClick(TControl* sender = nullptr);
+  void btnCopyClick(TControl* sender = nullptr);
+  void btnPasteClick(TControl* sender = nullptr);
+  void RemoveEntriesClick(TControl* sender = nullptr);
+  void RemoveAllEntriesClick(TControl* sender = nullptr);
+  void CreateFolderClick(TControl* sender = nullptr);
+  void RemoveFolderClick(TControl* sender = nullptr);
+  // Replaces the compilation with a task file's text (Open and the
+  // scheduler). Raises EReadError for a damaged file; the trees stay then.
+  void LoadTaskText(const std::string& text);
+  // Adds host files and folders to the selected folder.
+  void AddSources(const QStringList& paths);
+  std::int64_t CompilationSize() const;
+  void UpdateCapacityBar();
+
+  // --- Drive bar and operations (Unit1Drivers.cpp)
+  void InitializeDrives();
+  void cbDrivesChange(TControl* sender = nullptr);
+  void bEjectClick(TControl* sender = nullptr);
+  void bBurnClick(TControl* sender = nullptr);
+  // The drive of the combo becomes the recorder's drive.
+  void SelectComboDrive();
+  void BurnDataDisc();
+  void BuildISOImage();
+  void BurnISOImage();
+  void QuickErase(const QString& drive_id, const QString& speed_text);
+  void CompleteErase(const QString& drive_id, const QString& speed_text);
+  void AddLogLine(const QString& text, unsigned colour);
+  // Walks the compilation into the recorder; false (after telling the user)
+  // when nothing is to be burned or the user stops at the list of sources
+  // that could not be added.
+  bool AddCompilationToRecorder();
+  void Timer1Timer(TTimer* sender = nullptr);
+  void qcdbWriteDone(const std::string& error);
+  void qcdbEraseDone(bool with_error);
+  void qcdbFinalizingTrack();
+  // Starts an operation's clock.
+  void StartOperation(const QString& operation);
+
+  // Runs after the burn button's checks pass: shows the burn dialog in
+  // "Burn" mode (set by the burn dialog's module).
+  std::function<void()> ShowBurnDialog;
+  // Runs when Options is chosen (set by the options window's module).
+  std::function<void()> ShowOptions;
+  // Shows the prepared tree for removals before a burn (the layout dialog).
+  std::function<void()> ShowLayout;
+  // Appends the end line of a scheduled run to the schedule log.
+  std::function<void(bool success)> ScheduleDoneLog;
+
+  static int SpeedTextToKBps(const QString& speed_text, int disc_type);
+  static QString SecondsText(int seconds);
+
+ protected:
+  void DoCreate() override;
+  void DoShow() override;
+  void DoClose(TCloseAction& action) override;
+  bool CloseQuery() override;
+
+ private:
+  void BuildLayout();
+  void BuildToolBars();
+  void BuildEditor();
+  void BuildExplorer();
+  void BuildPopups();
+  // Asks to save a changed compilation; false when the user cancels (at the
+  // question or in the save dialog).
+  bool QuerySave();
+  void Erase(bool quick, const QString& drive_id, const QString& speed_text);
+  void PlayCompletionSound(const TCompletionSound& sound);
+
+  std::unique_ptr<TQCDBurner> qcdb_;
+  std::unique_ptr<TCompilationEditor> editor_;
+  TExDragDrop* drop_ = nullptr;
+  bool busy_ = false;
+};
