@@ -220,6 +220,26 @@ TColorPalette BuildOptimizedPaletteForBitmap(TBitmap& bitmap, int colors, int co
 
 // ---------------------------------------------------------------------------
 
+std::unique_ptr<TDitherEngine> MakeDitherer(TDitherKind kind, int width, TColorLookup& lookup) {
+  switch (kind) {
+    case dkNearest:
+      return std::make_unique<TDitherEngine>(width, lookup);
+    case dkFloydSteinberg:
+      return std::make_unique<TFloydSteinbergDitherer>(width, lookup);
+    case dkStucki:
+      return std::make_unique<TStuckiDitherer>(width, lookup);
+    case dkSierra:
+      return std::make_unique<TSierraDitherer>(width, lookup);
+    case dkJaJuNi:
+      return std::make_unique<TJaJuNiDitherer>(width, lookup);
+    case dkSteveArche:
+      return std::make_unique<TSteveArcheDitherer>(width, lookup);
+    case dkBurkes:
+      return std::make_unique<TBurkesDitherer>(width, lookup);
+  }
+  return nullptr;
+}
+
 std::unique_ptr<TBitmap> ReduceBitmapColors(TBitmap& source, TReductionMethod method, TDitherKind dither,
                                             int reductionBits, const TColorPalette* customPalette) {
   auto result = std::make_unique<TBitmap>();
@@ -269,32 +289,8 @@ std::unique_ptr<TBitmap> ReduceBitmapColors(TBitmap& source, TReductionMethod me
   if (!lookup) lookup = std::make_unique<TFastColorLookup>(palette);
   if (lookup->ColorCount() == 0) return result;
   const int width = source.Width(), height = source.Height();
-  std::unique_ptr<TDitherEngine> ditherer;
-  switch (dither) {
-    case dkNearest:
-      ditherer = std::make_unique<TDitherEngine>(width, *lookup);
-      break;
-    case dkFloydSteinberg:
-      ditherer = std::make_unique<TFloydSteinbergDitherer>(width, *lookup);
-      break;
-    case dkStucki:
-      ditherer = std::make_unique<TStuckiDitherer>(width, *lookup);
-      break;
-    case dkSierra:
-      ditherer = std::make_unique<TSierraDitherer>(width, *lookup);
-      break;
-    case dkJaJuNi:
-      ditherer = std::make_unique<TJaJuNiDitherer>(width, *lookup);
-      break;
-    case dkSteveArche:
-      ditherer = std::make_unique<TSteveArcheDitherer>(width, *lookup);
-      break;
-    case dkBurkes:
-      ditherer = std::make_unique<TBurkesDitherer>(width, *lookup);
-      break;
-    default:
-      return result;
-  }
+  std::unique_ptr<TDitherEngine> ditherer = MakeDitherer(dither, width, *lookup);
+  if (!ditherer) return result;
   TDIBWriter writer(*result, pf8bit, width, height, palette);
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* src = reader.ScanLine(y);

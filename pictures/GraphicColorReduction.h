@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "pictures/Dither.h"
 #include "platform/gui/Bitmap.h"
 
 using TColorPalette = std::vector<TRGBQuad>;
@@ -35,6 +36,10 @@ enum TDitherKind : std::uint8_t {
   dkSteveArche = 5,
   dkBurkes = 6,
 };
+
+// The ditherer of a kind, walking rows of `width` pixels through `lookup`;
+// null for a kind that does not exist.
+std::unique_ptr<TDitherEngine> MakeDitherer(TDitherKind kind, int width, TColorLookup& lookup);
 
 // Rows of a bitmap, converted in place to the asked format.
 class TDIBReader {

@@ -216,3 +216,89 @@ TEST(ColorReduction, DriverEdgeCases) {
   EXPECT_EQ(target.Width(), 2);
   EXPECT_EQ(target.Palette().size(), 1u);
 }
+
+namespace {
+
+// Error diffusion written out plainly from the published kernels: a full
+// error buffer, the weights as a matrix around the pixel (mirrored on rows
+// walked right to left), each pixel's sum divided once, rounding as C
+// does, errors past the edges dropped. An independent account of what
+// every ditherer must produce.
+struct ReferenceKernel {
+  TDitherKind kind;
+  int divisor;
+  int centre;                         // column of the pixel in each row below
+  std::vector<std::vector<int>> rows;  // row 0 starts at the pixel itself
+};
+
+std::vector<std::uint8_t> ReferenceDither(const ReferenceKernel& k, const std::vector<std::array<int, 3>>& pixels,
+                                          int width, int height, const std::vector<TRGBQuad>& palette) {
+  std::vector<std::array<int, 3>> error(size_t(width * height), {0, 0, 0});
+  std::vector<std::uint8_t> out(size_t(width * height));
+  for (int y = 0; y < height; ++y) {
+    const int dir = y % 2 == 0 ? 1 : -1;
+    for (int i = 0; i < width; ++i) {
+      const int x = dir == 1 ? i : width - 1 - i;
+      std::array<int, 3> value;
+      for (int c = 0; c < 3; ++c) {
+        const int e = error[size_t(y * width + x)][size_t(c)];
+        value[size_t(c)] = std::clamp(pixels[size_t(y * width + x)][size_t(c)] + (e + k.divisor / 2) / k.divisor, 0, 255);
+      }
+      int best = 0, best_distance = 1 << 30;
+      for (size_t p = 0; p < palette.size(); ++p) {
+        const int d = std::abs(value[0] - palette[p].rgbRed) + std::abs(value[1] - palette[p].rgbGreen) +
+                      std::abs(value[2] - palette[p].rgbBlue);
+        if (d < best_distance) best = int(p), best_distance = d;
+      }
+      out[size_t(y * width + x)] = std::uint8_t(best);
+      const std::array<int, 3> chosen = {palette[size_t(best)].rgbRed, palette[size_t(best)].rgbGreen,
+                                         palette[size_t(best)].rgbBlue};
+      for (size_t row = 0; row < k.rows.size(); ++row)
+        for (size_t col = 0; col < k.rows[row].size(); ++col) {
+          const int weight = k.rows[row][col];
+          const int tx = x + dir * (int(col) - k.centre), ty = y + int(row);
+          if (weight == 0 || tx < 0 || tx >= width || ty >= height) continue;
+          for (int c = 0; c < 3; ++c)
+            error[size_t(ty * width + tx)][size_t(c)] += weight * (value[size_t(c)] - chosen[size_t(c)]);
+        }
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(Ditherer, EveryKernelMatchesThePlainAccountOfItsWeights) {
+  const std::vector<ReferenceKernel> kernels = {
+      {dkFloydSteinberg, 16, 1, {{0, 0, 7}, {3, 5, 1}}},
+      {dkStucki, 42, 2, {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}, {1, 2, 4, 2, 1}}},
+      {dkSierra, 32, 2, {{0, 0, 0, 5, 3}, {2, 4, 5, 4, 2}, {0, 2, 3, 2, 0}}},
+      {dkJaJuNi, 48, 2, {{0, 0, 0, 7, 5}, {3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}}},
+      {dkSteveArche, 200, 3,
+       {{0, 0, 0, 0, 0, 32, 0}, {12, 0, 26, 0, 30, 0, 16}, {0, 12, 0, 26, 0, 12, 0}, {5, 0, 12, 0, 12, 0, 5}}},
+      {dkBurkes, 32, 2, {{0, 0, 0, 8, 4}, {2, 4, 8, 4, 2}}},
+  };
+  const std::vector<TRGBQuad> palette = {{0, 0, 0, 0},     {255, 255, 255, 0}, {0, 0, 255, 0},
+                                         {0, 255, 0, 0},   {255, 0, 0, 0},     {128, 128, 128, 0}};
+  const int width = 23, height = 9;
+  std::vector<std::array<int, 3>> pixels;
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) pixels.push_back({x * 11, y * 28, (x * 7 + y * 13) % 256});
+  for (const ReferenceKernel& k : kernels) {
+    SCOPED_TRACE("ditherer " + std::to_string(k.kind));
+    const std::vector<std::uint8_t> expected = ReferenceDither(k, pixels, width, height, palette);
+    TFastColorLookup lookup(palette);
+    std::unique_ptr<TDitherEngine> engine = MakeDitherer(k.kind, width, lookup);
+    ASSERT_NE(engine, nullptr);
+    for (int y = 0; y < height; ++y) {
+      for (int i = 0; i < width; ++i) {
+        const int x = engine->Column();
+        const auto& p = pixels[size_t(y * width + x)];
+        EXPECT_EQ(engine->DitherPixel(std::uint8_t(p[0]), std::uint8_t(p[1]), std::uint8_t(p[2])),
+                  expected[size_t(y * width + x)])
+            << "at " << x << "," << y;
+      }
+      engine->StartNextRow();
+    }
+  }
+}
