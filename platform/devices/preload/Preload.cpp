@@ -8,15 +8,21 @@
 // Each virtual recorder of the map, in letter order, appears as a block
 // device /dev/srN (major 11) for the first N not taken by a real drive, or
 // at the paths BURNER_PRELOAD_DEVICES names ("/dev/sr5=E,/dev/sr6=F").
-// Opening one gives a descriptor on /dev/null that stands for the drive:
-// ioctl(SG_IO) runs the command on the recorder, and the other ioctls these
-// programs ask of an optical drive are answered as the sr driver does.
+// Opening one gives a descriptor on a small memory file named for the drive
+// ("burner-drive-E") that stands for it: ioctl(SG_IO) runs the command on the
+// recorder, the other ioctls these programs ask of an optical drive are
+// answered as the sr driver does, plain reads and seeks read the disc's
+// 2048-byte blocks, dup'ed descriptors stand for the same drive, and a
+// descriptor that survives exec is recognised by its name in the new
+// program.
 
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <scsi/scsi.h>
 #include <scsi/sg.h>
+#include <linux/fs.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -27,6 +33,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -64,6 +71,16 @@ struct Libc {
   int (*lxstat)(int, const char*, struct stat*) = Next<int (*)(int, const char*, struct stat*)>("__lxstat");
   int (*fxstat)(int, int, struct stat*) = Next<int (*)(int, int, struct stat*)>("__fxstat");
   int (*access)(const char*, int) = Next<int (*)(const char*, int)>("access");
+  int (*dup)(int) = Next<int (*)(int)>("dup");
+  int (*dup2)(int, int) = Next<int (*)(int, int)>("dup2");
+  int (*dup3)(int, int, int) = Next<int (*)(int, int, int)>("dup3");
+  int (*fcntl)(int, int, ...) = Next<int (*)(int, int, ...)>("fcntl");
+  ssize_t (*read)(int, void*, size_t) = Next<ssize_t (*)(int, void*, size_t)>("read");
+  ssize_t (*pread)(int, void*, size_t, off_t) = Next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+  ssize_t (*pread64)(int, void*, size_t, off64_t) = Next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+  off_t (*lseek)(int, off_t, int) = Next<off_t (*)(int, off_t, int)>("lseek");
+  off64_t (*lseek64)(int, off64_t, int) = Next<off64_t (*)(int, off64_t, int)>("lseek64");
+  char* (*realpath)(const char*, char*) = Next<char* (*)(const char*, char*)>("realpath");
 };
 
 const Libc& Real() {
@@ -77,10 +94,16 @@ struct Device {
   unsigned minor = 0;
 };
 
+// One open drive; descriptors dup'ed from one share it, position included,
+// as they share one open file on a real drive.
 struct OpenDrive {
   const Device* device = nullptr;
   std::unique_ptr<ScsiTarget> target;
+  std::mutex mutex;
+  std::uint64_t position = 0;
 };
+
+constexpr char kMemfdPrefix[] = "burner-drive-";
 
 // Set while this thread builds the drive map, whose own file reads must go
 // straight to libc.
@@ -110,7 +133,9 @@ class Preload {
   }
 
   std::shared_ptr<OpenDrive> Drive(int fd) {
-    if (fd < 0 || t_inside || !ready_.load()) return nullptr;
+    // Built on first use here too: a program may only ever use a drive
+    // descriptor it inherited through exec.
+    if (fd < 0 || t_inside || !Ready()) return nullptr;
     std::lock_guard lock(mutex_);
     const auto it = open_.find(fd);
     return it == open_.end() ? nullptr : it->second;
@@ -124,7 +149,8 @@ class Preload {
       errno = error ? error : ENODEV;
       return -1;
     }
-    const int fd = Real().open("/dev/null", O_RDWR | (flags & O_CLOEXEC));
+    const std::string name = kMemfdPrefix + std::string(1, device.letter);
+    const int fd = ::memfd_create(name.c_str(), (flags & O_CLOEXEC) ? MFD_CLOEXEC : 0);
     if (fd < 0) return -1;
     auto drive = std::make_shared<OpenDrive>();
     drive->device = &device;
@@ -132,6 +158,18 @@ class Preload {
     std::lock_guard lock(mutex_);
     open_[fd] = std::move(drive);
     return fd;
+  }
+
+  // `copy` now stands for the same drive as `fd` (dup, dup2, F_DUPFD).
+  void Share(int fd, int copy) {
+    if (copy < 0 || fd == copy || t_inside || !Ready()) return;
+    std::lock_guard lock(mutex_);
+    const auto it = open_.find(fd);
+    if (it == open_.end()) {
+      open_.erase(copy);  // dup2 over a drive descriptor closes it
+    } else {
+      open_[copy] = it->second;
+    }
   }
 
   void Forget(int fd) {
@@ -147,12 +185,41 @@ class Preload {
     if (ready_.load()) return true;
     std::lock_guard lock(init_mutex_);
     if (!ready_.load()) {
+      // A call that succeeds must leave errno as it was: some programs read
+      // it after successful calls.
+      const int saved_errno = errno;
       t_inside = true;
       Build();
+      AdoptInheritedDrives();
       t_inside = false;
       ready_.store(true);
+      errno = saved_errno;
     }
     return true;
+  }
+
+  // Drive descriptors that came through exec: the memory files named for a
+  // drive among this process's descriptors.
+  void AdoptInheritedDrives() {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ignored)) {
+      const std::string link = std::filesystem::read_symlink(entry.path(), ignored).string();
+      const std::string marker = std::string("/memfd:") + kMemfdPrefix;
+      if (link.rfind(marker, 0) != 0 || link.size() <= marker.size()) continue;
+      const char letter = link[marker.size()];
+      const int fd = std::atoi(entry.path().filename().c_str());
+      for (const Device& device : devices_) {
+        if (device.letter != letter) continue;
+        int error = 0;
+        std::string message;
+        auto target = map_->Open(letter, true, &error, &message);
+        if (!target) break;
+        auto drive = std::make_shared<OpenDrive>();
+        drive->device = &device;
+        drive->target = std::move(target);
+        open_[fd] = std::move(drive);
+      }
+    }
   }
 
   void Build() {
@@ -278,6 +345,8 @@ int SgIo(OpenDrive& drive, sg_io_hdr_t* hdr) {
       errno = EINVAL;
       return -1;
   }
+  // The kernel takes a direction with no data as no transfer at all.
+  if (hdr->dxfer_len == 0) command.direction = ScsiDirection::None;
   if (command.direction != ScsiDirection::None) {
     command.data = static_cast<std::uint8_t*>(hdr->dxferp);
     command.data_length = hdr->dxfer_len;
@@ -333,6 +402,88 @@ int SgIo(OpenDrive& drive, sg_io_hdr_t* hdr) {
   return 0;
 }
 
+// The disc's size in 2048-byte blocks (READ CAPACITY); 0 without a disc.
+std::uint64_t CapacityBlocks(OpenDrive& drive) {
+  std::uint8_t answer[8] = {};
+  ScsiCommand command;
+  command.cdb[0] = 0x25;
+  command.cdb_length = 10;
+  command.direction = ScsiDirection::In;
+  command.data = answer;
+  command.data_length = sizeof answer;
+  const ScsiResult result = drive.target->Execute(command);
+  if (!result.ok()) return 0;
+  const std::uint32_t last = (std::uint32_t{answer[0]} << 24) | (answer[1] << 16) | (answer[2] << 8) | answer[3];
+  return std::uint64_t{last} + 1;
+}
+
+// Reads bytes of the disc as the block device does: whole blocks by
+// READ(10), the asked part copied out. Short at the end of the disc.
+ssize_t ReadAt(OpenDrive& drive, void* buffer, std::size_t count, std::uint64_t offset) {
+  const std::uint64_t size = CapacityBlocks(drive) * 2048;
+  if (offset >= size || count == 0) return 0;
+  count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size - offset));
+  constexpr std::uint32_t kChunk = 32;
+  std::vector<std::uint8_t> blocks(kChunk * 2048);
+  std::size_t done = 0;
+  while (done < count) {
+    const std::uint64_t at = offset + done;
+    const auto first = static_cast<std::uint32_t>(at / 2048);
+    const std::size_t skip = static_cast<std::size_t>(at % 2048);
+    const std::uint32_t n =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(kChunk, (skip + (count - done) + 2047) / 2048));
+    ScsiCommand command;
+    command.cdb[0] = 0x28;
+    command.cdb[2] = static_cast<std::uint8_t>(first >> 24);
+    command.cdb[3] = static_cast<std::uint8_t>(first >> 16);
+    command.cdb[4] = static_cast<std::uint8_t>(first >> 8);
+    command.cdb[5] = static_cast<std::uint8_t>(first);
+    command.cdb[8] = static_cast<std::uint8_t>(n);
+    command.cdb_length = 10;
+    command.direction = ScsiDirection::In;
+    command.data = blocks.data();
+    command.data_length = n * 2048;
+    if (!drive.target->Execute(command).ok()) {
+      if (done > 0) break;
+      errno = EIO;
+      return -1;
+    }
+    const std::size_t take = std::min<std::size_t>(n * 2048 - skip, count - done);
+    std::memcpy(static_cast<std::uint8_t*>(buffer) + done, blocks.data() + skip, take);
+    done += take;
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// CDROMMULTISESSION: the start of the last session (READ TOC format 1).
+int LastSession(OpenDrive& drive, cdrom_multisession* info) {
+  std::uint8_t answer[12] = {};
+  ScsiCommand command;
+  command.cdb[0] = 0x43;
+  command.cdb[2] = 0x01;
+  command.cdb[8] = sizeof answer;
+  command.cdb_length = 10;
+  command.direction = ScsiDirection::In;
+  command.data = answer;
+  command.data_length = sizeof answer;
+  if (!drive.target->Execute(command).ok()) {
+    errno = EIO;
+    return -1;
+  }
+  const std::uint32_t start = (std::uint32_t{answer[8]} << 24) | (answer[9] << 16) | (answer[10] << 8) | answer[11];
+  if (info->addr_format == CDROM_MSF) {
+    const std::uint32_t frames = start + 150;
+    info->addr.msf.minute = static_cast<std::uint8_t>(frames / (60 * 75));
+    info->addr.msf.second = static_cast<std::uint8_t>(frames / 75 % 60);
+    info->addr.msf.frame = static_cast<std::uint8_t>(frames % 75);
+  } else {
+    info->addr_format = CDROM_LBA;
+    info->addr.lba = static_cast<int>(start);
+  }
+  info->xa_flag = start != 0;
+  return 0;
+}
+
 int DriveStatus(OpenDrive& drive) {
   const ScsiResult ready = Run(drive, 0x00);
   if (!ready.delivered) return CDS_DRIVE_NOT_READY;
@@ -357,6 +508,19 @@ int Ioctl(OpenDrive& drive, unsigned long request, void* arg) {
       return 0;
     case SG_GET_RESERVED_SIZE:
       *static_cast<int*>(arg) = 64 * 1024;
+      return 0;
+    case SG_SET_RESERVED_SIZE:
+      return 0;
+    case CDROMMULTISESSION:
+      return LastSession(drive, static_cast<cdrom_multisession*>(arg));
+    case BLKGETSIZE64:
+      *static_cast<std::uint64_t*>(arg) = CapacityBlocks(drive) * 2048;
+      return 0;
+    case BLKGETSIZE:
+      *static_cast<unsigned long*>(arg) = static_cast<unsigned long>(CapacityBlocks(drive) * 4);
+      return 0;
+    case BLKSSZGET:
+      *static_cast<int*>(arg) = 2048;
       return 0;
     case SCSI_IOCTL_GET_IDLUN:
     case SCSI_IOCTL_GET_BUS_NUMBER: {
@@ -548,3 +712,95 @@ EXPORT int access(const char* path, int mode) {
   if (FindDevice(path)) return 0;
   return Real().access(path, mode);
 }
+
+// Copies of a drive descriptor stand for the same drive.
+namespace {
+int Shared(int fd, int copy) {
+  if (copy >= 0) {
+    if (Preload* preload = Preload::Get()) preload->Share(fd, copy);
+  }
+  return copy;
+}
+}  // namespace
+
+EXPORT int dup(int fd) { return Shared(fd, Real().dup(fd)); }
+EXPORT int dup2(int fd, int target) { return Shared(fd, Real().dup2(fd, target)); }
+EXPORT int dup3(int fd, int target, int flags) { return Shared(fd, Real().dup3(fd, target, flags)); }
+
+EXPORT int fcntl(int fd, int command, ...) {
+  va_list args;
+  va_start(args, command);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  const int result = Real().fcntl(fd, command, arg);
+  if (command == F_DUPFD || command == F_DUPFD_CLOEXEC) return Shared(fd, result);
+  return result;
+}
+EXPORT int fcntl64(int fd, int command, ...) {
+  va_list args;
+  va_start(args, command);
+  void* arg = va_arg(args, void*);
+  va_end(args);
+  return fcntl(fd, command, arg);
+}
+
+// Plain reads of the drive read the disc, as the block device does.
+EXPORT ssize_t pread64(int fd, void* buffer, size_t count, off64_t offset) {
+  if (const auto drive = FindDrive(fd)) {
+    if (offset < 0) {
+      errno = EINVAL;
+      return -1;
+    }
+    return ReadAt(*drive, buffer, count, static_cast<std::uint64_t>(offset));
+  }
+  return Real().pread64(fd, buffer, count, offset);
+}
+
+EXPORT ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+  if (FindDrive(fd)) return pread64(fd, buffer, count, offset);
+  return Real().pread(fd, buffer, count, offset);
+}
+
+EXPORT ssize_t read(int fd, void* buffer, size_t count) {
+  if (const auto drive = FindDrive(fd)) {
+    std::lock_guard lock(drive->mutex);
+    const ssize_t got = ReadAt(*drive, buffer, count, drive->position);
+    if (got > 0) drive->position += static_cast<std::uint64_t>(got);
+    return got;
+  }
+  return Real().read(fd, buffer, count);
+}
+
+EXPORT off64_t lseek64(int fd, off64_t offset, int whence) {
+  if (const auto drive = FindDrive(fd)) {
+    std::lock_guard lock(drive->mutex);
+    const auto size = static_cast<off64_t>(CapacityBlocks(*drive) * 2048);
+    const off64_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? static_cast<off64_t>(drive->position)
+                                                 : whence == SEEK_END ? size
+                                                                      : -1;
+    if (base < 0 || base + offset < 0) {
+      errno = EINVAL;
+      return -1;
+    }
+    drive->position = static_cast<std::uint64_t>(base + offset);
+    return base + offset;
+  }
+  return Real().lseek64(fd, offset, whence);
+}
+
+EXPORT off_t lseek(int fd, off_t offset, int whence) {
+  if (FindDrive(fd)) return lseek64(fd, offset, whence);
+  return Real().lseek(fd, offset, whence);
+}
+
+// The drive paths exist only here: their real path is themselves.
+EXPORT char* realpath(const char* path, char* resolved) {
+  if (const Device* device = FindDevice(path)) {
+    if (resolved == nullptr) return ::strdup(device->path.c_str());
+    std::snprintf(resolved, PATH_MAX, "%s", device->path.c_str());
+    return resolved;
+  }
+  return Real().realpath(path, resolved);
+}
+
+EXPORT char* __realpath_chk(const char* path, char* resolved, size_t) { return realpath(path, resolved); }

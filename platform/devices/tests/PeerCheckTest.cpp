@@ -173,3 +173,33 @@ TEST_F(PeerCheck, XorrisoWritesBlanksAndRewritesACdRw) {
   EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + cd_ + " -extract / cd2"), "Extracted from ISO image");
   ExpectSameTree(dir_ / "cd2");
 }
+
+// Programs that treat the drive as a file: block reads and seeks, its size,
+// its real path, and a descriptor handed on through dup and exec.
+TEST_F(PeerCheck, DriveReadsLikeABlockDevice) {
+  if (!Installed("blockdev") || !Installed("dd")) GTEST_SKIP() << "util-linux or coreutils missing";
+  {
+    VirtualRecorderConfig config;
+    config.image_path = dir_ / "e.img";
+    VirtualRecorder::Open(config)->ImportIso(dir_ / "test.iso", VirtualMedium::DvdPlusR, false);
+  }
+  const std::string pvd = " bs=2048 skip=16 count=1 status=none";
+  const std::string id = " | head -c 6 | tail -c 5";
+  EXPECT_OUTPUT(Client("dd if=" + dvd_ + pvd + id), "CD001");
+  EXPECT_OUTPUT(Client("realpath " + dvd_), dvd_);
+  const Outcome size = Client("blockdev --getsize64 " + dvd_);
+  ASSERT_EQ(size.status, 0) << size.output;
+  EXPECT_GE(std::stoull(size.output), std::filesystem::file_size(dir_ / "test.iso"));
+  // bash opens the drive, hands it to dd as its input (dup2) and runs dd
+  // (exec): dd reads the disc through a descriptor it never opened.
+  EXPECT_OUTPUT(Client("bash -c 'exec 3<" + dvd_ + "; dd" + pvd + " <&3" + id + "'"), "CD001");
+
+  // A next session's image made against the disc: mkisofs reads the old
+  // tree through the drive file.
+  const Outcome msinfo = Client("xorriso -as cdrecord -msinfo dev=" + dvd_ + " | tail -n 1");
+  ASSERT_EQ(msinfo.status, 0) << msinfo.output;
+  const std::string ms = msinfo.output.substr(0, msinfo.output.find('\n'));
+  ASSERT_NE(ms.find(','), std::string::npos) << msinfo.output;
+  EXPECT_OUTPUT(Client("xorriso -as mkisofs -M " + dvd_ + " -C " + ms + " -J -R -o next.iso src"),
+                "completed successfully");
+}
