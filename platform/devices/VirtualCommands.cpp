@@ -20,6 +20,8 @@ constexpr CommandRule kRules[] = {
     {0x03, 6, kIn, false, true, "REQUEST SENSE"},
     {0x04, 6, kOut, true, false, "FORMAT UNIT"},
     {0x12, 6, kIn, false, true, "INQUIRY"},
+    {0x15, 6, kOut, false, false, "MODE SELECT(6)"},
+    {0x1A, 6, kIn, false, true, "MODE SENSE(6)"},
     {0x1B, 6, kNone, false, false, "START STOP UNIT"},
     {0x1E, 6, kNone, false, true, "PREVENT ALLOW MEDIUM REMOVAL"},
     {0x23, 10, kIn, true, false, "READ FORMAT CAPACITIES"},
@@ -492,6 +494,10 @@ ScsiResult RunCommand(VirtualDisc& disc, const ScsiCommand& command, CommandEffe
       return SendOpc(disc);
     case 0x55:
       return ModeSelect10(disc, command);
+    case 0x15:
+      return ModeSelect6(disc, command);
+    case 0x1A:
+      return ModeSense6(disc, command);
     case 0x5A:
       return ModeSense10(disc, command);
     case 0x5B:

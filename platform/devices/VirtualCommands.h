@@ -81,6 +81,8 @@ ScsiResult ReadFormatCapacities(VirtualDisc& disc, const ScsiCommand& command);
 ScsiResult ReadCapacity(VirtualDisc& disc, const ScsiCommand& command);
 ScsiResult ModeSense10(VirtualDisc& disc, const ScsiCommand& command);
 ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command);
+ScsiResult ModeSense6(VirtualDisc& disc, const ScsiCommand& command);
+ScsiResult ModeSelect6(VirtualDisc& disc, const ScsiCommand& command);
 ScsiResult GetPerformance(VirtualDisc& disc, const ScsiCommand& command);
 ScsiResult ReadDvdStructure(VirtualDisc& disc, const ScsiCommand& command);
 

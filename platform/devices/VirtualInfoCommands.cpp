@@ -678,6 +678,53 @@ ScsiResult ModeSense10(VirtualDisc& disc, const ScsiCommand& command) {
   return DataIn(command, answer, Get16(&command.cdb[7]));
 }
 
+// The six-byte forms carry the same pages behind a four-byte header (one-
+// byte lengths): they are answered through the ten-byte ones.
+ScsiResult ModeSense6(VirtualDisc& disc, const ScsiCommand& command) {
+  std::vector<std::uint8_t> full(0xFFFF);
+  ScsiCommand ten;
+  ten.cdb[0] = 0x5A;
+  ten.cdb[1] = command.cdb[1];
+  ten.cdb[2] = command.cdb[2];
+  ten.cdb[3] = command.cdb[3];
+  Put16(&ten.cdb[7], static_cast<std::uint32_t>(full.size()));
+  ten.cdb_length = 10;
+  ten.direction = ScsiDirection::In;
+  ten.data = full.data();
+  ten.data_length = static_cast<std::uint32_t>(full.size());
+  const ScsiResult result = ModeSense10(disc, ten);
+  if (!result.ok()) return result;
+  const std::uint32_t pages = result.transferred - 8;
+  if (pages + 4 > 0xFF + 1) return Sense(kInvalidField);  // too long for a one-byte length
+  std::vector<std::uint8_t> answer(4 + pages, 0);
+  answer[0] = static_cast<std::uint8_t>(3 + pages);
+  answer[1] = full[2];
+  answer[2] = full[3];
+  std::copy_n(full.begin() + 8, pages, answer.begin() + 4);
+  return DataIn(command, answer, command.cdb[4]);
+}
+
+ScsiResult ModeSelect6(VirtualDisc& disc, const ScsiCommand& command) {
+  const std::uint32_t length = command.cdb[4];
+  if (length == 0) return ScsiResult{};
+  if (length > command.data_length || command.direction != ScsiDirection::Out || length < 4) {
+    return Sense(kParameterListLength);
+  }
+  const std::uint32_t descriptors = command.data[3];
+  if (4 + descriptors > length) return Sense(kParameterListLength);
+  std::vector<std::uint8_t> list(8 + (length - 4 - descriptors), 0);
+  std::copy(command.data + 4 + descriptors, command.data + length, list.begin() + 8);
+  ScsiCommand ten;
+  ten.cdb[0] = 0x55;
+  ten.cdb[1] = command.cdb[1];
+  Put16(&ten.cdb[7], static_cast<std::uint32_t>(list.size()));
+  ten.cdb_length = 10;
+  ten.direction = ScsiDirection::Out;
+  ten.data = list.data();
+  ten.data_length = static_cast<std::uint32_t>(list.size());
+  return ModeSelect10(disc, ten);
+}
+
 ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command) {
   if ((command.cdb[1] & 0x10) == 0) return Sense(kInvalidField);  // pages must follow the page format
   if ((command.cdb[1] & 0x01) != 0) return Sense(kSavingNotSupported);

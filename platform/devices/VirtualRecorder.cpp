@@ -229,6 +229,10 @@ ScsiResult VirtualRecorder::ExecuteLocked(const ScsiCommand& command) {
 
   vrec::CommandEffects effects;
   ScsiResult result = vrec::RunCommand(disc, command, effects);
+  // A command that took its parameter list took all of it.
+  if (result.ok() && command.direction == ScsiDirection::Out && result.transferred == 0) {
+    result.transferred = command.data_length;
+  }
   if (effects.wrote) ++unsaved_writes_;
   MaybeSaveLocked(effects.structural);
   return result;

@@ -396,3 +396,24 @@ TEST_F(VirtualRecorderCommandsTest, WriteTypesTheDriveCannotDoAreRefusedWhenChos
   EXPECT_EQ(mmc::RunOut(cd, mmc::Cdb({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}), std::vector<std::uint8_t>(16, 0)).sense(),
             mmc::Sense(5, 0x2C, 0));
 }
+
+// The six-byte mode commands carry the same pages as the ten-byte ones, and
+// a parameter list sent is reported taken in full.
+TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWhole) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  const mmc::Reply ten = mmc::ModeSense10(drive, 0x2A);
+  const mmc::Reply six = mmc::RunIn(drive, mmc::Cdb({0x1A, 0, 0x2A, 0, 255, 0}), 255);
+  ASSERT_TRUE(six.ok());
+  ASSERT_EQ(six.data.size(), 4 + ten.data.size() - 8);
+  EXPECT_EQ(six.data[0], six.data.size() - 1);
+  EXPECT_TRUE(std::equal(six.data.begin() + 4, six.data.end(), ten.data.begin() + 8));
+
+  std::vector<std::uint8_t> list(4, 0);
+  const std::vector<std::uint8_t> page = mmc::WriteParametersPage(0, 0, true);  // packet, test write
+  list.insert(list.end(), page.begin(), page.end());
+  const mmc::Reply select = mmc::RunOut(
+      drive, mmc::Cdb({0x15, 0x10, 0, 0, static_cast<std::uint8_t>(list.size()), 0}), list);
+  ASSERT_TRUE(select.ok());
+  EXPECT_EQ(select.result.transferred, list.size());
+  EXPECT_EQ(mmc::ModeSense10(drive, 0x05).data[10], 0x10);  // the page took
+}
