@@ -38,6 +38,7 @@ constexpr CommandRule kRules[] = {
     {0x54, 10, kOut, true, false, "SEND OPC INFORMATION"},
     {0x55, 10, kOut, false, false, "MODE SELECT(10)"},
     {0x5A, 10, kIn, false, true, "MODE SENSE(10)"},
+    {0xBE, 12, kIn, true, false, "READ CD"},
     {0x5B, 10, kNone, true, false, "CLOSE TRACK/SESSION"},
     {0x5C, 10, kIn, false, true, "READ BUFFER CAPACITY"},
     {0x5D, 10, kOut, true, false, "SEND CUE SHEET"},
@@ -214,6 +215,49 @@ ScsiResult Read10(VirtualDisc& disc, const ScsiCommand& command) {
   if (count == 0) return Good();
   if (command.direction != ScsiDirection::In || command.data_length < bytes) return Sense(kInvalidField);
   if (auto error = disc.Read(lba, count, command.data)) return Sense(*error);
+  ScsiResult result;
+  result.transferred = static_cast<std::uint32_t>(bytes);
+  return result;
+}
+
+// READ CD of the data sectors this drive records (mode 1): the user data,
+// optionally behind the sync pattern and the header, as the flags in byte 9
+// ask. EDC/ECC and sub-channel data are not kept, so asking for them is
+// refused; asking for audio sectors of a data track is an illegal mode.
+ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
+  const std::uint8_t expected = (command.cdb[1] >> 2) & 0x07;
+  const std::uint32_t lba = Get32(&command.cdb[2]);
+  const std::uint32_t count = Get24(&command.cdb[6]);
+  const std::uint8_t flags = command.cdb[9];
+  if (!disc.IsCd()) return Sense(0x05, 0x30, 0x02);  // cannot read medium, incompatible format
+  if (expected != 0 && expected != 2) return Sense(0x05, 0x64, 0x00);  // illegal mode for this track
+  const bool sync = flags & 0x80, header = flags & 0x20, user = flags & 0x10;
+  if ((flags & 0x4E) != 0 || command.cdb[10] != 0 || (sync && !header)) {
+    return Sense(kInvalidField);
+  }
+  const std::uint32_t per_sector = (sync ? 12 : 0) + (header ? 4 : 0) + (user ? kBlockSize : 0);
+  if (count == 0 || per_sector == 0) return Good();
+  const std::uint64_t bytes = std::uint64_t{count} * per_sector;
+  if (command.direction != ScsiDirection::In || command.data_length < bytes) return Sense(kInvalidField);
+  std::vector<std::uint8_t> blocks(std::size_t{count} * kBlockSize);
+  if (auto error = disc.Read(lba, count, blocks.data())) return Sense(*error);
+  std::uint8_t* out = command.data;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (sync) {
+      static constexpr std::uint8_t kSync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+      out = std::copy(std::begin(kSync), std::end(kSync), out);
+    }
+    if (header) {
+      // Minute, second and frame in BCD, then the mode.
+      const std::uint32_t frames = lba + i + 150;
+      auto bcd = [](std::uint32_t v) { return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10)); };
+      *out++ = bcd(frames / (60 * 75));
+      *out++ = bcd(frames / 75 % 60);
+      *out++ = bcd(frames % 75);
+      *out++ = 0x01;
+    }
+    if (user) out = std::copy_n(blocks.begin() + std::ptrdiff_t{i} * kBlockSize, kBlockSize, out);
+  }
   ScsiResult result;
   result.transferred = static_cast<std::uint32_t>(bytes);
   return result;
@@ -500,6 +544,8 @@ ScsiResult RunCommand(VirtualDisc& disc, const ScsiCommand& command, CommandEffe
       return ModeSense6(disc, command);
     case 0x5A:
       return ModeSense10(disc, command);
+    case 0xBE:
+      return ReadCd(disc, command);
     case 0x5B:
       return CloseTrackSession(disc, command, effects);
     case 0x5C:

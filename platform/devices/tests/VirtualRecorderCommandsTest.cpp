@@ -417,3 +417,30 @@ TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWho
   EXPECT_EQ(select.result.transferred, list.size());
   EXPECT_EQ(mmc::ModeSense10(drive, 0x05).data[10], 0x10);  // the page took
 }
+
+// READ CD of a data track: the user data READ(10) gives, behind the sync
+// pattern and header when asked; what the drive does not keep is refused.
+TEST_F(VirtualRecorderCommandsTest, ReadCdOfDataSectors) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 0).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 2, 0x5A).ok());
+  const mmc::Reply plain = mmc::Read10(drive, 0, 2);
+  auto read_cd = [&](std::uint8_t type, std::uint8_t flags, std::uint32_t size) {
+    return mmc::RunIn(drive, mmc::Cdb({0xBE, std::uint8_t(type << 2), 0, 0, 0, 0, 0, 0, 2, flags, 0, 0}), size);
+  };
+  const mmc::Reply user = read_cd(0, 0x10, 2 * 2048);
+  ASSERT_TRUE(user.ok()) << std::hex << user.sense();
+  EXPECT_EQ(user.data, plain.data);
+  const mmc::Reply framed = read_cd(2, 0xB0, 2 * 2064);
+  ASSERT_TRUE(framed.ok());
+  ASSERT_EQ(framed.data.size(), 2u * 2064);
+  EXPECT_EQ(framed.data[1], 0xFF);
+  EXPECT_EQ(framed.data[2064 + 12 + 2], 0x01);  // second sector: 00:02:01 (frame 151)
+  EXPECT_EQ(framed.data[2064 + 12 + 3], 0x01);  // mode 1
+  EXPECT_TRUE(std::equal(plain.data.begin() + 2048, plain.data.end(), framed.data.begin() + 2064 + 16));
+  EXPECT_EQ(read_cd(1, 0x10, 2 * 2352).sense(), mmc::Sense(5, 0x64, 0));  // audio from a data track
+  EXPECT_EQ(read_cd(0, 0xF8, 2 * 2352).sense(), mmc::Sense(5, 0x24, 0));  // EDC/ECC not kept
+  VirtualRecorder& dvd = Open(VirtualMedium::DvdR, "dvd.img");
+  EXPECT_EQ(mmc::RunIn(dvd, mmc::Cdb({0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}), 2048).sense(),
+            mmc::Sense(5, 0x30, 0x02));
+}
