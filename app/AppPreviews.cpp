@@ -3,7 +3,9 @@
 #include "platform/gui/Preview.h"
 
 void RegisterMainWindowPreviews();
+void RegisterSchedulePreviews();
 
 void RegisterAppPreviewWindows() {
   RegisterMainWindowPreviews();
+  RegisterSchedulePreviews();
 }

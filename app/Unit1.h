@@ -160,7 +160,6 @@ class TForm1 : public TForm {
   // question or in the save dialog).
   bool QuerySave();
   void Erase(bool quick, const QString& drive_id, const QString& speed_text);
-  void PlayCompletionSound(const TCompletionSound& sound);
 
   std::unique_ptr<TQCDBurner> qcdb_;
   std::unique_ptr<TCompilationEditor> editor_;

@@ -303,7 +303,7 @@ void TForm1::qcdbFinalizingTrack() {
   AddLogLine(">>> " + Now() + " Finalizing track...Please wait.", clLogBlue);
 }
 
-void TForm1::PlayCompletionSound(const TCompletionSound& sound) {
+void PlayCompletionSound(const TCompletionSound& sound) {
   if (!sound.Enabled) return;
   if (sound.DefaultBeep) {
     QApplication::beep();

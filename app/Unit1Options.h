@@ -10,6 +10,9 @@ struct TCompletionSound {
   QString File;  // played when DefaultBeep is off
 };
 
+// The default beep, or the sound file played from its start.
+void PlayCompletionSound(const TCompletionSound& sound);
+
 struct TDriverOptions {
   bool CloseDisc = true;
   bool EjectDone = true;

@@ -9,6 +9,7 @@
 #include "app/AppGlobals.h"
 #include "app/ModuleInit.h"
 #include "app/Unit1.h"
+#include "app/schedule.h"
 #include "app/start.h"
 #include "platform/gui/Application.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv) {
   // Each form's creation handler runs as it is made, in this order.
   application.CreateForm<TStartForm>();
   AppForms().Form1 = application.CreateForm<TForm1>();
+  application.CreateForm<TScheduleForm>();
   application.Run();
   return 0;
 }

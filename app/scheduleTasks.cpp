@@ -1,6 +1,8 @@
 #include "app/scheduleTasks.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "platform/core/FileUtils.h"
 #include "platform/core/Formats.h"
@@ -36,13 +38,23 @@ TScheduleTask ReadScheduleTask(const TIniFile& ini, const std::string& name, TDa
   task.Scheduling = ini.ReadString(name, "Scheduling", "Once");
   task.Description = ini.ReadString(name, "Description", "");
   task.TaskFile = ini.ReadString(name, "Task File", "");
-  task.BeginDate = ini.ReadDate(name, "Begin Date", DateOf(today));
-  task.EndDate = task.IsOnce() ? task.BeginDate : ini.ReadDate(name, "End Date", DateOf(today));
+  // A date that does not read must not quietly become today: a task would
+  // then fall due every day.
+  auto read_date = [&](const char* key) -> std::optional<TDateTime> {
+    if (!ini.ValueExists(name, key)) return std::nullopt;
+    TDateTime value;
+    if (TryStrToDate(ini.ReadString(name, key, ""), value)) return value;
+    if (task.Problem.empty())
+      task.Problem = "The \"" + std::string(key) + "\" of the task \"" + name + "\" cannot be read.";
+    return std::nullopt;
+  };
+  task.BeginDate = read_date("Begin Date").value_or(DateOf(today));
+  const std::optional<TDateTime> end = read_date("End Date");
+  task.EndDate = task.IsOnce() ? task.BeginDate : end.value_or(DateOf(today));
   task.UseTime = ini.ReadBool(name, "Use Time", false);
   task.Time = ini.ReadString(name, kTimeKey, kNoTime);
   task.Equal = ini.ReadBool(name, "Equal", false);
-  if (ini.ValueExists(name, "Last Backup"))
-    task.LastBackup = ini.ReadDate(name, "Last Backup", DateOf(today));
+  task.LastBackup = read_date("Last Backup");
   return task;
 }
 
@@ -76,19 +88,46 @@ void WriteScheduleTask(TIniFile& ini, const TScheduleTask& task) {
   if (task.LastBackup) ini.WriteDate(s, "Last Backup", *task.LastBackup);
 }
 
-std::optional<int> SchedulePeriodDays(const std::string& scheduling) {
+int TSchedulePeriod::Days() const {
+  if (Unit == "Weeks") return 7 * Count;
+  if (Unit == "Months") return 30 * Count;
+  return Count;
+}
+
+std::string TSchedulePeriod::Text() const { return IntToStr(Count) + " " + Unit; }
+
+std::optional<TSchedulePeriod> ParseSchedulePeriod(const std::string& scheduling) {
   const auto blank = scheduling.find(' ');
   if (blank == std::string::npos) return std::nullopt;
-  const int count = StrToIntDef(scheduling.substr(0, blank), 0);
-  const std::string unit = scheduling.substr(blank + 1);
-  if (count <= 0) return std::nullopt;
-  if (unit == "Days") return count;
-  if (unit == "Weeks") return 7 * count;
-  if (unit == "Months") return 30 * count;
-  return std::nullopt;
+  TSchedulePeriod period;
+  period.Count = StrToIntDef(scheduling.substr(0, blank), 0);
+  period.Unit = scheduling.substr(blank + 1);
+  if (period.Count <= 0) return std::nullopt;
+  if (period.Unit != "Days" && period.Unit != "Weeks" && period.Unit != "Months") return std::nullopt;
+  return period;
+}
+
+std::optional<int> SchedulePeriodDays(const std::string& scheduling) {
+  const std::optional<TSchedulePeriod> period = ParseSchedulePeriod(scheduling);
+  if (!period) return std::nullopt;
+  return period->Days();
+}
+
+std::string TaskNameProblem(const std::string& name, const std::vector<std::string>& existing) {
+  if (Trim(name).empty()) return "Please enter the Task Name.";
+  const bool bad_character = std::any_of(name.begin(), name.end(), [](char c) {
+    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string_view("/\\:]").find(c) != std::string_view::npos;
+  });
+  if (bad_character || name == "." || name.find("..") != std::string::npos)
+    return "A task name cannot hold \"/\", \"\\\", \":\", \"]\", \"..\" or control characters.";
+  for (const std::string& other : existing) {
+    if (AnsiSameText(other, name)) return "A task named \"" + other + "\" exists already.";
+  }
+  return {};
 }
 
 bool IsTaskDue(const TScheduleTask& task, TDateTime now) {
+  if (!task.Problem.empty()) return false;
   const TDateTime today = DateOf(now);
   if (today < DateOf(task.BeginDate) || today > DateOf(task.EndDate)) return false;
   if (task.IsOnce()) {

@@ -28,6 +28,9 @@ struct TScheduleTask {
   std::string Time = kNoTime;  // "hh:mm" as typed
   bool Equal = false;          // exactly at Time, rather than at or after it
   std::optional<TDateTime> LastBackup;
+  // Why the task cannot run ("" when it can): a date in its section that
+  // does not read. Such a task is never due and the window reports it.
+  std::string Problem;
 
   bool IsOnce() const { return Scheduling == "Once"; }
 };
@@ -41,6 +44,22 @@ TScheduleTask ReadScheduleTask(const TIniFile& ini, const std::string& name, TDa
 void WriteScheduleIndex(TIniFile& ini, const std::vector<std::string>& names);
 // Every key of a task's section, as the editor writes a new task.
 void WriteScheduleTask(TIniFile& ini, const TScheduleTask& task);
+
+// A repeated task's period as the editor shows it: a count of 1 to 365 and
+// "Days", "Weeks" or "Months".
+struct TSchedulePeriod {
+  int Count = 1;
+  std::string Unit = "Days";
+  int Days() const;
+  std::string Text() const;  // "2 Weeks"
+};
+std::optional<TSchedulePeriod> ParseSchedulePeriod(const std::string& scheduling);
+
+// Why `name` cannot name a task ("" when it can): the name is a section of
+// the list file and the base name of the task's file in the schedule
+// folder, so it must be a plain file name that the list does not hold yet
+// (names differing only in case are the same task).
+std::string TaskNameProblem(const std::string& name, const std::vector<std::string>& existing);
 
 // The period of a repeated task in days ("2 Weeks" is 14, a month counts 30
 // days); nothing when the text is not a period.

@@ -261,12 +261,17 @@ void TStartForm::SetTrayActive(bool active) {
       }
     });
     tray_->SetMenu(tray_menu_.get());
-    tray_->SetHint(AppStrings().ProductName);
+    tray_->SetHint(tray_hint_.isEmpty() ? AppStrings().ProductName : tray_hint_);
     tray_->OnEvent = [this](TrayEvent event, QPoint) {
       if (event == TrayEvent::DoubleClick && OpenBackup) OpenBackup();
     };
   }
   tray_->SetVisible(active);
+}
+
+void TStartForm::SetTrayHint(const QString& hint) {
+  tray_hint_ = hint;
+  if (tray_) tray_->SetHint(hint);
 }
 
 void TStartForm::NotBuilt(const QString& what) {

@@ -43,6 +43,8 @@ class TStartForm : public TForm {
 
   bool TrayActive() const;
   void SetTrayActive(bool active);
+  // The tray icon's tip (kept for when the icon is made).
+  void SetTrayHint(const QString& hint);
 
   void btnBurnClick();
   void btnMP3CDClick();
@@ -68,4 +70,5 @@ class TStartForm : public TForm {
 
   std::unique_ptr<TrayIcon> tray_;
   std::unique_ptr<QMenu> tray_menu_;
+  QString tray_hint_;
 };

@@ -1,0 +1,556 @@
+#include "app/AddSchedule.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+#include "app/AppGlobals.h"
+#include "app/TaskFile.h"
+#include "app/Unit1.h"
+#include "app/schedule.h"
+#include "app/scheduleTasks.h"
+#include "platform/core/AtomicFile.h"
+#include "platform/core/DateTime.h"
+#include "platform/core/Exceptions.h"
+#include "platform/core/FileUtils.h"
+#include "platform/core/StringList.h"
+#include "platform/gui/Autostart.h"
+#include "platform/gui/Buttons.h"
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/ListView.h"
+#include "platform/gui/Mask.h"
+#include "platform/gui/Menus.h"
+#include "platform/gui/StdCtrls.h"
+#include "recorder/xrCDBC.h"
+#include "shell/BrowseDr.h"
+
+namespace {
+
+const QString kTimeMask = QStringLiteral("!90:00;1;_");
+const QString kAudioFilter =
+    QStringLiteral("Audio Files (*.mp3;*.wav;*.wma;*.ape)|*.mp3;*.wav;*.wma;*.ape|All Files (*.*)|*.*");
+constexpr int kMaxPeriod = 365;
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+std::string S(const QString& s) { return s.toStdString(); }
+
+// The time text as the mask edit holds it: "hh:mm"; nothing when a digit
+// is missing or it is no time of day.
+bool IsTimeText(const QString& text) {
+  const QStringList parts = text.split(':');
+  if (parts.size() != 2) return false;
+  bool hour_ok = false, minute_ok = false;
+  const int hour = parts[0].trimmed().toInt(&hour_ok);
+  const int minute = parts[1].trimmed().toInt(&minute_ok);
+  return hour_ok && minute_ok && parts[1].trimmed().size() == 2 && hour >= 0 && hour < 24 && minute >= 0 &&
+         minute < 60;
+}
+
+// Bytes of a file, or of a folder and everything under it, as the recorder
+// counts them.
+std::int64_t SizeOf(const QString& path, bool folder) {
+  const std::string target = S(folder ? path + "/" : path);
+  if (TForm1* main = AppForms().Form1) return main->qcdb().GetFolderSize(target);
+  return TQCDBurner().GetFolderSize(target);
+}
+
+TListItem* AddRow(TListView* list, const QString& path, const QString& size_text, bool with_size) {
+  TListItem* item = list->Items()->Add();
+  item->SetCaption(path);
+  if (with_size) item->SubItems()->Add(size_text);
+  return item;
+}
+
+}  // namespace
+
+TAddScheduleForm::TAddScheduleForm(TComponent* owner) : TForm(owner) { BuildLayout(); }
+
+TAddScheduleForm::~TAddScheduleForm() = default;
+
+void TAddScheduleForm::BuildLayout() {
+  SetFormStyle(fsStayOnTop);
+  SetBorderStyle(bsDialog);
+  SetClientWidth(528);
+  SetClientHeight(560);
+  SetPosition(poScreenCenter);
+
+  auto label = [this](TWinControl* parent, const QString& caption, int x, int y) {
+    auto* l = Create<TLabel>(this);
+    l->SetParent(parent);
+    l->SetLeft(x);
+    l->SetTop(y);
+    l->SetCaption(caption);
+    return l;
+  };
+  label(this, "Task Name", 12, 12);
+  label(this, "(Disc Volume)", 12, 28);
+  edtTaskName = Create<TEdit>(this);
+  edtTaskName->SetParent(this);
+  edtTaskName->SetBounds(110, 14, 220, 22);
+  label(this, "Description:", 12, 50);
+  edtDescription = Create<TEdit>(this);
+  edtDescription->SetParent(this);
+  edtDescription->SetBounds(110, 46, 406, 22);
+
+  auto combo = [this](int x, int y, int width, std::initializer_list<const char*> items) {
+    auto* c = Create<TComboBox>(this);
+    c->SetParent(this);
+    c->SetStyle(csDropDownList);
+    c->SetBounds(x, y, width, 22);
+    for (const char* item : items) c->Items()->Add(item);
+    return c;
+  };
+  cmbType = combo(110, 78, 120, {"Only once", "Repeative"});
+  cmbType2 = combo(240, 78, 120, {"Data CD", "Audio CD"});
+  cmbType->OnChange = [this](TControl* c) { cmbTypeChange(c); };
+  cmbType2->OnChange = [this](TControl* c) { cmbType2Change(c); };
+  label(this, "Task Type:", 12, 82);
+
+  BuildTiming();
+  BuildLists();
+
+  btnOK = Create<TButton>(this);
+  btnOK->SetParent(this);
+  btnOK->SetBounds(352, 526, 78, 26);
+  btnOK->SetCaption("&OK");
+  btnOK->OnClick = [this](TControl* c) { btnOKClick(c); };
+  btnCancel = Create<TButton>(this);
+  btnCancel->SetParent(this);
+  btnCancel->SetBounds(438, 526, 78, 26);
+  btnCancel->SetCaption("&Cancel");
+  btnCancel->SetCancel(true);
+  btnCancel->OnClick = [this](TControl* c) { btnCancelClick(c); };
+
+  OpenDialog1 = Create<TOpenDialog>(this);
+  OpenDialog1->AllowMultiSelect = true;
+  OpenDialog1->Filter = "All Files (*.*)|*.*";
+  OpenDialog2 = Create<TOpenDialog>(this);
+  OpenDialog2->AllowMultiSelect = true;
+  OpenDialog2->Filter = kAudioFilter;
+  openDirDialog1 = Create<TwpnBrowseDirectoryDlg>(this);
+}
+
+void TAddScheduleForm::BuildTiming() {
+  gpbTiming = Create<TGroupBox>(this);
+  gpbTiming->SetParent(this);
+  gpbTiming->SetBounds(12, 110, 504, 198);
+  gpbTiming->SetCaption("Timing");
+  auto label = [this](const QString& caption, int x, int y) {
+    auto* l = Create<TLabel>(this);
+    l->SetParent(gpbTiming);
+    l->SetLeft(x);
+    l->SetTop(y);
+    l->SetCaption(caption);
+    return l;
+  };
+  auto picker = [this](int x, int y) {
+    auto* p = Create<TDateTimePicker>(this);
+    p->SetParent(gpbTiming);
+    p->SetBounds(x, y, 120, 22);
+    return p;
+  };
+  auto time_box = [this](int x, int y) {
+    auto* m = Create<TMaskEdit>(this);
+    m->SetParent(gpbTiming);
+    m->SetBounds(x, y, 56, 22);
+    m->SetEditMask(kTimeMask);
+    return m;
+  };
+  auto check = [this](int x, int y) {
+    auto* c = Create<TCheckBox>(this);
+    c->SetParent(gpbTiming);
+    c->SetBounds(x, y, 60, 20);
+    c->SetCaption("Time:");
+    return c;
+  };
+
+  // Once: a date and an optional time.
+  labODate = label("Date:", 12, 18);
+  tpkODate = picker(90, 15);
+  chkOTime = check(12, 42);
+  mseOTime = time_box(90, 40);
+  labOTime = label("(Hour : Minute)", 152, 44);
+  chkOTime->OnClick = [this](TControl* c) { chkOTimeClick(c); };
+
+  // Repeated: dates, a period and an optional time.
+  labRBegin = label("Begin date:", 12, 18);
+  tpkRBeginDate = picker(90, 15);
+  labREnd = label("End date:", 240, 18);
+  tpkREndDate = picker(310, 15);
+  labPeriod = label("Periodicity:", 12, 59);
+  spePeriodicity = Create<TEdit>(this);
+  spePeriodicity->SetParent(gpbTiming);
+  spePeriodicity->SetBounds(90, 55, 56, 22);
+  cmbUnit = Create<TComboBox>(this);
+  cmbUnit->SetParent(gpbTiming);
+  cmbUnit->SetStyle(csDropDownList);
+  cmbUnit->SetBounds(152, 55, 90, 22);
+  for (const char* unit : {"Days", "Weeks", "Months"}) cmbUnit->Items()->Add(unit);
+  chkRTime = check(12, 93);
+  mseRTime = time_box(90, 93);
+  labRTime = label("(Hour : Minute)", 152, 97);
+  chkRTime->OnClick = [this](TControl* c) { chkRTimeClick(c); };
+
+  labCarryOut = label("Carry out the task when:", 12, 70);
+  rdbEqualLater = Create<TRadioButton>(this);
+  rdbEqualLater->SetParent(gpbTiming);
+  rdbEqualLater->SetBounds(24, 89, 400, 20);
+  rdbEqualLater->SetCaption("time is equal or later than setting.  (Recommended)");
+  rdbEqualLater->SetChecked(true);
+  rdbEqual = Create<TRadioButton>(this);
+  rdbEqual->SetParent(gpbTiming);
+  rdbEqual->SetBounds(24, 109, 400, 20);
+  rdbEqual->SetCaption("time is exactly equal to setting.");
+}
+
+void TAddScheduleForm::BuildLists() {
+  auto group = [this](const QString& caption) {
+    auto* g = Create<TGroupBox>(this);
+    g->SetParent(this);
+    g->SetBounds(12, 314, 504, 204);
+    g->SetCaption(caption);
+    return g;
+  };
+  auto list = [this](TGroupBox* parent) {
+    auto* l = Create<TListView>(this);
+    l->SetParent(parent);
+    l->SetBounds(10, 20, 390, 174);
+    l->SetViewStyle(vsReport);
+    l->SetRowSelect(true);
+    l->SetReadOnly(true);
+    return l;
+  };
+  auto button = [this](TGroupBox* parent, const QString& caption, int y, std::function<void()> action) {
+    auto* b = Create<TSpeedButton>(this);
+    b->SetParent(parent);
+    b->SetBounds(410, y, 84, 26);
+    b->SetCaption(caption);
+    b->OnClick = [action](TControl*) { action(); };
+    return b;
+  };
+  auto menu = [this](std::function<void()> add_file, std::function<void()> add_folder) {
+    auto* m = Create<TPopupMenu>(this);
+    auto item = [this, m](const QString& caption, std::function<void()> action) {
+      auto* it = Create<TMenuItem>(this);
+      it->SetCaption(caption);
+      if (action) it->OnClick = [action](TComponent*) { action(); };
+      m->Items()->Add(it);
+    };
+    item("Add File", add_file);
+    item("-", nullptr);
+    item("Add Folder", add_folder);
+    return m;
+  };
+  // "Add" opens its menu under the button.
+  auto open_menu = [](TSpeedButton* b, TPopupMenu* m) {
+    const QPoint at = b->mapToGlobal(QPoint(0, b->Height()));
+    m->Popup(at.x(), at.y());
+  };
+
+  gpbFile = group("Files and Folders");
+  ltvFile = list(gpbFile);
+  ltvFile->Columns()->Add()->SetCaption("File or Folder");
+  ltvFile->Columns()->Items(0)->SetWidth(165 + 120);
+  ltvFile->Columns()->Add()->SetCaption("Size (B)");
+  ltvFile->Columns()->Items(1)->SetWidth(80);
+  ppmFile = menu([this] { AddFilesClick(); }, [this] { AddFolderClick(false); });
+  ltvFile->SetPopupMenu(ppmFile);
+  btnAddFile = button(gpbFile, "&Add", 20, [this, open_menu] { open_menu(btnAddFile, ppmFile); });
+  btnRemoveFile = button(gpbFile, "&Remove", 52, [this] { RemoveSelected(ltvFile); });
+  btnClearFile = button(gpbFile, "C&lear", 84, [this] { ClearList(ltvFile); });
+
+  gpbTrack = group("Audio files");
+  ltvTrack = list(gpbTrack);
+  ltvTrack->Columns()->Add()->SetCaption("Audio File");
+  ltvTrack->Columns()->Items(0)->SetWidth(200 + 180);
+  ppmTrack = menu([this] { AddTracksClick(); }, [this] { AddFolderClick(true); });
+  ltvTrack->SetPopupMenu(ppmTrack);
+  btnAddTrack = button(gpbTrack, "&Add", 20, [this, open_menu] { open_menu(btnAddTrack, ppmTrack); });
+  btnRemoveTrack = button(gpbTrack, "&Remove", 52, [this] { RemoveSelected(ltvTrack); });
+  btnClearTrack = button(gpbTrack, "C&lear", 84, [this] { ClearList(ltvTrack); });
+}
+
+void TAddScheduleForm::InitEditor(const QString& mode) {
+  SetCaption(mode + " Backup Task");
+  ltvFile->Items()->Clear();
+  ltvTrack->Items()->Clear();
+  cmbType->SetItemIndex(0);
+  cmbTypeChange();
+  cmbType2->SetItemIndex(0);
+  cmbType2->SetEnabled(true);
+  cmbType2Change();
+  const TDateTime today = Date();
+  tpkODate->SetDate(today);
+  mseOTime->SetText(QString());
+  chkOTime->SetChecked(false);
+  tpkRBeginDate->SetDate(today);
+  tpkREndDate->SetDate(today);
+  spePeriodicity->SetText("1");
+  cmbUnit->SetItemIndex(0);
+  mseRTime->SetText(QString());
+  chkRTime->SetChecked(false);
+  rdbEqualLater->SetChecked(true);
+  chkOTimeClick();
+  chkRTimeClick();
+
+  TListItem* row = Schedule ? Schedule->ltvTask->Selected() : nullptr;
+  if (mode != "Edit" || !row) {
+    edtTaskName->SetEnabled(true);
+    edtTaskName->SetText(QString());
+    edtDescription->SetText(QString());
+    EditIndex = -1;
+    return;
+  }
+  const TScheduleTask& task = Schedule->Tasks()[row->Index()];
+  edtTaskName->SetText(Q(task.Name));
+  edtTaskName->SetEnabled(false);
+  edtDescription->SetText(Q(task.Description));
+  const bool timed = task.UseTime && task.Time != kNoTime;
+  if (task.IsOnce()) {
+    cmbType->SetItemIndex(0);
+    tpkODate->SetDate(task.BeginDate);
+    chkOTime->SetChecked(timed);
+    if (timed) mseOTime->SetText(Q(task.Time));
+  } else {
+    cmbType->SetItemIndex(1);
+    tpkRBeginDate->SetDate(task.BeginDate);
+    tpkREndDate->SetDate(task.EndDate);
+    // The stored period comes back, so OK never turns "2 Weeks" into
+    // "1 Days" unasked.
+    if (const auto period = ParseSchedulePeriod(task.Scheduling)) {
+      spePeriodicity->SetText(QString::number(period->Count));
+      cmbUnit->SetItemIndex(cmbUnit->Items()->IndexOf(Q(period->Unit)));
+    }
+    chkRTime->SetChecked(timed);
+    if (timed) mseRTime->SetText(Q(task.Time));
+  }
+  cmbTypeChange();
+  chkOTimeClick();
+  chkRTimeClick();
+  (task.Equal ? rdbEqual : rdbEqualLater)->SetChecked(true);
+  EditIndex = row->Index();
+  // The kind stays: the task's file and section belong to it.
+  const bool data = task.Type == kDataTaskType;
+  cmbType2->SetItemIndex(data ? 0 : 1);
+  cmbType2->SetEnabled(false);
+  cmbType2Change();
+  if (data)
+    LoadDataTaskFile(Q(task.TaskFile));
+  else
+    LoadAudioTaskFile(Q(task.TaskFile));
+}
+
+void TAddScheduleForm::cmbTypeChange(TControl*) {
+  const bool once = cmbType->ItemIndex() != 1;
+  for (TControl* c : std::initializer_list<TControl*>{labODate, tpkODate, chkOTime, mseOTime, labOTime})
+    c->SetVisible(once);
+  for (TControl* c : std::initializer_list<TControl*>{labRBegin, tpkRBeginDate, labREnd, tpkREndDate, labPeriod,
+                                                      spePeriodicity, cmbUnit, chkRTime, mseRTime, labRTime})
+    c->SetVisible(!once);
+  labCarryOut->SetTop(once ? 70 : 131);
+  rdbEqualLater->SetTop(once ? 89 : 150);
+  rdbEqual->SetTop(once ? 109 : 170);
+}
+
+void TAddScheduleForm::cmbType2Change(TControl*) {
+  const bool data = cmbType2->ItemIndex() != 1;
+  gpbFile->SetVisible(data);
+  gpbTrack->SetVisible(!data);
+}
+
+void TAddScheduleForm::chkOTimeClick(TControl*) {
+  mseOTime->SetEnabled(chkOTime->Checked());
+  labOTime->SetEnabled(chkOTime->Checked());
+}
+
+void TAddScheduleForm::chkRTimeClick(TControl*) {
+  mseRTime->SetEnabled(chkRTime->Checked());
+  labRTime->SetEnabled(chkRTime->Checked());
+}
+
+int TAddScheduleForm::PeriodCount() const {
+  return std::clamp(spePeriodicity->Text().trimmed().toInt(), 1, kMaxPeriod);
+}
+
+void TAddScheduleForm::DoShow() {
+  if (Schedule) Schedule->SetEnabled(false);
+  TForm::DoShow();
+}
+
+void TAddScheduleForm::DoClose(TCloseAction& action) {
+  if (Schedule) Schedule->SetEnabled(true);
+  TForm::DoClose(action);
+}
+
+void TAddScheduleForm::btnCancelClick(TControl*) { Close(); }
+
+void TAddScheduleForm::btnOKClick(TControl*) {
+  const bool adding = EditIndex < 0;
+  const QString name = edtTaskName->Text().trimmed();
+  std::vector<std::string> existing;
+  if (adding && Schedule)
+    for (const TScheduleTask& task : Schedule->Tasks()) existing.push_back(task.Name);
+  const std::string problem = TaskNameProblem(S(name), existing);
+  if (!problem.empty()) {
+    MessageBox(Q(problem), "Information", MB_OK | MB_ICONINFORMATION);
+    if (edtTaskName->Enabled()) edtTaskName->SetFocus();
+    return;
+  }
+  const bool once = cmbType->ItemIndex() != 1;
+  const bool use_time = once ? chkOTime->Checked() : chkRTime->Checked();
+  const QString time_text = (once ? mseOTime : mseRTime)->Text();
+  // A ticked time that is no time of day would leave a task that never runs.
+  if (use_time && !IsTimeText(time_text)) {
+    MessageBox("Please enter the time as hours and minutes (hh:mm).", "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const TDateTime begin = once ? tpkODate->Date() : tpkRBeginDate->Date();
+  const TDateTime end = once ? begin : tpkREndDate->Date();
+  if (end < begin) {
+    MessageBox("The end date is before the begin date.", "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+
+  TScheduleTask task;
+  if (!adding && Schedule && EditIndex < static_cast<int>(Schedule->Tasks().size()))
+    task = Schedule->Tasks()[EditIndex];
+  TSchedulePeriod period;
+  period.Count = PeriodCount();
+  period.Unit = S(cmbUnit->Text().isEmpty() ? QString("Days") : cmbUnit->Text());
+  if (adding) {
+    task.Name = S(name);
+    task.Type = cmbType2->ItemIndex() == 1 ? kAudioTaskType : kDataTaskType;
+    task.TaskFile = S(TScheduleForm::TaskFilePath(name, Q(task.Type)));
+    if (!once) task.LastBackup = begin - period.Days();
+  }
+  task.Scheduling = once ? "Once" : period.Text();
+  task.Description = S(edtDescription->Text());
+  task.BeginDate = begin;
+  task.EndDate = end;
+  task.UseTime = use_time;
+  task.Time = S(time_text);
+  task.Equal = rdbEqual->Checked();
+  task.Problem.clear();
+
+  try {
+    ForceDirectories(S(TScheduleForm::ScheduleFolder()));
+    if (task.Type == kDataTaskType)
+      SaveDataTaskFile(Q(task.TaskFile));
+    else
+      SaveAudioTaskFile(Q(task.TaskFile));
+    if (Schedule) Schedule->StoreTask(task);
+  } catch (const Exception& e) {
+    MessageBox(Q(e.Message()), "Error", MB_OK | MB_ICONERROR);
+    return;
+  }
+  Close();
+  if (Schedule) Schedule->UpdateTimerInterval();
+  UpdateRunValue();
+}
+
+void TAddScheduleForm::UpdateRunValue() {
+  const bool auto_execute = Schedule ? Schedule->ReadOptions().AutoExecute : TScheduleOptions{}.AutoExecute;
+  if (auto_execute) {
+    if (!Autostart().RunValue(kScheduleRunValueName))
+      Autostart().SetRunValue(kScheduleRunValueName, "\"" + QCoreApplication::applicationFilePath() + "\" -Schedule");
+  } else if (Autostart().RunValue(kScheduleRunValueName)) {
+    Autostart().DeleteRunValue(kScheduleRunValueName);
+  }
+}
+
+void TAddScheduleForm::SaveDataTaskFile(const QString& path) {
+  TTaskNode root;
+  root.Text = S(edtTaskName->Text().trimmed());
+  for (int i = 0; i < ltvFile->Items()->Count(); ++i) {
+    TListItem* row = ltvFile->Items()->Item(i);
+    const QString size = row->SubItems()->Count() > 0 ? row->SubItems()->Strings(0) : QString();
+    root.Children.push_back({S(row->Caption() + "*" + size), {}});
+  }
+  WriteFileAtomically(S(path), SerializeTaskNode(root));
+}
+
+void TAddScheduleForm::LoadDataTaskFile(const QString& path) {
+  ltvFile->Items()->Clear();
+  TTaskNode root;
+  try {
+    root = ParseTaskText(ReadWholeFile(S(path)));
+  } catch (const Exception&) {
+    MessageBox("The task file does not exists!", "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  for (const TTaskNode& entry : root.Children) {
+    const auto star = entry.Text.find('*');
+    if (star == std::string::npos) continue;
+    AddRow(ltvFile, Q(entry.Text.substr(0, star)), Q(entry.Text.substr(star + 1)), true);
+  }
+}
+
+void TAddScheduleForm::SaveAudioTaskFile(const QString& path) {
+  std::string text;
+  for (int i = 0; i < ltvTrack->Items()->Count(); ++i) text += S(ltvTrack->Items()->Item(i)->Caption()) + "\r\n";
+  WriteFileAtomically(S(path), text);
+}
+
+void TAddScheduleForm::LoadAudioTaskFile(const QString& path) {
+  ltvTrack->Items()->Clear();
+  std::string text;
+  try {
+    text = ReadWholeFile(S(path));
+  } catch (const Exception&) {
+    MessageBox("The task file does not exists!", "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  for (const QString& line : Q(text).split(QRegularExpression("\r?\n"), Qt::SkipEmptyParts))
+    AddRow(ltvTrack, line, {}, false);
+}
+
+void TAddScheduleForm::AddFileEntry(const QString& path) {
+  AddRow(ltvFile, path, Q(TaskSizeText(SizeOf(path, false))), true);
+}
+
+void TAddScheduleForm::AddFolderEntry(const QString& path) {
+  QString folder = path;
+  while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+  AddRow(ltvFile, folder, Q(TaskSizeText(SizeOf(folder, true))), true);
+}
+
+void TAddScheduleForm::AddTrackFile(const QString& path) { AddRow(ltvTrack, path, {}, false); }
+
+void TAddScheduleForm::AddTrackFolder(const QString& path) {
+  QDir folder(path);
+  const QStringList names = folder.entryList({"*.mp3", "*.wav", "*.wma", "*.ape"}, QDir::Files | QDir::Hidden,
+                                             QDir::Name | QDir::IgnoreCase);
+  for (const QString& name : names) AddTrackFile(folder.filePath(name));
+}
+
+void TAddScheduleForm::AddFilesClick() {
+  if (!OpenDialog1->Execute()) return;
+  for (const QString& file : OpenDialog1->Files) AddFileEntry(file);
+}
+
+void TAddScheduleForm::AddTracksClick() {
+  if (!OpenDialog2->Execute()) return;
+  for (const QString& file : OpenDialog2->Files) AddTrackFile(file);
+}
+
+void TAddScheduleForm::AddFolderClick(bool tracks) {
+  if (!openDirDialog1->Execute()) return;
+  const QString folder = openDirDialog1->Selection();
+  if (!QFileInfo(folder).isDir()) return;
+  if (tracks)
+    AddTrackFolder(folder);
+  else
+    AddFolderEntry(folder);
+}
+
+void TAddScheduleForm::RemoveSelected(TListView* list) {
+  if (TListItem* row = list->Selected()) row->Delete();
+}
+
+void TAddScheduleForm::ClearList(TListView* list) {
+  if (MessageBox("Are you sure to clear the list?", "Query", MB_YESNO | MB_ICONQUESTION) == IDYES)
+    list->Items()->Clear();
+}
