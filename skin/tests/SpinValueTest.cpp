@@ -60,7 +60,9 @@ TEST(SeSpinValue, ValuesAreLimitedAndWrittenInTheNotation) {
     TSeSpinNotation n{c.type, c.decimals, c.min, c.max};
     EXPECT_EQ(SpinValueToText(c.value, n), c.text) << c.value;
     // What is written reads back as the limited value.
-    if (c.type != vtFloat) EXPECT_EQ(SpinTextToValue(SpinValueToText(c.value, n), n), Round(SpinClampValue(c.value, n)));
+    if (c.type != vtFloat) {
+      EXPECT_EQ(SpinTextToValue(SpinValueToText(c.value, n), n), Round(SpinClampValue(c.value, n)));
+    }
   }
   FormatSettings comma;
   comma.DecimalSeparator = ",";
