@@ -128,6 +128,13 @@ void UpdateSharedBuffer() {
                  std::max(buffer.Height(), module.shared_size.height()));
 }
 
+int WheelLines(int& remainder, int delta, int lines_per_notch) {
+  const std::int64_t total = std::int64_t(remainder) + std::int64_t(delta) * std::max(1, lines_per_notch);
+  const std::int64_t lines = total / WHEEL_DELTA;
+  remainder = int(total - lines * WHEEL_DELTA);
+  return int(std::clamp<std::int64_t>(lines, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace se
 
 void InitializeSkinControls() {

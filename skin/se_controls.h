@@ -51,6 +51,27 @@ struct TSeEraseRequest {
 // message first.
 inline constexpr unsigned SEM_ERASEBKGND = 0x0014;
 
+// The host's key codes the controls step by (VirtualKeyFromQt gives them).
+inline constexpr int VK_PRIOR = 0x21;
+inline constexpr int VK_NEXT = 0x22;
+inline constexpr int VK_END = 0x23;
+inline constexpr int VK_HOME = 0x24;
+inline constexpr int VK_LEFT = 0x25;
+inline constexpr int VK_UP = 0x26;
+inline constexpr int VK_RIGHT = 0x27;
+inline constexpr int VK_DOWN = 0x28;
+
+// One notch of a mouse wheel.
+inline constexpr int WHEEL_DELTA = 120;
+
+namespace se {
+// Whole lines to scroll for a wheel turn of `delta` (WHEEL_DELTA a notch;
+// smooth wheels send less) at `lines_per_notch` lines a notch (taken as 1
+// when below 1). What is left of a line stays in `remainder` for the next
+// turn, so small deltas add up and nothing is divided by a setting.
+int WheelLines(int& remainder, int delta, int lines_per_notch);
+}  // namespace se
+
 class TSeCustomControl : public TCustomControl {
  public:
   explicit TSeCustomControl(TComponent* owner = nullptr);

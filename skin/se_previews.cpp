@@ -1,5 +1,130 @@
 #include "skin/se_previews.h"
 
-#include "platform/gui/Preview.h"
+#include <QString>
 
-void RegisterSkinPreviewWindows() {}
+#include "platform/gui/DrawText.h"
+#include "platform/gui/Forms.h"
+#include "platform/gui/Preview.h"
+#include "skin/se_controls.h"
+#include "skin/se_drawing.h"
+#include "skin/se_scrollbar.h"
+
+namespace {
+
+// A control of the bases that shows its settings as its caption.
+class SampleControl : public TSeCustomControl {
+ public:
+  using TSeCustomControl::TSeCustomControl;
+
+ protected:
+  void PaintBackground() override {
+    TSeCustomControl::PaintBackground();
+    TRect r = GetBorderClientRect();
+    Canvas()->Font().Assign(PaintFont());
+    se::DrawWideText(*Canvas(), Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  }
+};
+
+std::unique_ptr<TCustomForm> MakeControlsForm() {
+  auto form = CreateUnique<TForm>();
+  form->SetCaption("Skin control bases");
+  form->SetBounds(0, 0, 420, 250);
+  form->SetColor(clBtnFace);
+  const struct {
+    TSeBevelKind kind;
+    TSeBevelCut inner;
+    TSeBevelCut outer;
+    int border;
+    const char* text;
+  } samples[] = {
+      {kbkNone, kbvLowered, kbvLowered, 0, "Lowered"},  {kbkNone, kbvRaised, kbvRaised, 0, "Raised"},
+      {kbkNone, kbvLowered, kbvRaised, 2, "Raised/lowered, border 2"}, {kbkBorder, kbvNone, kbvNone, 0, "Border"},
+      {kbkFlat, kbvNone, kbvNone, 0, "Flat"},
+  };
+  int y = 10;
+  for (const auto& s : samples) {
+    auto* c = Create<SampleControl>(form.get());
+    c->SetParent(form.get());
+    c->SetBounds(10, y, 190, 30);
+    c->SetColor(clWindow);
+    c->SetBevelWidth(1);
+    if (s.kind != kbkNone) {
+      c->SetBevelKind(s.kind);
+    } else {
+      c->SetBevelInner(s.inner);
+      c->SetBevelOuter(s.outer);
+    }
+    c->SetBorderWidth(s.border);
+    c->SetCaption(s.text);
+    y += 40;
+  }
+  // A panel with a striped background, and controls over it that are
+  // transparent or blended.
+  auto* back = Create<SampleControl>(form.get());
+  back->SetParent(form.get());
+  back->SetBounds(215, 10, 190, 190);
+  back->SetColor(RGB(0x33, 0x66, 0x99));
+  back->SetBevelWidth(1);
+  back->SetPerformance(tbpSharedBuffer);
+  auto* transparent = Create<SampleControl>(form.get());
+  transparent->SetParent(back);
+  transparent->SetBounds(10, 20, 170, 40);
+  transparent->SetTransparent(true);
+  transparent->Font()->SetColor(clWhite);
+  transparent->SetCaption("Transparent");
+  transparent->SetBevelWidth(1);
+  transparent->SetBevelInner(kbvNone);
+  transparent->SetBevelOuter(kbvRaised);
+  auto* blended = Create<SampleControl>(form.get());
+  blended->SetParent(back);
+  blended->SetBounds(10, 80, 170, 40);
+  blended->SetColor(clYellow);
+  blended->Blending()->SetValue(140);
+  blended->Blending()->SetEnabled(true);
+  blended->SetCaption("Blended 140");
+  auto* shared = Create<SampleControl>(form.get());
+  shared->SetParent(back);
+  shared->SetBounds(10, 140, 170, 40);
+  shared->SetColor(clCream);
+  shared->SetPerformance(tbpSharedBuffer);
+  shared->SetBorderWidth(1);
+  shared->SetCaption("Shared buffer");
+  return form;
+}
+
+std::unique_ptr<TCustomForm> MakeScrollBarForm() {
+  auto form = CreateUnique<TForm>();
+  form->SetCaption("Skin scroll bars");
+  form->SetBounds(0, 0, 300, 230);
+  form->SetColor(clBtnFace);
+  auto add = [&](TScrollBarKind kind, int x, int y, int w, int h) {
+    auto* bar = Create<TSeCustomScrollBar>(form.get());
+    bar->SetParent(form.get());
+    bar->SetKind(kind);
+    bar->SetBounds(x, y, w, h);
+    return bar;
+  };
+  add(sbHorizontal, 10, 10, 220, 18)->SetPosition(30);
+  auto* paged = add(sbHorizontal, 10, 40, 220, 18);
+  paged->SetPageSize(40);
+  paged->SetPosition(61);
+  auto* disabled = add(sbHorizontal, 10, 70, 220, 18);
+  disabled->SetEnabled(false);
+  auto* bare = add(sbHorizontal, 10, 100, 220, 16);
+  bare->SetBorderWidth(0);
+  bare->SetShowButtons(false);
+  bare->SetPageSize(20);
+  bare->SetPosition(50);
+  add(sbHorizontal, 10, 130, 24, 18);  // too short for its buttons
+  add(sbVertical, 245, 10, 18, 200)->SetPosition(50);
+  auto* vpaged = add(sbVertical, 268, 10, 18, 200);
+  vpaged->SetPageSize(50);
+  return form;
+}
+
+}  // namespace
+
+void RegisterSkinPreviewWindows() {
+  RegisterPreviewWindow("skin-controls", MakeControlsForm);
+  RegisterPreviewWindow("skin-scrollbars", MakeScrollBarForm);
+}
