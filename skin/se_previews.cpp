@@ -7,7 +7,9 @@
 #include "platform/gui/Preview.h"
 #include "skin/se_controls.h"
 #include "skin/se_drawing.h"
+#include "skin/se_overlayscroll.h"
 #include "skin/se_scrollbar.h"
+#include "skin/se_trackbar.h"
 
 namespace {
 
@@ -122,9 +124,72 @@ std::unique_ptr<TCustomForm> MakeScrollBarForm() {
   return form;
 }
 
+std::unique_ptr<TCustomForm> MakeTrackBarForm() {
+  auto form = CreateUnique<TForm>();
+  form->SetCaption("Skin track bars");
+  form->SetBounds(0, 0, 330, 230);
+  form->SetColor(clBtnFace);
+  const struct {
+    TTickMark ticks;
+    TIntervalHighlightType highlight;
+    int position;
+  } rows[] = {{tmBottomRight, htNone, 6}, {tmTopLeft, htLowInterval, 30}, {tmBoth, htHighInterval, 44}};
+  int y = 10;
+  for (const auto& row : rows) {
+    auto* bar = Create<TSeCustomTrackBar>(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(10, y, 249, 45);
+    bar->SetMin(1);
+    bar->SetMax(50);
+    bar->SetFrequency(5);
+    bar->SetTickMarks(row.ticks);
+    bar->SetIntervalHighlightType(row.highlight);
+    bar->SetPosition(row.position);
+    y += 50;
+  }
+  auto* disabled = Create<TSeCustomTrackBar>(form.get());
+  disabled->SetParent(form.get());
+  disabled->SetBounds(10, y, 249, 31);
+  disabled->SetEnabled(false);
+  auto* vertical = Create<TSeCustomTrackBar>(form.get());
+  vertical->SetParent(form.get());
+  vertical->SetOrientation(toVertical);
+  vertical->SetBounds(270, 10, 45, 200);
+  vertical->SetPosition(7);
+  return form;
+}
+
+std::unique_ptr<TCustomForm> MakeOverlayForm() {
+  auto form = CreateUnique<TForm>();
+  form->SetCaption("Skin overlay scroll bars");
+  form->SetBounds(0, 0, 420, 230);
+  form->SetColor(clBtnFace);
+  auto* memo = Create<TSeCustomMemo>(form.get());
+  memo->SetParent(form.get());
+  memo->SetBounds(10, 10, 190, 170);
+  memo->SetScrollBars(ssBoth);
+  memo->SetWordWrap(false);
+  QString text;
+  for (int i = 1; i <= 60; ++i) text += QString("Line %1 of a memo with overlay scroll bars\n").arg(i);
+  memo->SetText(text);
+  auto* list = Create<TSeCustomListView>(form.get());
+  list->SetParent(form.get());
+  list->SetBounds(210, 10, 200, 170);
+  list->SetViewStyle(vsList);
+  for (int i = 1; i <= 80; ++i) list->Items()->Add()->SetCaption(QString("Item %1").arg(i));
+  auto* edit = Create<TSeCustomMaskEdit>(form.get());
+  edit->SetParent(form.get());
+  edit->SetBounds(10, 190, 190, 22);
+  edit->SetTextAlign(taCenter);
+  edit->SetText("Centred");
+  return form;
+}
+
 }  // namespace
 
 void RegisterSkinPreviewWindows() {
+  RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
+  RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);
   RegisterPreviewWindow("skin-scrollbars", MakeScrollBarForm);
 }
