@@ -24,17 +24,16 @@ TRect Clip(const TRect& r, int width, int height) {
   return {std::max(r.Left, 0), std::max(r.Top, 0), std::min(r.Right, width), std::min(r.Bottom, height)};
 }
 
-// Source index of every destination index along one axis: equal sizes map
-// one to one, other sizes by a 16.16 fixed-point step from 0.
-std::vector<int> SampleAxis(int srcStart, int srcSize, int destSize) {
-  std::vector<int> at(static_cast<std::size_t>(destSize));
+// Source index of destination indexes from..to-1 along one axis: equal
+// sizes map one to one, other sizes by a 16.16 fixed-point step from 0.
+std::vector<int> SampleAxis(int srcStart, int srcSize, int destSize, int from, int to) {
+  std::vector<int> at(static_cast<std::size_t>(std::max(to - from, 0)));
   if (srcSize == destSize) {
-    for (int i = 0; i < destSize; ++i) at[std::size_t(i)] = srcStart + i;
+    for (int i = from; i < to; ++i) at[std::size_t(i - from)] = srcStart + i;
     return at;
   }
   const std::int64_t step = (std::int64_t(srcSize) << 16) / destSize;
-  std::int64_t acc = 0;
-  for (int i = 0; i < destSize; ++i, acc += step) at[std::size_t(i)] = srcStart + int(acc >> 16);
+  for (int i = from; i < to; ++i) at[std::size_t(i - from)] = srcStart + int((step * i) >> 16);
   return at;
 }
 
@@ -53,12 +52,18 @@ bool ValidRun(const std::vector<int>& at, int limit, int& first, int& last) {
 
 // Draws `src` of a pixel array into `dest` of the canvas, nearest pixel,
 // leaving out pixels equal to `key` on red, green and blue when given.
-// Source pixels outside the array are not drawn.
+// Source pixels outside the array are not drawn. Only the part of dest
+// inside the canvas's clip box is sampled, so a huge destination costs no
+// more than the surface.
 void DrawPixels(TCanvas& canvas, const TSeArgb* pixels, int width, int height, const TRect& dest,
                 const TRect& src, std::optional<TSeArgb> key) {
   if (!pixels || dest.Width() < 1 || dest.Height() < 1 || src.Width() < 1 || src.Height() < 1) return;
-  const std::vector<int> xs = SampleAxis(src.Left, src.Width(), dest.Width());
-  const std::vector<int> ys = SampleAxis(src.Top, src.Height(), dest.Height());
+  const TRect shown = IntersectRect(dest, canvas.ClipRect());
+  if (shown.IsEmpty()) return;
+  const int x0 = shown.Left - dest.Left;
+  const int y0 = shown.Top - dest.Top;
+  const std::vector<int> xs = SampleAxis(src.Left, src.Width(), dest.Width(), x0, x0 + shown.Width());
+  const std::vector<int> ys = SampleAxis(src.Top, src.Height(), dest.Height(), y0, y0 + shown.Height());
   int c0, c1, r0, r1;
   if (!ValidRun(xs, width, c0, c1) || !ValidRun(ys, height, r0, r1)) return;
   QImage out(c1 - c0 + 1, r1 - r0 + 1, QImage::Format_RGB32);
@@ -71,21 +76,27 @@ void DrawPixels(TCanvas& canvas, const TSeArgb* pixels, int width, int height, c
   canvas.SetCopyMode(cmSrcCopy);
   std::optional<TColor> transparent;
   if (key) transparent = se::ArgbToColor(*key);
-  canvas.DrawImage(QPoint(dest.Left + c0, dest.Top + r0), out, transparent);
+  canvas.DrawImage(QPoint(shown.Left + c0, shown.Top + r0), out, transparent);
   canvas.SetCopyMode(mode);
 }
 
 // Repeats src over dest, column by column; the last column and row draw the
-// top-left part of src that fits.
+// top-left part of src that fits. Only the tiles meeting `clip` are drawn.
 template <class DrawTile>
-void Tile(const TRect& dest, const TRect& src, DrawTile&& draw) {
+void Tile(const TRect& dest, const TRect& src, const TRect& clip, DrawTile&& draw) {
   const int w = src.Width();
   const int h = src.Height();
   if (w <= 0 || h <= 0 || dest.Width() <= 0 || dest.Height() <= 0) return;
+  const TRect shown = IntersectRect(dest, clip);
+  if (shown.IsEmpty()) return;
   const int cols = (dest.Width() + w - 1) / w;
   const int rows = (dest.Height() + h - 1) / h;
-  for (int i = 0; i < cols; ++i)
-    for (int j = 0; j < rows; ++j) {
+  const int firstCol = (shown.Left - dest.Left) / w;
+  const int lastCol = std::min(cols, (shown.Right - dest.Left + w - 1) / w);
+  const int firstRow = (shown.Top - dest.Top) / h;
+  const int lastRow = std::min(rows, (shown.Bottom - dest.Top + h - 1) / h);
+  for (int i = firstCol; i < lastCol; ++i)
+    for (int j = firstRow; j < lastRow; ++j) {
       const TRect tile = IntersectRect(Bounds(dest.Left + i * w, dest.Top + j * h, w, h), dest);
       if (tile.IsEmpty()) break;
       if (tile.Width() == w && tile.Height() == h)
@@ -240,7 +251,7 @@ void TSeBitmap::StretchDraw(TCanvas& canvas, const TRect& dest, const TRect& src
 }
 
 void TSeBitmap::TileDraw(TCanvas& canvas, const TRect& dest, const TRect& src, bool masked) {
-  Tile(dest, src, [&](const TRect& d, const TRect& s) { StretchDraw(canvas, d, s, masked); });
+  Tile(dest, src, canvas.ClipRect(), [&](const TRect& d, const TRect& s) { StretchDraw(canvas, d, s, masked); });
 }
 
 void TSeBitmap::DrawToBitmap(TSeBitmap& target, int x, int y, const TRect& src) const {
@@ -336,7 +347,7 @@ void TSeBitmap::StretchDrawCopy(TCanvas& canvas, const TRect& dest, const TRect&
 }
 
 void TSeBitmap::TileDrawCopy(TCanvas& canvas, const TRect& dest, const TRect& src) {
-  Tile(dest, src, [&](const TRect& d, const TRect& s) { StretchDrawCopy(canvas, d, s); });
+  Tile(dest, src, canvas.ClipRect(), [&](const TRect& d, const TRect& s) { StretchDrawCopy(canvas, d, s); });
 }
 
 void TSeBitmap::LoadFromStream(TStream& stream) {

@@ -579,7 +579,7 @@ void TSePropertyFiler::Font(const std::string& name, TFont& font) {
   TColor color = font.Color();
   if (Color(name + ".Color", color)) font.SetColor(color);
   int height = font.Height();
-  if (Integer(name + ".Height", height)) font.SetHeight(height);
+  if (Bounded(name + ".Height", height, -kMaxSkinFontHeight, kMaxSkinFontHeight)) font.SetHeight(height);
   std::string face = font.Name().toStdString();
   if (Text(name + ".Name", face)) font.SetName(QString::fromStdString(face));
   unsigned style = font.Style();
@@ -588,10 +588,20 @@ void TSePropertyFiler::Font(const std::string& name, TFont& font) {
 
 void TSePropertyFiler::Link(const std::string& name, TSeBitmapLink& link) {
   Text(name + ".Name", link.Name);
-  Integer(name + ".Left", link.Left);
-  Integer(name + ".Top", link.Top);
-  Integer(name + ".Right", link.Right);
-  Integer(name + ".Bottom", link.Bottom);
+  Extent(name + ".Left", link.Left);
+  Extent(name + ".Top", link.Top);
+  Extent(name + ".Right", link.Right);
+  Extent(name + ".Bottom", link.Bottom);
+}
+
+bool TSePropertyFiler::Bounded(const std::string& name, int& value, int lo, int hi) {
+  int v = value;
+  if (!Integer(name, v)) return false;
+  if (v < lo || v > hi)
+    throw EReadError("Property " + name + " of the skin is " + std::to_string(v) + "; it must lie within " +
+                     std::to_string(lo) + ".." + std::to_string(hi));
+  value = v;
+  return true;
 }
 
 void TSePropertyWriter::Add(const std::string& name, TSePropertyValue value) {

@@ -45,6 +45,12 @@
 
 class TSeBitmapLink;
 
+// Geometry and font sizes a skin may give; a skin file asking for more is
+// refused (nothing on a screen needs them, and they would only make
+// drawing and layout allocate or overflow).
+inline constexpr int kMaxSkinExtent = 16384;
+inline constexpr int kMaxSkinFontHeight = 256;
+
 struct TSePropertyValue {
   enum Kind { kInteger, kString, kIdent, kBoolean, kBinary, kSet };
   Kind kind = kInteger;
@@ -91,6 +97,14 @@ class TSePropertyFiler {
   virtual bool Binary(const std::string& name, const std::function<void(TStream&)>& write,
                       const std::function<void(TStream&)>& read) = 0;
 
+  // An integer that must lie within lo..hi: reading refuses anything else
+  // with EReadError naming the property.
+  bool Bounded(const std::string& name, int& value, int lo, int hi);
+  // A coordinate, size or margin: within -kMaxSkinExtent..kMaxSkinExtent.
+  bool Extent(const std::string& name, int& value) {
+    return Bounded(name, value, -kMaxSkinExtent, kMaxSkinExtent);
+  }
+
   template <class E>
   bool Enum(const std::string& name, E& value, std::span<const char* const> names) {
     int v = static_cast<int>(value);
@@ -98,9 +112,11 @@ class TSePropertyFiler {
     if (got) value = static_cast<E>(v);
     return got;
   }
-  // Font.Charset, Font.Color, Font.Height, Font.Name, Font.Style.
+  // Font.Charset, Font.Color, Font.Height (at most kMaxSkinFontHeight
+  // either way), Font.Name, Font.Style.
   void Font(const std::string& name, TFont& font);
-  // Bitmap.Name, Bitmap.Left, Bitmap.Top, Bitmap.Right, Bitmap.Bottom.
+  // Bitmap.Name, Bitmap.Left, Bitmap.Top, Bitmap.Right, Bitmap.Bottom
+  // (each an extent).
   void Link(const std::string& name, TSeBitmapLink& link);
 };
 

@@ -134,22 +134,22 @@ void TSeSkinObject::DefineProperties(TSePropertyFiler& f) {
   f.Boolean("Masked", masked_);
   f.Font("Font", font_);
   int v = left_;
-  if (f.Integer("Left", v)) SetLeft(v);
+  if (f.Extent("Left", v)) SetLeft(v);
   v = top_;
-  if (f.Integer("Top", v)) SetTop(v);
+  if (f.Extent("Top", v)) SetTop(v);
   v = width_;
-  if (f.Integer("Width", v)) SetWidth(v);
+  if (f.Extent("Width", v)) SetWidth(v);
   v = height_;
-  if (f.Integer("Height", v)) SetHeight(v);
-  f.Integer("MarginLeft", margin_left_);
-  f.Integer("MarginTop", margin_top_);
-  f.Integer("MarginRight", margin_right_);
-  f.Integer("MarginBottom", margin_bottom_);
+  if (f.Extent("Height", v)) SetHeight(v);
+  f.Extent("MarginLeft", margin_left_);
+  f.Extent("MarginTop", margin_top_);
+  f.Extent("MarginRight", margin_right_);
+  f.Extent("MarginBottom", margin_bottom_);
   f.Enum("TextAlign", text_align_, kTextAlignNames);
   f.Enum("TextEffect", text_effect_, kTextEffectNames);
-  f.Integer("TextMarginLeft", text_margin_left_);
-  f.Integer("TextMarginRight", text_margin_right_);
-  f.Integer("TextMarginTop", text_margin_top_);
+  f.Extent("TextMarginLeft", text_margin_left_);
+  f.Extent("TextMarginRight", text_margin_right_);
+  f.Extent("TextMarginTop", text_margin_top_);
 }
 
 void TSeSkinObject::Assign(const TSeSkinObject& source) {

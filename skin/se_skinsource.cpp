@@ -23,8 +23,6 @@ constexpr char kSignature[4] = {'T', 'B', 'L', 'Z'};
 constexpr std::int64_t kMinBitmapRecord = 12;
 constexpr std::int64_t kMinCompactBitmap = 8;
 constexpr std::int64_t kMinObjectRecord = 8;
-// Largest picture a compact skin bitmap may hold.
-constexpr long long kMaxCompactPixels = 1LL << 24;
 
 // The module's one piece of mutable state: the registered filters.
 struct FilterRegistry {
@@ -69,6 +67,47 @@ void WriteStrings(TStream& stream, const TSeSkinSource& source) {
   se::WriteStreamString(stream, source.Author);
   se::WriteStreamString(stream, source.AuthorEMail);
   se::WriteStreamString(stream, source.AuthorURL);
+}
+
+// Counts a picture against the skin's limits before its pixels exist.
+class PixelBudget {
+ public:
+  void Take(const std::string& name, std::int64_t width, std::int64_t height) {
+    const std::string what = "Picture \"" + name.substr(0, 80) + "\" of the skin";
+    if (width > kMaxSkinPictureSide || height > kMaxSkinPictureSide)
+      throw EReadError(what + " is " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels; a side may be at most " + std::to_string(kMaxSkinPictureSide));
+    const std::int64_t pixels = width * height;
+    if (pixels > kMaxSkinPicturePixels)
+      throw EReadError(what + " has " + std::to_string(pixels) + " pixels; a picture may have at most " +
+                       std::to_string(kMaxSkinPicturePixels));
+    if (pixels > kMaxSkinPixels - used_)
+      throw EReadError(what + " takes the skin past " + std::to_string(kMaxSkinPixels) + " pixels in all");
+    used_ += pixels;
+  }
+ private:
+  std::int64_t used_ = 0;
+};
+
+std::uint32_t LittleEndianAt(const std::string& bytes, std::size_t at, int size) {
+  std::uint32_t v = 0;
+  for (int i = size - 1; i >= 0; --i) v = (v << 8) | std::uint8_t(bytes[at + std::size_t(i)]);
+  return v;
+}
+
+// Width and height a BMP file's header claims (zero when it is too short
+// to say; the reader then refuses it).
+void BmpSize(const std::string& bmp, std::int64_t& width, std::int64_t& height) {
+  width = height = 0;
+  if (bmp.size() < 18) return;
+  const std::uint32_t header = LittleEndianAt(bmp, 14, 4);
+  if (header == 12 && bmp.size() >= 22) {
+    width = LittleEndianAt(bmp, 18, 2);
+    height = LittleEndianAt(bmp, 20, 2);
+  } else if (header >= 16 && bmp.size() >= 26) {
+    width = std::llabs(std::int64_t(std::int32_t(LittleEndianAt(bmp, 18, 4))));
+    height = std::llabs(std::int64_t(std::int32_t(LittleEndianAt(bmp, 22, 4))));
+  }
 }
 
 void AddLoaded(TSeSkinSource& source, std::unique_ptr<TSeSkinObject> object) {
@@ -186,7 +225,14 @@ void TSeSkinFilter::LoadBody(TStream& stream) {
   TSeSkinSource loaded;
   ReadStrings(stream, loaded);
   const std::int32_t bitmaps = CheckedCount(stream, kMinBitmapRecord, "bitmap");
+  PixelBudget budget;
   for (std::int32_t i = 0; i < bitmaps; ++i) {
+    const std::int64_t at = stream.Position();
+    const std::string name = se::ReadStreamString(stream, "bitmap name");
+    const std::int64_t width = std::llabs(std::int64_t(se::ReadInt32(stream)));
+    const std::int64_t height = std::llabs(std::int64_t(se::ReadInt32(stream)));
+    stream.SetPosition(at);
+    budget.Take(name, width, height);
     auto bitmap = std::make_unique<TSeBitmap>();
     bitmap->LoadFromStream(stream);
     bitmap->SetTransparentColor(0x00FF00FF);
@@ -228,15 +274,21 @@ void TSeSkinFilterMaxCompression::LoadBody(TStream& stream) {
   TSeSkinSource loaded;
   ReadStrings(stream, loaded);
   const std::int32_t bitmaps = CheckedCount(stream, kMinCompactBitmap, "bitmap");
+  PixelBudget budget;
   for (std::int32_t i = 0; i < bitmaps; ++i) {
     auto bitmap = std::make_unique<TSeBitmap>();
     const std::string name = se::ReadStreamString(stream, "bitmap name");
     const std::string bmp = se::ReadStreamString(stream, "bitmap file");
     if (!bmp.empty()) {
+      std::int64_t width, height;
+      BmpSize(bmp, width, height);
+      budget.Take(name, width, height);
       TBitmap picture;
       try {
+        // The reader holds the picture to the size just counted, should it
+        // see the header differently.
         picture.SetDib(ReadBmp(std::span(reinterpret_cast<const std::uint8_t*>(bmp.data()), bmp.size()),
-                               BmpLimits{kMaxCompactPixels}));
+                               BmpLimits{std::max<long long>(width * height, 1)}));
       } catch (const EInvalidGraphic& e) {
         throw EReadError("Bitmap \"" + name + "\" of the skin is damaged: " + e.what());
       }

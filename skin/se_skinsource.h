@@ -26,6 +26,11 @@
 // Skin files are outside input: a damaged file raises EReadError (or
 // another Exception) with what was wrong, and the skin loaded before stays
 // as it was. A compressed body may unpack to at most kMaxSkinBodyBytes.
+// Pictures are checked before any pixel is allocated: a side above
+// kMaxSkinPictureSide, a picture above kMaxSkinPicturePixels or a skin
+// whose pictures add up to more than kMaxSkinPixels is refused, whatever
+// the format (a compact picture packed as runs can claim millions of
+// pixels in a few bytes).
 
 #include <cstdint>
 #include <memory>
@@ -37,7 +42,10 @@
 #include "skin/se_bitmap.h"
 #include "skin/se_skinobject.h"
 
-inline constexpr std::int64_t kMaxSkinBodyBytes = std::int64_t(64) << 20;
+inline constexpr std::int64_t kMaxSkinBodyBytes = std::int64_t(32) << 20;
+inline constexpr int kMaxSkinPictureSide = 4096;
+inline constexpr std::int64_t kMaxSkinPicturePixels = std::int64_t(1) << 21;
+inline constexpr std::int64_t kMaxSkinPixels = std::int64_t(1) << 22;
 
 class TSeSkinSource;
 

@@ -360,3 +360,26 @@ TEST(SeWinXp, NoThemeLibraryButCountedCalls) {
   EXPECT_EQ(se::ThemeLibraryRefCount(), 0);
   EXPECT_FALSE(se::ThemeLibraryLoaded());
 }
+
+// Tiling a destination far larger than the surface draws only the tiles
+// the surface shows, and they line up with the destination's corner.
+TEST(SeBitmap, TilingIsClippedToTheSurface) {
+  TSeBitmap tile;
+  tile.SetSize(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) *tile.PixelPtr(x, y) = se::MakeArgb(40 * x, 100 * y, 7, 255);
+  tile.UpdateBitmapCopy();
+  for (const bool copy : {false, true}) {
+    TSeBitmap surface;
+    surface.SetSize(20, 9);
+    const TRect dest = Rect(-7, -5, 1 << 20, 1 << 20);
+    if (copy)
+      tile.TileDrawCopy(surface.Canvas(), dest, Rect(0, 0, 3, 2));
+    else
+      tile.TileDraw(surface.Canvas(), dest, Rect(0, 0, 3, 2), false);
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 20; ++x)
+        ASSERT_EQ(surface.GetPixel(x, y) & 0xFFFFFF, tile.GetPixel((x + 7) % 3, (y + 5) % 2) & 0xFFFFFF)
+            << x << "," << y << (copy ? " copy" : "");
+  }
+}

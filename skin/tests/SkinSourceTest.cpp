@@ -356,3 +356,131 @@ TEST_F(SkinFiles, DrawnFrameLooksRight) {
   EXPECT_FALSE(form->GetObjectRegion().contains(QPoint(0, 0)));
   EXPECT_TRUE(form->GetObjectRegion().contains(QPoint(130, 80)));
 }
+
+namespace {
+
+void PutLe(std::string& s, std::uint32_t v, int bytes) {
+  for (int i = 0; i < bytes; ++i) s += char((v >> (8 * i)) & 0xFF);
+}
+
+// An 8-bit run-length BMP that claims width x height and holds only the
+// end-of-picture mark: a few bytes standing for millions of pixels.
+std::string RunLengthBmp(int width, int height) {
+  const std::string runs("\x00\x01", 2);
+  const std::uint32_t offset = 14 + 40 + 4;
+  std::string s = "BM";
+  PutLe(s, offset + std::uint32_t(runs.size()), 4);
+  PutLe(s, 0, 4);
+  PutLe(s, offset, 4);
+  for (std::uint32_t v : {40u, std::uint32_t(width), std::uint32_t(height)}) PutLe(s, v, 4);
+  PutLe(s, 1, 2);
+  PutLe(s, 8, 2);
+  for (std::uint32_t v : {1u, std::uint32_t(runs.size()), 0u, 0u, 1u, 0u}) PutLe(s, v, 4);
+  PutLe(s, 0, 4);  // the one palette entry
+  return s + runs;
+}
+
+std::string LeString(const std::string& text) {
+  std::string s;
+  PutLe(s, std::uint32_t(text.size()), 4);
+  return s + text;
+}
+
+std::string Packed(const std::string& body) {
+  std::string out(compressBound(body.size()) + 16, '\0');
+  uLongf size = out.size();
+  compress2(reinterpret_cast<Bytef*>(out.data()), &size, reinterpret_cast<const Bytef*>(body.data()),
+            body.size(), 9);
+  out.resize(size);
+  return "TBLZ" + out;
+}
+
+// A compact skin of the given BMP pictures and no objects.
+std::string CompactSkin(const std::vector<std::string>& pictures) {
+  std::string body;
+  for (int i = 0; i < 5; ++i) body += LeString("");
+  PutLe(body, std::uint32_t(pictures.size()), 4);
+  for (const std::string& bmp : pictures) body += LeString("Pic") + LeString(bmp);
+  PutLe(body, 0, 4);
+  return Packed(body);
+}
+
+}  // namespace
+
+// A small file must not make the loader take gigabytes: pictures are
+// counted before their pixels are made, one by one and for the whole skin.
+TEST_F(SkinFiles, PictureSizesAreCappedBeforeDecoding) {
+  const std::string huge = CompactSkin({RunLengthBmp(4096, 4096)});
+  ASSERT_LT(huge.size(), 100u);
+  std::string uncompressedWide;
+  for (int i = 0; i < 5; ++i) uncompressedWide += LeString("");
+  PutLe(uncompressedWide, 1, 4);
+  uncompressedWide += LeString("Wide");
+  PutLe(uncompressedWide, kMaxSkinPictureSide + 1, 4);
+  PutLe(uncompressedWide, 1, 4);
+  uncompressedWide += std::string(std::size_t(kMaxSkinPictureSide + 1) * 4, '\x40');
+  PutLe(uncompressedWide, 0, 4);
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"runs.mskn", huge, "a picture may have at most"},
+      {"side.mskn", CompactSkin({RunLengthBmp(kMaxSkinPictureSide + 1, 1)}), "a side may be at most"},
+      {"many.mskn", CompactSkin(std::vector<std::string>(3, RunLengthBmp(2048, 1024))), "pixels in all"},
+      {"side.uskn", uncompressedWide, "a side may be at most"},
+  };
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  const std::string before = Content(skin);
+  for (const auto& c : cases) {
+    Write(Path(c.name), c.bytes);
+    try {
+      skin.LoadFromFile(Path(c.name));
+      ADD_FAILURE() << c.name << " loaded";
+    } catch (const EReadError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << c.name << ": " << e.what();
+    }
+    EXPECT_EQ(Content(skin), before) << c.name;
+  }
+  // Within the limits, the same kind of picture loads.
+  Write(Path("fits.mskn"), CompactSkin(std::vector<std::string>(2, RunLengthBmp(2048, 1024))));
+  skin.LoadFromFile(Path("fits.mskn"));
+  ASSERT_EQ(skin.Bitmaps().Count(), 2);
+  EXPECT_EQ(skin.Bitmaps().GetBitmap(1)->Width(), 2048);
+}
+
+TEST_F(SkinFiles, ObjectSizesAndFontHeightsAreCapped) {
+  const std::string over = std::to_string(kMaxSkinExtent + 1);
+  const std::string cases[] = {
+      "Width = " + over,
+      "Left = -" + over,
+      "MarginLeft = " + over,
+      "TextMarginTop = -" + over,
+      "Font.Height = " + std::to_string(kMaxSkinFontHeight + 1),
+      "Font.Height = -" + std::to_string(kMaxSkinFontHeight + 1),
+      "Bitmap.Right = " + over,
+  };
+  for (const std::string& line : cases) {
+    const std::string text = "object Form: TSeBitmapObject\n  " + line + "\nend\n";
+    TMemoryStream record;
+    se::WriteStreamString(record, "TSeBitmapObject");
+    se::WriteStreamString(record, text);
+    record.SetPosition(0);
+    try {
+      ReadSkinObject(record);
+      ADD_FAILURE() << line << " was taken";
+    } catch (const EReadError& e) {
+      EXPECT_NE(std::string(e.what()).find("must lie within"), std::string::npos) << e.what();
+    }
+  }
+  // The limits themselves are fine.
+  TMemoryStream record;
+  se::WriteStreamString(record, "TSeBitmapObject");
+  se::WriteStreamString(record, "object Form: TSeBitmapObject\n  Width = " + std::to_string(kMaxSkinExtent) +
+                                    "\n  Font.Height = -" + std::to_string(kMaxSkinFontHeight) + "\nend\n");
+  record.SetPosition(0);
+  const auto form = ReadSkinObject(record);
+  EXPECT_EQ(form->Width(), kMaxSkinExtent);
+  EXPECT_EQ(form->Font().Height(), -kMaxSkinFontHeight);
+}
