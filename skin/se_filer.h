@@ -48,7 +48,7 @@ class TSeBitmapLink;
 // Geometry and font sizes a skin may give; a skin file asking for more is
 // refused (nothing on a screen needs them, and they would only make
 // drawing and layout allocate or overflow).
-inline constexpr int kMaxSkinExtent = 16384;
+inline constexpr int kMaxSkinExtent = 4096;
 inline constexpr int kMaxSkinFontHeight = 256;
 
 struct TSePropertyValue {
