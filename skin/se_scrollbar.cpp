@@ -259,7 +259,12 @@ void TSeCustomScrollBar::PaintFrame() {
   if (border_width_ > 0) se::DrawBevelRect(*Canvas(), Rect(0, 0, Width(), Height()), clBtnShadow, clBtnHighlight);
 }
 
-void TSeCustomScrollBar::PaintTrack() { se::FillDitherRect(*Canvas(), GetTrackRect(), clScrollBar, clBtnHighlight); }
+void TSeCustomScrollBar::PaintTrack() {
+  // The pattern fill draws nothing through a clear brush, and the frame
+  // before it leaves one.
+  Canvas()->Brush().SetStyle(bsSolid);
+  se::FillDitherRect(*Canvas(), GetTrackRect(), clScrollBar, clBtnHighlight);
+}
 
 void TSeCustomScrollBar::PaintFirstButton() {
   TRect r = GetFirstButtonRect();

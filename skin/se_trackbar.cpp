@@ -140,6 +140,9 @@ void TSeCustomTrackBar::PaintThumb(int pixel) {
   if (!thumb_visible_) return;
   TCanvas& canvas = *Canvas();
   const TSeTrackGeometry g = Geometry();
+  // The pattern fills draw nothing through the clear brush the track's
+  // bevels leave.
+  canvas.Brush().SetStyle(bsSolid);
   if (g.RectangularThumb()) {
     const TRect r = g.ThumbRect(pixel);
     if (dragging_)
