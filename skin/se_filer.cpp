@@ -235,13 +235,82 @@ std::string ValueText(const TSePropertyValue& v) {
   return {};
 }
 
+constexpr const char* kSkinStrings[] = {"SkinName", "SkinVersion", "Author", "AuthorEMail", "AuthorURL"};
+constexpr int kMaxTextDepth = 64;
+
+void TreeText(const TSeComponentTree& tree, int indent, std::string& out) {
+  const std::string pad(std::size_t(indent) * 2, ' ');
+  out += pad + "object ";
+  if (!tree.image.name.empty()) out += tree.image.name + ": ";
+  out += tree.image.className + "\n";
+  for (const auto& [name, value] : tree.image.properties)
+    out += pad + "  " + name + " = " + ValueText(value) + "\n";
+  for (const TSeComponentTree& child : tree.children) TreeText(child, indent + 1, out);
+  out += pad + "end\n";
+}
+
 class TextParser {
  public:
   explicit TextParser(std::string_view text) : text_(text) {}
 
   TSeComponentImage Parse() {
-    TSeComponentImage image;
     if (!SameText(Word(), "object")) Fail("does not start with \"object\"");
+    TSeComponentTree tree = Object(0, false);
+    SkipSpace();
+    if (!AtEnd()) Fail("has text after its \"end\"");
+    return std::move(tree.image);
+  }
+
+  // The readable skin source: the skin's strings, its pictures, then its
+  // objects with their children nested.
+  TSeSkinText ParseSkin() {
+    TSeSkinText skin;
+    for (;;) {
+      SkipSpaceAndComments();
+      if (AtEnd()) break;
+      const std::string word = Word();
+      if (word.empty()) Fail("has an unexpected character at offset " + std::to_string(pos_));
+      if (SameText(word, "object")) {
+        skin.objects.push_back(Object(0, true));
+      } else if (SameText(word, "Bitmap")) {
+        SkipSpace();
+        std::string name = String();
+        Expect('=');
+        SkipSpace();
+        skin.pictures.emplace_back(std::move(name), String());
+      } else {
+        const bool known = std::any_of(std::begin(kSkinStrings), std::end(kSkinStrings),
+                                       [&](const char* k) { return word == k; });
+        if (!known) Fail("has an unknown line \"" + word.substr(0, 80) + "\"");
+        Expect('=');
+        SkipSpace();
+        skin.strings.emplace_back(word, String());
+      }
+    }
+    return skin;
+  }
+
+ private:
+  void Expect(char c) {
+    SkipSpace();
+    if (Peek() != c) Fail(std::string("misses \"") + c + "\" at offset " + std::to_string(pos_));
+    ++pos_;
+  }
+
+  void SkipSpaceAndComments() {
+    for (;;) {
+      SkipSpace();
+      if (text_.substr(pos_, 2) != "//") return;
+      while (!AtEnd() && text_[pos_] != '\n') ++pos_;
+    }
+  }
+
+  // After the word "object": the name, the class, the properties and,
+  // when allowed, child objects, up to the matching "end".
+  TSeComponentTree Object(int depth, bool nested) {
+    if (depth > kMaxTextDepth) Fail("nests objects too deeply");
+    TSeComponentTree tree;
+    TSeComponentImage& image = tree.image;
     std::string first = Word();
     SkipSpace();
     if (Peek() == ':') {
@@ -253,11 +322,18 @@ class TextParser {
     }
     if (image.className.empty()) Fail("has no class name");
     for (;;) {
-      SkipSpace();
+      if (nested)
+        SkipSpaceAndComments();
+      else
+        SkipSpace();
       if (AtEnd()) Fail("has no \"end\"");
       std::string name = Word();
       if (name.empty()) Fail("has an unexpected character at offset " + std::to_string(pos_));
       if (SameText(name, "end")) break;
+      if (nested && SameText(name, "object")) {
+        tree.children.push_back(Object(depth + 1, true));
+        continue;
+      }
       if (SameText(name, "object") || SameText(name, "inherited") || SameText(name, "inline"))
         Fail("holds a nested component, which skin objects do not use");
       SkipSpace();
@@ -265,12 +341,9 @@ class TextParser {
       ++pos_;
       image.properties.emplace_back(name, Value());
     }
-    SkipSpace();
-    if (!AtEnd()) Fail("has text after its \"end\"");
-    return image;
+    return tree;
   }
 
- private:
   [[noreturn]] static void Fail(const std::string& what) { throw EReadError("Text component image " + what); }
   bool AtEnd() const { return pos_ >= text_.size(); }
   char Peek() const { return AtEnd() ? '\0' : text_[pos_]; }
@@ -549,6 +622,21 @@ std::string ComponentImageToText(const TSeComponentImage& image) {
 }
 
 TSeComponentImage ComponentImageFromText(std::string_view text) { return TextParser(text).Parse(); }
+
+std::string SkinTextToString(const TSeSkinText& skin) {
+  std::string out;
+  for (const auto& [key, value] : skin.strings) out += key + " = " + QuoteString(value) + "\n";
+  if (!skin.pictures.empty()) out += "\n";
+  for (const auto& [name, file] : skin.pictures)
+    out += "Bitmap " + QuoteString(name) + " = " + QuoteString(file) + "\n";
+  for (const TSeComponentTree& tree : skin.objects) {
+    out += "\n";
+    TreeText(tree, 0, out);
+  }
+  return out;
+}
+
+TSeSkinText SkinTextFromString(std::string_view text) { return TextParser(text).ParseSkin(); }
 
 bool ColorToIdent(TColor color, std::string& ident) {
   for (const ColorName& c : kColorNames)

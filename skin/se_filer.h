@@ -68,7 +68,33 @@ struct TSeComponentImage {
   friend bool operator==(const TSeComponentImage&, const TSeComponentImage&) = default;
 };
 
+// An image with its children as images: the readable skin source nests
+// child objects as object blocks where files carry them in "Objects".
+struct TSeComponentTree {
+  TSeComponentImage image;
+  std::vector<TSeComponentTree> children;
+};
+
+// The readable skin source (see se_skinsource.h for how it is used):
+//   SkinName = 'Devoir'              the five skin strings, by name
+//   Bitmap 'Frame' = 'frame.png'     each picture and its file
+//   object Form: TSeBitmapObject     each top-level object, children
+//     Kind = skForm                  nested as object blocks
+//     object Title: TSeTextObject
+//     end
+//   end
+// Lines starting with "//" between statements are comments.
+struct TSeSkinText {
+  std::vector<std::pair<std::string, std::string>> strings;
+  std::vector<std::pair<std::string, std::string>> pictures;
+  std::vector<TSeComponentTree> objects;
+};
+
 namespace se {
+
+std::string SkinTextToString(const TSeSkinText& skin);
+// Raises EReadError for anything malformed.
+TSeSkinText SkinTextFromString(std::string_view text);
 
 std::string WriteComponentImage(const TSeComponentImage& image);
 TSeComponentImage ReadComponentImage(std::string_view bytes);

@@ -571,6 +571,40 @@ TSeSkinObject* ReadSkinObjectBinary(TStream& stream, TSeSkinObject* owner, int d
   });
 }
 
+TSeComponentTree SkinObjectTree(TSeSkinObject& object) {
+  TSeComponentTree tree;
+  tree.image = SkinObjectImage(object);
+  // Only what differs from a new object of the class is written, so that a
+  // source says what its skin chose.
+  TSeComponentImage defaults;
+  if (const TSeSkinObjectFactory factory = FindSkinObjectClass(object.ClassName())) {
+    std::unique_ptr<TSeSkinObject> fresh(factory(nullptr));
+    defaults = SkinObjectImage(*fresh);
+  }
+  auto& properties = tree.image.properties;
+  properties.erase(std::remove_if(properties.begin(), properties.end(),
+                                  [&](const auto& p) {
+                                    return p.first == "Objects" ||
+                                           std::find(defaults.properties.begin(), defaults.properties.end(),
+                                                     p) != defaults.properties.end();
+                                  }),
+                   properties.end());
+  for (int i = 0; i < object.Count(); ++i) tree.children.push_back(SkinObjectTree(*object.Objects(i)));
+  return tree;
+}
+
+TSeSkinObject* BuildSkinObject(const TSeComponentTree& tree, TSeSkinObject* owner, int depth) {
+  CheckDepth(depth);
+  const TSeSkinObjectFactory factory = ClassFor(tree.image.className);
+  if (tree.children.size() > std::size_t(kMaxSkinObjectChildren))
+    throw EReadError("Skin object \"" + tree.image.name + "\" has more children than a skin may hold");
+  return Make(factory, owner, [&](TSeSkinObject& object) {
+    ApplySkinObjectImage(object, tree.image, depth);
+    for (const TSeComponentTree& child : tree.children) BuildSkinObject(child, &object, depth + 1);
+    object.SetCharset(DEFAULT_CHARSET);
+  });
+}
+
 std::unique_ptr<TSeSkinObject> ReadSkinObject(TStream& stream) {
   return std::unique_ptr<TSeSkinObject>(ReadSkinObject(stream, nullptr, 0));
 }

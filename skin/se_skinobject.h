@@ -300,6 +300,13 @@ std::unique_ptr<TSeSkinObject> ReadSkinObjectBinary(TStream& stream);
 TSeSkinObject* ReadSkinObject(TStream& stream, TSeSkinObject* owner, int depth);
 TSeSkinObject* ReadSkinObjectBinary(TStream& stream, TSeSkinObject* owner, int depth);
 
+// The object as a tree of images, its children as nested trees instead of
+// the "Objects" property, and back (the readable skin source). Building
+// raises EReadError as the readers do; without an owner the caller owns
+// the result.
+TSeComponentTree SkinObjectTree(TSeSkinObject& object);
+TSeSkinObject* BuildSkinObject(const TSeComponentTree& tree, TSeSkinObject* owner, int depth);
+
 // The object's image and back (used by the records).
 TSeComponentImage SkinObjectImage(TSeSkinObject& object);
 void ApplySkinObjectImage(TSeSkinObject& object, const TSeComponentImage& image, int depth);

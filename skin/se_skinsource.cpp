@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <QBuffer>
+#include <QImage>
 #include <filesystem>
+#include <set>
 #include <span>
 #include <utility>
 
@@ -354,6 +357,121 @@ void TSeSkinSource::SaveToFile(const std::string& fileName) {
   filter->Save(bytes);
   WriteFileAtomically(
       fileName, std::string_view(reinterpret_cast<const char*>(bytes.Memory()), std::size_t(bytes.Size())));
+}
+
+// --- The readable source ------------------------------------------------------
+
+namespace {
+
+std::string* SkinString(TSeSkinSource& source, const std::string& key) {
+  if (key == "SkinName") return &source.SkinName;
+  if (key == "SkinVersion") return &source.SkinVersion;
+  if (key == "Author") return &source.Author;
+  if (key == "AuthorEMail") return &source.AuthorEMail;
+  if (key == "AuthorURL") return &source.AuthorURL;
+  return nullptr;
+}
+
+// Picture files sit beside the text: a plain name, no folders.
+void CheckPictureFile(const std::string& file) {
+  const bool plain = !file.empty() && file[0] != '.' && file.size() <= 255 &&
+                     std::all_of(file.begin(), file.end(), [](char c) {
+                       return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_';
+                     });
+  if (!plain) throw EReadError("Picture file name \"" + file.substr(0, 80) + "\" is not a plain file name");
+}
+
+// A file name for the picture: its name lower-cased, other characters as
+// "-", made unique among those taken.
+std::string PictureFileName(const std::string& name, std::set<std::string>& taken) {
+  std::string base;
+  for (char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    base += std::isalnum(u) ? char(std::tolower(u)) : '-';
+  }
+  if (base.empty() || base[0] == '-') base = "picture" + base;
+  std::string file = base + ".png";
+  for (int n = 2; taken.count(file); ++n) file = base + "-" + std::to_string(n) + ".png";
+  taken.insert(file);
+  return file;
+}
+
+}  // namespace
+
+void TSeSkinSource::LoadFromSourceText(
+    std::string_view text, const std::function<void(const std::string& file, TSeBitmap& bitmap)>& readPicture) {
+  const TSeSkinText skin = se::SkinTextFromString(text);
+  TSeSkinSource loaded;
+  for (const auto& [key, value] : skin.strings) *SkinString(loaded, key) = value;
+  PixelBudget budget;
+  for (const auto& [name, file] : skin.pictures) {
+    auto bitmap = std::make_unique<TSeBitmap>();
+    if (!file.empty()) {
+      CheckPictureFile(file);
+      readPicture(file, *bitmap);
+      budget.Take(name, bitmap->Width(), bitmap->Height());
+    }
+    bitmap->SetName(name);
+    bitmap->UpdateBitmapCopy();
+    loaded.bitmaps_.Add(std::move(bitmap));
+  }
+  for (const TSeComponentTree& tree : skin.objects)
+    AddLoaded(loaded, std::unique_ptr<TSeSkinObject>(BuildSkinObject(tree, nullptr, 0)));
+  Swap(loaded);
+}
+
+std::string TSeSkinSource::SaveToSourceText(const std::function<std::string(const TSeBitmap& bitmap)>& writePicture) {
+  TSeSkinText skin;
+  for (const char* key : {"SkinName", "SkinVersion", "Author", "AuthorEMail", "AuthorURL"})
+    skin.strings.emplace_back(key, *SkinString(*this, key));
+  for (int i = 0; i < bitmaps_.Count(); ++i) {
+    const TSeBitmap& bitmap = *bitmaps_.GetBitmap(i);
+    skin.pictures.emplace_back(bitmap.Name(), bitmap.Empty() ? std::string() : writePicture(bitmap));
+  }
+  for (const auto& object : objects_) skin.objects.push_back(SkinObjectTree(*object));
+  return se::SkinTextToString(skin);
+}
+
+void TSeSkinSource::LoadFromSourceFile(const std::string& textFile) {
+  const std::filesystem::path folder = std::filesystem::path(textFile).parent_path();
+  std::string text;
+  try {
+    text = ReadWholeFile(textFile);
+  } catch (const Exception& e) {
+    throw EReadError("Cannot read the skin source " + textFile + ": " + e.what());
+  }
+  LoadFromSourceText(text, [&](const std::string& file, TSeBitmap& bitmap) {
+    const std::string path = (folder / file).string();
+    QImage image;
+    if (!image.load(QString::fromStdString(path), "PNG"))
+      throw EReadError("Picture " + path + " is missing or not a PNG file");
+    if (image.width() > kMaxSkinPictureSide || image.height() > kMaxSkinPictureSide ||
+        std::int64_t(image.width()) * image.height() > kMaxSkinPicturePixels)
+      throw EReadError("Picture " + path + " is larger than a skin picture may be");
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    bitmap.SetSize(image.width(), image.height());
+    for (int y = 0; y < image.height(); ++y)
+      std::memcpy(bitmap.PixelPtr(0, y), image.constScanLine(y), std::size_t(image.width()) * 4);
+  });
+}
+
+void TSeSkinSource::SaveToSourceFile(const std::string& textFile) {
+  const std::filesystem::path folder = std::filesystem::path(textFile).parent_path();
+  std::set<std::string> taken;
+  const std::string text = SaveToSourceText([&](const TSeBitmap& bitmap) {
+    const std::string file = PictureFileName(bitmap.Name(), taken);
+    QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_ARGB32);
+    for (int y = 0; y < bitmap.Height(); ++y)
+      std::memcpy(image.scanLine(y), bitmap.Bits() + std::size_t(y) * bitmap.Width(),
+                  std::size_t(bitmap.Width()) * 4);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) throw EWriteError("Cannot write picture " + file);
+    WriteFileAtomically((folder / file).string(), std::string_view(png.constData(), std::size_t(png.size())));
+    return file;
+  });
+  WriteFileAtomically(textFile, text);
 }
 
 void TSeSkinSource::LoadFromStream(TStream& stream) {

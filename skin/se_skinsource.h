@@ -33,6 +33,8 @@
 // pixels in a few bytes).
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 #include <memory>
 #include <string>
 #include <vector>
@@ -133,6 +135,18 @@ class TSeSkinSource : public TComponent {
   // Writes through a temporary file renamed over the old one; an unknown
   // extension gets the compressed format.
   void SaveToFile(const std::string& fileName);
+  // The readable source (see TSeSkinText in se_filer.h): a text file whose
+  // Bitmap lines name PNG files in the same folder. Loading is all or
+  // nothing, with the limits of skin files; saving writes the text and one
+  // PNG per bitmap (named after it) through temporary files.
+  void LoadFromSourceFile(const std::string& textFile);
+  void SaveToSourceFile(const std::string& textFile);
+  // The same without files: pictures come from and go to the callbacks
+  // (a file name and the bitmap to fill or to write).
+  void LoadFromSourceText(std::string_view text,
+                          const std::function<void(const std::string& file, TSeBitmap& bitmap)>& readPicture);
+  std::string SaveToSourceText(const std::function<std::string(const TSeBitmap& bitmap)>& writePicture);
+
   // The compressed format, from the stream's position.
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream);

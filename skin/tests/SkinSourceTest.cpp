@@ -11,7 +11,6 @@
 #include <fstream>
 
 #include "platform/core/AtomicFile.h"
-#include "skin/se_defaultskin.h"
 #include "skin/se_objectclasses.h"
 #include "skin/se_skinsource.h"
 #include "skin/se_stream.h"
@@ -303,26 +302,76 @@ TEST_F(SkinFiles, StreamsUseTheCompressedFormat) {
   EXPECT_EQ(std::string(tail, 4), "post") << "the stream is left after the skin";
 }
 
-TEST_F(SkinFiles, DefaultSkinFileIsWhatTheGeneratorMakes) {
-  TSeSkinSource made;
-  se::BuildDefaultSkin(made);
-  ASSERT_NE(made.GetFormObject(), nullptr);
-  const std::string file = std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default.mskn";
-  if (std::getenv("BURNER_WRITE_SKINS")) made.SaveToFile(file);
-  // What the shipped file must hold: the generator's skin after a trip
-  // through the same format.
-  made.SaveToFile(Path("Default.mskn"));
-  TSeSkinSource expected;
-  expected.LoadFromFile(Path("Default.mskn"));
-  TSeSkinSource shipped;
-  shipped.LoadFromFile(file);
-  ASSERT_GT(shipped.Count(), 0) << file << " is missing; run with BURNER_WRITE_SKINS=1";
-  EXPECT_EQ(Content(shipped), Content(expected));
+// Our skins are sources: each compiles to every format and decompiles to
+// the same text and pixels.
+TEST_F(SkinFiles, ShippedSourcesRoundTripThroughEveryFormat) {
+  std::vector<fs::path> sources;
+  for (const auto& entry : fs::directory_iterator(std::string(BURNER_SOURCE_DIR) + "/resources/skins"))
+    if (fs::is_regular_file(entry.path() / "skin.txt")) sources.push_back(entry.path() / "skin.txt");
+  ASSERT_FALSE(sources.empty());
+  for (const fs::path& source : sources) {
+    const std::string name = source.parent_path().filename().string();
+    TSeSkinSource skin;
+    skin.LoadFromSourceFile(source.string());
+    ASSERT_NE(skin.GetFormObject(), nullptr) << name;
+    const std::string text = Bytes(source.string());
+    const std::string content = Content(skin);
+    for (const char* ext : {"uskn", "tskn", "xskn", "mskn"}) {
+      const std::string file = Path(name + "." + ext);
+      skin.SaveToFile(file);
+      TSeSkinSource back;
+      back.LoadFromFile(file);
+      EXPECT_EQ(Content(back), content) << name << "." << ext;
+      const std::string folder = Path(name + "-" + ext);
+      fs::create_directories(folder);
+      back.SaveToSourceFile(folder + "/skin.txt");
+      EXPECT_EQ(Bytes(folder + "/skin.txt"), text) << name << "." << ext;
+      TSeSkinSource again;
+      again.LoadFromSourceFile(folder + "/skin.txt");
+      EXPECT_EQ(Content(again), content) << name << "." << ext;
+    }
+  }
+}
+
+TEST_F(SkinFiles, SourceTextErrorsAreRefused) {
+  const std::string head = "SkinName = 'X'\n";
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"unknown line", head + "Colour = 'red'\n"},
+      {"unknown class", head + "object Form: TNoSuchObject\nend\n"},
+      {"no end", head + "object Form: TSeSkinObject\n  Width = 10\n"},
+      {"folder in a picture name", head + "Bitmap 'A' = '../a.png'\n"},
+      {"missing picture", head + "Bitmap 'A' = 'missing.png'\n"},
+      {"bad property", head + "object Form: TSeSkinObject\n  Wdth = 10\nend\n"},
+      {"duplicate child", head + "object F: TSeSkinObject\n object A: TSeSkinObject\n end\n"
+                                 " object A: TSeSkinObject\n end\nend\n"},
+  };
+  TSeSkinSource skin;
+  BuildSmallSkin(skin);
+  const std::string before = Content(skin);
+  for (const auto& c : cases) {
+    Write(Path("skin.txt"), c.text);
+    EXPECT_THROW(skin.LoadFromSourceFile(Path("skin.txt")), Exception) << c.what;
+    EXPECT_EQ(Content(skin), before) << c.what;
+  }
+  // Comments, nesting and a picture with every kind of pixel.
+  TSeSkinSource small;
+  BuildSmallSkin(small);
+  *small.Bitmaps().GetBitmap(0)->PixelPtr(0, 0) = se::MakeArgb(10, 20, 30, 0);  // transparent, not the key
+  small.SaveToSourceFile(Path("skin.txt"));
+  const std::string text = Bytes(Path("skin.txt"));
+  EXPECT_NE(text.find("  object Title: TSeTextObject\n"), std::string::npos) << text;
+  Write(Path("skin.txt"), "// a comment\n" + text);
+  TSeSkinSource back;
+  back.LoadFromSourceFile(Path("skin.txt"));
+  EXPECT_EQ(Content(back), Content(small));
 }
 
 TEST_F(SkinFiles, DrawnFrameLooksRight) {
   TSeSkinSource skin;
-  skin.LoadFromFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default.mskn");
+  skin.LoadFromSourceFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default/skin.txt");
   ASSERT_GT(skin.Count(), 0);
   auto form = CloneSkinObject(*skin.GetFormObject());
   ASSERT_NE(form, nullptr);
@@ -349,7 +398,7 @@ TEST_F(SkinFiles, DrawnFrameLooksRight) {
   EXPECT_EQ(surface.GetPixel(130, 80) & 0xFFFFFF, 0xEEE8E4u);
   TSeSkinObject* close = form->FindObjectByName("Close");
   EXPECT_EQ(close->BoundsRect(), Bounds(260 - 6 - 18, 4, 18, 18));
-  // The file keeps 16-bit colour: 0x35598A comes back as 0x31598C.
+  // The source keeps the 16-bit colours of the compact file it came from.
   EXPECT_EQ(surface.GetPixel(close->Left() + 9, close->Top() + 2) & 0xFFFFFF, 0x31598Cu);
   form->Draw(surface.Canvas());
   EXPECT_EQ(close->BoundsRect(), Bounds(260 - 6 - 18, 4, 18, 18)) << "drawing again does not move it";
