@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "effects/QRXImgList.h"
+#include "platform/gui/Canvas.h"
+
 namespace {
 
 std::int64_t Remaining(TStream& stream) {
@@ -305,13 +308,23 @@ void TQRXCustomContainer::Assign(const TQRXCustomContainer& source) {
   BeginUpdate();
   try {
     Clear();
-    default_compressed_ = source.default_compressed_;
+    AssignDefaults(source);
     CopyItems(source);
   } catch (...) {
     EndUpdate(false);
     throw;
   }
   EndUpdate(true);
+}
+
+void TQRXCustomContainer::AssignDefaults(const TQRXCustomContainer& source) {
+  default_compressed_ = source.default_compressed_;
+}
+
+void TQRXCustomImageList::AssignDefaults(const TQRXCustomContainer& source) {
+  TQRXCustomContainer::AssignDefaults(source);
+  if (const auto* list = dynamic_cast<const TQRXCustomImageList*>(&source))
+    default_pixel_format_ = list->default_pixel_format_;
 }
 
 void TQRXCustomContainer::GetChildren(const std::function<void(TComponent* child)>& proc) const {
@@ -371,20 +384,85 @@ void TQRXCustomContainer::SaveToStream(TStream& stream, bool withOffsets) {
   stream.SetPosition(end);
 }
 
+// ---- TQRXBitmapList ----
+
+const TBitmap* TQRXBitmapList::BitmapOf(int list) const {
+  if (list < 0 || list >= Count()) return nullptr;
+  return &Items(list)->Bitmap();
+}
+
+TCanvas* TQRXBitmapList::GetCanvas(int list) {
+  return list < 0 || list >= Count() ? nullptr : &Items(list)->Bitmap().Canvas();
+}
+
+TRect TQRXBitmapList::GetImageRect(int list, int image) const {
+  (void)image;
+  const TBitmap* bitmap = BitmapOf(list);
+  return bitmap ? Rect(0, 0, bitmap->Width(), bitmap->Height()) : TRect{};
+}
+
+int TQRXBitmapList::GetImageSize(int list, int which) const {
+  const TBitmap* bitmap = BitmapOf(list);
+  if (!bitmap) return 0;
+  return which == 0 ? bitmap->Width() : bitmap->Height();
+}
+
+int TQRXBitmapList::GetCount(int list) const {
+  const TBitmap* bitmap = BitmapOf(list);
+  return bitmap && !bitmap->Empty() ? 1 : 0;
+}
+
+bool TQRXBitmapList::IsValid(int list, int image) const {
+  (void)image;
+  const TBitmap* bitmap = BitmapOf(list);
+  return bitmap && !bitmap->Empty();
+}
+
+void TQRXBitmapList::GetBitmap(int list, int image, TBitmap& target) const {
+  (void)image;
+  target.Assign(Items(list)->Bitmap());
+}
+
+std::vector<TRGBQuad> TQRXBitmapList::GetPalette(int list) const {
+  const TBitmap* bitmap = BitmapOf(list);
+  return bitmap ? bitmap->Palette() : std::vector<TRGBQuad>{};
+}
+
+TColor TQRXBitmapList::GetTransparentColor(int list, int image) const {
+  (void)image;
+  const TBitmap* bitmap = BitmapOf(list);
+  return bitmap ? bitmap->TransparentColor() : TColor(0xFFFFFF);
+}
+
+TColor TQRXBitmapList::GetPixel(const TPoint& point, int list, int image) const {
+  (void)image;
+  if (list < 0 || list >= Count()) return 0xFFFFFF;
+  return Items(list)->Bitmap().Canvas().Pixel(point.X, point.Y);
+}
+
+void TQRXBitmapList::Draw(TCanvas& canvas, int x, int y, int list, int image) {
+  (void)image;
+  TBitmap& bitmap = Items(list)->Bitmap();
+  if (!bitmap.Empty()) canvas.Draw(x, y, bitmap);
+}
+
 // ---- TQRXContainer ----
 
 TQRXContainer::TQRXContainer(TComponent* owner)
     : TQRXBaseContainer(owner),
       bitmap_list_(Create<TQRXBitmapList>(this)),
+      image_list_(Create<TQRXImageList>(this)),
       wave_list_(Create<TQRXWaveList>(this)),
       string_list_(Create<TQRXStringList>(this)) {
   const auto forward = [this](TComponent* sender) { GetChange(sender); };
   bitmap_list_->OnChange = forward;
+  image_list_->OnChange = forward;
   wave_list_->OnChange = forward;
   string_list_->OnChange = forward;
 }
 
 TQRXContainer::~TQRXContainer() {
+  image_list_->OnChange = nullptr;
   bitmap_list_->OnChange = nullptr;
   wave_list_->OnChange = nullptr;
   string_list_->OnChange = nullptr;
@@ -396,13 +474,22 @@ TQRXContainer& GlobalContainer() {
 }
 
 std::string WriteGlobalListRef(const TQRXCustomContainer* list) {
-  return list && list == &GlobalContainer().BitmapList() ? "QRXBML30" : "";
+  if (!list) return "";
+  if (list == &GlobalContainer().BitmapList()) return "QRXBML30";
+  if (list == &GlobalContainer().ImageList()) return "QRXIML30";
+  return "";
 }
 
 TQRXCustomContainer* ReadGlobalListRef(const std::string& ref) {
-  return ref == "QRXBML30" ? &GlobalContainer().BitmapList() : nullptr;
+  if (ref == "QRXBML30") return &GlobalContainer().BitmapList();
+  if (ref == "QRXIML30") return &GlobalContainer().ImageList();
+  return nullptr;
 }
 
 bool IsGlobalImageList(const TQRXCustomContainer* list) {
-  return list && list == &GlobalContainer().BitmapList();
+  return list && (list == &GlobalContainer().BitmapList() || list == &GlobalContainer().ImageList());
+}
+
+bool IsImageListConnector(const TComponent* object) {
+  return dynamic_cast<const TQRXImageListConnector*>(object) != nullptr;
 }

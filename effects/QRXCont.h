@@ -24,9 +24,12 @@
 #include "effects/QRXWave.h"
 #include "platform/core/StringList.h"
 #include "platform/gui/Bitmap.h"
+#include "platform/gui/Geometry.h"
 
+class TCanvas;
 class TQRXBaseContainer;
 class TQRXCustomContainer;
+class TQRXImageList;
 
 // Held by a component that draws from a list: registered with the list, it
 // hears every change of the list and of its items, with the list as sender.
@@ -215,6 +218,8 @@ class TQRXCustomContainer : public TQRXBaseContainer {
 
  protected:
   virtual std::unique_ptr<TQRXListItem> NewItem() = 0;
+  // The list-wide settings Assign copies besides the items.
+  virtual void AssignDefaults(const TQRXCustomContainer& source);
   void Notification(TComponent* component, TOperation operation) override;
 
  private:
@@ -224,18 +229,69 @@ class TQRXCustomContainer : public TQRXBaseContainer {
   std::vector<TQRXListItem*> items_;
 };
 
-template <class Item, TQRXContainerKind K>
-class TQRXItemList : public TQRXCustomContainer {
+// What a control that draws glyphs, fills or animation frames asks of the
+// list it draws from. "List" L is an item of the container, "image" I one
+// image of it; an L out of range is answered with a neutral value (0 for
+// sizes, 0 or -1 for counts, white for colours), never an error.
+class TQRXCustomImageList : public TQRXCustomContainer {
  public:
-  explicit TQRXItemList(TComponent* owner = nullptr) : TQRXCustomContainer(owner, K) {}
+  TQRXCustomImageList(TComponent* owner, TQRXContainerKind kind) : TQRXCustomContainer(owner, kind) {}
+
+  TQRXSavePixelFormat DefaultPixelFormat() const { return default_pixel_format_; }
+  void SetDefaultPixelFormat(TQRXSavePixelFormat value) { default_pixel_format_ = value; }
+
+  // The surface the images of L are kept on, or null.
+  virtual TCanvas* GetCanvas(int list) = 0;
+  virtual TRect GetImageRect(int list, int image) const = 0;
+  // Which 0: width, 1: height.
+  virtual int GetImageSize(int list, int which) const = 0;
+  virtual int GetCount(int list) const = 0;
+  virtual bool IsValid(int list, int image) const = 0;
+  // Target becomes a copy of the image (without its mask).
+  virtual void GetBitmap(int list, int image, TBitmap& target) const = 0;
+  virtual bool IsMasked(int list) const = 0;
+  virtual std::vector<TRGBQuad> GetPalette(int list) const = 0;
+  virtual TColor GetTransparentColor(int list, int image) const = 0;
+  virtual TColor GetPixel(const TPoint& point, int list, int image) const = 0;
+  // The image with its top-left corner at (x, y), masked where it has a mask.
+  virtual void Draw(TCanvas& canvas, int x, int y, int list, int image) = 0;
+
+ protected:
+  void AssignDefaults(const TQRXCustomContainer& source) override;
+
+ private:
+  TQRXSavePixelFormat default_pixel_format_ = TQRXSavePixelFormat::spfDefault;
+};
+
+template <class Item, TQRXContainerKind K, class Base = TQRXCustomContainer>
+class TQRXItemList : public Base {
+ public:
+  explicit TQRXItemList(TComponent* owner = nullptr) : Base(owner, K) {}
   Item* Items(int index) const override { return static_cast<Item*>(TQRXCustomContainer::Items(index)); }
 
  protected:
   std::unique_ptr<TQRXListItem> NewItem() override { return std::make_unique<Item>(this); }
 };
 
-class TQRXBitmapList : public TQRXItemList<TQRXBitmapListItem, TQRXContainerKind::ckBitmapList> {
+// One bitmap per list.
+class TQRXBitmapList
+    : public TQRXItemList<TQRXBitmapListItem, TQRXContainerKind::ckBitmapList, TQRXCustomImageList> {
+ public:
   using TQRXItemList::TQRXItemList;
+  TCanvas* GetCanvas(int list) override;
+  TRect GetImageRect(int list, int image) const override;
+  int GetImageSize(int list, int which) const override;
+  int GetCount(int list) const override;
+  bool IsValid(int list, int image) const override;
+  void GetBitmap(int list, int image, TBitmap& target) const override;
+  bool IsMasked(int list) const override { return (void)list, false; }
+  std::vector<TRGBQuad> GetPalette(int list) const override;
+  TColor GetTransparentColor(int list, int image) const override;
+  TColor GetPixel(const TPoint& point, int list, int image) const override;
+  void Draw(TCanvas& canvas, int x, int y, int list, int image) override;
+
+ private:
+  const TBitmap* BitmapOf(int list) const;
 };
 class TQRXStringList : public TQRXItemList<TQRXStringListItem, TQRXContainerKind::ckStringList> {
   using TQRXItemList::TQRXItemList;
@@ -251,11 +307,13 @@ class TQRXContainer : public TQRXBaseContainer {
   explicit TQRXContainer(TComponent* owner = nullptr);
   ~TQRXContainer() override;
   TQRXBitmapList& BitmapList() { return *bitmap_list_; }
+  TQRXImageList& ImageList() { return *image_list_; }
   TQRXWaveList& WaveList() { return *wave_list_; }
   TQRXStringList& StringList() { return *string_list_; }
 
  private:
   TQRXBitmapList* bitmap_list_;
+  TQRXImageList* image_list_;
   TQRXWaveList* wave_list_;
   TQRXStringList* string_list_;
 };
@@ -264,8 +322,11 @@ class TQRXContainer : public TQRXBaseContainer {
 // program.
 TQRXContainer& GlobalContainer();
 // What a form file says for a list property: "QRXBML30" for the
-// library-wide bitmap list, nothing for other lists.
+// library-wide bitmap list, "QRXIML30" for its image list, nothing for
+// other lists.
 std::string WriteGlobalListRef(const TQRXCustomContainer* list);
 // The library-wide list a form file names, or null.
 TQRXCustomContainer* ReadGlobalListRef(const std::string& ref);
 bool IsGlobalImageList(const TQRXCustomContainer* list);
+// The list is a connector to the class library's image lists.
+bool IsImageListConnector(const TComponent* object);

@@ -27,7 +27,19 @@ void TImageList::CheckIndex(int index) const {
   if (index < 0 || index >= Count()) throw EListError("Image index out of range");
 }
 
+int TImageList::AddChangeListener(std::function<void(TImageList* sender)> listener) {
+  listeners_.emplace_back(++next_listener_, std::move(listener));
+  return next_listener_;
+}
+
+void TImageList::RemoveChangeListener(int key) {
+  std::erase_if(listeners_, [key](const auto& entry) { return entry.first == key; });
+}
+
 void TImageList::Changed() {
+  // A listener may remove itself or another: walk a copy.
+  const auto listeners = listeners_;
+  for (const auto& [key, listener] : listeners) listener(this);
   if (OnChange) OnChange(this);
 }
 

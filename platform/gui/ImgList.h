@@ -6,6 +6,7 @@
 #include <QIcon>
 #include <QImage>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/gui/Color.h"
@@ -44,6 +45,10 @@ class TImageList : public TComponent {
   QIcon IconOf(int index) const;
 
   std::function<void(TImageList* sender)> OnChange;
+  // Further listeners beside OnChange, for components that draw from the
+  // list; the key removes the listener again.
+  int AddChangeListener(std::function<void(TImageList* sender)> listener);
+  void RemoveChangeListener(int key);
 
  private:
   void CheckIndex(int index) const;
@@ -51,4 +56,6 @@ class TImageList : public TComponent {
   int width_ = 16;
   int height_ = 16;
   std::vector<QImage> images_;
+  std::vector<std::pair<int, std::function<void(TImageList*)>>> listeners_;
+  int next_listener_ = 0;
 };

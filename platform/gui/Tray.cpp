@@ -26,6 +26,9 @@ class SystemTrayIcon final : public TrayIcon {
         case QSystemTrayIcon::Context:
           OnEvent(TrayEvent::RightClick, QCursor::pos());
           break;
+        case QSystemTrayIcon::MiddleClick:
+          OnEvent(TrayEvent::MiddleClick, QCursor::pos());
+          break;
         default:
           break;
       }
@@ -73,6 +76,7 @@ class FallbackWindow final : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override {
     const QPoint at = event->globalPosition().toPoint();
     if (event->button() == Qt::LeftButton) Fire(TrayEvent::Click, at);
+    if (event->button() == Qt::MiddleButton) Fire(TrayEvent::MiddleClick, at);
     if (event->button() == Qt::RightButton) {
       Fire(TrayEvent::RightClick, at);
       if (menu) menu->popup(at);

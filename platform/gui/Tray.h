@@ -14,7 +14,7 @@
 
 class QMenu;
 
-enum class TrayEvent { Click, DoubleClick, RightClick };
+enum class TrayEvent { Click, DoubleClick, RightClick, MiddleClick };
 
 class TrayIcon {
  public:
