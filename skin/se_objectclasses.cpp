@@ -7,6 +7,7 @@
 
 #include "platform/gui/Forms.h"
 #include "skin/se_drawing.h"
+#include "skin/se_objectclasses2.h"
 
 namespace {
 
@@ -28,9 +29,21 @@ void CopyLink(std::unique_ptr<TSeBitmapLink>& to, const TSeBitmapLink& from) {
   to = std::make_unique<TSeBitmapLink>(from);
 }
 
+void DrawCorner(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, int x, int y, bool masked) {
+  if (src.Width() <= 0 || src.Height() <= 0) return;
+  bitmap.DrawRect(canvas, x, y, src, masked);
+}
+
+}  // namespace
+
+namespace se {
+
+std::span<const char* const> TileStyleNames() { return kTileStyleNames; }
+std::span<const char* const> ActionNames() { return kActionNames; }
+
 // One part of a nine-slice picture. tsCenter draws unscaled and centred in
 // the whole object, whatever the part's own area.
-void DrawPart(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, const TRect& dest, TscTileStyle style,
+void DrawBitmapPart(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, const TRect& dest, TscTileStyle style,
               bool masked, const TRect& object) {
   if (std::int64_t(src.Width()) * std::int64_t(src.Height()) <= 0 || src.Width() <= 0) return;
   switch (style) {
@@ -47,17 +60,109 @@ void DrawPart(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, const TRect&
   }
 }
 
-void DrawCorner(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, int x, int y, bool masked) {
-  if (src.Width() <= 0 || src.Height() <= 0) return;
-  bitmap.DrawRect(canvas, x, y, src, masked);
+void ShowSystemButtonFor(TSeSkinObject& button, TSeAction action, TSeObjectState state) {
+  TSeFrameActions* form = button.GetSkinForm();
+  if (!form) return;
+  auto hideFor = [&](std::initializer_list<TSeAction> actions) {
+    button.SetVisible(true);
+    for (TSeAction a : actions)
+      if (action == a) button.SetVisible(false);
+  };
+  switch (state) {
+    case osNormal:
+      hideFor({sbaRestore, sbaRollDown});
+      break;
+    case osMaximized:
+      hideFor({sbaMaximize, sbaRollDown});
+      break;
+    case osMinimized:
+      hideFor({sbaMinimize, sbaMaximize, sbaRollUp, sbaRollDown});
+      break;
+    case osRollup:
+      hideFor({sbaRestore, sbaRollUp});
+      break;
+    default:
+      break;
+  }
+  const TSeBorderIcons icons = form->FrameBorderIcons();
+  unsigned needed = 0;
+  switch (action) {
+    case sbaClose:
+      needed = kbiClose;
+      break;
+    case sbaHelp:
+      needed = kbiHelp;
+      break;
+    case sbaMinimize:
+      needed = kbiMinimize;
+      break;
+    case sbaMaximize:
+    case sbaRestore:
+      needed = kbiMaximize;
+      break;
+    case sbaRollUp:
+    case sbaRollDown:
+      needed = kbiRollup;
+      break;
+    case sbaTray:
+      needed = kbiTray;
+      break;
+    case sbaSysMenu:
+      needed = kbiSystemMenu;
+      break;
+    default:
+      break;
+  }
+  if (needed && !(icons & needed)) button.SetVisible(false);
 }
 
-}  // namespace
+void RunSystemButtonAction(TSeSkinObject& button, TSeAction action) {
+  TSeFrameActions* form = button.GetSkinForm();
+  if (!form) return;
+  switch (action) {
+    case sbaClose:
+      form->Close();
+      break;
+    case sbaHelp:
+      form->ContextHelp();
+      break;
+    case sbaMinimize:
+      form->Minimize();
+      break;
+    case sbaMaximize:
+      form->Maximize();
+      break;
+    case sbaRestore:
+    case sbaRollDown:
+      form->Restore();
+      break;
+    case sbaRollUp:
+      form->Rollup();
+      break;
+    case sbaTray:
+      form->MinimizeToTray();
+      break;
+    case sbaSysMenu:
+      form->ShowSystemMenu();
+      break;
+    case sbaCustom:
+      form->CustomAction(&button);
+      break;
+    default:
+      break;
+  }
+}
 
-namespace se {
-
-std::span<const char* const> TileStyleNames() { return kTileStyleNames; }
-std::span<const char* const> ActionNames() { return kActionNames; }
+void DrawWindowIcon(TCanvas& canvas, TSeSkinObject& button) {
+  QIcon icon = button.Control()->windowIcon();
+  if (icon.isNull()) icon = QApplication::windowIcon();
+  if (icon.isNull()) return;  // no system icon to fall back on here
+  int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
+  if (w == 0) w = GetSystemMetrics(SM_CXICON);
+  if (h == 0) h = GetSystemMetrics(SM_CYICON);
+  const QImage image = icon.pixmap(w, h).toImage().convertToFormat(QImage::Format_ARGB32);
+  canvas.DrawImage(QPoint(button.Left(), button.Top()), image, std::nullopt, true);
+}
 
 void ResolveLink(std::unique_ptr<TSeBitmapLink>& link, TSeBitmapList* bitmaps) {
   if (!bitmaps || !link) return;
@@ -75,6 +180,7 @@ void RegisterSkinObjectClasses() {
   RegisterSkinObject<TSeSystemButton>();
   RegisterSkinObject<TSeButtonObject>();
   RegisterSkinObject<TSeTextObject>();
+  RegisterSkinObjectClasses2();
 }
 
 // --- TSeActiveObject -----------------------------------------------------
@@ -160,18 +266,18 @@ void TSeBitmapObject::DrawWithLink(TCanvas& canvas, const TSeBitmapLink& link) {
   const int w = Width(), h = Height();
   const int x = Left(), y = Top();
   if (ml == 0 && mt == 0 && mr == 0 && mb == 0) {
-    DrawPart(canvas, bitmap, link.Rect(), object, tile_style_, Masked(), object);
+    se::DrawBitmapPart(canvas, bitmap, link.Rect(), object, tile_style_, Masked(), object);
   } else {
     auto dest = [&](int a, int bb, int c, int d) { return Rect(x + a, y + bb, x + c, y + d); };
-    DrawPart(canvas, bitmap, Rect(l + ml, t + mt, r - mr, b - mb), dest(ml, mt, w - mr, h - mb), tile_style_,
+    se::DrawBitmapPart(canvas, bitmap, Rect(l + ml, t + mt, r - mr, b - mb), dest(ml, mt, w - mr, h - mb), tile_style_,
              Masked(), object);
-    DrawPart(canvas, bitmap, Rect(l + ml, t, r - mr, t + mt), dest(ml, 0, w - mr, mt), border_tile_style_,
+    se::DrawBitmapPart(canvas, bitmap, Rect(l + ml, t, r - mr, t + mt), dest(ml, 0, w - mr, mt), border_tile_style_,
              masked_border_, object);
-    DrawPart(canvas, bitmap, Rect(l + ml, b - mb, r - mr, b), dest(ml, h - mb, w - mr, h), border_tile_style_,
+    se::DrawBitmapPart(canvas, bitmap, Rect(l + ml, b - mb, r - mr, b), dest(ml, h - mb, w - mr, h), border_tile_style_,
              masked_border_, object);
-    DrawPart(canvas, bitmap, Rect(l, t + mt, l + ml, b - mb), dest(0, mt, ml, h - mb), border_tile_style_,
+    se::DrawBitmapPart(canvas, bitmap, Rect(l, t + mt, l + ml, b - mb), dest(0, mt, ml, h - mb), border_tile_style_,
              masked_border_, object);
-    DrawPart(canvas, bitmap, Rect(r - mr, t + mt, r, b - mb), dest(w - mr, mt, w, h - mb), border_tile_style_,
+    se::DrawBitmapPart(canvas, bitmap, Rect(r - mr, t + mt, r, b - mb), dest(w - mr, mt, w, h - mb), border_tile_style_,
              masked_border_, object);
     DrawCorner(canvas, bitmap, Rect(l, t, l + ml, t + mt), x, y, masked_angles_);
     DrawCorner(canvas, bitmap, Rect(r - mr, t, r, t + mt), x + w - mr, y, masked_angles_);
@@ -270,59 +376,7 @@ void TSeSystemButton::AfterLoad() {
 
 void TSeSystemButton::SetState(TSeObjectState state) {
   TSeActiveBitmap::SetState(state);
-  TSeFrameActions* form = GetSkinForm();
-  if (!form) return;
-  auto hideFor = [&](std::initializer_list<TSeAction> actions) {
-    SetVisible(true);
-    for (TSeAction a : actions)
-      if (action_ == a) SetVisible(false);
-  };
-  switch (state) {
-    case osNormal:
-      hideFor({sbaRestore, sbaRollDown});
-      break;
-    case osMaximized:
-      hideFor({sbaMaximize, sbaRollDown});
-      break;
-    case osMinimized:
-      hideFor({sbaMinimize, sbaMaximize, sbaRollUp, sbaRollDown});
-      break;
-    case osRollup:
-      hideFor({sbaRestore, sbaRollUp});
-      break;
-    default:
-      break;
-  }
-  const TSeBorderIcons icons = form->FrameBorderIcons();
-  unsigned needed = 0;
-  switch (action_) {
-    case sbaClose:
-      needed = kbiClose;
-      break;
-    case sbaHelp:
-      needed = kbiHelp;
-      break;
-    case sbaMinimize:
-      needed = kbiMinimize;
-      break;
-    case sbaMaximize:
-    case sbaRestore:
-      needed = kbiMaximize;
-      break;
-    case sbaRollUp:
-    case sbaRollDown:
-      needed = kbiRollup;
-      break;
-    case sbaTray:
-      needed = kbiTray;
-      break;
-    case sbaSysMenu:
-      needed = kbiSystemMenu;
-      break;
-    default:
-      break;
-  }
-  if (needed && !(icons & needed)) SetVisible(false);
+  se::ShowSystemButtonFor(*this, action_, state);
 }
 
 void TSeSystemButton::DrawLook(TCanvas& canvas, std::unique_ptr<TSeBitmapLink>& look,
@@ -340,14 +394,7 @@ void TSeSystemButton::DrawLook(TCanvas& canvas, std::unique_ptr<TSeBitmapLink>& 
 void TSeSystemButton::Draw(TCanvas& canvas) {
   if (Width() < 1 || Height() < 1) return;
   if (action_ == sbaSysMenu && dynamic_cast<TCustomForm*>(Control())) {
-    QIcon icon = Control()->windowIcon();
-    if (icon.isNull()) icon = QApplication::windowIcon();
-    if (icon.isNull()) return;  // no system icon to fall back on here
-    int w = GetSystemMetrics(SM_CXSMICON), h = GetSystemMetrics(SM_CYSMICON);
-    if (w == 0) w = GetSystemMetrics(SM_CXICON);
-    if (h == 0) h = GetSystemMetrics(SM_CYICON);
-    const QImage image = icon.pixmap(w, h).toImage().convertToFormat(QImage::Format_ARGB32);
-    canvas.DrawImage(QPoint(Left(), Top()), image, std::nullopt, true);
+    se::DrawWindowIcon(canvas, *this);
     return;
   }
   if (!Active()) {
@@ -407,42 +454,7 @@ void TSeSystemButton::DblClick(TMouseButton button, int, int) {
   if (TSeFrameActions* form = GetSkinForm()) form->Close();
 }
 
-void TSeSystemButton::DoAction() {
-  TSeFrameActions* form = GetSkinForm();
-  if (!form) return;
-  switch (action_) {
-    case sbaClose:
-      form->Close();
-      break;
-    case sbaHelp:
-      form->ContextHelp();
-      break;
-    case sbaMinimize:
-      form->Minimize();
-      break;
-    case sbaMaximize:
-      form->Maximize();
-      break;
-    case sbaRestore:
-    case sbaRollDown:
-      form->Restore();
-      break;
-    case sbaRollUp:
-      form->Rollup();
-      break;
-    case sbaTray:
-      form->MinimizeToTray();
-      break;
-    case sbaSysMenu:
-      form->ShowSystemMenu();
-      break;
-    case sbaCustom:
-      form->CustomAction(this);
-      break;
-    default:
-      break;
-  }
-}
+void TSeSystemButton::DoAction() { se::RunSystemButtonAction(*this, action_); }
 
 // --- TSeButtonObject -----------------------------------------------------------
 

@@ -32,6 +32,16 @@ std::span<const char* const> ActionNames();
 // Resolves a link through the skin's bitmaps by its name and rectangle;
 // an unresolved link stays as it is (and is not valid).
 void ResolveLink(std::unique_ptr<TSeBitmapLink>& link, TSeBitmapList* bitmaps);
+// One part of a nine-slice picture into `dest` by the fill style; tsCenter
+// draws the part unscaled and centred in `object`, whatever `dest` is.
+void DrawBitmapPart(TCanvas& canvas, TSeBitmap& bitmap, const TRect& src, const TRect& dest,
+                    TscTileStyle style, bool masked, const TRect& object);
+// What every kind of caption button shares: it shows or hides itself by
+// the window state and the frame's icons, runs its action on the frame,
+// and a system-menu button shows the window's icon.
+void ShowSystemButtonFor(TSeSkinObject& button, TSeAction action, TSeObjectState state);
+void RunSystemButtonAction(TSeSkinObject& button, TSeAction action);
+void DrawWindowIcon(TCanvas& canvas, TSeSkinObject& button);
 }  // namespace se
 
 // Colour and font of the active look while the window is active or the

@@ -275,8 +275,9 @@ void RegisterSkinObject() {
 }
 // Null when no class of that name is registered.
 TSeSkinObjectFactory FindSkinObjectClass(const std::string& className);
-// Registers the base class and the first family of drawing classes, in
-// their order; calling it again does nothing.
+// Registers the base class, the first family of drawing classes and then
+// the second (se_objectclasses2.h), each in its order; calling it again
+// does nothing.
 void RegisterSkinObjectClasses();
 
 // A new object of the source's class owned by `owner` (a child when the
