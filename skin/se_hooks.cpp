@@ -38,9 +38,11 @@ TControlHook::~TControlHook() {
 }
 
 void TControlHook::SetControl(TWinControl* control) {
-  if (control == control_) return;
+  if (control == Control()) return;
   UnhookWindow();
   control_ = control;
+  component_ = control;
+  object_ = static_cast<QObject*>(control);
   if (!hooks_.empty()) HookWindow();
 }
 
@@ -60,33 +62,33 @@ void TControlHook::RemoveHook(TSeHook* hook) {
 }
 
 void TControlHook::HookWindow() {
-  if (!control_ || destroying_ || control_->Destroying() || hooked_) return;
-  control_->installEventFilter(this);
+  if (!Control() || destroying_ || component_->Destroying() || hooked_) return;
+  object_->installEventFilter(this);
   hooked_ = true;
 }
 
 void TControlHook::UnhookWindow() {
   // Filters that others installed later stay where they are.
-  if (hooked_ && control_) control_->removeEventFilter(this);
+  if (hooked_ && object_) object_->removeEventFilter(this);
   hooked_ = false;
 }
 
 bool TControlHook::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != control_.data() || !control_) return false;
+  if (!object_ || watched != object_.data()) return false;
   bool handled = false;
   NotifyHooks(Phase::kBefore, event, handled);
   if (handled) return true;
   // The control's own handling, past the other filters (they already had
   // their turn or come after us); then the after phase.
   QPointer<TControlHook> self(this);
-  QPointer<TWinControl> control(control_);
-  static_cast<QObject*>(control.data())->event(event);
+  QPointer<QObject> control(object_);
+  control->event(event);
   if (self && control) NotifyHooks(Phase::kAfter, event, handled);
   return true;
 }
 
 void TControlHook::NotifyHooks(Phase phase, QEvent* event, bool& handled) {
-  if (hooks_.empty() || !control_ || destroying_ || control_->Destroying()) return;
+  if (hooks_.empty() || !Control() || destroying_ || component_->Destroying()) return;
   // A hook may detach itself or others while it runs: walk a copy and skip
   // the ones that left.
   const std::vector<TSeHook*> hooks = hooks_;
@@ -190,19 +192,21 @@ void TSeHook::SetControl(TWinControl* value) {
   const bool was_active = active_;
   TControlHook* former = control_hook_;
   Detach();
-  if (control_ && control_ != value) RemoveFreeNotification(control_);
+  if (component_ && control_ != value) RemoveFreeNotification(component_);
   control_ = value;
-  if (control_) FreeNotification(control_);
+  component_ = value;
+  if (component_) FreeNotification(component_);
   if (former && former->HookCount() == 0 && FindHookList()) FindHookList()->FreeLater(former);
   if (was_active && !Destroying()) Activate();
 }
 
 void TSeHook::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
-  if (operation == TOperation::opRemove && component == control_) {
+  if (operation == TOperation::opRemove && component && component == component_) {
     TControlHook* former = control_hook_;
     Detach();
     control_ = nullptr;
+    component_ = nullptr;
     if (former && former->HookCount() == 0 && FindHookList()) FindHookList()->FreeLater(former);
   }
 }

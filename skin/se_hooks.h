@@ -29,7 +29,8 @@ class TControlHook : public QObject {
   explicit TControlHook(THookList* list);
   ~TControlHook() override;
 
-  TWinControl* Control() const { return control_; }
+  // Null once the control is gone.
+  TWinControl* Control() const { return object_ ? control_ : nullptr; }
   void SetControl(TWinControl* control);
   int HookCount() const { return static_cast<int>(hooks_.size()); }
   TSeHook* Hook(int index) const { return hooks_.at(static_cast<std::size_t>(index)); }
@@ -49,7 +50,11 @@ class TControlHook : public QObject {
   void NotifyHooks(Phase phase, QEvent* event, bool& handled);
 
   THookList* list_;
-  QPointer<TWinControl> control_;
+  // The control, and a guard that tells whether it still exists (kept as a
+  // QObject so that it can be read while the control is being destroyed).
+  TWinControl* control_ = nullptr;
+  TComponent* component_ = nullptr;
+  QPointer<QObject> object_;
   std::vector<TSeHook*> hooks_;
   bool hooked_ = false;
   bool destroying_ = false;
@@ -126,6 +131,9 @@ class TSeHook : public TComponent {
  private:
   bool active_ = true;
   TWinControl* control_ = nullptr;
+  // The same object as a component, taken while it was whole: the control
+  // may be half destroyed when it tells us it goes.
+  TComponent* component_ = nullptr;
   TControlHook* control_hook_ = nullptr;
   bool handled_ = false;
 };
