@@ -62,6 +62,9 @@ void TQRXBaseContainer::Change() {
 
 void TQRXListItem::SetDescription(const std::string& value) {
   if (value == description_) return;
+  // The record keeps at most 255 bytes: a longer text is refused here rather
+  // than cut without a word when the item is saved.
+  if (value.size() > 255) throw EConvertError("Description longer than 255 bytes: " + value.substr(0, 40) + "...");
   description_ = value;
   Change();
 }

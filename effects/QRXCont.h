@@ -84,6 +84,7 @@ class TQRXListItem : public TQRXCustomComponent {
   explicit TQRXListItem(TComponent* owner = nullptr) : TQRXCustomComponent(owner) {}
 
   const std::string& Description() const { return description_; }
+  // Raises EConvertError for more than 255 bytes (the record's limit).
   void SetDescription(const std::string& value);
   std::uint16_t Ident() const { return ident_; }
   void SetIdent(std::uint16_t value);

@@ -504,7 +504,7 @@ void TQRXImageListConnector::DeleteImageList(int index) {
 }
 
 TQRXListItem* TQRXImageListConnector::Items(int index) const {
-  shared_item_->SetDescription(ImageLists(index).Name());
+  shared_item_->SetDescription(ImageLists(index).Name().substr(0, 255));
   return shared_item_.get();
 }
 

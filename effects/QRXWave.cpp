@@ -148,10 +148,16 @@ void WriteWaveToStream(TStream& stream, TQRXWave& wave, bool compressed) {
 }
 
 void ReadWaveFromStream(TStream& stream, TQRXWave& wave, bool compressed) {
-  if (compressed) {
-    wave.ReadCompressed(stream);
-    return;
+  // The record's bytes are all read before the WAVE check: data of another
+  // kind leaves the wave as it was and the stream after the record, so one
+  // bad sound does not stop the rest of a list from loading.
+  try {
+    if (compressed) {
+      wave.ReadCompressed(stream);
+      return;
+    }
+    const std::int64_t count = std::uint32_t(ReadStreamInteger(stream));
+    wave.LoadFromStreamCount(count, stream);
+  } catch (const EErrorCheckingWave&) {
   }
-  const std::int64_t count = std::uint32_t(ReadStreamInteger(stream));
-  wave.LoadFromStreamCount(count, stream);
 }

@@ -69,6 +69,8 @@ class TQRXWave : public TQRXObject {
 };
 
 // The wave record of the stream unit: compressed, a compressed stream of the
-// bytes; otherwise u32 count and the bytes.
+// bytes; otherwise u32 count and the bytes. Reading a record whose bytes
+// fail the WAVE check skips it and keeps the wave as it was; a record that
+// runs short raises the stream's error.
 void WriteWaveToStream(TStream& stream, TQRXWave& wave, bool compressed);
 void ReadWaveFromStream(TStream& stream, TQRXWave& wave, bool compressed);

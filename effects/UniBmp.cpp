@@ -1,5 +1,8 @@
 #include "effects/UniBmp.h"
 
+#include <QFile>
+#include <QPainter>
+#include <QPicture>
 #include <cstring>
 #include <string>
 
@@ -257,6 +260,120 @@ void TUniBitmap::AssignBitmap(const TBitmap* bitmap) {
   TBitmap copy(*bitmap);
   DrawOver(copy, bitmap->Width(), bitmap->Height(), false);
 }
+
+namespace {
+
+// The bytes of a module's resource of that type; "Invalid Resource" when
+// there is none. Resources are the program's own, but a damaged one still
+// goes through the checked decoders.
+QByteArray ReadResource(const QString& instance, const char* type, const QString& name) {
+  QString root = instance.isEmpty() ? QStringLiteral(":/") : instance;
+  if (!root.endsWith('/')) root += '/';
+  QFile file(root + type + '/' + name.toUpper());
+  if (name.isEmpty() || !file.open(QIODevice::ReadOnly)) throw Exception("Invalid Resource");
+  if (file.size() > qint64(kMaxBlzContent)) throw EInvalidGraphic("Picture data is too large");
+  return file.readAll();
+}
+
+QString IdName(int id) { return "#" + QString::number(id); }
+
+}  // namespace
+
+void TUniBitmap::LoadFromBLZBmpResName(const QString& instance, const QString& name) {
+  LoadBmp(DecodeBlzBmp(Span(ReadResource(instance, "RCDATA", name))));
+}
+
+void TUniBitmap::LoadFromBLZBmpResID(const QString& instance, int id) { LoadFromBLZBmpResName(instance, IdName(id)); }
+
+void TUniBitmap::LoadFromBLZResName(const QString& instance, const QString& name) {
+  const QByteArray data = ReadResource(instance, "RCDATA", name);
+  // The signature is not asked for here: the data is known to be BLZ.
+  if (data.size() < 8) Invalid("the resource is too short");
+  std::vector<std::uint8_t> fixed(Span(data).begin(), Span(data).end());
+  std::memcpy(fixed.data(), "LZRW", 4);
+  LoadBmp(DecodeBlz(fixed));
+}
+
+void TUniBitmap::LoadFromBLZResID(const QString& instance, int id) { LoadFromBLZResName(instance, IdName(id)); }
+
+void TUniBitmap::LoadFromResName(const QString& instance, const QString& name) {
+  LoadFromBytes(ReadResource(instance, "RCDATA", name));
+}
+
+void TUniBitmap::LoadFromResID(const QString& instance, int id) { LoadFromResName(instance, IdName(id)); }
+
+void TUniBitmap::LoadFromResourceName(const QString& instance, const QString& name) {
+  TBitmap::LoadFromBytes(ReadResource(instance, "BITMAP", name));
+}
+
+void TUniBitmap::LoadFromResourceID(const QString& instance, int id) { LoadFromResourceName(instance, IdName(id)); }
+
+void TUniBitmap::AssignBitmapHandle(const QImage& handle) {
+  if (handle.isNull()) throw Exception("Invalid Bitmap");
+  TBitmap picture;
+  picture.AssignQImage(handle);
+  DrawOver(picture, picture.Width(), picture.Height(), true);
+}
+
+void TUniBitmap::AssignIconHandle(const QIcon& handle) {
+  const QList<QSize> sizes = handle.availableSizes();
+  if (handle.isNull() || sizes.isEmpty()) throw Exception("Invalid Icon");
+  // The largest size the icon offers.
+  QSize size = sizes.first();
+  for (const QSize& s : sizes)
+    if (s.width() * s.height() > size.width() * size.height()) size = s;
+  TIcon icon;
+  icon.SetImage(handle.pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32));
+  DrawOver(icon, icon.Width(), icon.Height(), true);
+}
+
+void TUniBitmap::AssignMetafile(const QPicture* metafile) {
+  if (!metafile || metafile->isNull() || metafile->boundingRect().width() <= 0 ||
+      metafile->boundingRect().height() <= 0)
+    throw Exception("Invalid Metafile-Picture");
+  const QRect bounds = metafile->boundingRect();
+  QImage image(bounds.size(), QImage::Format_ARGB32);
+  image.fill(Qt::white);
+  {
+    QPainter painter(&image);
+    painter.translate(-bounds.topLeft());
+    painter.drawPicture(0, 0, *metafile);
+  }
+  TBitmap picture;
+  picture.AssignQImage(image);
+  DrawOver(picture, picture.Width(), picture.Height(), true);
+}
+
+TUniBitmap& TUniBitmap::FnLoadFromFile(const QString& fileName) { return LoadFromFile(fileName), *this; }
+TUniBitmap& TUniBitmap::FnLoadFromStream(TStream& stream) { return LoadFromStream(stream), *this; }
+TUniBitmap& TUniBitmap::FnLoadFromBLZBmpResName(const QString& instance, const QString& name) {
+  return LoadFromBLZBmpResName(instance, name), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromBLZBmpResID(const QString& instance, int id) {
+  return LoadFromBLZBmpResID(instance, id), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromBLZResName(const QString& instance, const QString& name) {
+  return LoadFromBLZResName(instance, name), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromBLZResID(const QString& instance, int id) {
+  return LoadFromBLZResID(instance, id), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromResName(const QString& instance, const QString& name) {
+  return LoadFromResName(instance, name), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromResID(const QString& instance, int id) { return LoadFromResID(instance, id), *this; }
+TUniBitmap& TUniBitmap::FnLoadFromResourceName(const QString& instance, const QString& name) {
+  return LoadFromResourceName(instance, name), *this;
+}
+TUniBitmap& TUniBitmap::FnLoadFromResourceID(const QString& instance, int id) {
+  return LoadFromResourceID(instance, id), *this;
+}
+TUniBitmap& TUniBitmap::FnAssignBitmapHandle(const QImage& handle) { return AssignBitmapHandle(handle), *this; }
+TUniBitmap& TUniBitmap::FnAssignIconHandle(const QIcon& handle) { return AssignIconHandle(handle), *this; }
+TUniBitmap& TUniBitmap::FnAssignPicture(const TPicture* picture) { return AssignPicture(picture), *this; }
+TUniBitmap& TUniBitmap::FnAssignMetafile(const QPicture* metafile) { return AssignMetafile(metafile), *this; }
+TUniBitmap& TUniBitmap::FnAssignIcon(const TIcon* icon) { return AssignIcon(icon), *this; }
+TUniBitmap& TUniBitmap::FnAssignBitmap(const TBitmap* bitmap) { return AssignBitmap(bitmap), *this; }
 
 void RegisterUniBitmap() {
   TPicture::RegisterFileFormat<TUniBitmap>("bmp", "BMP-Format");

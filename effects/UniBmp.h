@@ -15,7 +15,14 @@
 // Loading detects the form from the data, so a TUniBitmap reads plain BMP
 // files as well; RegisterUniBitmap() makes it the class for bmp, dib and blz.
 // Damaged data raises EInvalidGraphic and leaves the bitmap as it was.
+//
+// Resources: a module's resources are the files of a folder, its
+// "instance" (":/" for those compiled into the program). Raw data lives in
+// <instance>/RCDATA/<NAME>, bitmaps in <instance>/BITMAP/<NAME>, names
+// upper-cased as resource names are; a numbered resource is named "#<id>".
 
+#include <QIcon>
+#include <QImage>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -24,6 +31,7 @@
 
 #include "platform/gui/Bitmap.h"
 
+class QPicture;
 class TIcon;
 class TPicture;
 
@@ -71,11 +79,46 @@ class TUniBitmap : public TBitmap {
   void SaveToBLZFile(const QString& fileName) const;
   void SaveToBLZBmpFile(const QString& fileName) const;
 
+  // Raw-data resources of a module: BMP-wrapped BLZ, plain BLZ, or any
+  // form. A missing resource raises Exception "Invalid Resource".
+  void LoadFromBLZBmpResName(const QString& instance, const QString& name);
+  void LoadFromBLZBmpResID(const QString& instance, int id);
+  void LoadFromBLZResName(const QString& instance, const QString& name);
+  void LoadFromBLZResID(const QString& instance, int id);
+  void LoadFromResName(const QString& instance, const QString& name);
+  void LoadFromResID(const QString& instance, int id);
+  // Bitmap resources (BMP data).
+  void LoadFromResourceName(const QString& instance, const QString& name);
+  void LoadFromResourceID(const QString& instance, int id);
+
   // Copies a picture into this bitmap: the bitmap takes its size and the
   // picture is drawn over it. Raise Exception for a missing or empty source.
+  // The platform's bitmap handle is an image, its icon handle an icon and
+  // its metafile a recorded picture.
+  void AssignBitmapHandle(const QImage& handle);
+  void AssignIconHandle(const QIcon& handle);
   void AssignPicture(const TPicture* picture);
+  void AssignMetafile(const QPicture* metafile);
   void AssignIcon(const TIcon* icon);
   void AssignBitmap(const TBitmap* bitmap);
+
+  // The same operations as functions that return the bitmap, so they chain.
+  TUniBitmap& FnLoadFromFile(const QString& fileName);
+  TUniBitmap& FnLoadFromStream(TStream& stream);
+  TUniBitmap& FnLoadFromBLZBmpResName(const QString& instance, const QString& name);
+  TUniBitmap& FnLoadFromBLZBmpResID(const QString& instance, int id);
+  TUniBitmap& FnLoadFromBLZResName(const QString& instance, const QString& name);
+  TUniBitmap& FnLoadFromBLZResID(const QString& instance, int id);
+  TUniBitmap& FnLoadFromResName(const QString& instance, const QString& name);
+  TUniBitmap& FnLoadFromResID(const QString& instance, int id);
+  TUniBitmap& FnLoadFromResourceName(const QString& instance, const QString& name);
+  TUniBitmap& FnLoadFromResourceID(const QString& instance, int id);
+  TUniBitmap& FnAssignBitmapHandle(const QImage& handle);
+  TUniBitmap& FnAssignIconHandle(const QIcon& handle);
+  TUniBitmap& FnAssignPicture(const TPicture* picture);
+  TUniBitmap& FnAssignMetafile(const QPicture* metafile);
+  TUniBitmap& FnAssignIcon(const TIcon* icon);
+  TUniBitmap& FnAssignBitmap(const TBitmap* bitmap);
 
   std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TUniBitmap>(*this); }
 

@@ -82,6 +82,72 @@ bool SamePixels(const TBitmap& a, const TBitmap& b) {
   return true;
 }
 
+TEST(QRXContainer, AWaveItemThatIsNoWaveIsSkippedAndTheRestLoads) {
+  const Bytes mono = Wav(1, 8000, 40);
+  const Bytes notAWave = Wav(1, 8000, 4, 1, true);  // "LIST" before "fmt "
+  for (const bool compressed : {false, true}) {
+    SCOPED_TRACE(compressed);
+    TQRXWaveList list;
+    for (int i = 0; i < 3; ++i) {
+      auto* item = list.Items(list.Add());
+      TMemoryStream s;
+      item->Wave().LoadFromStream(Fill(s, mono));
+      item->SetCompressed(compressed);
+      item->SetIdent(std::uint16_t(i + 1));
+    }
+    TMemoryStream record;
+    list.SaveToStream(record, false);
+    // The middle item's bytes become those of another kind of file, of the
+    // same length so the record still holds together.
+    Bytes bytes = Contents(record);
+    if (!compressed) {
+      const auto at = std::search(bytes.begin() + 4, bytes.end(), mono.begin(), mono.end());
+      const auto second = std::search(at + 1, bytes.end(), mono.begin(), mono.end());
+      ASSERT_NE(second, bytes.end());
+      std::copy(notAWave.begin(), notAWave.begin() + std::min(notAWave.size(), mono.size()), second);
+    } else {
+      TQRXWaveList odd;
+      for (int i = 0; i < 3; ++i) {
+        auto* item = odd.Items(odd.Add());
+        item->SetCompressed(true);
+        item->SetIdent(std::uint16_t(i + 1));
+        TMemoryStream s;
+        item->Wave().LoadFromStream(Fill(s, mono));
+      }
+      // Replace the middle sound's data behind the check's back.
+      TMemoryStream raw;
+      Fill(raw, notAWave);
+      odd.Items(1)->Wave().SetData(std::make_unique<TMemoryStream>());
+      odd.Items(1)->Wave().Data()->WriteBuffer(notAWave.data(), std::int64_t(notAWave.size()));
+      TMemoryStream r2;
+      odd.SaveToStream(r2, false);
+      bytes = Contents(r2);
+    }
+    TMemoryStream in;
+    Fill(in, bytes).SetPosition(0);
+    TQRXWaveList back;
+    back.LoadFromStream(in, false);
+    ASSERT_EQ(back.Count(), 3);
+    EXPECT_EQ(WaveBytes(back.Items(0)->Wave()), mono);
+    EXPECT_TRUE(back.Items(1)->Wave().IsEmpty());
+    EXPECT_EQ(back.Items(1)->Ident(), 2);
+    EXPECT_EQ(WaveBytes(back.Items(2)->Wave()), mono);
+  }
+}
+
+TEST(QRXListItem, DescriptionsPastTheRecordLimitAreRefused) {
+  TQRXStringListItem item;
+  item.SetDescription(std::string(255, 'd'));
+  EXPECT_THROW(item.SetDescription(std::string(256, 'e')), EConvertError);
+  EXPECT_EQ(item.Description(), std::string(255, 'd'));
+  TMemoryStream s;
+  item.WriteData(s);
+  s.SetPosition(0);
+  TQRXStringListItem back;
+  back.ReadData(s);
+  EXPECT_EQ(back.Description(), std::string(255, 'd'));
+}
+
 }  // namespace
 
 TEST(QRXWave, ChecksTheWaveHeaders) {
