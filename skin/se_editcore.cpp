@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/gui/Clipboard.h"
+#include "platform/gui/Controls.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ bool TSeEditCore::StoreText(const QString& text) {
   caret_ = std::clamp(caret_, 0, length);
   anchor_ = std::clamp(anchor_, 0, length);
   sel_length_ = std::clamp(anchor_ + sel_length_, 0, length) - anchor_;
-  host_.Repaint();
+  host_.InvalidateText();
   if (text_ != old) host_.Change();
   return true;
 }
@@ -51,12 +52,12 @@ void TSeEditCore::SetCharCase(TEditCharCase value) {
 
 void TSeEditCore::SetPasswordKind(TPasswordKind kind) {
   password_kind_ = kind;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::SetAlignment(TSeTextAlignment value) {
   alignment_ = value;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 int TSeEditCore::SelStart() const {
@@ -77,14 +78,14 @@ void TSeEditCore::SetSelStart(int index) {
   sel_length_ = 0;
   anchor_ = std::clamp(index, 0, Length());
   SetCaretIndex(index);
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::SetSelLength(int length) {
   length = std::clamp(anchor_ + length, 0, Length()) - anchor_;
   if (length == sel_length_) return;
   sel_length_ = length;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 QString TSeEditCore::SelText() const { return text_.mid(SelStart(), SelLength()); }
@@ -99,7 +100,7 @@ void TSeEditCore::SelectAll() {
   SetCaretIndex(Length());
   SetSelStart(0);
   SetSelLength(Length());
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::SelectWord() {
@@ -110,7 +111,7 @@ void TSeEditCore::SelectWord() {
   sel_length_ = 0;
   SetCaretIndex(to);
   sel_length_ = from - to;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::ReplaceSelection(const QString& typed) {
@@ -125,7 +126,7 @@ void TSeEditCore::ReplaceSelection(const QString& typed) {
     // Refused whole, and nothing recorded.
     sel_length_ = 0;
     anchor_ = caret_;
-    host_.Repaint();
+    host_.InvalidateText();
     return;
   }
   if (!StoreText(result)) return;
@@ -134,7 +135,7 @@ void TSeEditCore::ReplaceSelection(const QString& typed) {
   sel_length_ = 0;
   SetCaretIndex(start + static_cast<int>(text.size()));
   anchor_ = caret_;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::DeleteSelection() {
@@ -147,7 +148,7 @@ void TSeEditCore::DeleteSelection() {
   undo_.PushDelete(start + 1, deleted);
   sel_length_ = 0;
   SetCaretIndex(start);
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::InsertText(int pos, const QString& inserted, bool select) {
@@ -163,7 +164,7 @@ void TSeEditCore::InsertText(int pos, const QString& inserted, bool select) {
     sel_length_ = 0;
     SetCaretIndex(pos + static_cast<int>(text.size()));
     sel_length_ = pos - caret_;
-    host_.Repaint();
+    host_.InvalidateText();
   }
 }
 
@@ -325,7 +326,7 @@ bool TSeEditCore::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
     } else {
       sel_length_ = 0;
     }
-    host_.Repaint();
+    host_.InvalidateText();
   }
   SetCaretIndex(caret_);
   return true;
@@ -345,7 +346,7 @@ void TSeEditCore::MouseDown(int x, bool leftButton) {
   sel_length_ = 0;
   SetCaretIndex(CharFromX(x));
   anchor_ = caret_;
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::MouseMove(int x) {
@@ -358,7 +359,7 @@ void TSeEditCore::MouseMove(int x) {
     sel_length_ += old - caret_;
     anchor_ = caret_;
   }
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 void TSeEditCore::DoubleClick() {
@@ -430,14 +431,17 @@ int TSeEditCore::CharFromX(int x) {
     i += (x - r.Left) / host_.PasswordCharWidth();
     return std::clamp(i, 0, Length());
   }
-  if (i >= Length()) return Length();
-  int boundary = r.Left + CharWidth(i) / 2;
-  while (x >= boundary && i + 1 <= Length() && boundary <= r.Right) {
-    boundary += CharWidth(i) / 2;
-    if (i + 1 < Length()) boundary += CharWidth(i + 1) / 2;
+  // Each character's middle is measured from its exact left edge: halving
+  // the widths one by one would drift the boundaries left along the line.
+  int left = r.Left;
+  while (i < Length()) {
+    const int w = CharWidth(i);
+    // Left of the middle, or a middle past the line's end, stops here.
+    if (2 * (x - left) < w || 2 * (r.Right - left) < w) return i;
+    left += w;
     ++i;
   }
-  return i;
+  return std::min(i, Length());
 }
 
 void TSeEditCore::ScrollToCaret() {
@@ -458,7 +462,7 @@ void TSeEditCore::ScrollToCaret() {
   } else {
     first_visible_ = std::max(caret_, 1);
   }
-  host_.Repaint();
+  host_.InvalidateText();
 }
 
 TRect TSeEditCore::SelectionRect() {
@@ -480,3 +484,23 @@ QString TSeEditCore::VisibleText() {
   if (to < Length() && text_[to].isLowSurrogate()) ++to;
   return text_.mid(from, to - from);
 }
+
+int QtKeyFromVirtualKey(int vk) {
+  if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return vk;
+  static const int keys[] = {Qt::Key_Backspace, Qt::Key_Tab,   Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space,
+                             Qt::Key_PageUp,    Qt::Key_PageDown, Qt::Key_End,  Qt::Key_Home,   Qt::Key_Left,
+                             Qt::Key_Up,        Qt::Key_Right, Qt::Key_Down,   Qt::Key_Insert, Qt::Key_Delete,
+                             Qt::Key_F4};
+  for (int key : keys)
+    if (VirtualKeyFromQt(key) == vk) return key;
+  return 0;
+}
+
+Qt::KeyboardModifiers ModifiersOf(unsigned shift) {
+  Qt::KeyboardModifiers m;
+  if (shift & ssShift) m |= Qt::ShiftModifier;
+  if (shift & ssCtrl) m |= Qt::ControlModifier;
+  if (shift & ssAlt) m |= Qt::AltModifier;
+  return m;
+}
+

@@ -16,6 +16,11 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TPasswordKind { pkNone, pkChar, pkRect, pkRoundRect, pkCircle, pkTriangle };
 enum TSeTextAlignment { taLeftJustify, taRightJustify, taCenter };
 
+// The Qt key of a host key code and the Qt modifiers of a host shift state:
+// the key tables of the edit and the list are written with Qt's names.
+int QtKeyFromVirtualKey(int vk);
+Qt::KeyboardModifiers ModifiersOf(unsigned shift);
+
 class TSeEditHost {
  public:
   virtual ~TSeEditHost() = default;
@@ -23,7 +28,7 @@ class TSeEditHost {
   virtual bool CanChangeText(const QString&) { return true; }
   // The content changed.
   virtual void Change() {}
-  virtual void Repaint() {}
+  virtual void InvalidateText() {}
   // The caret moved (the control places its caret when focused).
   virtual void CaretMoved() {}
   // The text line in client coordinates.

@@ -647,6 +647,12 @@ bool ColorToIdent(TColor color, std::string& ident) {
   return false;
 }
 
+std::vector<const char*> ColorIdents() {
+  std::vector<const char*> names;
+  for (const ColorName& c : kColorNames) names.push_back(c.name);
+  return names;
+}
+
 bool IdentToColor(const std::string& ident, TColor& color) {
   for (const ColorName& c : kColorNames)
     if (SameText(c.name, ident)) {

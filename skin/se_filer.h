@@ -104,6 +104,8 @@ TSeComponentImage ComponentImageFromText(std::string_view text);
 // The names the colour and charset properties are written with.
 bool ColorToIdent(TColor color, std::string& ident);
 bool IdentToColor(const std::string& ident, TColor& color);
+// Every colour name, in the table's order.
+std::vector<const char*> ColorIdents();
 
 }  // namespace se
 

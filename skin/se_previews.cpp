@@ -187,7 +187,10 @@ std::unique_ptr<TCustomForm> MakeOverlayForm() {
 
 }  // namespace
 
+void RegisterEditPreviewWindows();
+
 void RegisterSkinPreviewWindows() {
+  RegisterEditPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);
