@@ -5,7 +5,9 @@
 
 #include "platform/gui/Forms.h"
 #include "platform/gui/Preview.h"
+#include "skin/se_combobox.h"
 #include "skin/se_edit.h"
+#include "skin/se_listbox.h"
 
 namespace {
 
@@ -52,6 +54,85 @@ std::unique_ptr<TCustomForm> EditForm() {
   return form;
 }
 
+QStringList Fruits(int n) {
+  static const char* const names[] = {"Apple", "Banana", "Cherry", "Date", "Elderberry", "Fig", "Grape",
+                                      "-", "Honeydew", "Kiwi", "Lemon", "Mango", "Nectarine", "Orange"};
+  QStringList list;
+  for (int i = 0; i < n; ++i) list << names[i % 14];
+  return list;
+}
+
+std::unique_ptr<TCustomForm> ListForm() {
+  std::unique_ptr<TCustomForm> form(Create<TForm>(nullptr));
+  form->SetCaption("List boxes");
+  form->SetBounds(0, 0, 540, 260);
+  auto* plain = Place<TSeCustomListBox>(form.get(), 10, 10, 120, 105);
+  plain->SetItems(Fruits(14));
+  plain->SetItemIndex(2);
+  plain->SelectRange();
+  auto* checks = Place<TSeCustomListBox>(form.get(), 140, 10, 120, 105);
+  checks->SetItems(Fruits(5));
+  checks->SetShowCheckBoxes(true);
+  checks->SetAllowGrayed(true);
+  checks->SetState(0, csChecked);
+  checks->SetState(2, csGrayed);
+  checks->SetFlat(false);
+  checks->SetItemIndex(1);
+  checks->SelectRange();
+  auto* multi = Place<TSeCustomListBox>(form.get(), 270, 10, 120, 105);
+  multi->SetItems(Fruits(14));
+  multi->SetMultiSelect(true);
+  multi->SetItemIndex(1);
+  multi->SelectRange();
+  multi->SetSelected(3, true);
+  multi->SetSelected(4, true);
+  multi->SetSelected(1, false);
+  multi->SetSelected(2, true);
+  auto* colours = Place<TSeCustomListBox>(form.get(), 400, 10, 130, 105);
+  colours->SetListStyle(lbColorNames);
+  colours->SetItemIndex(9);
+  colours->SelectRange();
+  auto* columns = Place<TSeCustomListBox>(form.get(), 10, 125, 250, 105);
+  columns->SetItems(Fruits(20));
+  columns->SetColumns(2);
+  auto* fonts = Place<TSeCustomListBox>(form.get(), 270, 125, 120, 105);
+  fonts->SetListStyle(lbFonts);
+  auto* disabled = Place<TSeCustomListBox>(form.get(), 400, 125, 130, 105);
+  disabled->SetItems(Fruits(3));
+  disabled->SetEnabled(false);
+  return form;
+}
+
+std::unique_ptr<TCustomForm> ComboForm() {
+  std::unique_ptr<TCustomForm> form(Create<TForm>(nullptr));
+  form->SetCaption("Combo boxes");
+  form->SetBounds(0, 0, 330, 130);
+  auto* editable = Place<TSeCustomComboBox>(form.get(), 10, 10, 150, 21);
+  editable->SetItems(Fruits(7));
+  editable->SetItemIndex(1);
+  auto* pick = Place<TSeCustomComboBox>(form.get(), 170, 10, 150, 21);
+  pick->SetItems(Fruits(7));
+  pick->SetComboStyle(kcsDropDownList);
+  pick->SetItemIndex(4);
+  auto* left = Place<TSeCustomComboBox>(form.get(), 10, 45, 150, 21);
+  left->SetItems(Fruits(7));
+  left->SetButtonAlign(cbaLeft);
+  left->SetItemIndex(2);
+  auto* colours = Place<TSeCustomComboBox>(form.get(), 170, 45, 150, 21);
+  colours->SetListStyle(lbColorNames);
+  colours->SetComboStyle(kcsDropDownList);
+  colours->SetItemIndex(12);
+  auto* disabled = Place<TSeCustomComboBox>(form.get(), 10, 80, 150, 21);
+  disabled->SetItems(Fruits(3));
+  disabled->SetItemIndex(0);
+  disabled->SetEnabled(false);
+  return form;
+}
+
 }  // namespace
 
-void RegisterEditPreviewWindows() { RegisterPreviewWindow("se-edits", [] { return EditForm(); }); }
+void RegisterEditPreviewWindows() {
+  RegisterPreviewWindow("se-edits", [] { return EditForm(); });
+  RegisterPreviewWindow("se-listboxes", [] { return ListForm(); });
+  RegisterPreviewWindow("se-combos", [] { return ComboForm(); });
+}
