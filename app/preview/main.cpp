@@ -10,6 +10,7 @@
 #include "platform/gui/GuiPreviews.h"
 #include "platform/gui/Preview.h"
 #include "skin/se_previews.h"
+#include "skin/se_skingallery.h"
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   RegisterGuiPreviewWindows();
   RegisterEffectsPreviewWindows();
   RegisterSkinPreviewWindows();
+  RegisterSkinGalleryPreviews();
   RegisterAppPreviewWindows();
   QStringList arguments = QCoreApplication::arguments();
   arguments.removeFirst();

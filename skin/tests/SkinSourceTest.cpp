@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 
 #include "platform/core/AtomicFile.h"
 #include "skin/se_objectclasses.h"
@@ -308,7 +310,8 @@ TEST_F(SkinFiles, ShippedSourcesRoundTripThroughEveryFormat) {
   std::vector<fs::path> sources;
   for (const auto& entry : fs::directory_iterator(std::string(BURNER_SOURCE_DIR) + "/resources/skins"))
     if (fs::is_regular_file(entry.path() / "skin.txt")) sources.push_back(entry.path() / "skin.txt");
-  ASSERT_FALSE(sources.empty());
+  sources.push_back(std::string(BURNER_SOURCE_DIR) + "/skin/tests/skins/Default/skin.txt");
+  ASSERT_GE(sources.size(), 4u) << "devoir, slate, meadow and the test skin";
   for (const fs::path& source : sources) {
     const std::string name = source.parent_path().filename().string();
     TSeSkinSource skin;
@@ -330,6 +333,57 @@ TEST_F(SkinFiles, ShippedSourcesRoundTripThroughEveryFormat) {
       again.LoadFromSourceFile(folder + "/skin.txt");
       EXPECT_EQ(Content(again), content) << name << "." << ext;
     }
+  }
+}
+
+// What the skinned forms, controls, menus and hints look up by name: each
+// shipped skin has all of it, and uses every class of skin object.
+TEST_F(SkinFiles, ShippedSkinsHoldEveryObjectTheControlsLookUp) {
+  const std::pair<const char*, std::vector<const char*>> wanted[] = {
+      {"Form", {"Caption", "Title", "Close", "Maximize", "Restore", "Minimize", "Client"}},
+      {"ToolWindow", {"Close", "Client"}},
+      {"Button", {"Face", "Text"}},
+      {"SpeedButton", {"Face", "FlatFace", "Chevron", "FlatChevron", "Text"}},
+      {"SpinButton", {"Face"}},
+      {"Edit", {"Frame", "Text"}},
+      {"ListBox", {"Frame", "Item", "Checked", "Mixed", "Unchecked"}},
+      {"ComboBox", {"Frame", "Button", "Text"}},
+      {"CheckBox", {"Checked", "Mixed", "Unchecked", "Text"}},
+      {"RadioButton", {"Checked", "Unchecked", "Text"}},
+      {"GroupBox", {"Frame", "Caption"}},
+      {"Label", {}},
+      {"StatusBar", {"Frame", "Panel", "Gripper"}},
+      {"ControlBar", {"Frame", "Grabber", "Back"}},
+      {"ProgressBar", {"Frame", "Bar"}},
+      {"TrackBar", {"Frame", "Track", "Highlight", "Thumb"}},
+      {"Tabs", {"Tab", "Frame", "Text", "LeftButton", "RightButton"}},
+      {"ScrollBar", {"Frame", "TopButton", "BottomButton", "LeftButton", "RightButton", "Slider"}},
+      {"ToolBar", {"Frame"}},
+      {"MenuBar", {"Frame", "ToolbarFrame", "Item", "ToolbarItem", "Close", "Restore", "Min"}},
+      {"PopupMenu", {"Frame", "Item", "Separator"}},
+      {"Hint", {}},
+      {"ScrollBox", {"Frame"}},
+  };
+  const char* classes[] = {"TSeSkinObject", "TSeActiveBitmap", "TSeBitmapObject", "TSeSystemButton",
+                           "TSeButtonObject", "TSeTextObject", "TSeLinkSkinObject", "TSeActiveSkinObject",
+                           "TSeBitmapSkinObject", "TSeFormBitmapSkinObject", "TSeSysButtonSkinObject",
+                           "TSeColorButtonObject", "TSeBitmapBoxObject", "TSeActiveBitmapBoxObject",
+                           "TSeButtonBitmapBoxObject", "TSeRollPanelObject", "TSeActiveObject"};
+  for (const char* name : {"devoir", "slate", "meadow"}) {
+    TSeSkinSource skin;
+    skin.LoadFromSourceFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/" + name + "/skin.txt");
+    std::set<std::string> used;
+    std::function<void(TSeSkinObject*)> collect = [&](TSeSkinObject* o) {
+      used.insert(o->ClassName());
+      for (int i = 0; i < o->Count(); ++i) collect(o->Objects(i));
+    };
+    for (int i = 0; i < skin.Count(); ++i) collect(skin.GetObject(i));
+    for (const auto& [top, children] : wanted) {
+      TSeSkinObject* object = skin.GetObjectByName(top);
+      ASSERT_NE(object, nullptr) << name << ": " << top;
+      for (const char* child : children) EXPECT_NE(object->FindObjectByName(child), nullptr) << name << ": " << top << "." << child;
+    }
+    for (const char* cls : classes) EXPECT_TRUE(used.count(cls)) << name << " uses no " << cls;
   }
 }
 
@@ -371,7 +425,7 @@ TEST_F(SkinFiles, SourceTextErrorsAreRefused) {
 
 TEST_F(SkinFiles, DrawnFrameLooksRight) {
   TSeSkinSource skin;
-  skin.LoadFromSourceFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/Default/skin.txt");
+  skin.LoadFromSourceFile(std::string(BURNER_SOURCE_DIR) + "/skin/tests/skins/Default/skin.txt");
   ASSERT_GT(skin.Count(), 0);
   auto form = CloneSkinObject(*skin.GetFormObject());
   ASSERT_NE(form, nullptr);

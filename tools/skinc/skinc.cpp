@@ -31,6 +31,11 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Qt's own notices (no runtime folder, no screen) are not the user's
+  // concern here; skinc reports its errors itself.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
   // Fonts of skin objects are class-library fonts: they want an application
   // object, never a screen.
   int qtArgc = 3;

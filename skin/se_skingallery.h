@@ -1,0 +1,4 @@
+#pragma once
+// Preview windows of our skins: every object the controls look up, drawn
+// straight from each shipped skin in its states ("skin-sheet-<name>").
+void RegisterSkinGalleryPreviews();
