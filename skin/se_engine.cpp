@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <algorithm>
 #include <vector>
+
+#include "skin/se_binding.h"
 
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
@@ -27,12 +30,26 @@ void BroadcastSkinMessage(TControl* control, unsigned msg, TSeSkinEngine* engine
 
 TSeSkinEngine::TSeSkinEngine(TComponent* owner) : TComponent(owner), source_(Create<TSeSkinSource>(this)) {}
 
-TSeSkinEngine::~TSeSkinEngine() = default;
+TSeSkinEngine::~TSeSkinEngine() {
+  // The copies draw from this engine's skin: they go before it does.
+  for (TSeSkinBinding* binding : bindings_) binding->Release();
+}
+
+void TSeSkinEngine::AttachBinding(TSeSkinBinding* binding) { bindings_.push_back(binding); }
+
+void TSeSkinEngine::DetachBinding(TSeSkinBinding* binding) {
+  bindings_.erase(std::remove(bindings_.begin(), bindings_.end(), binding), bindings_.end());
+}
 
 void TSeSkinEngine::Broadcast(unsigned msg) {
   std::vector<QPointer<TCustomForm>> forms;
-  for (QWidget* widget : QApplication::topLevelWidgets())
-    if (auto* form = dynamic_cast<TCustomForm*>(widget)) forms.emplace_back(form);
+  TApplication& application = Application();
+  for (int i = 0; i < application.ComponentCount(); ++i)
+    if (auto* form = dynamic_cast<TCustomForm*>(application.Components(i))) forms.emplace_back(form);
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* form = dynamic_cast<TCustomForm*>(widget);
+    if (form && std::find(forms.begin(), forms.end(), form) == forms.end()) forms.emplace_back(form);
+  }
   for (const QPointer<TCustomForm>& form : forms) {
     if (!form) continue;  // closed by a handler of an earlier form
     se::BroadcastSkinMessage(form, msg, this);
@@ -43,10 +60,16 @@ void TSeSkinEngine::Broadcast(unsigned msg) {
 void TSeSkinEngine::DoBeforeChange() {
   if (OnBeforeChange) OnBeforeChange(this);
   Broadcast(SKM_BEFORECHANGE);
+  // Controls the broadcast did not reach (not on a form, or on a form not
+  // shown yet) lose their copies too.
+  for (TSeSkinBinding* binding : std::vector<TSeSkinBinding*>(bindings_)) binding->Release();
 }
 
 void TSeSkinEngine::DoAfterChange() {
   Broadcast(SKM_AFTERCHANGE);
+  for (TSeSkinBinding* binding : std::vector<TSeSkinBinding*>(bindings_))
+    if (!binding->SkinCopy() && std::find(bindings_.begin(), bindings_.end(), binding) != bindings_.end())
+      binding->SetSkinEngine(this);
   if (OnAfterChange) OnAfterChange(this);
 }
 

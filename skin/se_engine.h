@@ -8,12 +8,15 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/core/Streams.h"
 #include "platform/gui/Component.h"
 #include "platform/gui/Controls.h"
 #include "skin/se_messages.h"
 #include "skin/se_skinsource.h"
+
+class TSeSkinBinding;
 
 class TSeSkinEngine : public TComponent {
  public:
@@ -52,7 +55,15 @@ class TSeSkinEngine : public TComponent {
   void Loaded() override;
 
  private:
+  friend class TSeSkinBinding;
+  void AttachBinding(TSeSkinBinding* binding);
+  void DetachBinding(TSeSkinBinding* binding);
+  // Sends the message to the application's forms in its order: the forms
+  // it owns as they were made (the main form first), then any other
+  // top-level form.
   void Broadcast(unsigned msg);
+
+  std::vector<TSeSkinBinding*> bindings_;
 
   TSeSkinSource* source_;
   std::string skin_file_;

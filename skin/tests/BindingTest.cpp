@@ -1,0 +1,141 @@
+// Binding of skinned controls: the copy follows the engine's skin through
+// changes, also in controls no broadcast reaches; a freed engine unbinds;
+// a skin without the object leaves the plain look; forms hear of a change
+// in the application's order.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Application.h"
+#include "platform/gui/Forms.h"
+#include "skin/se_binding.h"
+#include "skin/se_engine.h"
+#include "skin/se_objectclasses.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string>* g_order = nullptr;
+
+// A control bound the way every wrapper is.
+class Bound : public TWinControl {
+ public:
+  explicit Bound(TComponent* owner, const std::string& object = "Button")
+      : TWinControl(owner), binding(Create<TSeSkinBinding>(this, object)) {}
+  TSeSkinBinding* binding;
+
+ protected:
+  void Dispatch(TMessage& m) override {
+    if (m.Msg == SKM_BEFORECHANGE && g_order) g_order->push_back(Name());
+    binding->Dispatch(m);
+  }
+};
+
+class Binding : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSkinFilters();
+    dir_ = fs::temp_directory_path() / ("skinbinding-" + std::to_string(::getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+    for (const char* name : {"devoir", "slate"}) {
+      TSeSkinSource skin;
+      skin.LoadFromSourceFile(std::string(BURNER_SOURCE_DIR) + "/resources/skins/" + name + "/skin.txt");
+      skin.SaveToFile(Path(std::string(name) + ".mskn"));
+    }
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  fs::path dir_;
+};
+
+// True when every picture the copy's face draws from is one of the
+// engine's current pictures.
+bool FaceDrawsFromTheSkin(TSeSkinBinding& b, TSeSkinEngine& engine) {
+  auto* face = dynamic_cast<TSeButtonObject*>(b.Find("Face"));
+  if (!face || !face->Bitmap().Bitmap) return false;
+  for (int i = 0; i < engine.Source().Bitmaps().Count(); ++i)
+    if (engine.Source().Bitmaps().GetBitmap(i) == face->Bitmap().Bitmap) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(Binding, CopiesFollowTheSkinEvenWithoutABroadcast) {
+  auto engine = CreateUnique<TSeSkinEngine>();
+  engine->SetSkinFile(Path("devoir.mskn"));
+  auto form = CreateUnique<TForm>();
+  auto* onForm = Create<Bound>(form.get());
+  onForm->SetParent(form.get());
+  auto loose = CreateUnique<Bound>();  // on no form: no broadcast reaches it
+  for (Bound* b : {onForm, loose.get()}) {
+    EXPECT_FALSE(b->binding->UseSkin());
+    b->binding->SetSkinEngine(engine.get());
+    EXPECT_TRUE(b->binding->UseSkin());
+    EXPECT_TRUE(FaceDrawsFromTheSkin(*b->binding, *engine));
+  }
+  const TColor devoirText = loose->binding->Find("Text")->Font().Color();
+  for (const char* next : {"slate.mskn", "devoir.mskn", "slate.mskn"}) {
+    engine->SetSkinFile(Path(next));
+    for (Bound* b : {onForm, loose.get()}) {
+      ASSERT_TRUE(b->binding->UseSkin()) << next;
+      EXPECT_TRUE(FaceDrawsFromTheSkin(*b->binding, *engine)) << next << " " << b->Name();
+    }
+  }
+  EXPECT_NE(loose->binding->Find("Text")->Font().Color(), devoirText) << "the slate copy";
+
+  // "(none)": every control draws its plain look; a skin back binds again.
+  engine->SetSkinFile("");
+  EXPECT_FALSE(onForm->binding->UseSkin());
+  EXPECT_EQ(loose->binding->SkinCopy(), nullptr);
+  engine->SetSkinFile(Path("devoir.mskn"));
+  EXPECT_TRUE(loose->binding->UseSkin());
+
+  // A name the skin lacks leaves the plain look, with the fallback lookups.
+  loose->binding->SetSkinObject("NoSuchObject");
+  loose->binding->SetSkinEngine(engine.get());
+  EXPECT_FALSE(loose->binding->UseSkin());
+  EXPECT_EQ(loose->binding->FindOrCopy("Face"), nullptr);
+
+  // A freed engine unbinds everything that pointed at it.
+  engine.reset();
+  EXPECT_EQ(onForm->binding->SkinEngine(), nullptr);
+  EXPECT_EQ(onForm->binding->SkinCopy(), nullptr);
+  EXPECT_FALSE(onForm->binding->UseSkin());
+}
+
+TEST_F(Binding, ControlsFreedBeforeTheEngineLeaveIt) {
+  auto engine = CreateUnique<TSeSkinEngine>();
+  engine->SetSkinFile(Path("devoir.mskn"));
+  for (int i = 0; i < 3; ++i) {
+    auto b = CreateUnique<Bound>();
+    b->binding->SetSkinEngine(engine.get());
+  }
+  engine->SetSkinFile(Path("slate.mskn"));  // would reach freed bindings if they stayed
+  EXPECT_EQ(engine->Source().SkinName, "Slate");
+}
+
+TEST_F(Binding, FormsHearOfAChangeInTheApplicationsOrder) {
+  auto engine = CreateUnique<TSeSkinEngine>();
+  engine->SetSkinFile(Path("devoir.mskn"));
+  std::vector<std::string> order;
+  g_order = &order;
+  std::vector<TCustomForm*> forms;
+  for (const char* name : {"Zeta", "Alpha", "Mid", "Beta"}) {
+    TForm* form = Application().CreateForm<TForm>();
+    form->SetName(std::string("Form") + name);
+    auto* probe = Create<Bound>(form);
+    probe->SetName(name);
+    probe->SetParent(form);
+    forms.push_back(form);
+  }
+  engine->SetSkinFile(Path("slate.mskn"));
+  g_order = nullptr;
+  for (TCustomForm* form : forms) delete form;  // the application's forms of this test
+  EXPECT_EQ(order, (std::vector<std::string>{"Zeta", "Alpha", "Mid", "Beta"}));
+}
