@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QTest>
+
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
 #include "skin/se_binding.h"
+#include "skin/se_binding_controls.h"
 #include "skin/se_engine.h"
 #include "skin/se_objectclasses.h"
 
@@ -138,4 +141,57 @@ TEST_F(Binding, FormsHearOfAChangeInTheApplicationsOrder) {
   g_order = nullptr;
   for (TCustomForm* form : forms) delete form;  // the application's forms of this test
   EXPECT_EQ(order, (std::vector<std::string>{"Zeta", "Alpha", "Mid", "Beta"}));
+}
+
+namespace {
+
+// The colour a picture object of the skin copy shows at its own centre
+// when drawn alone at `size` in `state`.
+TSeArgb PartColour(TSeSkinObject* object, const TRect& r, TSeObjectState state, int x, int y) {
+  TSeBitmap piece;
+  piece.SetSize(r.Right, r.Bottom);
+  piece.Clear(0xFF000000u);
+  auto clone = CloneSkinObject(*object);
+  se::DrawSkinPart(clone.get(), piece.Canvas(), r, state);
+  return piece.GetPixel(x, y) | 0xFF000000u;
+}
+
+TSeArgb Shown(QWidget* w, int x, int y) { return w->grab().toImage().pixel(x, y) | 0xFF000000u; }
+
+}  // namespace
+
+TEST_F(Binding, ScrollBarDrawsItsSkinAndFollowsTheMouse) {
+  auto engine = CreateUnique<TSeSkinEngine>();
+  engine->SetSkinFile(Path("devoir.mskn"));
+  auto form = CreateUnique<TForm>();
+  form->SetBounds(0, 0, 100, 240);
+  auto* bar = Create<TSeSkinScrollBar>(form.get());
+  bar->SetParent(form.get());
+  bar->SetKind(sbVertical);
+  bar->SetBounds(10, 10, 24, 200);
+  bar->SetPosition(0);
+  form->Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  const TSeArgb plain = Shown(bar, 12, 100);
+
+  bar->SetSkinEngine(engine.get());
+  EXPECT_EQ(bar->Width(), 16) << "the skin's frame gives the thickness";
+  EXPECT_EQ(bar->GetButtonSize(), 16);
+  TSeSkinObject* top = engine->Source().GetObjectByName("ScrollBar")->FindObjectByName("TopButton");
+  const TRect button = bar->GetFirstButtonRect();
+  const TSeArgb normal = PartColour(top, button, osNormal, 2, 8);
+  const TSeArgb pressed = PartColour(top, button, osPressed, 2, 8);
+  ASSERT_NE(normal, pressed);
+  EXPECT_EQ(Shown(bar, 2, 8), normal);
+  EXPECT_NE(Shown(bar, 8, 100), plain) << "the track is the skin's";
+  QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(8, 8));
+  EXPECT_EQ(Shown(bar, 2, 8), pressed);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(8, 8));
+  QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(8, 192));
+  EXPECT_EQ(bar->Position(), 1) << "the skinned buttons still scroll";
+
+  // Unbound again, the plain painters come back.
+  engine->SetSkinFile("");
+  EXPECT_FALSE(bar->Binding().UseSkin());
+  EXPECT_NE(Shown(bar, 2, 8), normal);
 }
