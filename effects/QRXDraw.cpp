@@ -492,6 +492,17 @@ void DrawMaskedTexture(TCanvas& dest, const TRect& destRect, TBitmap& mask, TBit
   DrawBitmapPalette(dest, destRect, source, kQRXDrawPalette | kQRXDrawMaskColor, 0, transparentColor);
 }
 
+TBitmap MakeOpaqueHatch(TBrushStyle style, TColor fore, TColor back) {
+  TBitmap pattern;
+  pattern.SetSize(8, 8);
+  SolidBrush(pattern.Canvas(), back);
+  pattern.Canvas().FillRect(Rect(0, 0, 8, 8));
+  pattern.Canvas().Brush().SetStyle(style);
+  pattern.Canvas().Brush().SetColor(fore);
+  pattern.Canvas().FillRect(Rect(0, 0, 8, 8));
+  return pattern;
+}
+
 void CalcGradientColors(TColor c1, TColor c2, int count, TQRXColorList* list, bool clearFirst) {
   if (!list || count <= 0) return;
   const uint32_t a = ColorToRGB(c1), b = ColorToRGB(c2);
@@ -550,13 +561,20 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
       break;
   }
 
-  const bool offscreen = (flags & kQRXDrawOffscreen) != 0;
-  std::unique_ptr<TBitmap> buffer;
+  // Bands of the two linear styles never leave the rectangle, so a buffer
+  // would only copy the same pixels once more: they always go straight on.
+  const bool linear = style == gstHorizontal || style == gstVertical;
+  const bool offscreen = (flags & kQRXDrawOffscreen) != 0 && !linear;
+  // The off-screen buffer is a plain image: a bitmap's canvas keeps a copy
+  // of its surface per call, which 236 bands over a screen cannot afford.
+  QImage buffer;
+  std::unique_ptr<TCanvas> bufferCanvas;
   TCanvas* target = &canvas;
   if (offscreen) {
-    buffer = std::make_unique<TBitmap>();
-    buffer->SetSize(w, h);
-    target = &buffer->Canvas();
+    buffer = QImage(w, h, QImage::Format_RGB32);
+    buffer.fill(Qt::white);
+    bufferCanvas = std::make_unique<TCanvas>(&buffer);
+    target = bufferCanvas.get();
   } else {
     OffsetRect(base, rect.Left, rect.Top);
   }
@@ -623,7 +641,10 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
       }
     }
   }
-  if (buffer) canvas.Draw(rect.Left, rect.Top, *buffer);
+  if (bufferCanvas) {
+    bufferCanvas.reset();
+    canvas.DrawImage(QPoint(rect.Left, rect.Top), buffer);
+  }
 }
 
 TRect AlignRect(TQRXAlignment alignment, const TRect& inner, const TRect& outer) {

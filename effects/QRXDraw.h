@@ -86,6 +86,10 @@ void DrawGlyph(TBitmap& dest, TBitmap& glyph, int x, int y);
 void DrawMaskedTexture(TCanvas& dest, const TRect& destRect, TBitmap& mask, TBitmap& source, TColor maskColor,
                        TColor transparentColor);
 
+// An 8 x 8 pattern of a hatch brush drawn in `fore` on `back`: the opaque
+// hatch a brush gives over an opaque background.
+TBitmap MakeOpaqueHatch(TBrushStyle style, TColor fore, TColor back);
+
 // Gradients.
 // Appends count colours from c1 to c2 (both included); without clearFirst
 // the first one, equal to the list's last, is left out.

@@ -157,9 +157,13 @@ bool TQRXFillObject::DoFill(TCanvas& canvas, const TRect& rect, TColor backColor
       canvas.Brush().Assign(*brush_);
       canvas.Pen().SetColor(backColor);
       // Hatches lie on the back colour, as on an opaque background.
-      if (brush_->Style() != bsSolid && brush_->Style() != bsClear) {
-        SolidFill(canvas, rect, backColor);
-        canvas.Brush().Assign(*brush_);
+      if (brush_->Style() != bsSolid && brush_->Style() != bsClear && !brush_->Bitmap()) {
+        const TBitmap hatch = MakeOpaqueHatch(brush_->Style(), brush_->Color(), backColor);
+        TBitmap pattern = hatch;
+        canvas.Brush().SetBitmap(&pattern);
+        canvas.FillRect(rect);
+        canvas.Brush().SetBitmap(nullptr);
+        return true;
       }
       canvas.FillRect(rect);
       return true;

@@ -397,20 +397,20 @@ void DrawShape(const TRect& rect, TCanvas& canvas, TQRXShapeType shape, TQRXPoin
 
   if (!fillBitmap) {
     canvas.Brush().Assign(faceBrush);
+    if (faceBrush.Style() != bsSolid && faceBrush.Style() != bsClear) canvas.Brush().SetStyle(bsClear);
     outlinePen(true);
     DrawOutline(canvas, shape, Half(*list, true), faceCorner);
     canvas.Brush().Assign(faceBrush);
     outlinePen(false);
-    if (faceBrush.Style() != bsSolid && faceBrush.Style() != bsClear) {
+    TBitmap hatch;
+    if (faceBrush.Style() != bsSolid && faceBrush.Style() != bsClear && !faceBrush.Bitmap()) {
       // Hatches lie on the hatch back colour, as on an opaque background.
-      const TPen keep = canvas.Pen();
-      canvas.Brush().SetStyle(bsSolid);
-      canvas.Brush().SetColor(hatchBackColor);
-      DrawOutline(canvas, shape, Half(*list, true), faceCorner);
-      canvas.Brush().Assign(faceBrush);
-      canvas.Pen().Assign(keep);
+      hatch = MakeOpaqueHatch(faceBrush.Style(), faceBrush.Color(), hatchBackColor);
+      canvas.Brush().SetBitmap(&hatch);
     }
     DrawOutline(canvas, shape, Half(*list, true), faceCorner);
+    canvas.Brush().SetBitmap(nullptr);
+    canvas.Brush().Assign(faceBrush);
   } else if (W > 0 && H > 0) {
     // The mask is drawn in the rectangle's own coordinates.
     TBitmap mask;
