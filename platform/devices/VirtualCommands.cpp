@@ -283,6 +283,7 @@ ScsiResult Write10(VirtualDisc& disc, const ScsiCommand& command, CommandEffects
 ScsiResult SynchronizeCache(VirtualDisc& disc, CommandEffects& effects) {
   disc.buffer_fill = 0;
   disc.buffer_time_ms = NowMs();
+  disc.FinishDiscAtOnce();
   effects.structural = true;
   return Good();
 }

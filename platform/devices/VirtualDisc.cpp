@@ -377,6 +377,18 @@ std::optional<SenseError> VirtualDisc::ReserveTrack(std::uint32_t size) {
   return std::nullopt;
 }
 
+void VirtualDisc::FinishDiscAtOnce() {
+  const bool dvd_minus = medium == VirtualMedium::DvdR || medium == VirtualMedium::DvdRwSequential;
+  const bool disc_at_once = (write_page[2] & 0x0F) == 2;
+  if (!dvd_minus || !disc_at_once || TestWriteMode() || finalized) return;
+  for (const VirtualTrack& track : tracks) {
+    if (track.session != OpenSession() || track.closed) continue;
+    if (track.reserved == 0 || track.recorded < track.reserved) return;  // still being written
+  }
+  if (!OpenSessionHasTracks()) return;
+  CloseSession(true);
+}
+
 std::optional<SenseError> VirtualDisc::CloseTrack(std::uint32_t number) {
   if (!IsSequential()) return kInvalidFieldInCdb;
   if (TestWriteMode()) {

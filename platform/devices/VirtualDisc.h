@@ -123,6 +123,10 @@ class VirtualDisc {
   std::optional<SenseError> Write(std::uint32_t lba, std::uint32_t count, const std::uint8_t* data);
   std::optional<SenseError> Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const;
   std::optional<SenseError> ReserveTrack(std::uint32_t size);
+  // DVD-R and sequential DVD-RW written disc at once (write type 2): the
+  // cache flush that follows the last block of the reserved track closes
+  // the track, the session and the disc, with no CLOSE TRACK/SESSION.
+  void FinishDiscAtOnce();
   std::optional<SenseError> CloseTrack(std::uint32_t number);
   std::optional<SenseError> CloseSession(bool finalize);
   bool TestWriteMode() const { return (write_page[2] & 0x10) != 0; }

@@ -444,3 +444,27 @@ TEST_F(VirtualRecorderCommandsTest, ReadCdOfDataSectors) {
   EXPECT_EQ(mmc::RunIn(dvd, mmc::Cdb({0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}), 2048).sense(),
             mmc::Sense(5, 0x30, 0x02));
 }
+
+// A DVD-R written disc at once: the flush after the reserved track's last
+// block closes the track, the session and the disc; a flush before it, or
+// in incremental mode, leaves the disc open.
+TEST_F(VirtualRecorderCommandsTest, DiscAtOnceOnDvdRClosesWithTheLastFlush) {
+  for (const std::uint8_t write_type : {2, 0}) {
+    VirtualRecorder& drive = Open(VirtualMedium::DvdR, "dao" + std::to_string(write_type) + ".img");
+    ASSERT_TRUE(mmc::SetWriteParameters(drive, write_type, 0).ok());
+    ASSERT_TRUE(mmc::ReserveTrack(drive, 32).ok());
+    ASSERT_TRUE(mmc::Write10(drive, 0, 16).ok());
+    ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+    EXPECT_EQ(mmc::ReadDiscInformation(drive).data[2] & 0x03, 1) << "half written: still incomplete";
+    ASSERT_TRUE(mmc::Write10(drive, 16, 16).ok());
+    ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+    const mmc::Reply info = mmc::ReadDiscInformation(drive);
+    const mmc::Reply track = mmc::ReadTrackInformation(drive, 1);
+    if (write_type == 2) {
+      EXPECT_EQ(info.data[2] & 0x03, 2) << "disc at once leaves a complete disc";
+      EXPECT_EQ(track.data[7] & 0x01, 0) << "the next writable address is no longer valid";
+    } else {
+      EXPECT_EQ(info.data[2] & 0x03, 1) << "incremental recording stays appendable";
+    }
+  }
+}
