@@ -383,7 +383,9 @@ void VirtualDisc::FinishDiscAtOnce() {
   if (!dvd_minus || !disc_at_once || TestWriteMode() || finalized) return;
   for (const VirtualTrack& track : tracks) {
     if (track.session != OpenSession() || track.closed) continue;
-    if (track.reserved == 0 || track.recorded < track.reserved) return;  // still being written
+    // The reservation is rounded up to whole ECC blocks; the drive pads the
+    // last block of a recording that ends inside it.
+    if (track.reserved == 0 || track.recorded + kEccBlock <= track.reserved) return;  // still being written
   }
   if (!OpenSessionHasTracks()) return;
   CloseSession(true);

@@ -203,3 +203,39 @@ TEST_F(PeerCheck, DriveReadsLikeABlockDevice) {
   EXPECT_OUTPUT(Client("xorriso -as mkisofs -M " + dvd_ + " -C " + ms + " -J -R -o next.iso src"),
                 "completed successfully");
 }
+
+// cdrecord's successor and growisofs on write-once media: wodim writes a CD-R
+// track at once and reads its TOC back; growisofs writes a DVD-R disc at once,
+// which the drive closes when the last block is flushed.
+TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
+  if (!Installed("wodim") || !Installed("growisofs") || !Installed("dvd+rw-mediainfo"))
+    GTEST_SKIP() << "wodim, growisofs or dvd+rw-mediainfo missing (Debian packages wodim, growisofs, dvd+rw-tools)";
+  dir_.Write("DriveMap.ini", "[E]\nImage=r.img\nMedium=dvd-r\n\n[F]\nImage=c.img\nMedium=cd-r\n");
+  for (const auto& [image, medium] : {std::pair{"r.img", VirtualMedium::DvdR}, {"c.img", VirtualMedium::CdR}}) {
+    VirtualRecorderConfig config;
+    config.image_path = dir_ / image;
+    config.initial_medium = medium;
+    VirtualRecorder::Open(config)->SetTimingPercent(0);
+  }
+
+  const Outcome tao = Client("wodim -v -tao dev=" + cd_ + " test.iso");
+  EXPECT_OUTPUT(tao, "Fixating...");
+  const Outcome toc = Client("wodim -toc dev=" + cd_);
+  EXPECT_OUTPUT(toc, "first: 1 last 1");
+  EXPECT_OUTPUT(toc, "track:   1 lba:         0");
+  EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + cd_ + " -extract / cd"), "Extracted from ISO image");
+  ExpectSameTree(dir_ / "cd");
+  // The drive offers no session at once on CD: wodim says so instead of
+  // failing in the middle of a write.
+  const Outcome sao = Client("wodim -v -sao dev=" + cd_ + " test.iso");
+  EXPECT_NE(sao.status, 0);
+  EXPECT_NE(sao.output.find("Drive does not support SAO recording"), std::string::npos) << sao.output;
+
+  const Outcome dao = Client("growisofs -use-the-force-luke=dao -Z " + dvd_ + "=test.iso");
+  EXPECT_OUTPUT(dao, "engaging DVD-R DAO");
+  const Outcome info = Client("dvd+rw-mediainfo " + dvd_);
+  EXPECT_OUTPUT(info, "Disc status:           complete");
+  EXPECT_OUTPUT(info, "State of Last Session: complete");
+  EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + dvd_ + " -extract / dvd"), "Extracted from ISO image");
+  ExpectSameTree(dir_ / "dvd");
+}

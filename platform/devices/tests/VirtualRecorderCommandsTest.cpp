@@ -452,11 +452,11 @@ TEST_F(VirtualRecorderCommandsTest, DiscAtOnceOnDvdRClosesWithTheLastFlush) {
   for (const std::uint8_t write_type : {2, 0}) {
     VirtualRecorder& drive = Open(VirtualMedium::DvdR, "dao" + std::to_string(write_type) + ".img");
     ASSERT_TRUE(mmc::SetWriteParameters(drive, write_type, 0).ok());
-    ASSERT_TRUE(mmc::ReserveTrack(drive, 32).ok());
+    ASSERT_TRUE(mmc::ReserveTrack(drive, 26).ok());  // 32 blocks, two ECC blocks
     ASSERT_TRUE(mmc::Write10(drive, 0, 16).ok());
     ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
     EXPECT_EQ(mmc::ReadDiscInformation(drive).data[2] & 0x03, 1) << "half written: still incomplete";
-    ASSERT_TRUE(mmc::Write10(drive, 16, 16).ok());
+    ASSERT_TRUE(mmc::Write10(drive, 16, 10).ok());  // the drive pads the last ECC block
     ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
     const mmc::Reply info = mmc::ReadDiscInformation(drive);
     const mmc::Reply track = mmc::ReadTrackInformation(drive, 1);
