@@ -56,7 +56,7 @@ void DrawCapacityScale(TBitmap& bitmap) {
   bitmap.SetSize(kScaleWidth, kScaleHeight);
   TCanvas& canvas = bitmap.Canvas();
   canvas.Brush().SetColor(clWhite);
-  canvas.FillRect(TRect(0, 0, kScaleWidth, kScaleHeight));
+  canvas.FillRect(TRect{0, 0, kScaleWidth, kScaleHeight});
   canvas.Pen().SetColor(clGray);
   canvas.Font().SetSize(7);
   struct Mark {

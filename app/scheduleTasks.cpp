@@ -115,6 +115,8 @@ std::optional<int> SchedulePeriodDays(const std::string& scheduling) {
 
 std::string TaskNameProblem(const std::string& name, const std::vector<std::string>& existing) {
   if (Trim(name).empty()) return "Please enter the Task Name.";
+  // The list file would read the name back without them.
+  if (Trim(name) != name) return "A task name cannot begin or end with a blank.";
   const bool bad_character = std::any_of(name.begin(), name.end(), [](char c) {
     return static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string_view("/\\:]").find(c) != std::string_view::npos;
   });

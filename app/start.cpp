@@ -106,7 +106,7 @@ class TLaunchButton : public TGraphicControl {
     c.Font().SetColor(Hot ? TColor(0x0060C0) : TColor(0x602010));
     c.Font().SetSize(Round ? 11 : 9);
     c.Font().SetStyle(Round ? TFontStyles(fsBold) : TFontStyles(0));
-    TRect r(0, 0, w - depth, h - depth);
+    TRect r{0, 0, w - depth, h - depth};
     DrawText(c, Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 };
