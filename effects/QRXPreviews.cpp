@@ -201,6 +201,14 @@ std::unique_ptr<TCustomForm> StartPage() {
 
 }  // namespace
 
+std::unique_ptr<TCustomForm> MakeEffectsPreview(const QString& name) {
+  if (name == "effects-gradients") return Gradients();
+  if (name == "effects-shapes") return Shapes();
+  if (name == "effects-frames") return Frames();
+  if (name == "effects-startpage") return StartPage();
+  return nullptr;
+}
+
 void RegisterEffectsPreviewWindows() {
   RegisterPreviewWindow("effects-gradients", Gradients);
   RegisterPreviewWindow("effects-shapes", Shapes);
