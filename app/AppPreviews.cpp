@@ -4,8 +4,10 @@
 
 void RegisterMainWindowPreviews();
 void RegisterSchedulePreviews();
+void RegisterDialogPreviews();
 
 void RegisterAppPreviewWindows() {
   RegisterMainWindowPreviews();
   RegisterSchedulePreviews();
+  RegisterDialogPreviews();
 }

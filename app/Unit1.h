@@ -31,6 +31,7 @@ class TEwFilelistView28;
 class TExDragDrop;
 class TOpenDialog;
 class TSaveDialog;
+class TSeSkinEngine;
 
 class TForm1 : public TForm {
 
@@ -65,6 +66,10 @@ class TForm1 : public TForm {
   TComboBox* cbDrives = nullptr;
   TLabel* lDrive = nullptr;
   TTimer* Timer1 = nullptr;
+  // The one skin engine every window follows (made by the options window).
+  TSeSkinEngine* SeSkinEngine1 = nullptr;
+  // The chosen skin's name; "None" for the plain look.
+  QString SkinName = QStringLiteral("None");
 
   TQCDBurner& qcdb() { return *qcdb_; }
   TCompilationEditor& Editor() { return *editor_; }
@@ -79,6 +84,9 @@ class TForm1 : public TForm {
   int TickCount = 0;
   int RemainSeconds = 0;
   QString ISOSourceFile;
+  // Files put at the disc's root for one operation only (the burn dialog's
+  // autorun files); never part of the compilation the user edits.
+  QStringList RootFiles;
   bool ASPIReady = false;
 
   // The windows that show a running operation; set by them.

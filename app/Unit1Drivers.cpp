@@ -173,6 +173,8 @@ bool TForm1::AddCompilationToRecorder() {
     }
   };
   editor_->Walk(visitor);
+  for (const QString& file : RootFiles)
+    if (r.AddFile("\\", file.toStdString(), false) <= 0) problems << file + ": could not be added";
   r.OnAddFile = nullptr;
   r.OnAddDir = nullptr;
   if (problems.isEmpty()) return true;
@@ -230,8 +232,8 @@ void TForm1::BuildISOImage() {
 }
 
 void TForm1::BurnISOImage() {
+  // The burn dialog selected the drive it names for the image.
   TQCDBurner& r = *qcdb_;
-  SelectComboDrive();
   std::uint32_t buffer = 0, blank = 0;
   r.ReadBufferCapacity(buffer, blank);
   if (BurnView) BurnView->SetDriveBufferSize(buffer);
@@ -351,6 +353,7 @@ void TForm1::qcdbWriteDone(const std::string& error_text) {
     PlayCompletionSound(options.ScheduleDone);
   }
   AddLogLine("", clLogWhite);
+  RootFiles.clear();
   QFile::remove(AppStrings().DataPath("temp/autorun.inf"));
   QFile::remove(AppStrings().DataPath("temp/icon.ico"));
   if (options.ExitWhenDone) {

@@ -7,6 +7,13 @@
 #include <cstdlib>
 
 #include "app/AppGlobals.h"
+#include "app/About.h"
+#include "app/Burning.h"
+#include "app/DiscLayout.h"
+#include "app/Erase.h"
+#include "app/Option.h"
+#include "app/Sessions.h"
+#include "app/Tip.h"
 #include "app/ModuleInit.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
@@ -45,6 +52,13 @@ int main(int argc, char** argv) {
   application.CreateForm<TStartForm>();
   AppForms().Form1 = application.CreateForm<TForm1>();
   application.CreateForm<TScheduleForm>();
+  CreateBurningForm();
+  CreateOptionForm();
+  ConnectEraseWindow();
+  ConnectInformationDialogs();
+  ConnectLayoutDialog();
+  ConnectVersionCheck();
+  ShowTipsAtStart();
   application.Run();
   return 0;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The host's common controls that are neither trees nor lists: the
-// progress bar and the date/time picker. The tree view (TreeView.h), the
+// progress bar and the date/time picker. The page control (PageControl.h),
+// the track bar (TrackBar.h), the tree view (TreeView.h), the
 // list view (ListView.h) and the rich edit (RichEdit.h) are included here
 // too, as the host's unit holds them all.
 
@@ -8,7 +9,9 @@
 
 #include "platform/core/DateTime.h"
 #include "platform/gui/ListView.h"
+#include "platform/gui/PageControl.h"
 #include "platform/gui/RichEdit.h"
+#include "platform/gui/TrackBar.h"
 #include "platform/gui/TreeView.h"
 #include "platform/gui/WidgetHost.h"
 

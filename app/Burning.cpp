@@ -1,0 +1,770 @@
+#include "app/Burning.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTime>
+#include <cmath>
+
+#include "app/AppGlobals.h"
+#include "app/Option.h"
+#include "app/Unit1.h"
+#include "app/start.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Formats.h"
+#include "platform/core/StringList.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Bitmap.h"
+#include "platform/gui/Buttons.h"
+#include "platform/gui/ComCtrls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Icon.h"
+#include "platform/gui/StdCtrls.h"
+#include "platform/gui/Timer.h"
+#include "recorder/xrCDBC.h"
+#include "shell/IconCtls.h"
+
+namespace {
+
+QString TimeText() { return QTime::currentTime().toString("h:mm:ss AP"); }
+
+template <typename T>
+T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
+  auto* control = Create<T>(parent->Owner() ? parent->Owner() : parent);
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  if (!caption.isEmpty()) control->SetCaption(caption);
+  return control;
+}
+
+TLabel* MakeLabel(TWinControl* parent, int left, int top, const QString& caption) {
+  return Place<TLabel>(parent, left, top, 10, 16, caption);
+}
+
+bool IsIconName(const QString& name) {
+  const QString lower = name.toLower();
+  return lower.endsWith(".ico") || lower.endsWith(".icon");
+}
+
+TForm1* Main() { return AppForms().Form1; }
+
+}  // namespace
+
+void FillSpeedList(TSCSIDevice& drive, TComboBox* list) {
+  const bool cd = drive.GetDiscType() < 4;
+  const double divisor = cd ? 176.4 : 1385.0;
+  const int step = cd ? 176 : 700;
+  const std::string factor_format = cd ? "0X " : "0.0X ";
+  const int remembered = list->ItemIndex();
+  list->Items()->Clear();
+  list->Items()->Add("Max");
+  for (int s = drive.GetMaxWriteSpeed(); s > 0; s -= step) {
+    drive.SetWriteSpeed(static_cast<std::uint16_t>(s));
+    const int current = drive.GetCurrentWriteSpeed();
+    const QString text = QString::fromStdString(FormatFloat(factor_format, current / divisor) +
+                                                FormatFloat("(#,##0 KB/s)", current));
+    bool listed = false;
+    for (int i = 0; i < list->Items()->Count(); ++i) listed = listed || list->Items()->Strings(i) == text;
+    if (!listed) list->Items()->Add(text);
+  }
+  list->SetItemIndex(remembered >= 0 && remembered < list->Items()->Count() ? remembered : 0);
+}
+
+TBurningForm::TBurningForm(TComponent* owner) : TForm(owner) {
+  SetCaption("Burn data disc");
+  SetBorderStyle(bsSingle);
+  SetBorderIcons(biSystemMenu | biMinimize);
+  SetPosition(poScreenCenter);
+  BuildLayout();
+}
+
+TBurningForm::~TBurningForm() {
+  if (Main() && Main()->BurnView == this) Main()->BurnView = nullptr;
+}
+
+void TBurningForm::BuildLayout() {
+  SetClientWidth(560);
+  SetClientHeight(470);
+  BuildPreference();
+  BuildOption();
+  BuildCopy();
+  BuildBurnISO();
+  BuildProgress();
+  btnCancel = Place<TButton>(this, 470, 436, 80, 25, "&Cancel");
+  btnCancel->OnClick = [this](TControl*) { Close(); };
+  labNote1 = MakeLabel(this, 10, 396,
+                       "Note for CD-RW (DVD+/- RW): Please make sure the CD-RW (DVD+/-RW) disc is not Closed (You can "
+                       "change this setting in Options.) ");
+  labNote2 = MakeLabel(this, 10, 426,
+                       "If the rewritable disc is closed, please erase (Quick Erase or Full Erase) the CD-RW (DVD+/-RW) "
+                       "disc before the burning.");
+  for (TLabel* note : {labNote1, labNote2}) {
+    note->SetAutoSize(false);
+    note->SetWordWrap(true);
+    note->SetBounds(note->Left(), note->Top(), 450, 28);
+  }
+
+  SaveDialog1 = Create<TSaveDialog>(this);
+  SaveDialog1->Filter = "Rich Text File (*.rtf)|*.rtf|TXT File (*.txt)|*.txt";
+  SaveDialog1->DefaultExt = "rtf";
+  SaveDialog1->OnTypeChange = [this](TComponent*) { SaveDialog1->DefaultExt = SaveDialog1->FilterIndex == 2 ? "txt" : "rtf"; };
+  SaveDialog2 = Create<TSaveDialog>(this);
+  SaveDialog2->Filter = ".ISO File (*.iso)|*.iso";
+  SaveDialog2->DefaultExt = "iso";
+  OpenDialog1 = Create<TOpenPictureDialog>(this);
+  OpenDialog1->Filter = "*.ico ; *.bmp|*.ico;*.bmp";
+  OpenDialog2 = Create<TOpenDialog>(this);
+  OpenDialog2->Filter = "EXE Files (*.exe)|*.exe|All Files (*.*)|*.*";
+  OpenDialog3 = Create<TOpenDialog>(this);
+  OpenDialog3->Filter = ".ISO File (*.iso)|*.iso";
+  PrintDialog1 = Create<TPrintDialog>(this);
+  PrinterSetupDialog1 = Create<TPrinterSetupDialog>(this);
+}
+
+void TBurningForm::BuildPreference() {
+  gpbPreference = Place<TGroupBox>(this, 8, 6, 544, 240, "Preference");
+  TGroupBox* g = gpbPreference;
+  LabLabel = MakeLabel(g, 12, 24, "Volume Label of Disc");
+  edtLabel = Place<TEdit>(g, 150, 20, 240, 22);
+  labISO = MakeLabel(g, 12, 24, ".ISO File Name:");
+  edtISO = Place<TEdit>(g, 110, 20, 250, 22);
+  btnISOFile = Place<TButton>(g, 362, 20, 26, 22, "...");
+  btnISOFile->OnClick = [this](TControl*) {
+    if (SaveDialog2->Execute()) edtISO->SetText(SaveDialog2->FileName);
+  };
+  chkQuick = Place<TCheckBox>(g, 400, 22, 130, 19, "Quick save .ISO");
+  chkQuick->OnClick = [this](TControl*) {
+    ProgramOptions().QuickSaveISO = chkQuick->Checked();
+    if (TOptionForm* o = AppForms().OptionForm) o->cQuickSaveISO->SetChecked(chkQuick->Checked());
+  };
+
+  GroupBox3 = Place<TGroupBox>(g, 12, 50, 520, 108, "Disk Icon");
+  auto* frame = Place<TPanel>(GroupBox3, 10, 22, 44, 44);
+  frame->SetBevelOuter(bvLowered);
+  frame->SetColor(clWhite);
+  imgIcon = Place<TImage>(frame, 6, 6, 32, 32);
+  imgIcon->SetCenter(true);
+  rdbBlank = Place<TRadioButton>(GroupBox3, 70, 20, 180, 19, "Blank (Default)");
+  rdbCustom = Place<TRadioButton>(GroupBox3, 70, 44, 120, 19, "Custom Icon");
+  rdbAutoIcon = Place<TRadioButton>(GroupBox3, 70, 74, 260, 19, "Icon of Auto Run Execute File");
+  edtIcon = Place<TEdit>(GroupBox3, 190, 42, 290, 22);
+  btnIconFile = Place<TButton>(GroupBox3, 482, 42, 26, 22, "...");
+  rdbBlank->SetChecked(true);
+  edtIcon->SetEnabled(false);
+  rdbBlank->OnClick = [this](TControl*) {
+    edtIcon->SetEnabled(false);
+    imgIcon->Picture()->SetGraphic(nullptr);
+  };
+  rdbCustom->OnClick = [this](TControl*) {
+    edtIcon->SetEnabled(true);
+    if (QFileInfo(edtIcon->Text()).isFile())
+      LoadIconPicture(edtIcon->Text());
+    else
+      imgIcon->Picture()->SetGraphic(nullptr);
+  };
+  rdbAutoIcon->OnClick = [this](TControl*) {
+    edtIcon->SetEnabled(false);
+    if (chkAutoRun->Checked()) {
+      ShowProgramIcon();
+      return;
+    }
+    MessageBox("Please enter Auto-Run Execute File first.", "Information", MB_OK | MB_ICONINFORMATION);
+    rdbBlank->SetChecked(true);
+  };
+  btnIconFile->OnClick = [this](TControl*) {
+    if (!OpenDialog1->Execute()) return;
+    edtIcon->SetText(OpenDialog1->FileName);
+  };
+  edtIcon->OnChange = [this](TControl*) {
+    if (rdbCustom->Checked() && QFileInfo(edtIcon->Text()).isFile()) LoadIconPicture(edtIcon->Text());
+  };
+
+  auto* autorun = Place<TGroupBox>(g, 12, 164, 520, 68, "Auto Run Execute File");
+  chkAutoRun = Place<TCheckBox>(autorun, 10, 20, 240, 19, "Use Auto-Run Execute File");
+  edtAutoRun = Place<TEdit>(autorun, 10, 40, 470, 22);
+  btnAutoRunFile = Place<TButton>(autorun, 482, 40, 26, 22, "...");
+  edtAutoRun->SetEnabled(false);
+  chkAutoRun->OnClick = [this](TControl*) { edtAutoRun->SetEnabled(chkAutoRun->Checked()); };
+  btnAutoRunFile->OnClick = [this](TControl*) {
+    if (OpenDialog2->Execute()) edtAutoRun->SetText(OpenDialog2->FileName);
+  };
+  edtAutoRun->OnChange = [this](TControl*) {
+    if (rdbAutoIcon->Checked()) ShowProgramIcon();
+  };
+  iconlist1 = Place<TwpnIconListBox>(this, 0, 0, 40, 40);
+  iconlist1->Hide();
+}
+
+void TBurningForm::BuildOption() {
+  gpbOption = Place<TGroupBox>(this, 8, 250, 544, 140, "");
+  TGroupBox* g = gpbOption;
+  MakeLabel(g, 12, 22, "Burning Speed:");
+  cbspeed = Place<TComboBox>(g, 110, 18, 200, 22);
+  cbspeed->SetStyle(csDropDownList);
+  cCloseDisc = Place<TCheckBox>(g, 12, 50, 200, 19, "Close disk (Finialize)");
+  cTestWrite = Place<TCheckBox>(g, 12, 74, 200, 19, "Test write");
+  cEject = Place<TCheckBox>(g, 12, 98, 220, 19, "Eject the disc after done");
+  cBootable = Place<TCheckBox>(g, 250, 50, 150, 19, "Bootable");
+  cShowFiles = Place<TCheckBox>(g, 250, 74, 200, 19, "Show files before buring");
+  cCloseDisc->SetChecked(true);
+  cEject->SetChecked(true);
+  btnAdvance = Place<TButton>(g, 440, 60, 90, 25, "&Advance");
+  btnStartBurn = Place<TButton>(g, 440, 96, 90, 30, "&Start");
+  TOptionForm* (*options)() = [] { return AppForms().OptionForm; };
+  cCloseDisc->OnClick = [this, options](TControl*) {
+    if (Main()) Main()->qcdb().SetFinalizeDisc(cCloseDisc->Checked());
+    if (options()) options()->cCloseDisc->SetChecked(cCloseDisc->Checked());
+  };
+  cTestWrite->OnClick = [this, options](TControl*) {
+    if (Main()) Main()->qcdb().SetTestWrite(cTestWrite->Checked());
+    if (options()) options()->cTestWrite->SetChecked(cTestWrite->Checked());
+  };
+  cBootable->OnClick = [this, options](TControl*) {
+    if (Main()) {
+      Main()->qcdb().Bootable = cBootable->Checked();
+      if (options()) Main()->qcdb().BootImage = options()->labBootImage->Caption().toStdString();
+    }
+    if (options()) options()->cBootable->SetChecked(cBootable->Checked());
+  };
+  cShowFiles->OnClick = [this, options](TControl*) {
+    ProgramOptions().ShowFiles = cShowFiles->Checked();
+    if (options()) options()->cShowFiles->SetChecked(cShowFiles->Checked());
+  };
+  cEject->OnClick = [this, options](TControl*) {
+    if (options()) options()->chkEjectDone->SetChecked(cEject->Checked());
+  };
+  btnAdvance->OnClick = [options](TControl*) {
+    if (options()) options()->Show();
+  };
+  btnStartBurn->OnClick = [this](TControl*) { btnStartBurnClick(); };
+}
+
+void TBurningForm::BuildCopy() {
+  gpbCopy = Place<TGroupBox>(this, 8, 6, 544, 240, "Make a copy of the disc");
+  TGroupBox* g = gpbCopy;
+  MakeLabel(g, 20, 36, "Source:");
+  cmbSource = Place<TComboBox>(g, 110, 32, 400, 22);
+  cmbSource->SetStyle(csDropDownList);
+  MakeLabel(g, 20, 76, "Destination:");
+  cmbDestination = Place<TComboBox>(g, 110, 72, 400, 22);
+  cmbDestination->SetStyle(csDropDownList);
+  MakeLabel(g, 20, 130, "Steps: 1. Insert the source disc into the dirve.");
+  MakeLabel(g, 62, 154, "2. Click Start button. ");
+}
+
+void TBurningForm::BuildBurnISO() {
+  gpbBurnISO = Place<TGroupBox>(this, 8, 6, 544, 240, "Burn .ISO to CD \\ DVD");
+  TGroupBox* g = gpbBurnISO;
+  MakeLabel(g, 20, 36, "Source .ISO File:");
+  edtSourceISO = Place<TEdit>(g, 130, 32, 360, 22);
+  edtSourceISO->SetReadOnly(true);
+  btnSourceISOFile = Place<TButton>(g, 492, 32, 26, 22, "...");
+  btnSourceISOFile->OnClick = [this](TControl*) {
+    if (OpenDialog3->Execute()) edtSourceISO->SetText(OpenDialog3->FileName);
+  };
+  MakeLabel(g, 20, 76, "Destination Drive");
+  cmbDriveISO = Place<TComboBox>(g, 130, 72, 388, 22);
+  cmbDriveISO->SetStyle(csDropDownList);
+  cmbDriveISO->OnChange = [this](TControl*) {
+    if (!Main()) return;
+    Main()->qcdb().SetDeviceID(cmbDriveISO->Text().toStdString());
+    FillSpeedList(Main()->qcdb(), cbspeed);
+  };
+}
+
+void TBurningForm::BuildProgress() {
+  gpbProgress = Place<TGroupBox>(this, 8, 6, 544, 456, "Progress and Log");
+  TGroupBox* g = gpbProgress;
+  auto figure = [g](int left, int top, const QString& caption) {
+    MakeLabel(g, left, top, caption);
+    auto* value = Place<TLabel>(g, left + 112, top, 140, 16);
+    value->SetAutoSize(false);
+    return value;
+  };
+  lSize = figure(12, 22, "Total Size:");
+  labFinished = figure(280, 22, "Finished:");
+  labElapse = figure(12, 42, "Elapsed Time:");
+  labRemain = figure(280, 42, "Remaining Time:");
+  MakeLabel(g, 12, 64, "Progress:");
+  pcd = Place<TProgressBar>(g, 160, 64, 320, 16);
+  labProgress = Place<TLabel>(g, 486, 64, 48, 16);
+  labProgress->SetAutoSize(false);
+  MakeLabel(g, 12, 86, "Software Buffer Status:");
+  PanSoftBuff = Place<TPanel>(g, 160, 86, 320, 16);
+  PanSoftBuff->SetBevelOuter(bvNone);
+  pBuf = Place<TProgressBar>(PanSoftBuff, 0, 0, 320, 16);
+  MakeLabel(g, 12, 108, "Device Buffer Status:");
+  PanDeviceBuff = Place<TPanel>(g, 160, 108, 320, 16);
+  PanDeviceBuff->SetBevelOuter(bvNone);
+  pHBuf = Place<TProgressBar>(PanDeviceBuff, 0, 0, 320, 16);
+  pHBuf->SetMax(1);
+  MakeLabel(g, 12, 130, "Log:");
+  memo1 = Place<TRichEdit>(g, 12, 148, 520, 260);
+  memo1->SetReadOnly(true);
+  memo1->SetScrollBars(ssBoth);
+  memo1->SetWordWrap(false);
+  const char* captions[] = {"S&ave", "&Print", "&Clear", "&Abort", "Save &ISO", "&Close Track", "&Done and Eject"};
+  TButton** buttons[] = {&btnSave, &btnPrint, &btnClear, &btnAbort, &btnSaveISO, &btnCloseTrack, &btnEject};
+  const int widths[] = {56, 56, 56, 60, 72, 84, 112};
+  int x = 12;
+  for (int i = 0; i < 7; ++i) {
+    *buttons[i] = Place<TButton>(g, x, 418, widths[i], 26, captions[i]);
+    x += widths[i] + 4;
+  }
+  btnSave->OnClick = [this](TControl*) { btnSaveClick(); };
+  btnPrint->OnClick = [this](TControl*) { btnPrintClick(); };
+  btnClear->OnClick = [this](TControl*) { memo1->Clear(); };
+  btnAbort->OnClick = [](TControl*) {
+    if (Main()) Main()->qcdb().Abort();
+  };
+  btnCloseTrack->OnClick = [](TControl*) {
+    if (Main()) Main()->qcdb().CloseTrackSession(false, false, false);
+  };
+  btnSaveISO->OnClick = [](TControl*) {
+    if (Main()) Main()->btnSaveClick();
+  };
+  btnEject->OnClick = [this](TControl*) { btnEjectClick(); };
+}
+
+void TBurningForm::Setup(const QString& mode) {
+  rdbBlank->SetChecked(true);
+  edtIcon->SetText("");
+  edtAutoRun->SetText("");
+  imgIcon->Picture()->SetGraphic(nullptr);
+  chkAutoRun->SetChecked(false);
+  for (TButton* b : {btnAdvance, btnStartBurn, btnCancel, btnAbort}) b->Show();
+  for (TProgressBar* bar : {pcd, pBuf, pHBuf}) bar->SetPosition(0);
+  auto groups = [this](bool preference, bool option, bool copy, bool burn_iso) {
+    gpbPreference->SetVisible(preference);
+    gpbOption->SetVisible(option);
+    gpbCopy->SetVisible(copy);
+    gpbBurnISO->SetVisible(burn_iso);
+    gpbProgress->Hide();
+    labNote1->Show();
+    labNote2->Show();
+  };
+  TForm1* main = Main();
+  if (mode == "Burn") {
+    SetCaption("Burn data disc");
+    labISO->Hide();
+    edtISO->Hide();
+    btnISOFile->Hide();
+    chkQuick->Hide();
+    LabLabel->Show();
+    edtLabel->Show();
+    if (main && main->trvDir->Items()->GetFirstNode()) edtLabel->SetText(main->trvDir->Items()->GetFirstNode()->Text());
+    groups(true, true, false, false);
+  } else if (mode == "Copy") {
+    SetCaption("Make a copy of the disc");
+    edtLabel->SetText(QString::fromStdString(FormatDateTime(TheFormatSettings().ShortDateFormat, Now())));
+    groups(false, true, true, false);
+    cmbSource->Items()->Clear();
+    cmbDestination->Items()->Clear();
+    if (main)
+      for (const std::string& id : main->qcdb().Devices) {
+        cmbSource->Items()->Add(QString::fromStdString(id));
+        cmbDestination->Items()->Add(QString::fromStdString(id));
+      }
+    cmbSource->SetItemIndex(0);
+    cmbDestination->SetItemIndex(0);
+  } else if (mode == "BuildISO") {
+    SetCaption("Build .ISO");
+    LabLabel->Hide();
+    edtLabel->Hide();
+    labISO->Show();
+    edtISO->Show();
+    btnISOFile->Show();
+    edtISO->SetText("");
+    chkQuick->Show();
+    chkQuick->SetChecked(ProgramOptions().QuickSaveISO);
+    groups(true, true, false, false);
+  } else if (mode == "BurnISO") {
+    SetCaption("Burn .ISO to CD \\ DVD");
+    groups(false, true, false, true);
+    edtSourceISO->SetText("");
+    cmbDriveISO->Items()->Clear();
+    if (main)
+      for (const std::string& id : main->qcdb().Devices) cmbDriveISO->Items()->Add(QString::fromStdString(id));
+    cmbDriveISO->SetItemIndex(0);
+  }
+}
+
+void TBurningForm::DoShow() {
+  btnStartBurn->SetEnabled(true);
+  if (TForm1* main = Main()) {
+    main->BurnView = this;
+    // The image's drive list names the drive the speeds are for.
+    if (gpbBurnISO->Visible() && cmbDriveISO->OnChange)
+      cmbDriveISO->OnChange(cmbDriveISO);
+    else
+      FillSpeedList(main->qcdb(), cbspeed);
+  }
+  if (TOptionForm* o = AppForms().OptionForm) {
+    cCloseDisc->SetChecked(o->cCloseDisc->Checked());
+    cTestWrite->SetChecked(o->cTestWrite->Checked());
+    cEject->SetChecked(o->chkEjectDone->Checked());
+    cBootable->SetChecked(o->cBootable->Checked());
+    cShowFiles->SetChecked(o->cShowFiles->Checked());
+  }
+  TForm::DoShow();
+}
+
+void TBurningForm::DoClose(TCloseAction& action) {
+  TForm1* main = Main();
+  if (main && main->Timer1->Enabled()) action = caMinimize;
+  TForm::DoClose(action);
+  if (ReturnToMain && main) main->Show();
+}
+
+void TBurningForm::EjectSequence() {
+  if (!Main()) return;
+  TQCDBurner& r = Main()->qcdb();
+  r.SynchronizeCache(300000, false);
+  r.PreventAllowMediumRemoval(true);
+  r.StartStopUnit(true);
+}
+
+bool TBurningForm::WaitForDisc() {
+  TQCDBurner& r = Main()->qcdb();
+  btnStartBurn->SetEnabled(false);
+  const char letter = r.GetDriveLetter();
+  for (;;) {
+    Application().ProcessMessages();
+    if (r.TestUnitReady(5000)) break;
+    if (TOptionForm* o = AppForms().OptionForm; o && o->chkEjectNoDisc->Checked()) EjectSequence();
+    const int answer = MessageBox(
+        QString("Drive %1: is not ready. Please insert a writable disc.").arg(QChar(letter)) +
+            "\nIf you have inserted the disc,please be patient and wait a few seconds for your drive to detect the "
+            "disc. Then click button Retry",
+        "Informaiton", MB_RETRYCANCEL | MB_ICONEXCLAMATION);
+    if (answer != IDRETRY) {
+      MessageBox("Abort by user", "Information", MB_OK | MB_ICONINFORMATION);
+      btnStartBurn->SetEnabled(true);
+      return false;
+    }
+    TheClock().SleepMs(5000);
+  }
+  AddLogLine(">>> Detecting disc done", clLogGreen);
+  return true;
+}
+
+void TBurningForm::btnStartBurnClick() {
+  if (!Main()) return;
+  const bool build_iso = gpbPreference->Visible() && !LabLabel->Visible();
+  if (!build_iso && !WaitForDisc()) return;
+  if (gpbPreference->Visible() && LabLabel->Visible())
+    StartDataBurn();
+  else if (gpbPreference->Visible())
+    StartBuildISO();
+  else if (gpbCopy->Visible())
+    StartDualCopy();
+  else if (gpbBurnISO->Visible())
+    StartBurnISO();
+  if (!gpbProgress->Visible()) btnStartBurn->SetEnabled(true);
+}
+
+QString TBurningForm::TempPath(const QString& name) const { return AppStrings().DataPath("temp/" + name); }
+
+void TBurningForm::ClearTemporaryFiles() {
+  QDir().mkpath(AppStrings().DataPath("temp"));
+  QFile::remove(TempPath("autorun.inf"));
+  QFile::remove(TempPath("icon.ico"));
+}
+
+bool TBurningForm::DriveReady(const QString& id) {
+  TQCDBurner& r = Main()->qcdb();
+  if (!id.isEmpty()) r.SetDeviceID(id.toStdString());
+  if (r.TestUnitReady(5000)) return true;
+  MessageBox(QString("Drive %1: is not ready. Please insert a writable disc into it first.").arg(QChar(r.GetDriveLetter())),
+             "Informaiton", MB_OK | MB_ICONINFORMATION);
+  if (TOptionForm* o = AppForms().OptionForm; o && o->chkEjectNoDisc->Checked()) EjectSequence();
+  return false;
+}
+
+void TBurningForm::StartDataBurn() {
+  TForm1* main = Main();
+  ClearTemporaryFiles();
+  main->RootFiles.clear();
+  if (!DriveReady(main->cbDrives->Text())) {
+    btnStartBurn->SetEnabled(true);
+    return;
+  }
+  if (!PrepareAutorun()) return;
+  main->qcdb().SetIdVolume(edtLabel->Text().toStdString());
+  ShowProgressView("Progress and Log - Burning " + edtLabel->Text(), "Eject && Done", " Initialize ASPI successfully.",
+                   false);
+  if (main->Operation != "Schedule") main->Operation = "Burn";
+  main->BurnDataDisc();
+  EndIfNothingStarted();
+}
+
+void TBurningForm::ShowProgressView(const QString& caption, const QString& eject_caption, const QString& aspi_line,
+                                    bool hide_start) {
+  TForm1* main = Main();
+  btnCancel->Hide();
+  if (hide_start) {
+    btnAdvance->Hide();
+    btnStartBurn->Hide();
+  }
+  btnAbort->Show();
+  btnSaveISO->SetEnabled(false);
+  btnCloseTrack->SetEnabled(false);
+  btnEject->SetCaption(eject_caption);
+  btnEject->SetEnabled(false);
+  for (TGroupBox* g : {gpbPreference, gpbOption, gpbCopy, gpbBurnISO}) g->Hide();
+  labNote1->Hide();
+  labNote2->Hide();
+  gpbProgress->SetCaption(caption);
+  gpbProgress->Show();
+  for (TLabel* l : {lSize, labFinished, labElapse, labRemain, labProgress}) l->SetCaption("");
+  memo1->Clear();
+  const TAppStrings& s = AppStrings();
+  for (const QString& line : {main->Caption(), s.CompanyName, s.CompanyURL, s.ProductURL})
+    AddLogLine(">>> " + line, clLogNavy);
+  AddLogLine(">>> " + TimeText() + aspi_line, clLogGreen);
+  AddLogLine(">>> " + TimeText() + " Drive is ready.", clLogGreen);
+  main->TickCount = 0;
+  main->RemainSeconds = 0;
+}
+
+bool TBurningForm::PrepareAutorun() {
+  TForm1* main = Main();
+  QStringList lines{"[AutoRun]"};
+  QStringList files;
+  if (chkAutoRun->Checked()) {
+    const QFileInfo program(edtAutoRun->Text());
+    if (!program.isFile()) {
+      MessageBox("The Auto-Run Execute File you enter does not exists.", "Information", MB_OK | MB_ICONINFORMATION);
+      if (edtAutoRun->CanFocus()) edtAutoRun->SetFocus();
+      return false;
+    }
+    lines << "OPEN=" + program.fileName();
+    files << program.absoluteFilePath();
+  }
+  if (rdbCustom->Checked()) {
+    const QFileInfo picture(edtIcon->Text());
+    if (!picture.isFile()) {
+      MessageBox("The icon file you enter does not exists.", "Information", MB_OK | MB_ICONINFORMATION);
+      if (edtIcon->CanFocus()) edtIcon->SetFocus();
+      return false;
+    }
+    QString used = picture.absoluteFilePath();
+    if (!IsIconName(used)) {
+      // Any other picture becomes a real icon file, so the disc's icon
+      // line names a file a shell can show.
+      TIcon icon;
+      icon.SetImage(imgIcon->Picture()->Graphic() ? [&] {
+        TBitmap bitmap;
+        bitmap.SetSize(32, 32);
+        imgIcon->Picture()->Graphic()->Draw(bitmap.Canvas(), Rect(0, 0, 32, 32));
+        return bitmap.ToQImage();
+      }()
+                                                  : QImage());
+      if (icon.Empty()) {
+        MessageBox("The icon file you enter does not exists.", "Information", MB_OK | MB_ICONINFORMATION);
+        return false;
+      }
+      used = TempPath("icon.ico");
+      icon.SaveToFile(used);
+    }
+    lines << "ICON=" + QFileInfo(used).fileName();
+    files << used;
+  } else if (rdbAutoIcon->Checked()) {
+    lines << "ICON=" + QFileInfo(edtAutoRun->Text()).fileName() + ", 0";
+  }
+  if (lines.size() > 1) {
+    TStringList list;
+    for (const QString& line : lines) list.Add(line.toStdString());
+    list.SaveToFile(TempPath("autorun.inf").toStdString());
+    files << TempPath("autorun.inf");
+  }
+  (void)main;
+  for (const QString& file : files) AddFileAtRoot(file);
+  return true;
+}
+
+void TBurningForm::AddFileAtRoot(const QString& path) {
+  if (TForm1* main = Main()) main->RootFiles << path;
+}
+
+void TBurningForm::LoadIconPicture(const QString& file) {
+  try {
+    if (IsIconName(file)) {
+      imgIcon->Picture()->LoadFromFile(file);
+      return;
+    }
+    TPicture picture;
+    picture.LoadFromFile(file);
+    TBitmap bitmap;
+    bitmap.SetSize(32, 32);
+    bitmap.Canvas().StretchDraw(Rect(0, 0, 32, 32), *picture.Graphic());
+    imgIcon->Picture()->Bitmap().Assign(bitmap);
+  } catch (const std::exception&) {
+    // A file the picture cannot read leaves the picture as it was.
+  }
+}
+
+void TBurningForm::ShowProgramIcon() {
+  iconlist1->SetFileName(edtAutoRun->Text());
+  if (iconlist1->Count() > 0)
+    if (TIcon* icon = iconlist1->GetIcon(0)) {
+      imgIcon->Picture()->SetGraphic(icon);
+      return;
+    }
+  imgIcon->Picture()->SetGraphic(nullptr);
+}
+
+void TBurningForm::StartBuildISO() {
+  TForm1* main = Main();
+  if (edtISO->Text().isEmpty()) {
+    MessageBox("Please enter path and name of the destination .ISO file.", "Information", MB_OK | MB_ICONINFORMATION);
+    if (edtISO->CanFocus()) edtISO->SetFocus();
+    return;
+  }
+  ClearTemporaryFiles();
+  main->RootFiles.clear();
+  if (!PrepareAutorun()) return;
+  main->qcdb().SetIdVolume(edtLabel->Text().toStdString());
+  ShowProgressView("Progress and Log - Build .ISO", "Done", " Initialize ASPI Successfully.", true);
+  main->qcdb().SetISOFileName(edtISO->Text().toStdString());
+  main->Operation = "Build ISO";
+  main->BuildISOImage();
+  EndIfNothingStarted();
+}
+
+void TBurningForm::StartBurnISO() {
+  TForm1* main = Main();
+  if (!QFileInfo(edtSourceISO->Text()).isFile()) {
+    MessageBox("The source .ISO file you enter does not exist.", "Information", MB_OK | MB_ICONINFORMATION);
+    if (edtSourceISO->CanFocus()) edtSourceISO->SetFocus();
+    return;
+  }
+  if (!DriveReady(cmbDriveISO->Text())) return;
+  ShowProgressView("Progress and Log - Burn .ISO to CD \\ DVD", "Eject && Done", " Initialize ASPI successfully.",
+                   true);
+  main->ISOSourceFile = edtSourceISO->Text();
+  main->Operation = "Burn ISO";
+  main->BurnISOImage();
+  EndIfNothingStarted();
+}
+
+void TBurningForm::StartDualCopy() {
+  MessageBox("Copying a disc is not part of this build yet.", "Information", MB_OK | MB_ICONINFORMATION);
+}
+
+void TBurningForm::EndIfNothingStarted() {
+  TForm1* main = Main();
+  if (main->Timer1->Enabled()) return;
+  // The driver stopped before writing (nothing to add, the user declined,
+  // the layout failed): the dialog must still be closable.
+  TQCDBurner& r = main->qcdb();
+  if (r.GetFileCount() == 0 && r.GetDirCount() == 0 && !main->Editor().Empty())
+    MessageBox("None of the files and folders of the compilation could be added. Nothing was written.", "Information",
+               MB_OK | MB_ICONINFORMATION);
+  AddLogLine(">>> " + TimeText() + " Nothing was written.", clLogRed);
+  main->RootFiles.clear();
+  OperationDone(false);
+}
+
+void TBurningForm::btnSaveClick() {
+  if (!SaveDialog1->Execute()) return;
+  const QString name = SaveDialog1->FileName;
+  if (QFileInfo(name).suffix().toLower() == "txt") {
+    TStringList list;
+    for (int i = 0; i < memo1->Lines()->Count(); ++i) list.Add(memo1->Lines()->Strings(i).toStdString());
+    list.SaveToFile(name.toStdString());
+  } else {
+    memo1->Lines()->SaveToFile(name);
+  }
+}
+
+void TBurningForm::btnPrintClick() {
+  if (!PrinterSetupDialog1->Execute()) return;
+  if (!PrintDialog1->Execute()) return;
+  memo1->Print("");
+}
+
+void TBurningForm::btnEjectClick() {
+  if (!cEject->Checked() && Main()) Main()->bEjectClick();
+  Close();
+}
+
+// --- TBurnProgressView
+
+void TBurningForm::AddLogLine(const QString& text, unsigned colour) {
+  memo1->SetSelStart(static_cast<int>(memo1->Text().size()));
+  memo1->SelAttributes()->SetColor(static_cast<TColor>(colour));
+  memo1->Lines()->Add(text);
+}
+
+QString TBurningForm::SpeedText() { return cbspeed->Text(); }
+
+void TBurningForm::SetDriveBufferSize(std::uint32_t bytes) {
+  // A bar with no range shows as busy: a drive that gave no size keeps 1.
+  pHBuf->SetMax(static_cast<int>(std::clamp<std::uint32_t>(bytes, 1, INT32_MAX)));
+}
+
+void TBurningForm::SetTrackSize(std::int64_t sectors, const QString& size_text) {
+  pcd->SetMax(static_cast<int>(std::min<std::int64_t>(sectors, INT32_MAX)));
+  lSize->SetCaption(size_text);
+}
+
+void TBurningForm::ShowFigures(const Figures& f) {
+  pBuf->SetPosition(f.CachePercent);
+  pBuf->SetHint(QString::number(f.CachePercent) + "%");
+  PanSoftBuff->SetHint(pBuf->Hint());
+  if (pcd->Position() != pcd->Max()) {
+    labFinished->SetCaption(QString::fromStdString(FormatFloat("#,##0.00", f.BytesWritten / 1048576.0)) + " MB");
+    pcd->SetPosition(static_cast<int>(std::min<std::int64_t>(f.BytesWritten / 2048, INT32_MAX)));
+  }
+  labProgress->SetCaption(QString::number(f.Percent) + "%");
+  if (f.DriveBufferFill >= 0) {
+    pHBuf->SetPosition(static_cast<int>(f.DriveBufferFill));
+    if (pHBuf->Max() != 0)
+      pHBuf->SetHint(QString::number(std::lround(pHBuf->Position() * 100.0 / pHBuf->Max())) + "%");
+    PanDeviceBuff->SetHint(pHBuf->Hint());
+  }
+  labElapse->SetCaption(f.Elapsed);
+  labRemain->SetCaption(f.Remaining);
+}
+
+void TBurningForm::OperationDone(bool success) {
+  btnAbort->Hide();
+  btnSaveISO->SetEnabled(success);
+  btnCloseTrack->SetEnabled(success);
+  if (!success) btnEject->SetCaption("Discard");
+  btnEject->SetEnabled(true);
+}
+
+TBurningForm* CreateBurningForm() {
+  auto* form = Create<TBurningForm>(nullptr);
+  AppForms().BurningForm = form;
+  if (TForm1* main = Main()) {
+    main->BurnView = form;
+    main->ShowBurnDialog = [form] {
+      form->Setup("Burn");
+      form->Show();
+      form->ReturnToMain = true;
+    };
+    auto open = [main, form](const QString& mode) {
+      main->Hide();
+      form->Setup(mode);
+      form->Show();
+      form->ReturnToMain = true;
+    };
+    main->btnClone->OnClick = [open](TControl*) { open("Copy"); };
+    main->btnBurnISO->OnClick = [open](TControl*) { open("BurnISO"); };
+    main->btnBuildISO->OnClick = [open](TControl*) { open("BuildISO"); };
+  }
+  if (TStartForm* start = AppForms().StartForm) {
+    start->OpenClone = [form] {
+      if (Main()) Main()->Hide();
+      form->Setup("Copy");
+      form->Show();
+      form->ReturnToMain = false;
+    };
+  }
+  return form;
+}

@@ -1,0 +1,165 @@
+#pragma once
+// The options window: the program's preferences. Its controls are the live
+// store every other window reads; Option.ini is only their file. Made at
+// start, it loads the file and applies the burn settings to the recorder,
+// the skin to the skin engine and the background to the start page.
+
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Unit1Options.h"
+#include "platform/gui/Forms.h"
+
+class TButton;
+class TCheckBox;
+class TColorDialog;
+class TComboBox;
+class TEdit;
+class TLabel;
+class TListBox;
+class TOpenDialog;
+class TOpenPictureDialog;
+class TPageControl;
+class TPanel;
+class TRadioButton;
+class TSaveDialog;
+class TSpinEdit;
+class TTabSheet;
+class TTrackBar;
+
+// Values derived from the options that other windows read.
+struct TProgramOptions {
+  bool ArchiveOnly = false;
+  bool ShowFiles = false;
+  int ImportSessionNo = 0;  // a signed byte; 0: import nothing
+  bool QuickSaveISO = false;
+};
+TProgramOptions& ProgramOptions();
+
+// The name of the start-at-login entry of the backup scheduler.
+inline const QString kScheduleRunValue = QStringLiteral("Orvane CD DVD Burner Schedule");
+
+class TOptionForm : public TForm {
+ public:
+  explicit TOptionForm(TComponent* owner = nullptr);
+  ~TOptionForm() override;
+
+  TPageControl* pgcOption = nullptr;
+  TTabSheet *tsGeneral = nullptr, *tsBurning = nullptr, *tsSchedule = nullptr, *tsSound = nullptr,
+            *tsSkin = nullptr;
+
+  // General
+  TCheckBox *chkEjectNoDisc = nullptr, *chkEjectDone = nullptr, *chkExit = nullptr, *chkClose = nullptr,
+            *chkTip = nullptr, *chkDetect = nullptr;
+  TSpinEdit* edtBuffer = nullptr;
+  TTrackBar* tkbBuffer = nullptr;
+
+  // Burning
+  TCheckBox *cJoliet = nullptr, *cCloseDisc = nullptr, *cImportSession = nullptr, *cUnderrunProtection = nullptr,
+            *cTestWrite = nullptr, *cQuickSaveISO = nullptr, *cBootable = nullptr, *cShowFiles = nullptr,
+            *cArchiveOnly = nullptr, *cOPC = nullptr, *cCloseTrack = nullptr;
+  TEdit* eSession = nullptr;
+  TLabel* labBootImage = nullptr;
+
+  // Schedule
+  TCheckBox *chkAutoExe = nullptr, *chkLog = nullptr, *chkInform = nullptr;
+  TButton* btnShowLog = nullptr;
+  TComboBox* cmbDrive = nullptr;
+  TRadioButton *rdbShow = nullptr, *rdbHide = nullptr, *rdbQuery = nullptr, *rdbCancel = nullptr;
+
+  // Sound: one row per completion event.
+  struct TSoundRow {
+    TCheckBox* Check = nullptr;
+    TRadioButton* Default = nullptr;
+    TRadioButton* Custom = nullptr;
+    TEdit* File = nullptr;
+    TButton* Browse = nullptr;
+  };
+  TSoundRow Burning, Erasing, Copy, ISO, ScheduleStart, ScheduleDone;
+  TCheckBox *chkBurnDone = nullptr, *chkEraseDone = nullptr, *chkCopyDone = nullptr, *chkISODone = nullptr,
+            *chkScheduleStart = nullptr, *chkScheduleDone = nullptr;
+  TRadioButton *rdbDB = nullptr, *rdbCB = nullptr, *rdbDE = nullptr, *rdbCE = nullptr, *rdbDC = nullptr,
+               *rdbCC = nullptr, *rdbDI = nullptr, *rdbCI = nullptr, *rdbDSS = nullptr, *rdbCSS = nullptr,
+               *rdbDSD = nullptr, *rdbCSD = nullptr;
+  TEdit *edtCB = nullptr, *edtCE = nullptr, *edtCC = nullptr, *edtCI = nullptr, *edtCSS = nullptr,
+        *edtCSD = nullptr;
+  TComboBox* cmbSound = nullptr;
+  TButton *btnPlay = nullptr, *btnPause = nullptr, *btnStop = nullptr;
+
+  // Interface and skins
+  TListBox* ltbSkin = nullptr;
+  TButton *btnImport = nullptr, *btnExport = nullptr, *btnDelete = nullptr;
+  TRadioButton *rdbColor = nullptr, *rdbGradient = nullptr, *rdbImage = nullptr;
+  TPanel *sctColor = nullptr, *sctTop = nullptr, *sctBottom = nullptr;
+  TButton *btnColor = nullptr, *btnTop = nullptr, *btnBottom = nullptr, *btnImage = nullptr;
+  TEdit* edtImage = nullptr;
+
+  TButton *btnOK = nullptr, *btnCancel = nullptr;
+
+  TOpenDialog* OpenDialog1 = nullptr;  // skin to import
+  TSaveDialog* SaveDialog1 = nullptr;  // skin export target
+  TOpenPictureDialog* OpenDialog2 = nullptr;  // background picture
+  TOpenDialog* OpenDialog3 = nullptr;  // sound file
+  TColorDialog* ColorDialog1 = nullptr;
+
+  // Option.ini beside the program.
+  static QString FileName();
+  void LoadOptions();
+  void SaveOptions();
+  void btnOKClick();
+  void btnCancelClick();
+  void FillSkinList();
+  void tsBurningShow();
+  // The main window's Options: takes the burn dialog's boxes and shows the
+  // first page.
+  void ShowFromMain();
+  // Puts the burn settings into the main window's recorder.
+  void ApplyToRecorder();
+
+  // The values the main window's drivers follow.
+  TDriverOptions DriverOptions() const;
+
+  // One key of Option.ini with the control that holds it.
+  struct TOptionKey {
+    enum TKind { Bool, Text, Integer };
+    TKind Kind;
+    const char* Section;
+    const char* Key;
+    std::string Default;
+    std::function<std::string()> Get;
+    std::function<void(const std::string&)> Set;
+  };
+  const std::vector<TOptionKey>& Keys() const { return keys_; }
+
+ protected:
+  void DoShow() override;
+  void DoClose(TCloseAction& action) override;
+
+ private:
+  void BuildLayout();
+  void BuildGeneral();
+  void BuildBurning();
+  void BuildSchedule();
+  void BuildSound();
+  void BuildSkin();
+  void BindKeys();
+  void ApplyProgramValues();
+  void ApplySkin(const QString& name);
+  // The start page's background from the swatches or the picture; false
+  // when the picture could not be loaded.
+  bool ApplyBackground();
+  void SetWindowsEnabled(bool enabled);
+  void PlayTest();
+  TSoundRow* RowOf(int index);
+
+  std::vector<TOptionKey> keys_;
+  // What the window showed when it opened, put back by Cancel.
+  std::vector<std::string> shown_values_;
+  QString paused_file_;
+};
+
+// Makes the options window, loads Option.ini and ties the window to the
+// main window and the start page (the forms must exist).
+TOptionForm* CreateOptionForm();

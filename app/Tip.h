@@ -1,0 +1,33 @@
+#pragma once
+// The everyday tips window: one tip picked at random from Tips.ini beside
+// the program each time it is shown.
+
+#include "platform/gui/Forms.h"
+
+class TButton;
+class TCheckBox;
+class TGroupBox;
+class TLabel;
+class TMemo;
+
+class TTipForm : public TForm {
+ public:
+  explicit TTipForm(TComponent* owner = nullptr);
+
+  TLabel* Label1 = nullptr;
+  TGroupBox* SeSkinGroupBox1 = nullptr;
+  TMemo* memo1 = nullptr;
+  TButton* btnOK = nullptr;
+  TCheckBox* chkTip = nullptr;
+
+  // Tips.ini beside the program.
+  static QString FileName();
+  void chkTipClick();
+
+ protected:
+  void DoShow() override;
+  void DoClose(TCloseAction& action) override;
+};
+
+// Shows the tips window when the options say so (made at the first call).
+void ShowTipsAtStart();
