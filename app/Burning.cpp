@@ -1,6 +1,8 @@
 #include "app/Burning.h"
 
 #include <QDate>
+#include <array>
+#include <cstring>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +12,7 @@
 #include "app/AppGlobals.h"
 #include "app/Option.h"
 #include "app/Unit1.h"
+#include "app/schedule.h"
 #include "app/start.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Formats.h"
@@ -650,8 +653,105 @@ void TBurningForm::StartBurnISO() {
   EndIfNothingStarted();
 }
 
+namespace {
+
+// The volume label of the newest session of the disc in the selected drive
+// (its primary volume descriptor); empty when none reads.
+QString SourceVolumeLabel(TQCDBurner& r) {
+  TDisc disc;
+  r.GetDiscInfo(disc);
+  if (!disc.Present) return {};
+  std::array<std::uint8_t, 248> toc{};
+  for (int s = disc.LastSession; s >= disc.FirstSession && s > 0; --s) {
+    toc.fill(0);
+    if (!r.ReadTOC(0, toc.data(), 248, static_cast<std::uint8_t>(s), false)) continue;
+    const std::uint32_t start = std::uint32_t{toc[8]} << 24 | toc[9] << 16 | toc[10] << 8 | toc[11];
+    std::array<std::uint8_t, 2048> pvd{};
+    if (!r.Read10(start + 16, 1, pvd.data(), 2048)) continue;
+    if (pvd[0] != 1 || std::memcmp(&pvd[1], "CD001", 5) != 0) continue;
+    return QString::fromLatin1(reinterpret_cast<const char*>(&pvd[40]), 32).trimmed();
+  }
+  return {};
+}
+
+// Copies every file of the imported tree below `dir` into the host folder
+// `target`; false (with the entry's name in `failed`) at the first file
+// that cannot be read.
+bool ExtractTree(TQCDBurner& r, TDEntry* dir, const QString& target, QString& failed) {
+  QDir().mkpath(target);
+  for (TFEntry* e = dir->FirstChild; e; e = e->Next) {
+    const QString path = QDir(target).filePath(QString::fromStdString(SafeFileName(e->LongName)));
+    if (e->Dir) {
+      if (!ExtractTree(r, e->Dir, path, failed)) return false;
+    } else if (!r.ExtractFile(e, path.toStdString(), true)) {
+      failed = QString::fromStdString(e->LongName);
+      return false;
+    }
+    Application().ProcessMessages();
+  }
+  return true;
+}
+
+}  // namespace
+
 void TBurningForm::StartDualCopy() {
-  MessageBox("Copying a disc is not part of this build yet.", "Information", MB_OK | MB_ICONINFORMATION);
+  TForm1* main = Main();
+  TQCDBurner& r = main->qcdb();
+  if (cmbSource->Text() == cmbDestination->Text()) {
+    MessageBox("The Source Drive and Destination Drive can not be the same.", "Information",
+               MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  const int writer = main->cbDrives->Items()->IndexOf(cmbDestination->Text());
+  if (writer < 0) {
+    MessageBox("The destination drive cannot write discs. Please choose a writer as the destination.",
+               "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  r.SetDeviceID(cmbSource->Text().toStdString());
+  const QString label = SourceVolumeLabel(r);
+  if (label.isEmpty()) {
+    MessageBox("Please insert source disc into your source drive", "Information", MB_OK | MB_ICONINFORMATION);
+    return;
+  }
+  if (!DriveReady(cmbDestination->Text())) return;
+
+  // The source disc's files come to the hard disk first, so that the
+  // destination can be written from them; the user's compilation is left
+  // alone.
+  ShowProgressView("Progress and Log - Making a copy of disc", "Eject && Done", " Initialize ASPI successfully.",
+                   false);
+  AddLogLine(">>> " + TimeText() + " Reading the source disc " + label + "...", clLogBlue);
+  r.SetDeviceID(cmbSource->Text().toStdString());
+  ClearTemporaryFiles();
+  copy_dir_ = TempPath("copy");
+  QDir(copy_dir_).removeRecursively();
+  r.InitCompilation(65535, 8191);
+  QString failed;
+  const bool imported = r.ImportSession(-1, r.RootDir());
+  if (!imported || !ExtractTree(r, r.RootDir(), copy_dir_, failed)) {
+    AddLogLine(">>> " + TimeText() + " " +
+                   (imported ? "The file " + failed + " of the source disc could not be read."
+                             : QString("The source disc could not be read.")),
+               clLogRed);
+    r.InitCompilation(65535, 8191);
+    QDir(copy_dir_).removeRecursively();
+    OperationDone(false);
+    return;
+  }
+  r.InitCompilation(65535, 8191);
+  AddLogLine(">>> " + TimeText() + " Reading the source disc done.", clLogGreen);
+
+  main->cbDrives->SetItemIndex(writer);
+  main->SelectComboDrive();
+  main->RootFiles = QStringList{copy_dir_ + "/"};
+  r.SetIdVolume(label.toStdString());
+  main->Operation = "Copy Dual Disc";
+  // A copy is always closed; the user's choice comes back when it ends.
+  restore_close_disc_ = r.FinalizeDisc();
+  r.SetFinalizeDisc(true);
+  main->BurnDataDisc();
+  EndIfNothingStarted();
 }
 
 void TBurningForm::EndIfNothingStarted() {
@@ -731,6 +831,14 @@ void TBurningForm::ShowFigures(const Figures& f) {
 }
 
 void TBurningForm::OperationDone(bool success) {
+  if (restore_close_disc_) {
+    if (TForm1* main = Main()) main->qcdb().SetFinalizeDisc(*restore_close_disc_);
+    restore_close_disc_.reset();
+  }
+  if (!copy_dir_.isEmpty()) {
+    QDir(copy_dir_).removeRecursively();
+    copy_dir_.clear();
+  }
   btnAbort->Hide();
   btnSaveISO->SetEnabled(success);
   btnCloseTrack->SetEnabled(success);
@@ -757,6 +865,26 @@ TBurningForm* CreateBurningForm() {
     main->btnClone->OnClick = [open](TControl*) { open("Copy"); };
     main->btnBurnISO->OnClick = [open](TControl*) { open("BurnISO"); };
     main->btnBuildISO->OnClick = [open](TControl*) { open("BuildISO"); };
+  }
+  if (TScheduleForm* schedule = AppForms().ScheduleForm) {
+    // A scheduled data run: the dialog shown, or hidden with the options'
+    // boxes, and its Start clicked.
+    schedule->StartScheduledBurn = [form](const TScheduleOptions& options) {
+      form->Setup("Burn");
+      if (options.ShowBurningWindow) {
+        if (Main()) Main()->Hide();
+        form->Show();
+        form->ReturnToMain = false;
+      } else {
+        if (Main()) FillSpeedList(Main()->qcdb(), form->cbspeed);
+        form->cCloseDisc->SetChecked(options.CloseDisc);
+        form->cTestWrite->SetChecked(options.TestWrite);
+        form->cEject->SetChecked(options.EjectDone);
+        form->cBootable->SetChecked(options.Bootable);
+        form->cShowFiles->SetChecked(options.ShowFiles);
+      }
+      form->btnStartBurnClick();
+    };
   }
   if (TStartForm* start = AppForms().StartForm) {
     start->OpenClone = [form] {

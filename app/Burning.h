@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "app/Unit1Views.h"
 #include "platform/gui/Forms.h"
@@ -140,6 +141,11 @@ class TBurningForm : public TForm, public TBurnProgressView {
   void EjectSequence();
   void EndIfNothingStarted();
   QString TempPath(const QString& name) const;
+
+  // The source disc's files while a copy runs.
+  QString copy_dir_;
+  // The close-disc choice a copy overrides, put back when it ends.
+  std::optional<bool> restore_close_disc_;
 };
 
 // Makes the burn dialog and ties it to the main window and start page.

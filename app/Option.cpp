@@ -9,6 +9,7 @@
 #include "app/Burning.h"
 #include "app/OptionSkins.h"
 #include "app/Unit1.h"
+#include "app/schedule.h"
 #include "app/start.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/Application.h"
@@ -684,6 +685,24 @@ TDriverOptions TOptionForm::DriverOptions() const {
   return o;
 }
 
+TScheduleOptions TOptionForm::ScheduleOptions() const {
+  TScheduleOptions o;
+  o.Inform = chkInform->Checked();
+  o.Drive = cmbDrive->Text();
+  o.QueryNotReady = rdbQuery->Checked();
+  o.EjectNoDisc = chkEjectNoDisc->Checked();
+  o.ShowBurningWindow = rdbShow->Checked();
+  o.Log = chkLog->Checked();
+  o.AutoExecute = chkAutoExe->Checked();
+  o.StartSound = {ScheduleStart.Check->Checked(), !ScheduleStart.Custom->Checked(), ScheduleStart.File->Text()};
+  o.CloseDisc = cCloseDisc->Checked();
+  o.TestWrite = cTestWrite->Checked();
+  o.EjectDone = chkEjectDone->Checked();
+  o.Bootable = cBootable->Checked();
+  o.ShowFiles = cShowFiles->Checked();
+  return o;
+}
+
 TOptionForm* CreateOptionForm() {
   auto* form = Create<TOptionForm>(nullptr);
   AppForms().OptionForm = form;
@@ -691,6 +710,13 @@ TOptionForm* CreateOptionForm() {
   if (TForm1* main = AppForms().Form1) {
     main->ReadOptions = [form] { return form->DriverOptions(); };
     main->ShowOptions = [form] { form->ShowFromMain(); };
+  }
+  if (TScheduleForm* schedule = AppForms().ScheduleForm) {
+    schedule->ReadOptions = [form] { return form->ScheduleOptions(); };
+    schedule->ShowScheduleOptions = [form] {
+      form->Show();
+      form->pgcOption->SetActivePage(form->tsSchedule);
+    };
   }
   return form;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ScheduleOptions.h"
 #include "app/Unit1Options.h"
 #include "platform/gui/Forms.h"
 
@@ -120,6 +121,8 @@ class TOptionForm : public TForm {
 
   // The values the main window's drivers follow.
   TDriverOptions DriverOptions() const;
+  // The values a scheduled run follows.
+  TScheduleOptions ScheduleOptions() const;
 
   // One key of Option.ini with the control that holds it.
   struct TOptionKey {

@@ -85,7 +85,8 @@ class TForm1 : public TForm {
   int RemainSeconds = 0;
   QString ISOSourceFile;
   // Files put at the disc's root for one operation only (the burn dialog's
-  // autorun files); never part of the compilation the user edits.
+  // autorun files; a folder ending in "/" gives its contents, a disc copy);
+  // never part of the compilation the user edits.
   QStringList RootFiles;
   bool ASPIReady = false;
 

@@ -133,11 +133,14 @@ void TForm1::StartOperation(const QString& operation) {
 bool TForm1::AddCompilationToRecorder() {
   TQCDBurner& r = *qcdb_;
   const TDriverOptions options = ReadOptions();
-  if (options.ImportSessionNo != 0) {
+  // A disc copy writes the source disc alone: no earlier session, none of
+  // the compilation the user is editing.
+  const bool copy = Operation == "Copy Dual Disc";
+  if (options.ImportSessionNo != 0 && !copy) {
     r.SessionToImport = 0;
     r.ImportSession(options.ImportSessionNo, nullptr);
   }
-  if (editor_->Empty()) {
+  if ((copy || editor_->Empty()) && RootFiles.isEmpty()) {
     MessageBox("Atleast one file/directory should be selected", "Information", MB_OK | MB_ICONINFORMATION);
     return false;
   }
@@ -172,9 +175,16 @@ bool TForm1::AddCompilationToRecorder() {
       problems << source + ": could not be added";
     }
   };
-  editor_->Walk(visitor);
-  for (const QString& file : RootFiles)
-    if (r.AddFile("\\", file.toStdString(), false) <= 0) problems << file + ": could not be added";
+  if (!copy) editor_->Walk(visitor);
+  for (const QString& file : RootFiles) {
+    // A folder named with a trailing "/" gives its contents to the root.
+    if (file.endsWith('/')) {
+      if (r.AddDir("\\", file.toStdString(), "*.*", 63, true, false, false) < 0)
+        problems << file + ": could not be added";
+    } else if (r.AddFile("\\", file.toStdString(), false) <= 0) {
+      problems << file + ": could not be added";
+    }
+  }
   r.OnAddFile = nullptr;
   r.OnAddDir = nullptr;
   if (problems.isEmpty()) return true;

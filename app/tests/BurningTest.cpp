@@ -266,3 +266,91 @@ TEST(SpeedList, EachSpeedOnceAfterMax) {
 }
 
 }  // namespace
+
+namespace {
+
+// Files below `root` with a digest of their bytes, folders with a "/".
+std::map<std::string, std::string> TreeOf(const std::string& root) {
+  std::map<std::string, std::string> out;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const std::string rel = fs::relative(it->path(), root).string();
+    if (it->is_directory())
+      out[rel + "/"] = "";
+    else {
+      const std::string bytes = isotest::ReadAll(it->path().string());
+      out[rel] = std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
+    }
+  }
+  return out;
+}
+
+TEST_F(BurnDialog, ACopyOfATwoSessionDiscReadsBackTheSameAndLeavesTheCompilation) {
+  Write("one/first.txt", "first session");
+  Write("one/deep/er/file.bin", isotest::Pattern(90000, 9));
+  Write("two/second.bin", isotest::Pattern(300000, 4));
+  Write("mine/keep.txt", "the user's own compilation");
+  DialogRig d({{'E', VirtualMedium::DvdPlusR}, {'F', VirtualMedium::DvdPlusR}});
+  TForm1& main = *d.rig.form;
+  d.rig.form->cbDrives->SetItemIndex(0);
+  d.BurnSession('E', Path("one"), false);
+  d.BurnSession('E', Path("two"), true);
+  ASSERT_EQ(d.rig.recorders.at('E')->Summary().sessions, 2u);
+  main.btnNewClick();
+  d.rig.AddFromExplorer(Path("mine"));
+  const std::string compilation = SerializeTaskNode(main.Editor().Save());
+  const bool close_disc = main.qcdb().FinalizeDisc();
+
+  TBurningForm& b = *d.burn;
+  b.Setup("Copy");
+  b.Show();
+  EXPECT_EQ(b.Caption(), "Make a copy of the disc");
+  ASSERT_EQ(b.cmbSource->Items()->Count(), 2);
+  // The same drive twice is refused with nothing else done.
+  d.rig.dialogs.AnswerMessage(mrOk);
+  Press(b.btnStartBurn);
+  EXPECT_EQ(d.rig.dialogs.Calls().back().message.text, "The Source Drive and Destination Drive can not be the same.");
+  EXPECT_TRUE(b.gpbCopy->Visible());
+
+  b.cmbSource->SetItemIndex(0);
+  b.cmbDestination->SetItemIndex(1);
+  Press(b.btnStartBurn);
+  ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
+  EXPECT_FALSE(d.Log().contains("with error")) << d.Log().toStdString();
+  EXPECT_EQ(b.gpbProgress->Caption(), "Progress and Log - Making a copy of disc");
+  EXPECT_EQ(d.rig.recorders.at('F')->Summary().sessions, 1u);
+  EXPECT_EQ(main.qcdb().FinalizeDisc(), close_disc);
+  EXPECT_EQ(SerializeTaskNode(main.Editor().Save()), compilation);
+  EXPECT_FALSE(QDir(d.Path("temp/copy")).exists());
+
+  // Both discs read back by xorriso: the copy holds the source's newest
+  // session, byte for byte, under the source's volume label.
+  auto extract = [&](char letter, const std::string& name) {
+    const auto summary = d.rig.recorders.at(letter)->Summary();
+    std::uint32_t start = 0;
+    for (const auto& track : summary.tracks)
+      if (track.session == summary.sessions) start = track.start;
+    const std::string image = d.rig.Disc(letter, dir_ + "/" + name + ".iso");
+    std::string out;
+    EXPECT_EQ(Shell("xorriso -osirrox on -indev " + Q(image) + " -load sbsector " + std::to_string(start) +
+                        " -extract / " + Q(dir_ + "/" + name) + " 2>&1",
+                    &out),
+              0)
+        << out;
+    Shell("chmod -R u+w " + Q(dir_ + "/" + name));
+    std::string pvd;
+    Shell("xorriso -indev " + Q(image) + " -load sbsector " + std::to_string(start) + " -pvd_info 2>&1", &pvd);
+    return std::make_pair(TreeOf(dir_ + "/" + name), pvd);
+  };
+  const auto [source, source_info] = extract('E', "source");
+  const auto [copy, copy_info] = extract('F', "copy");
+  EXPECT_EQ(copy, source);
+  EXPECT_EQ(source.count("deep/er/file.bin"), 1u);
+  const auto volume = [](const std::string& info) {
+    const auto at = info.find("Volume Id");
+    return at == std::string::npos ? std::string() : info.substr(at, info.find('\n', at) - at);
+  };
+  EXPECT_FALSE(volume(source_info).empty()) << source_info;
+  EXPECT_EQ(volume(copy_info), volume(source_info));
+}
+
+}  // namespace
