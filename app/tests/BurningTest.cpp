@@ -354,3 +354,29 @@ TEST_F(BurnDialog, ACopyOfATwoSessionDiscReadsBackTheSameAndLeavesTheCompilation
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BurnDialog, AScheduledRunWithTheWindowHiddenBurnsWithTheOptionsBoxes) {
+  Write("src/backup.txt", "backed up");
+  DialogRig d({{'E', VirtualMedium::DvdPlusR}}, "[Burning]\r\nCloseDisc=0\r\n", true);
+  ASSERT_NE(d.schedule, nullptr);
+  TForm1& main = *d.rig.form;
+  main.btnNewClick();
+  d.rig.AddFromExplorer(Path("src"));
+  Write("task.tsk", SerializeTaskNode(main.Editor().Save()) + "\r\n");
+  main.Modified = false;
+  main.btnNewClick();
+  d.burn->cCloseDisc->SetChecked(true);  // the options' box wins for a hidden run
+  d.options->cCloseDisc->SetChecked(false);
+  d.schedule->RunDataTask(Path("task.tsk"));
+  ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
+  EXPECT_FALSE(d.burn->isVisible());
+  EXPECT_FALSE(d.burn->cCloseDisc->Checked());
+  EXPECT_EQ(main.Operation, "Schedule");
+  EXPECT_TRUE(d.Log().contains("Process done") && !d.Log().contains("with error")) << d.Log().toStdString();
+  EXPECT_EQ(d.rig.recorders.at('E')->Summary().sessions, 1u);
+  EXPECT_TRUE(QFile::exists(d.Path("Schedule/Log.txt")));
+}
+
+}  // namespace

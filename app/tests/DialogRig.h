@@ -14,6 +14,7 @@
 #include "app/Erase.h"
 #include "app/Option.h"
 #include "app/Sessions.h"
+#include "app/schedule.h"
 #include "app/tests/WindowRig.h"
 #include "platform/gui/Autostart.h"
 #include "platform/gui/Http.h"
@@ -23,10 +24,13 @@ namespace apptest {
 
 class DialogRig {
  public:
-  explicit DialogRig(std::vector<Drive> drives, const std::string& option_ini = "") : rig(std::move(drives)) {
+  explicit DialogRig(std::vector<Drive> drives, const std::string& option_ini = "", bool with_schedule = false)
+      : rig(std::move(drives)) {
     AppStrings().AppDir = app_dir.path();
     if (!option_ini.empty()) Write("Option.ini", option_ini);
     AppForms().StartForm = rig.start;
+    // The schedule window is made before the dialogs, as at start.
+    if (with_schedule) schedule.reset(Create<TScheduleForm>(nullptr));
     burn.reset(CreateBurningForm());
     options.reset(CreateOptionForm());
     ConnectEraseWindow();
@@ -37,6 +41,8 @@ class DialogRig {
   ~DialogRig() {
     burn.reset();
     options.reset();
+    schedule.reset();
+    AppForms().ScheduleForm = nullptr;
     AppForms().StartForm = nullptr;
     ProgramOptions() = TProgramOptions{};
   }
@@ -83,6 +89,7 @@ class DialogRig {
   ScopedService<AutostartService> scoped_autostart{autostart};
   FakePrintService printing;
   ScopedPrintService scoped_printing{printing};
+  std::unique_ptr<TScheduleForm> schedule;
   std::unique_ptr<TBurningForm> burn;
   std::unique_ptr<TOptionForm> options;
 };
