@@ -162,7 +162,7 @@ std::unique_ptr<TCustomForm> MakeTrackBarForm() {
 std::unique_ptr<TCustomForm> MakeOverlayForm() {
   auto form = CreateUnique<TForm>();
   form->SetCaption("Skin overlay scroll bars");
-  form->SetBounds(0, 0, 420, 230);
+  form->SetBounds(0, 0, 600, 230);
   form->SetColor(clBtnFace);
   auto* memo = Create<TSeCustomMemo>(form.get());
   memo->SetParent(form.get());
@@ -177,6 +177,14 @@ std::unique_ptr<TCustomForm> MakeOverlayForm() {
   list->SetBounds(210, 10, 200, 170);
   list->SetViewStyle(vsList);
   for (int i = 1; i <= 80; ++i) list->Items()->Add()->SetCaption(QString("Item %1").arg(i));
+  auto* tree = Create<TSeCustomTreeView>(form.get());
+  tree->SetParent(form.get());
+  tree->SetBounds(420, 10, 170, 200);
+  for (int i = 1; i <= 6; ++i) {
+    TTreeNode* folder = tree->Items()->Add(nullptr, QString("Folder with a long name %1").arg(i));
+    for (int j = 1; j <= 4; ++j) tree->Items()->AddChild(folder, QString("Subfolder %1.%2").arg(i).arg(j));
+  }
+  tree->FullExpand();
   auto* edit = Create<TSeCustomMaskEdit>(form.get());
   edit->SetParent(form.get());
   edit->SetBounds(10, 190, 190, 22);

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <string>
 #include <vector>
 
@@ -179,6 +180,17 @@ TEST(SeCustomControl, TransparentShowsTheParentAndBlendingMixesWithIt) {
   EXPECT_NEAR(qRed(mixed), 128, 1);
   EXPECT_NEAR(qBlue(mixed), 127, 1);
   EXPECT_EQ(qGreen(mixed), 0);
+
+  // On screen, straight onto the window as well as through a buffer.
+  form->Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  child->Blending()->SetEnabled(false);
+  child->SetTransparent(true);
+  for (TSePerformance performance : {tbpNoBuffer, tbpSharedBuffer}) {
+    child->SetPerformance(performance);
+    const QImage shot = child->grab().toImage();
+    EXPECT_EQ(shot.pixel(3, 3), qRgb(0, 0, 255)) << performance;
+  }
 
   // A parent that does not answer the erase message is drawn by Qt.
   form->SetColor(TColor(0x0000FF00));  // green
