@@ -464,14 +464,11 @@ void TSeCustomComboBox::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TSeCustomComboBox::wheelEvent(QWheelEvent* event) {
-  // A notch is one item; fine wheels add their small steps up.
+  // A notch is one item.
   const int delta = event->angleDelta().y();
   event->accept();
   if (delta == 0) return;
-  if ((wheel_rest_ < 0) != (delta < 0)) wheel_rest_ = 0;
-  wheel_rest_ += delta;
-  const int d = wheel_rest_ / 120;
-  wheel_rest_ -= d * 120;
+  const int d = se::WheelLines(wheel_rest_, delta, 1);
   if (d == 0) return;
   const int count = list_ ? list_->Items()->Count() : 0;
   if (count == 0) return;

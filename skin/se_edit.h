@@ -42,8 +42,8 @@ class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
   void SetPasswordWideChar(QChar value);
   TPasswordKind PasswordKind() const { return core_.PasswordKind(); }
   void SetPasswordKind(TPasswordKind value) { core_.SetPasswordKind(value); }
-  TSeTextAlignment TextAlignment() const { return core_.Alignment(); }
-  void SetTextAlignment(TSeTextAlignment value) { core_.SetAlignment(value); }
+  TAlignment TextAlignment() const { return core_.Alignment(); }
+  void SetTextAlignment(TAlignment value) { core_.SetAlignment(value); }
   TSePopupMenuOptions* ContextMenuOptions() const { return context_menu_options_.get(); }
   // Replaces crDefault by the I-beam.
   void SetCursor(TCursor cursor);

@@ -55,7 +55,7 @@ void TSeEditCore::SetPasswordKind(TPasswordKind kind) {
   host_.InvalidateText();
 }
 
-void TSeEditCore::SetAlignment(TSeTextAlignment value) {
+void TSeEditCore::SetAlignment(TAlignment value) {
   alignment_ = value;
   host_.InvalidateText();
 }

@@ -10,11 +10,10 @@
 #include <Qt>
 
 #include "platform/gui/Geometry.h"
+#include "platform/gui/StdCtrls.h"
 #include "skin/se_undo.h"
 
-enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TPasswordKind { pkNone, pkChar, pkRect, pkRoundRect, pkCircle, pkTriangle };
-enum TSeTextAlignment { taLeftJustify, taRightJustify, taCenter };
 
 // The Qt key of a host key code and the Qt modifiers of a host shift state:
 // the key tables of the edit and the list are written with Qt's names.
@@ -110,8 +109,8 @@ class TSeEditCore : private TSeUndoTarget {
   void SetReadOnly(bool value) { read_only_ = value; }
   TPasswordKind PasswordKind() const { return password_kind_; }
   void SetPasswordKind(TPasswordKind kind);
-  TSeTextAlignment Alignment() const { return alignment_; }
-  void SetAlignment(TSeTextAlignment value);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment value);
   // The drawing font changed: widths are measured anew.
   void FontChanged() { widths_.clear(); }
 
@@ -137,7 +136,7 @@ class TSeEditCore : private TSeUndoTarget {
   int max_length_ = 0;
   bool read_only_ = false;
   TPasswordKind password_kind_ = pkNone;
-  TSeTextAlignment alignment_ = taLeftJustify;
+  TAlignment alignment_ = taLeftJustify;
   TEditActionStack undo_;
   QHash<char32_t, int> widths_;
 };

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
+#include "skin/se_controls.h"
+
 // ---- the items ----
 
 void TVexListBoxItems::Clear() {
@@ -562,14 +564,7 @@ void TSeListBoxCore::MouseLeave() {
 
 void TSeListBoxCore::Wheel(int delta) {
   if (!host_.HasBar() || delta == 0) return;
-  const int lines = std::max(1, host_.WheelScrollLines());
-  // More lines than a notch has units still scroll one per unit, and the
-  // small steps of fine wheels add up instead of rounding to nothing.
-  const int unit = std::max(1, 120 / lines);
-  if ((wheel_rest_ < 0) != (delta < 0)) wheel_rest_ = 0;
-  wheel_rest_ += delta;
-  const int d = wheel_rest_ / unit;
-  wheel_rest_ -= d * unit;
+  const int d = se::WheelLines(wheel_rest_, delta, host_.WheelScrollLines());
   if (d == 0) return;
   const int p = host_.BarPosition() - d;
   const int page = host_.BarPageSize();
