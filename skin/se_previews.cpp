@@ -197,7 +197,11 @@ std::unique_ptr<TCustomForm> MakeOverlayForm() {
 
 void RegisterEditPreviewWindows();
 
+// Buttons, labels and bars (se_buttons_previews.cpp).
+void RegisterButtonPreviewWindows();
+
 void RegisterSkinPreviewWindows() {
+  RegisterButtonPreviewWindows();
   RegisterEditPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
