@@ -110,11 +110,15 @@ TControl::~TControl() {
   DestroyComponents();
 }
 
+int TControl::Left() const { return x() - (parent_ ? parent_->ClientOffset().X : 0); }
+int TControl::Top() const { return y() - (parent_ ? parent_->ClientOffset().Y : 0); }
+
 void TControl::SetBounds(int left, int top, int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
   if (left == Left() && top == Top() && width == Width() && height == Height()) return;
-  setGeometry(left, top, width, height);
+  const TPoint offset = parent_ ? parent_->ClientOffset() : TPoint{0, 0};
+  setGeometry(left + offset.X, top + offset.Y, width, height);
   // Hidden widgets get no resize event until shown; lay out now.
   if (auto* container = dynamic_cast<TWinControl*>(this)) container->Realign();
   NotifyParentLayout();
@@ -143,10 +147,13 @@ void TControl::NotifyParentLayout() {
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   if (parent == this) throw EComponentError("A control cannot be its own parent");
-  const QRect bounds = geometry();
+  // The bounds stay the same in client coordinates.
+  QRect bounds = geometry();
+  bounds.moveTo(Left(), Top());
   parent_ = parent;
   const Qt::WindowFlags flags = windowFlags();
   setParent(parent, parent ? (flags & ~Qt::Window) : flags);
+  if (parent) bounds.translate(parent->ClientOffset().X, parent->ClientOffset().Y);
   setGeometry(bounds);
   if (parent) {
     if (parent_color_) ParentColorChanged();
@@ -400,6 +407,8 @@ void TWinControl::Realign() {
   if (aligning_) return;
   aligning_ = true;
   TRect client = ClientRect();
+  const TPoint offset = ClientOffset();
+  client = Rect(client.Left + offset.X, client.Top + offset.Y, client.Right + offset.X, client.Bottom + offset.Y);
   AlignControls(client);
   aligning_ = false;
 }

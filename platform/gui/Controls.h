@@ -99,8 +99,10 @@ class TControl : public QWidget, public TComponent {
   ~TControl() override;
 
   // Bounds, relative to the parent (the screen for a form).
-  int Left() const { return x(); }
-  int Top() const { return y(); }
+  // In the parent's client coordinates (a form whose frame is drawn by the
+  // program keeps its children clear of it: see TWinControl::ClientOffset).
+  int Left() const;
+  int Top() const;
   int Width() const { return width(); }
   int Height() const { return height(); }
   void SetLeft(int left) { SetBounds(left, Top(), Width(), Height()); }
@@ -247,6 +249,9 @@ class TWinControl : public TControl {
 
   int ControlCount() const;
   TControl* Controls(int index) const;
+  // Where the client area starts inside the widget: children's bounds are
+  // relative to it. Zero except on a form with a self-drawn frame.
+  virtual TPoint ClientOffset() const { return {0, 0}; }
   // Sends the message to every child control (not further down).
   void Broadcast(TMessage& message);
   // Lays out the aligned children again.

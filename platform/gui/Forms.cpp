@@ -82,6 +82,23 @@ void TCustomForm::Close() {
 
 void TCustomForm::Release() { deleteLater(); }
 
+void TCustomForm::SetNonClientInsets(const TRect& insets) {
+  if (insets == insets_) return;
+  const int dx = insets.Left - insets_.Left;
+  const int dy = insets.Top - insets_.Top;
+  insets_ = insets;
+  for (int i = 0; i < ControlCount(); ++i) {
+    TControl* c = Controls(i);
+    if (c->Align() == alNone) c->move(c->x() + dx, c->y() + dy);
+  }
+  Realign();
+}
+
+TRect TCustomForm::ClientRect() const {
+  return Rect(0, 0, std::max(0, Width() - insets_.Left - insets_.Right),
+              std::max(0, Height() - insets_.Top - insets_.Bottom));
+}
+
 void TCustomForm::SetModalResult(TModalResult result) {
   modal_result_ = result;
   if (modal_loop_ && result != mrNone) modal_loop_->quit();

@@ -70,6 +70,14 @@ class TCustomForm : public TWinControl {
   void SetActiveControl(TWinControl* control);
   bool Active() const { return isActiveWindow(); }
 
+  // The band a frame drawn by the program (a skinned frame) keeps for
+  // itself: the client area and the children's coordinates start inside
+  // it. Children keep their client positions when it changes.
+  const TRect& NonClientInsets() const { return insets_; }
+  void SetNonClientInsets(const TRect& insets);
+  TRect ClientRect() const override;
+  TPoint ClientOffset() const override { return {insets_.Left, insets_.Top}; }
+
   std::function<void(TControl*)> OnCreate;
   std::function<void(TControl*)> OnShow;
   std::function<void(TControl*)> OnHide;
@@ -105,6 +113,7 @@ class TCustomForm : public TWinControl {
   bool positioned_ = false;
   bool closing_ = false;
   QPointer<TWinControl> active_control_;
+  TRect insets_;
 };
 
 class TForm : public TCustomForm {

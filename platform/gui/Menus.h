@@ -174,7 +174,7 @@ class TPopupMenu : public TMenu {
 
   // Shows the menu with its corner at the screen point (x, y) and returns at
   // once; the chosen item's OnClick runs after the menu has closed.
-  void Popup(int x, int y);
+  virtual void Popup(int x, int y);
   // The menu now open, else null (tests choose items in it).
   QMenu* Shown() const { return shown_; }
   // The control whose right click opened the menu.
