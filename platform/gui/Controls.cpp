@@ -147,13 +147,16 @@ void TControl::NotifyParentLayout() {
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   if (parent == this) throw EComponentError("A control cannot be its own parent");
-  // The bounds stay the same in client coordinates.
+  // The bounds stay the same in client coordinates (a control leaving its
+  // parent keeps its place: the parent may be on its way out).
   QRect bounds = geometry();
-  bounds.moveTo(Left(), Top());
+  if (parent) {
+    bounds.moveTo(Left(), Top());
+    bounds.translate(parent->ClientOffset().X, parent->ClientOffset().Y);
+  }
   parent_ = parent;
   const Qt::WindowFlags flags = windowFlags();
   setParent(parent, parent ? (flags & ~Qt::Window) : flags);
-  if (parent) bounds.translate(parent->ClientOffset().X, parent->ClientOffset().Y);
   setGeometry(bounds);
   if (parent) {
     if (parent_color_) ParentColorChanged();

@@ -251,7 +251,7 @@ class TWinControl : public TControl {
   TControl* Controls(int index) const;
   // Where the client area starts inside the widget: children's bounds are
   // relative to it. Zero except on a form with a self-drawn frame.
-  virtual TPoint ClientOffset() const { return {0, 0}; }
+  TPoint ClientOffset() const { return client_offset_; }
   // Sends the message to every child control (not further down).
   void Broadcast(TMessage& message);
   // Lays out the aligned children again.
@@ -288,6 +288,10 @@ class TWinControl : public TControl {
 
  private:
   bool aligning_ = false;
+
+ protected:
+  // Set by a form whose frame the program draws.
+  TPoint client_offset_{0, 0};
 };
 
 // Shared by the two painting bases: a canvas on the widget during Paint.

@@ -87,6 +87,7 @@ void TCustomForm::SetNonClientInsets(const TRect& insets) {
   const int dx = insets.Left - insets_.Left;
   const int dy = insets.Top - insets_.Top;
   insets_ = insets;
+  client_offset_ = {insets.Left, insets.Top};
   for (int i = 0; i < ControlCount(); ++i) {
     TControl* c = Controls(i);
     if (c->Align() == alNone) c->move(c->x() + dx, c->y() + dy);

@@ -76,7 +76,6 @@ class TCustomForm : public TWinControl {
   const TRect& NonClientInsets() const { return insets_; }
   void SetNonClientInsets(const TRect& insets);
   TRect ClientRect() const override;
-  TPoint ClientOffset() const override { return {insets_.Left, insets_.Top}; }
 
   std::function<void(TControl*)> OnCreate;
   std::function<void(TControl*)> OnShow;
