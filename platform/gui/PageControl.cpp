@@ -5,6 +5,21 @@
 
 TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) { SetVisible(false); }
 
+TTabSheet::~TTabSheet() {
+  TPageControl* control = page_control_;
+  if (!control) return;
+  page_control_ = nullptr;
+  auto& pages = control->pages_;
+  const auto it = std::find(pages.begin(), pages.end(), this);
+  if (it == pages.end()) return;
+  const int index = static_cast<int>(it - pages.begin());
+  pages.erase(it);
+  if (control->active_ == this) control->active_ = nullptr;
+  control->syncing_ = true;
+  control->bar_->removeTab(index);
+  control->syncing_ = false;
+}
+
 void TTabSheet::SetPageControl(TPageControl* control) {
   if (control == page_control_) return;
   if (page_control_) page_control_->RemovePage(this);

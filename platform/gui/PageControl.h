@@ -16,6 +16,9 @@ class TTabSheet : public TWinControl {
 
  public:
   explicit TTabSheet(TComponent* owner = nullptr);
+  // A sheet freed before its page control leaves it (the control must not
+  // reach it afterwards).
+  ~TTabSheet() override;
 
   TPageControl* PageControl() const { return page_control_; }
   // Puts the sheet on `control` (its last page), or takes it off with null.
