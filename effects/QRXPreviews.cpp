@@ -4,6 +4,7 @@
 
 #include "effects/QRXDraw.h"
 #include "effects/QRXPanels.h"
+#include "effects/QRXRegionPreviews.h"
 #include "effects/QRXShapeGeometry.h"
 #include "effects/QRXText.h"
 #include "platform/gui/DrawText.h"
@@ -214,4 +215,5 @@ void RegisterEffectsPreviewWindows() {
   RegisterPreviewWindow("effects-shapes", Shapes);
   RegisterPreviewWindow("effects-frames", Frames);
   RegisterPreviewWindow("effects-startpage", StartPage);
+  RegisterRegionPreviewWindows();
 }

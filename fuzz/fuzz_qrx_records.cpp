@@ -1,5 +1,6 @@
 // The stored records of the effects library come from form files: list
-// records of every container kind (bitmap, image, wave and string items). Any bytes must load or be
+// records of every container kind (bitmap, image, wave and string items),
+// region records and a region mask's properties. Any bytes must load or be
 // refused with a stream or graphic error, leaving the target as it was;
 // never a crash, a hang or a huge allocation. The first byte picks the
 // reader. What loads must write and load back to the same record.
@@ -8,6 +9,7 @@
 #include <cstring>
 
 #include "effects/QRXImgList.h"
+#include "effects/QRXRegion.h"
 #include "platform/core/Streams.h"
 
 namespace {
@@ -40,13 +42,38 @@ void LoadList(const std::uint8_t* data, std::size_t size, bool skipOffsets) {
   Check(back.Count() == list.Count());
 }
 
+void LoadRegion(const std::uint8_t* data, std::size_t size) {
+  QRegion region;
+  if (!RegionFromData({data, size}, region)) return;
+  QRegion back;
+  Check(RegionFromData(RegionToData(region), back));
+  Check(back == region);
+}
+
+void LoadMask(const std::uint8_t* data, std::size_t size) {
+  if (size < 4) return;
+  TQRXRegionMask mask;
+  std::int32_t claimed;
+  std::memcpy(&claimed, data, 4);
+  mask.SetRegionDataSize(claimed);
+  TQRXBinaryProperties properties;
+  const std::size_t half = (size - 4) / 2;
+  properties.values["RegionData"].assign(data + 4, data + 4 + half);
+  properties.values["BorderBmp"].assign(data + 4 + half, data + size);
+  try {
+    properties.Read(mask);
+  } catch (const Exception&) {
+  }
+  Check(mask.RegionData().size() <= half);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::uint8_t pick = data[0];
   ++data, --size;
-  switch (pick % 4) {
+  switch (pick % 6) {
     case 0:
       LoadList<TQRXBitmapList>(data, size, pick & 0x80);
       break;
@@ -58,6 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       break;
     case 3:
       LoadList<TQRXStringList>(data, size, pick & 0x80);
+      break;
+    case 4:
+      LoadRegion(data, size);
+      break;
+    case 5:
+      LoadMask(data, size);
       break;
   }
   return 0;
