@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effects/QRXDraw.h"
 #include "effects/QRXImgList.h"
 #include "platform/gui/Canvas.h"
 
@@ -447,6 +448,19 @@ void TQRXBitmapList::Draw(TCanvas& canvas, int x, int y, int list, int image) {
   (void)image;
   TBitmap& bitmap = Items(list)->Bitmap();
   if (!bitmap.Empty()) canvas.Draw(x, y, bitmap);
+}
+
+TRect TQRXBitmapList::DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) {
+  (void)image;
+  TBitmap& bitmap = Items(list)->Bitmap();
+  return DrawListBitmap(canvas, r, bitmap, style, bitmap.TransparentColor());
+}
+
+void TQRXBitmapList::DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                                 std::uint32_t clipOffset) {
+  (void)image;
+  TBitmap& bitmap = Items(list)->Bitmap();
+  DrawBitmapPalette(canvas, r, bitmap, style, clipOffset, bitmap.TransparentColor());
 }
 
 // ---- TQRXContainer ----

@@ -256,6 +256,13 @@ class TQRXCustomImageList : public TQRXCustomContainer {
   virtual TColor GetPixel(const TPoint& point, int list, int image) const = 0;
   // The image with its top-left corner at (x, y), masked where it has a mask.
   virtual void Draw(TCanvas& canvas, int x, int y, int list, int image) = 0;
+  // The image placed in r by the flag word of the bitmap routines
+  // (QRXDraw.h), transparent by its mask or its transparent colour; answers
+  // the rectangle drawn into.
+  virtual TRect DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) = 0;
+  // The same, clipped to r when the flag word asks for it.
+  virtual void DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                           std::uint32_t clipOffset) = 0;
 
  protected:
   void AssignDefaults(const TQRXCustomContainer& source) override;
@@ -290,6 +297,9 @@ class TQRXBitmapList
   TColor GetTransparentColor(int list, int image) const override;
   TColor GetPixel(const TPoint& point, int list, int image) const override;
   void Draw(TCanvas& canvas, int x, int y, int list, int image) override;
+  TRect DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) override;
+  void DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                   std::uint32_t clipOffset) override;
 
  private:
   const TBitmap* BitmapOf(int list) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effects/QRXDraw.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/ImgList.h"
 
@@ -248,6 +249,31 @@ void TQRXImageListItem::Draw(TCanvas& canvas, int x, int y, int index) {
   canvas.SetCopyMode(mode);
 }
 
+TRect TQRXImageListItem::DrawStyled(TCanvas& canvas, const TRect& r, int index, unsigned style) {
+  const TRect cell = CellRect(index);
+  TRect drawn{};
+  if (masked_) {
+    DrawBitmapStyled(canvas, r, image_->Canvas(), cell, style | kQRXDrawMaskCanvas, clNone, nullptr, nullptr,
+                     &mask_->Canvas(), &drawn);
+  } else {
+    // The cell's bottom-left pixel is its background.
+    const TColor background = GetTransparentColor(index) | 0x2000000;
+    DrawBitmapStyled(canvas, r, image_->Canvas(), cell, style, background, nullptr, nullptr, nullptr, &drawn);
+  }
+  return drawn;
+}
+
+void TQRXImageListItem::DrawClipped(TCanvas& canvas, const TRect& r, int index, unsigned style,
+                                    std::uint32_t clipOffset) {
+  const TRect cell = CellRect(index);
+  if (masked_)
+    DrawBitmapClipped(canvas, r, image_->Canvas(), cell, style | kQRXDrawMaskCanvas, clipOffset, clNone, nullptr,
+                      &mask_->Canvas());
+  else
+    DrawBitmapClipped(canvas, r, image_->Canvas(), cell, style, clipOffset, GetTransparentColor(index) | 0x2000000,
+                      nullptr, nullptr);
+}
+
 std::uint8_t TQRXImageListItem::GetFlags() const {
   // Image items always carry their settings: the data bit is not theirs.
   std::uint8_t flags = TQRXListItem::GetFlags() & ~kHasData;
@@ -430,6 +456,15 @@ void TQRXImageList::Draw(TCanvas& canvas, int x, int y, int list, int image) {
   Items(list)->Draw(canvas, x, y, image);
 }
 
+TRect TQRXImageList::DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) {
+  return Items(list)->DrawStyled(canvas, r, image, style);
+}
+
+void TQRXImageList::DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                                std::uint32_t clipOffset) {
+  Items(list)->DrawClipped(canvas, r, image, style, clipOffset);
+}
+
 // ---- TQRXBorImageListItem ----
 
 TQRXBorImageListItem::TQRXBorImageListItem(TQRXImageListConnector& connector) : connector_(connector) {}
@@ -571,4 +606,17 @@ TColor TQRXImageListConnector::GetPixel(const TPoint& point, int list, int image
 void TQRXImageListConnector::Draw(TCanvas& canvas, int x, int y, int list, int image) {
   const TImageList* images = ListOf(list);
   if (images) images->Draw(canvas, x, y, image, true);
+}
+
+TRect TQRXImageListConnector::DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) {
+  TBitmap bitmap;
+  GetBitmap(list, image, bitmap);
+  return DrawListBitmap(canvas, r, bitmap, style, bitmap.TransparentColor());
+}
+
+void TQRXImageListConnector::DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                                         std::uint32_t clipOffset) {
+  TBitmap bitmap;
+  GetBitmap(list, image, bitmap);
+  DrawBitmapPalette(canvas, r, bitmap, style, clipOffset, bitmap.TransparentColor());
 }

@@ -72,6 +72,10 @@ class TQRXImageListItem : public TQRXListItem {
   // While Masked: the mask cell ANDed, then the image cell ORed onto the
   // canvas; otherwise the image cell copied.
   void Draw(TCanvas& canvas, int x, int y, int index);
+  // The cell placed in r by the flag word (QRXDraw.h): through the mask
+  // while Masked, else leaving out the cell's bottom-left colour.
+  TRect DrawStyled(TCanvas& canvas, const TRect& r, int index, unsigned style);
+  void DrawClipped(TCanvas& canvas, const TRect& r, int index, unsigned style, std::uint32_t clipOffset);
 
   void Clear() override { Reset(); }
   bool IsEmpty() const override { return cells_.empty(); }
@@ -124,6 +128,9 @@ class TQRXImageList
   TColor GetTransparentColor(int list, int image) const override;
   TColor GetPixel(const TPoint& point, int list, int image) const override;
   void Draw(TCanvas& canvas, int x, int y, int list, int image) override;
+  TRect DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) override;
+  void DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                   std::uint32_t clipOffset) override;
 
  private:
   const TQRXImageListItem* ItemOf(int list) const;
@@ -181,6 +188,9 @@ class TQRXImageListConnector : public TQRXCustomImageList {
   TColor GetTransparentColor(int list, int image) const override;
   TColor GetPixel(const TPoint& point, int list, int image) const override;
   void Draw(TCanvas& canvas, int x, int y, int list, int image) override;
+  TRect DrawStyled(TCanvas& canvas, const TRect& r, int list, int image, unsigned style) override;
+  void DrawClipped(TCanvas& canvas, const TRect& r, int list, int image, unsigned style,
+                   std::uint32_t clipOffset) override;
 
  protected:
   std::unique_ptr<TQRXListItem> NewItem() override;

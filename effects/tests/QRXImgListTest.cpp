@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "effects/QRXDraw.h"
 #include "effects/QRXImgList.h"
 #include "platform/core/Streams.h"
 #include "platform/gui/Canvas.h"
@@ -255,6 +256,30 @@ TEST(QRXImageList, LibraryWideListsAreNamedInFormFiles) {
   EXPECT_EQ(ReadGlobalListRef("QRXIML30"), &GlobalContainer().ImageList());
   EXPECT_TRUE(IsGlobalImageList(&GlobalContainer().ImageList()));
   EXPECT_FALSE(IsGlobalImageList(&own));
+}
+
+TEST(QRXImageList, StyledDrawingLeavesTheBackgroundOut) {
+  for (const bool masked : {false, true}) {
+    SCOPED_TRACE(masked);
+    TQRXImageList list;
+    auto* item = list.Items(list.Add());
+    item->SetMasked(masked);
+    TBitmap image = Solid(16, 16, clFuchsia);
+    image.Canvas().Brush().SetColor(clRed);
+    image.Canvas().FillRect(Rect(4, 4, 12, 12));
+    if (masked)
+      item->ReplaceMasked(item->Add(nullptr), &image, clFuchsia);
+    else
+      item->Add(&image);
+    TBitmap target = Solid(40, 40, clLime);
+    // Without a mask the caller asks for the transparent colour.
+    const unsigned style = kQRXDrawCenter | (masked ? 0 : kQRXDrawMaskColor);
+    const TRect drawn = list.DrawStyled(target.Canvas(), Rect(0, 0, 40, 40), 0, 0, style);
+    EXPECT_EQ(drawn, Rect(12, 12, 28, 28));
+    EXPECT_EQ(target.Canvas().Pixel(20, 20), TColor(clRed));
+    EXPECT_EQ(target.Canvas().Pixel(13, 13), TColor(clLime));
+    EXPECT_EQ(target.Canvas().Pixel(2, 2), TColor(clLime));
+  }
 }
 
 }  // namespace
