@@ -171,3 +171,89 @@ QString TSeCustomInplaceControlEdit::ButtonCaption() const { return control_ ? c
 void TSeCustomInplaceControlEdit::SetButtonCaption(const QString& value) {
   if (control_ && control_->Caption() != value) control_->SetCaption(value);
 }
+
+// ---- the edit with a push button ----
+
+TSeCustomEditButton::TSeCustomEditButton(TComponent* owner) : TSeCustomInplaceControlEdit(owner) {}
+
+TSeCustomEditButton::~TSeCustomEditButton() {
+  if (TControl* c = InplaceControl()) c->OnClick = nullptr;
+}
+
+TControl* TSeCustomEditButton::CreateInplaceControl(TComponent* owner) { return Create<TSeCustomButton>(owner); }
+
+TSeCustomButton* TSeCustomEditButton::Button() const { return dynamic_cast<TSeCustomButton*>(InplaceControl()); }
+
+TBitmap* TSeCustomEditButton::Glyph() const { return Button() ? Button()->Glyph() : nullptr; }
+
+void TSeCustomEditButton::SetGlyph(const TBitmap& value) {
+  if (!Button()) return;
+  Button()->SetGlyph(value);
+  glyph_kind_ = gkCustom;
+}
+
+int TSeCustomEditButton::NumGlyphs() const { return Button() ? Button()->NumGlyphs() : 1; }
+
+void TSeCustomEditButton::SetNumGlyphs(int value) {
+  if (!Button()) return;
+  if (glyph_kind_ == gkEllipsis) value = 1;
+  if (glyph_kind_ == gkDefault) value = default_num_glyphs_;
+  Button()->SetNumGlyphs(value);
+}
+
+TBitmap* TSeCustomEditButton::GetDefaultGlyph(bool& freeIt) {
+  freeIt = false;
+  return nullptr;
+}
+
+void TSeCustomEditButton::UpdateGlyph() {
+  TSeCustomButton* button = Button();
+  if (!button) return;
+  switch (glyph_kind_) {
+    case gkCustom: break;
+    case gkDefault: {
+      bool freeIt = false;
+      TBitmap* glyph = GetDefaultGlyph(freeIt);
+      button->SetGlyph(glyph ? *glyph : TBitmap());
+      button->SetNumGlyphs(default_num_glyphs_);
+      if (freeIt) delete glyph;
+      break;
+    }
+    case gkEllipsis: {
+      const std::unique_ptr<TBitmap> glyph = se::CreateEllipsisGlyph(ButtonWidth());
+      button->SetGlyph(*glyph);
+      button->SetNumGlyphs(1);
+      break;
+    }
+  }
+}
+
+void TSeCustomEditButton::SetGlyphKind(TGlyphKind value) {
+  if (value == glyph_kind_) return;
+  glyph_kind_ = value;
+  UpdateGlyph();
+  if (value == gkDefault && Glyph() && !Glyph()->Empty()) SetButtonWidth(std::max(DefaultWidth(), ButtonWidth()));
+}
+
+int TSeCustomEditButton::DefaultWidth() const {
+  const TBitmap* glyph = Glyph();
+  if (!glyph) return 21;
+  const int n = NumGlyphs();
+  return n > 0 ? glyph->Width() / n + 6 : glyph->Width() + 6;
+}
+
+void TSeCustomEditButton::SetButtonWidth(int value) {
+  TControl* button = InplaceControl();
+  if (!button || value == ButtonWidth()) return;
+  // Too wide for the edit: ignored.
+  if (value >= ClientWidth()) return;
+  button->SetVisible(value >= 2);
+  button->SetWidth(value);
+  UpdateGlyph();
+  UpdateControlBounds();
+}
+
+bool TSeCustomEditButton::IsButtonWidthStored() const {
+  if (glyph_kind_ == gkDefault && Glyph() && !Glyph()->Empty()) return ButtonWidth() != std::max(DefaultWidth(), 21);
+  return ButtonWidth() != 21;
+}

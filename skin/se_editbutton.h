@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "platform/gui/Bitmap.h"
+#include "skin/se_buttons.h"
 #include "skin/se_edit.h"
 
 enum TSeButtonAlign { baLeft, baRight };
@@ -59,6 +60,36 @@ class TSeCustomInplaceControlEdit : public TSeCustomEdit {
  private:
   TControl* control_ = nullptr;
   TSeButtonAlign button_align_ = baRight;
+};
+
+// The edit with a push button: the button shows the user's glyph, a
+// subclass's default glyph, or an ellipsis drawn to fit it.
+class TSeCustomEditButton : public TSeCustomInplaceControlEdit {
+ public:
+  explicit TSeCustomEditButton(TComponent* owner = nullptr);
+  ~TSeCustomEditButton() override;
+
+  TGlyphKind GlyphKind() const { return glyph_kind_; }
+  void SetGlyphKind(TGlyphKind value);
+  // The button's glyph; setting one makes the kind gkCustom.
+  TBitmap* Glyph() const;
+  void SetGlyph(const TBitmap& value);
+  int NumGlyphs() const;
+  void SetNumGlyphs(int value);
+  TSeCustomButton* Button() const;
+
+ protected:
+  TControl* CreateInplaceControl(TComponent* owner) override;
+  void SetButtonWidth(int value) override;
+  bool IsButtonWidthStored() const override;
+  // The bitmap gkDefault shows (null: none); freeIt asks the caller to free it.
+  virtual TBitmap* GetDefaultGlyph(bool& freeIt);
+  void UpdateGlyph();
+
+ private:
+  int DefaultWidth() const;
+  TGlyphKind glyph_kind_ = gkCustom;
+  int default_num_glyphs_ = 1;
 };
 
 namespace se {
