@@ -7,6 +7,8 @@
 #include "platform/gui/Preview.h"
 #include "skin/se_combobox.h"
 #include "skin/se_edit.h"
+#include "skin/se_editbutton.h"
+#include "skin/se_spinedit.h"
 #include "skin/se_listbox.h"
 
 namespace {
@@ -22,7 +24,7 @@ T* Place(TCustomForm* form, int left, int top, int width, int height) {
 std::unique_ptr<TCustomForm> EditForm() {
   std::unique_ptr<TCustomForm> form(Create<TForm>(nullptr));
   form->SetCaption("Edits");
-  form->SetBounds(0, 0, 300, 250);
+  form->SetBounds(0, 0, 300, 285);
   auto* plain = Place<TSeCustomEdit>(form.get(), 10, 10, 200, 21);
   plain->SetText("Plain text in an edit");
   auto* selected = Place<TSeCustomEdit>(form.get(), 10, 40, 200, 21);
@@ -51,6 +53,11 @@ std::unique_ptr<TCustomForm> EditForm() {
   auto* upper = Place<TSeCustomEdit>(form.get(), 10, 190, 200, 21);
   upper->SetCharCase(ecUpperCase);
   upper->SetText(QString::fromUtf8("straße ölçü"));
+  auto* spin = Place<TSeCustomSpinEdit>(form.get(), 10, 220, 80, 21);
+  spin->SetValue(42);
+  auto* ellipsis = Place<TSeCustomEditButton>(form.get(), 100, 220, 150, 21);
+  ellipsis->SetText("C:/Burn");
+  ellipsis->SetGlyphKind(gkEllipsis);
   return form;
 }
 
