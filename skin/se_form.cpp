@@ -20,6 +20,7 @@
 #include "skin/se_const.h"
 #include "skin/se_controls.h"
 #include "skin/se_drawing.h"
+#include "skin/se_animation.h"
 #include "skin/se_menus.h"
 #include "skin/se_popupmenu.h"
 
@@ -494,7 +495,7 @@ void TSeCustomForm::PaintBackground(TCanvas& canvas) {
 
 void TSeCustomForm::CaptureBackground(const TRect& r) {
   if (capture_suspended_ || composited_ || r == captured_rect_) return;
-  if (!shadow_->Enabled() && !blending_->Enabled()) return;
+  if (!shadow_->Enabled() && !blending_->Enabled() && !animation_->Enabled()) return;
   if (r.IsEmpty()) return;
   QScreen* screen = QGuiApplication::primaryScreen();
   if (!screen) return;
@@ -1348,5 +1349,40 @@ void TSeCustomForm::ShowSystemMenu() {
 }
 
 void TSeCustomForm::AnimateShow() {
-  // Filled in by the animation step.
+  TCustomForm* form = Form();
+  if (!form || !animation_->Enabled() || animating_) return;
+  animating_ = true;
+  // The finished window, with the pixels outside its shape keyed out...
+  TSeBitmap end;
+  end.SetSize(window_width_, window_height_);
+  end.Clear(KeyColor);
+  PaintTo(end, 0, 0);
+  const QRegion shape = form->mask().isEmpty() ? QRegion(0, 0, window_width_, window_height_) : form->mask();
+  for (int y = 0; y < end.Height(); ++y)
+    for (int x = 0; x < end.Width(); ++x)
+      if (!shape.contains(QPoint(x, y))) *end.PixelPtr(x, y) = KeyColor;
+  // ...comes in over what the screen showed there before.
+  TSeBitmap start;
+  start.SetSize(window_width_, window_height_);
+  start.Clear(0xFF000000u | se::ColorToArgb(form->Color()));
+  if (!background_.Empty() && background_.Width() == window_width_ && background_.Height() == window_height_)
+    background_.DrawToBitmap(start, 0, 0, Rect(0, 0, window_width_, window_height_));
+  TSeAnimationParams params;
+  params.Effect = animation_->Effect();
+  params.Direction = animation_->Direction();
+  params.Time = animation_->Time();
+  params.Resolution = animation_->Resolution();
+  params.TileCount = animation_->TileCount();
+  std::weak_ptr<int> alive = alive_;
+  QPointer<TCustomForm> guard(form);
+  se::RunAnimationEffect(start, end, params, [&](const TSeBitmap& frame, int step) {
+    if (alive.expired() || !guard) return;
+    animation_frame_ = &frame;
+    form->repaint();
+    if (OnAnimationStep) OnAnimationStep(this, step);
+  });
+  if (alive.expired()) return;
+  animation_frame_ = nullptr;
+  animating_ = false;
+  if (guard) form->repaint();
 }

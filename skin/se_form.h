@@ -88,6 +88,9 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   std::function<void(TComponent* sender, TCanvas& canvas)> OnPaint;
   std::function<void(TComponent* sender)> OnCreate;
   std::function<void(TComponent* sender)> OnResize;
+  // Each frame of the show effect, after it is on screen (for tests and
+  // progress).
+  std::function<void(TComponent* sender, int step)> OnAnimationStep;
 
   // ---- Where things are (window coordinates; a skinned frame overrides).
   virtual void UpdateRegion();
@@ -228,6 +231,7 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   bool capture_suspended_ = false;
   // While the show animation runs, the window shows this picture.
   const TSeBitmap* animation_frame_ = nullptr;
+  bool animating_ = false;
 
   TRect normal_bounds_;
   bool attached_ = false;

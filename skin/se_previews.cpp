@@ -1,11 +1,16 @@
 #include "skin/se_previews.h"
 
 #include <QString>
+#include <QTimer>
 
 #include "platform/gui/DrawText.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Preview.h"
 #include "skin/se_controls.h"
+#include "skin/se_form.h"
+#include "skin/se_menubar.h"
+#include "skin/se_popupmenu.h"
 #include "skin/se_drawing.h"
 #include "skin/se_overlayscroll.h"
 #include "skin/se_scrollbar.h"
@@ -26,6 +31,59 @@ class SampleControl : public TSeCustomControl {
     se::DrawWideText(*Canvas(), Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 };
+
+// A form in the program's own frame with a menu bar; with `open`, the
+// bar's first menu stands open (shown without its loop, so the preview can
+// take its picture).
+std::unique_ptr<TCustomForm> MakeFramedForm(bool open) {
+  auto form = CreateUnique<TForm>();
+  form->SetCaption("Skinned frame");
+  form->SetBounds(0, 0, 360, 240);
+  form->SetColor(clBtnFace);
+  auto* frame = Create<TSeCustomForm>(form.get());
+  frame->SetBorderIcons(kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize | kbiRollup | kbiTray | kbiHelp);
+  auto* bar = Create<TSeCustomMenuBar>(form.get());
+  bar->SetParent(form.get());
+  bar->SetAlign(alTop);
+  auto item = [](TSeCustomItem* parent, const QString& caption, TShortCut shortcut = 0) {
+    auto* i = new TSeCustomItem(nullptr);
+    i->SetCaption(caption);
+    i->SetShortCut(shortcut);
+    parent->Add(i);
+    return i;
+  };
+  TSeCustomItem* file = item(bar->Items(), "&File");
+  item(file, "&New compilation", ShortCut('N', ssCtrl));
+  item(file, "&Open...", ShortCut('O', ssCtrl));
+  item(file, "&Save")->SetEnabled(false);
+  item(file, "-");
+  item(file, "Show &log")->SetChecked(true);
+  TSeCustomItem* recent = item(file, "&Recent");
+  item(recent, "Backup.task");
+  item(file, "-");
+  item(file, "E&xit");
+  item(bar->Items(), "&Edit");
+  item(bar->Items(), "&Disc");
+  item(bar->Items(), "&Help");
+  auto* label = Create<TLabel>(form.get());
+  label->SetParent(form.get());
+  label->SetBounds(12, 40, 300, 20);
+  label->SetCaption("The client area starts inside the frame.");
+  if (open) {
+    TForm* owner = form.get();
+    QTimer::singleShot(0, owner, [owner, bar, file] {
+      auto* popup = TSePopupWindow::CreatePopup(owner, file, bar->View());
+      const TRect r = bar->View()->GetItemRect(file);
+      const QPoint tl = bar->mapToGlobal(QPoint(r.Left, r.Top));
+      const TRect screen = Bounds(tl.x(), tl.y(), r.Width(), r.Height());
+      popup->PlaceAt(screen.Left, screen.Bottom, screen, bar->View());
+      bar->View()->SetHotItem(file);
+      popup->View()->SetHotItem(file->Items(1));
+      popup->ShowPopup();
+    });
+  }
+  return form;
+}
 
 std::unique_ptr<TCustomForm> MakeControlsForm() {
   auto form = CreateUnique<TForm>();
@@ -206,5 +264,7 @@ void RegisterSkinPreviewWindows() {
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);
+  RegisterPreviewWindow("skin-frame", [] { return MakeFramedForm(false); });
+  RegisterPreviewWindow("skin-frame-menu", [] { return MakeFramedForm(true); });
   RegisterPreviewWindow("skin-scrollbars", MakeScrollBarForm);
 }

@@ -12,7 +12,11 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <chrono>
 #include <memory>
+#include <vector>
+
+#include "platform/core/Clock.h"
 
 #include "platform/gui/Application.h"
 #include "platform/gui/Forms.h"
@@ -275,4 +279,31 @@ TEST(FormFrameXvfb, SameUnderXvfb) {
   const QString log = QString::fromLocal8Bit(child.readAll());
   EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
   EXPECT_TRUE(log.contains("[  PASSED  ]")) << log.toStdString();
+}
+
+TEST(FormFrame, ShowEffectEndsOnTheFormsOwnPicture) {
+  FakeClock clock;
+  ScopedClock useClock(clock);
+  for (int effect = 1; effect <= 14; ++effect) {
+    TForm* form = Create<TForm>(nullptr);
+    form->SetBounds(120, 100, 200, 120);
+    auto* frame = Create<TSeCustomForm>(form);
+    frame->Animation()->SetEnabled(true);
+    frame->Animation()->SetEffect(static_cast<TkeEffect>(effect));
+    frame->Animation()->SetTime(200);
+    std::vector<int> steps;
+    frame->OnAnimationStep = [&](TComponent*, int step) {
+      steps.push_back(step);
+      clock.Advance(std::chrono::milliseconds(50));
+    };
+    form->Show();
+    QCoreApplication::processEvents();
+    // 0, 50, 100 and 150 ms: four frames in the 200 ms.
+    EXPECT_EQ(steps.size(), 4u) << effect;
+    const QImage after = form->grab().toImage();
+    frame->Animation()->SetEnabled(false);
+    form->repaint();
+    EXPECT_EQ(after, form->grab().toImage()) << effect;
+    delete form;
+  }
 }
