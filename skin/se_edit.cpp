@@ -360,7 +360,7 @@ void TSeCustomEdit::UpdateContextMenu() {
     for (const auto& [caption, action] : entries) {
       TMenuItem* item = CreateMenuItem(context_menu_);
       item->SetCaption(QString::fromLatin1(caption));
-      if (action) item->OnClick = [action](TComponent*) { action(); };
+      if (action) item->OnClick = [fn = action](TComponent*) { fn(); };
       context_menu_->Items()->Add(item);
     }
   }
