@@ -37,18 +37,6 @@ constexpr int kMaxPeriod = 365;
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
 
-// The time text as the mask edit holds it: "hh:mm"; nothing when a digit
-// is missing or it is no time of day.
-bool IsTimeText(const QString& text) {
-  const QStringList parts = text.split(':');
-  if (parts.size() != 2) return false;
-  bool hour_ok = false, minute_ok = false;
-  const int hour = parts[0].trimmed().toInt(&hour_ok);
-  const int minute = parts[1].trimmed().toInt(&minute_ok);
-  return hour_ok && minute_ok && parts[1].trimmed().size() == 2 && hour >= 0 && hour < 24 && minute >= 0 &&
-         minute < 60;
-}
-
 // Bytes of a file, or of a folder and everything under it, as the recorder
 // counts them.
 std::int64_t SizeOf(const QString& path, bool folder) {
@@ -403,7 +391,7 @@ void TAddScheduleForm::btnOKClick(TControl*) {
   const bool use_time = once ? chkOTime->Checked() : chkRTime->Checked();
   const QString time_text = (once ? mseOTime : mseRTime)->Text();
   // A ticked time that is no time of day would leave a task that never runs.
-  if (use_time && !IsTimeText(time_text)) {
+  if (use_time && !IsScheduleTimeText(S(time_text))) {
     MessageBox("Please enter the time as hours and minutes (hh:mm).", "Information", MB_OK | MB_ICONINFORMATION);
     return;
   }

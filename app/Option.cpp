@@ -207,23 +207,23 @@ void TOptionForm::BuildSchedule() {
 
 void TOptionForm::BuildSound() {
   TTabSheet* p = tsSound;
-  struct Spec {
+  struct SoundEvent {
     TSoundRow* row;
     const char* caption;
-  } const specs[] = {
+  } const events[] = {
       {&Burning, "Play sound when burning done."},
       {&Erasing, "Play sound when erasing done."},
       {&Copy, "Play sound when copy disc done."},
       {&ISO, "Play sound when build ISO done."},
-      {&ScheduleStart, "Play sound when schedule task starts."},
+      {&ScheduleStart, "Play sound when schedule task start."},
       {&ScheduleDone, "Play sound when schedule task done."},
   };
   int top = 6;
-  for (const Spec& spec : specs) {
+  for (const SoundEvent& event : events) {
     // Each event's two radio buttons form a group of their own.
     TPanel* band = Plain(p, 4, top, kPageWidth - 8, 44);
-    TSoundRow& row = *spec.row;
-    row.Check = Check(band, 8, 0, spec.caption, 300);
+    TSoundRow& row = *event.row;
+    row.Check = Check(band, 8, 0, event.caption, 300);
     row.Default = Place<TRadioButton>(band, 28, 22, 70, 19, "Default");
     row.Custom = Place<TRadioButton>(band, 104, 22, 70, 19, "Custom");
     row.File = Place<TEdit>(band, 176, 20, 250, 22);

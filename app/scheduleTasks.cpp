@@ -31,6 +31,8 @@ std::optional<TDateTime> TimeOfDay(const std::string& text) {
 
 }  // namespace
 
+bool IsScheduleTimeText(const std::string& text) { return TimeOfDay(text).has_value(); }
+
 TScheduleTask ReadScheduleTask(const TIniFile& ini, const std::string& name, TDateTime today) {
   TScheduleTask task;
   task.Name = name;

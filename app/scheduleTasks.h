@@ -65,6 +65,9 @@ std::string TaskNameProblem(const std::string& name, const std::vector<std::stri
 // days); nothing when the text is not a period.
 std::optional<int> SchedulePeriodDays(const std::string& scheduling);
 
+// Whether `text` ("hh:mm" as the time box holds it) is a time of day.
+bool IsScheduleTimeText(const std::string& text);
+
 // Whether the task is to run at `now`. A task whose time text cannot be read
 // is never due.
 bool IsTaskDue(const TScheduleTask& task, TDateTime now);

@@ -276,9 +276,9 @@ void TSeCustomStatusBar::PanelChanged(TSeStatusPanel* panel, bool all) {
 
 void TSeCustomStatusBar::LayoutPanels() {
   if (destroying_ || !panels_) return;
-  std::vector<TSePanelSpec> specs;
-  for (const auto& p : panels_->items_) specs.push_back(p->Spec());
-  const auto places = LayoutStatusPanels(specs, GetBorderClientRect());
+  std::vector<TSePanelSizing> sizings;
+  for (const auto& p : panels_->items_) sizings.push_back(p->Sizing());
+  const auto places = LayoutStatusPanels(sizings, GetBorderClientRect());
   for (std::size_t i = 0; i < places.size(); ++i) panels_->items_[i]->place_ = places[i];
   for (const auto& p : panels_->items_) PlaceControl(p.get());
 }
@@ -367,13 +367,13 @@ TRect TSeCustomStatusBar::GetSizeGripRect() const {
 }
 
 TSeStatusPanel* TSeCustomStatusBar::PanelAtPos(const TPoint& p) const {
-  std::vector<TSePanelSpec> specs;
+  std::vector<TSePanelSizing> sizings;
   std::vector<TSePanelPlace> places;
   for (const auto& panel : panels_->items_) {
-    specs.push_back(panel->Spec());
+    sizings.push_back(panel->Sizing());
     places.push_back(panel->place_);
   }
-  return panels_->Items(StatusPanelAtPos(specs, places, GetBorderClientRect(), p.X, p.Y));
+  return panels_->Items(StatusPanelAtPos(sizings, places, GetBorderClientRect(), p.X, p.Y));
 }
 
 bool TSeCustomStatusBar::HasImage(const TSeStatusPanel* panel) const {

@@ -77,7 +77,7 @@ class TSeStatusPanel {
  private:
   friend class TSeCustomStatusBar;
   void Changed(bool all);
-  TSePanelSpec Spec() const { return {width_, max_width_, view_priority_, stretch_priority_}; }
+  TSePanelSizing Sizing() const { return {width_, max_width_, view_priority_, stretch_priority_}; }
   void ReleaseControl();
 
   TSeStatusPanels* collection_;

@@ -4,13 +4,13 @@
 
 namespace {
 
-int EffectiveWidth(const TSePanelSpec& spec, const TSePanelPlace& place) {
-  return std::min(place.CurrentWidth, spec.MaxWidth);
+int EffectiveWidth(const TSePanelSizing& sizing, const TSePanelPlace& place) {
+  return std::min(place.CurrentWidth, sizing.MaxWidth);
 }
 
 }  // namespace
 
-std::vector<TSePanelPlace> LayoutStatusPanels(const std::vector<TSePanelSpec>& panels, const TRect& client) {
+std::vector<TSePanelPlace> LayoutStatusPanels(const std::vector<TSePanelSizing>& panels, const TRect& client) {
   std::vector<TSePanelPlace> places(panels.size());
   const int available = client.Width();
   std::vector<std::size_t> list;
@@ -65,7 +65,7 @@ std::vector<TSePanelPlace> LayoutStatusPanels(const std::vector<TSePanelSpec>& p
   return places;
 }
 
-int StatusPanelAtPos(const std::vector<TSePanelSpec>& panels, const std::vector<TSePanelPlace>& places,
+int StatusPanelAtPos(const std::vector<TSePanelSizing>& panels, const std::vector<TSePanelPlace>& places,
                      const TRect& client, int x, int y) {
   if (y < client.Top || y > client.Bottom || x <= client.Left) return -1;
   int edge = client.Left;

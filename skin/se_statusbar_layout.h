@@ -13,7 +13,7 @@
 enum TSeStatusGliphLayout { sglGlyphLeft, sglGlyphRight };
 
 // What the layout reads of a panel.
-struct TSePanelSpec {
+struct TSePanelSizing {
   int Width = 50;
   int MaxWidth = 10000;
   int ViewPriority = 100;
@@ -29,9 +29,9 @@ struct TSePanelPlace {
 };
 
 // `client` is the bar's border client rectangle.
-std::vector<TSePanelPlace> LayoutStatusPanels(const std::vector<TSePanelSpec>& panels, const TRect& client);
+std::vector<TSePanelPlace> LayoutStatusPanels(const std::vector<TSePanelSizing>& panels, const TRect& client);
 // The index of the panel under (x, y), or -1.
-int StatusPanelAtPos(const std::vector<TSePanelSpec>& panels, const std::vector<TSePanelPlace>& places,
+int StatusPanelAtPos(const std::vector<TSePanelSizing>& panels, const std::vector<TSePanelPlace>& places,
                      const TRect& client, int x, int y);
 
 // The image and text places inside a panel's inner rectangle of width w

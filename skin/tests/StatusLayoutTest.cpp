@@ -7,7 +7,7 @@
 
 namespace {
 
-std::vector<TSePanelSpec> Panels(std::initializer_list<TSePanelSpec> specs) { return specs; }
+std::vector<TSePanelSizing> Panels(std::initializer_list<TSePanelSizing> sizings) { return sizings; }
 
 std::vector<std::pair<int, int>> Extents(const std::vector<TSePanelPlace>& places) {
   std::vector<std::pair<int, int>> out;
@@ -52,14 +52,14 @@ TEST(SeStatusLayout, SpareRoomGoesToTheHighestStretchPriorityUpToItsMaxWidth) {
 
 TEST(SeStatusLayout, PanelAtPosWalksTheShownWidths) {
   const TRect client = Rect(2, 2, 252, 20);
-  const auto specs = Panels({{100, 10000, 100, 0}, {100, 10000, 50, 0}, {100, 10000, 100, 0}});
-  const auto places = LayoutStatusPanels(specs, client);
+  const auto sizings = Panels({{100, 10000, 100, 0}, {100, 10000, 50, 0}, {100, 10000, 100, 0}});
+  const auto places = LayoutStatusPanels(sizings, client);
   struct Case {
     int x, y, panel;
   } cases[] = {{2, 10, -1},   {3, 10, 0},  {102, 10, 0}, {103, 10, 2}, {202, 10, 2},
                {203, 10, -1}, {50, 1, -1}, {50, 20, 0},  {50, 21, -1}};
   for (const auto& c : cases)
-    EXPECT_EQ(StatusPanelAtPos(specs, places, client, c.x, c.y), c.panel) << c.x << "," << c.y;
+    EXPECT_EQ(StatusPanelAtPos(sizings, places, client, c.x, c.y), c.panel) << c.x << "," << c.y;
   EXPECT_EQ(StatusPanelAtPos({}, {}, client, 50, 10), -1);
 }
 
