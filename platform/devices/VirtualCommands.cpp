@@ -39,6 +39,7 @@ constexpr CommandRule kRules[] = {
     {0x55, 10, kOut, false, false, "MODE SELECT(10)"},
     {0x5A, 10, kIn, false, true, "MODE SENSE(10)"},
     {0xBE, 12, kIn, true, false, "READ CD"},
+    {0x42, 10, kIn, true, false, "READ SUB-CHANNEL"},
     {0x5B, 10, kNone, true, false, "CLOSE TRACK/SESSION"},
     {0x5C, 10, kIn, false, true, "READ BUFFER CAPACITY"},
     {0x5D, 10, kOut, true, false, "SEND CUE SHEET"},
@@ -220,59 +221,140 @@ ScsiResult Read10(VirtualDisc& disc, const ScsiCommand& command) {
   return result;
 }
 
-// READ CD of the data sectors this drive records (mode 1): the user data,
-// optionally behind the sync pattern and the header, as the flags in byte 9
-// ask. EDC/ECC and sub-channel data are not kept, so asking for them is
-// refused; asking for audio sectors of a data track is an illegal mode.
+std::uint8_t Bcd(std::uint32_t v) { return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10)); }
+
+// The Q sub-channel of an audio block in its formatted 16-byte form:
+// control and ADR, track, index, relative and absolute time (binary MSF).
+void PutQ(std::uint8_t* out, const VirtualTrack& track, std::uint32_t lba) {
+  std::memset(out, 0, 16);
+  out[0] = track.audio ? 0x01 : 0x41;
+  out[1] = static_cast<std::uint8_t>(track.number);
+  out[2] = lba < track.start ? 0 : 1;
+  // In the pre-gap the relative time counts down to the track's start.
+  const std::uint32_t relative = lba < track.start ? track.start - lba : lba - track.start;
+  out[3] = static_cast<std::uint8_t>(relative / 4500);
+  out[4] = static_cast<std::uint8_t>(relative / 75 % 60);
+  out[5] = static_cast<std::uint8_t>(relative % 75);
+  PutMsf(out + 7, lba);
+}
+
+// READ CD of the sectors this drive records: audio blocks whole (2352
+// bytes, with the formatted Q sub-channel when asked), data blocks (mode 1)
+// as their user data, optionally behind the sync pattern and the header.
+// EDC/ECC, C2 and raw sub-channel data are not kept, so asking for them is
+// refused, as is a sector type the track does not hold.
 ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   const std::uint8_t expected = (command.cdb[1] >> 2) & 0x07;
   const std::uint32_t lba = Get32(&command.cdb[2]);
   const std::uint32_t count = Get24(&command.cdb[6]);
   const std::uint8_t flags = command.cdb[9];
+  const std::uint8_t subchannel = command.cdb[10] & 0x07;
   if (!disc.IsCd()) return Sense(0x05, 0x30, 0x02);  // cannot read medium, incompatible format
-  if (expected != 0 && expected != 2) return Sense(0x05, 0x64, 0x00);  // illegal mode for this track
+  if (expected > 2) return Sense(0x05, 0x64, 0x00);  // illegal mode for this track
+  if (count == 0) return Good();
+  const VirtualTrack* first = disc.IsSequential() ? disc.TrackHolding(lba) : nullptr;
+  const bool audio = first != nullptr && first->audio;
+  if (first == nullptr && disc.IsSequential()) return Sense(0x05, 0x21, 0x00);  // nothing recorded there
+  if ((expected == 1 && !audio) || (expected == 2 && audio)) return Sense(0x05, 0x64, 0x00);
+  if ((flags & 0x06) != 0 || (subchannel != 0 && subchannel != 2)) return Sense(kInvalidField);
   const bool sync = flags & 0x80, header = flags & 0x20, user = flags & 0x10;
-  if ((flags & 0x4E) != 0 || command.cdb[10] != 0 || (sync && !header)) {
-    return Sense(kInvalidField);
-  }
-  const std::uint32_t per_sector = (sync ? 12 : 0) + (header ? 4 : 0) + (user ? kBlockSize : 0);
-  if (count == 0 || per_sector == 0) return Good();
+  if (!audio && ((flags & 0x48) != 0 || subchannel != 0 || (sync && !header))) return Sense(kInvalidField);
+  // An audio sector has no sync, header or EDC: any of them asks for the whole sector.
+  const std::uint32_t main_bytes =
+      audio ? ((flags & 0xF8) != 0 ? kAudioBlockSize : 0) : (sync ? 12 : 0) + (header ? 4 : 0) + (user ? kBlockSize : 0);
+  const std::uint32_t per_sector = main_bytes + (subchannel == 2 ? 16 : 0);
+  if (per_sector == 0) return Good();
   const std::uint64_t bytes = std::uint64_t{count} * per_sector;
   if (command.direction != ScsiDirection::In || command.data_length < bytes) return Sense(kInvalidField);
-  std::vector<std::uint8_t> blocks(std::size_t{count} * kBlockSize);
-  if (auto error = disc.Read(lba, count, blocks.data())) return Sense(*error);
+  const std::uint32_t block = audio ? kAudioBlockSize : kBlockSize;
+  std::vector<std::uint8_t> blocks(std::size_t{count} * block);
+  if (auto error = disc.Read(lba, count, blocks.data(), audio)) return Sense(*error);
   std::uint8_t* out = command.data;
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (sync) {
-      static constexpr std::uint8_t kSync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
-      out = std::copy(std::begin(kSync), std::end(kSync), out);
+    const auto source = blocks.begin() + std::ptrdiff_t{i} * block;
+    if (audio) {
+      if (main_bytes != 0) out = std::copy_n(source, kAudioBlockSize, out);
+    } else {
+      if (sync) {
+        static constexpr std::uint8_t kSync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
+        out = std::copy(std::begin(kSync), std::end(kSync), out);
+      }
+      if (header) {
+        // Minute, second and frame in BCD, then the mode.
+        const std::uint32_t frames = lba + i + 150;
+        *out++ = Bcd(frames / (60 * 75));
+        *out++ = Bcd(frames / 75 % 60);
+        *out++ = Bcd(frames % 75);
+        *out++ = 0x01;
+      }
+      if (user) out = std::copy_n(source, kBlockSize, out);
     }
-    if (header) {
-      // Minute, second and frame in BCD, then the mode.
-      const std::uint32_t frames = lba + i + 150;
-      auto bcd = [](std::uint32_t v) { return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10)); };
-      *out++ = bcd(frames / (60 * 75));
-      *out++ = bcd(frames / 75 % 60);
-      *out++ = bcd(frames % 75);
-      *out++ = 0x01;
+    if (subchannel == 2) {
+      PutQ(out, *disc.TrackHolding(lba + i), lba + i);
+      out += 16;
     }
-    if (user) out = std::copy_n(blocks.begin() + std::ptrdiff_t{i} * kBlockSize, kBlockSize, out);
   }
   ScsiResult result;
   result.transferred = static_cast<std::uint32_t>(bytes);
   return result;
 }
 
+// READ SUB-CHANNEL: the drive plays nothing, so the current position is
+// the start of the first track; no catalogue number or ISRC is recorded.
+ScsiResult ReadSubChannel(VirtualDisc& disc, const ScsiCommand& command) {
+  const bool msf = (command.cdb[1] & 0x02) != 0;
+  const bool subq = (command.cdb[2] & 0x40) != 0;
+  const std::uint8_t format = command.cdb[3];
+  std::vector<std::uint8_t> answer(4, 0);
+  answer[1] = 0x15;  // no current audio status to return
+  if (subq) {
+    switch (format) {
+      case 1: {
+        answer.resize(16, 0);
+        answer[4] = 0x01;
+        const VirtualTrack* track = disc.tracks.empty() ? nullptr : &disc.tracks.front();
+        answer[5] = track != nullptr && track->audio ? 0x10 : 0x14;
+        answer[6] = 1;
+        answer[7] = 1;
+        const std::uint32_t at = track != nullptr ? track->start : 0;
+        // The relative address (bytes 12-15) stays zero: the track's start.
+        if (msf) {
+          PutMsf(&answer[9], at);
+        } else {
+          Put32(&answer[8], at);
+        }
+        break;
+      }
+      case 2:
+      case 3:
+        answer.resize(24, 0);
+        answer[4] = format;
+        if (format == 3) answer[6] = command.cdb[6];
+        break;
+      default:
+        return Sense(kInvalidField);
+    }
+    Put16(&answer[2], static_cast<std::uint32_t>(answer.size() - 4));
+  }
+  return DataIn(command, answer, Get16(&command.cdb[7]));
+}
+
 ScsiResult Write10(VirtualDisc& disc, const ScsiCommand& command, CommandEffects& effects) {
   const std::uint32_t lba = Get32(&command.cdb[2]);
   const std::uint32_t count = Get16(&command.cdb[7]);
-  const std::uint64_t bytes = std::uint64_t{count} * kBlockSize;
+  const std::uint32_t block = disc.DataBlockSize();
+  // The drive takes user data in 2048-byte blocks (mode 1 or mode 2 form 1)
+  // and CD-DA in raw 2352-byte blocks, the latter track at once only.
+  const bool audio_mode = disc.IsCd() && disc.AudioTrackMode();
+  const bool audio = block == kAudioBlockSize && audio_mode && (disc.write_page[2] & 0x0F) == 1;
+  if (!audio && (block != kBlockSize || audio_mode)) return Sense(0x05, 0x64, 0x00);
+  const std::uint64_t bytes = std::uint64_t{count} * block;
   if (count == 0) return Good();
   if (command.direction != ScsiDirection::Out || command.data_length < bytes) return Sense(kInvalidField);
-  // The drive takes user data in 2048-byte blocks only (mode 1 or mode 2 form 1).
-  if (disc.DataBlockSize() != kBlockSize) return Sense(0x05, 0x64, 0x00);
-  if (auto error = disc.Write(lba, count, command.data)) return Sense(*error);
+  if (auto error = disc.Write(lba, count, command.data, audio)) return Sense(*error);
   effects.wrote = !disc.TestWriteMode();
+  // A new track is part of the layout: the state file must know it at once.
+  if (effects.wrote && disc.OpenTrack() != nullptr && disc.OpenTrack()->recorded == count) effects.structural = true;
   disc.DrainBuffer();
   disc.buffer_fill = std::min<std::uint64_t>(VirtualDisc::kBufferSize, disc.buffer_fill + bytes);
   ScsiResult result;
@@ -547,6 +629,8 @@ ScsiResult RunCommand(VirtualDisc& disc, const ScsiCommand& command, CommandEffe
       return ModeSense10(disc, command);
     case 0xBE:
       return ReadCd(disc, command);
+    case 0x42:
+      return ReadSubChannel(disc, command);
     case 0x5B:
       return CloseTrackSession(disc, command, effects);
     case 0x5C:

@@ -21,6 +21,7 @@ constexpr SenseError kCommandSequenceError{0x05, 0x2C, 0x00};
 constexpr SenseError kProgramAreaEmpty{0x05, 0x2C, 0x04};
 constexpr SenseError kCannotWriteIncompatible{0x05, 0x30, 0x05};
 constexpr SenseError kMediumNotFormatted{0x05, 0x30, 0x10};
+constexpr SenseError kIllegalModeForTrack{0x05, 0x64, 0x00};
 
 // DVD media are written in ECC blocks of 16 sectors.
 constexpr std::uint32_t kEccBlock = 16;
@@ -35,6 +36,29 @@ VirtualDisc::VirtualDisc(std::string image_path) : image_path_(std::move(image_p
 
 VirtualDisc::~VirtualDisc() {
   if (fd_ >= 0) ::close(fd_);
+  if (audio_fd_ >= 0) ::close(audio_fd_);
+}
+
+void VirtualDisc::OpenAudio() const {
+  if (audio_fd_ >= 0) return;
+  audio_fd_ = ::open(AudioPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (audio_fd_ < 0) {
+    const int error = errno;
+    throw EFOpenError("Cannot open the audio image \"" + AudioPath() + "\": " + SysErrorMessage(error));
+  }
+}
+
+void VirtualDisc::DropAudio() {
+  if (audio_fd_ >= 0) {
+    ::close(audio_fd_);
+    audio_fd_ = -1;
+  }
+  if (image_path_.empty()) return;
+  // Removing it returns its blocks; a disc without audio has no such file.
+  if (::unlink(AudioPath().c_str()) != 0 && errno != ENOENT) {
+    const int error = errno;
+    throw EWriteError("Cannot remove the audio image \"" + AudioPath() + "\": " + SysErrorMessage(error));
+  }
 }
 
 void VirtualDisc::OpenImage() {
@@ -100,6 +124,7 @@ void VirtualDisc::Wipe() {
   // blanked disc costs no space.
   ResizeImage(0);
   ResizeImage(static_cast<std::uint64_t>(capacity) * kBlockSize);
+  DropAudio();
   tracks.clear();
   closed_sessions = 0;
   finalized = false;
@@ -128,6 +153,7 @@ void VirtualDisc::RemoveMedium() {
   written_extent = 0;
   operation = VirtualOperation::None;
   ResizeImage(0);
+  DropAudio();
 }
 
 std::uint32_t VirtualDisc::OpenSessionStart() const {
@@ -153,6 +179,22 @@ std::optional<std::uint32_t> VirtualDisc::InvisibleStart() const {
   }
   if (start >= capacity) return std::nullopt;
   return start;
+}
+
+std::uint32_t VirtualDisc::PendingPregap() const {
+  if (!IsCd() || !AudioTrackMode()) return 0;
+  auto start = InvisibleStart();
+  // The first track of a session has its pre-gap before the program area.
+  if (!start || *start == OpenSessionStart()) return 0;
+  return std::min(kAudioPregap, capacity - *start);
+}
+
+std::optional<std::uint32_t> VirtualDisc::InvisibleNextWritable() const {
+  auto start = InvisibleStart();
+  if (!start) return std::nullopt;
+  const std::uint32_t next = *start + PendingPregap();
+  if (next >= capacity) return std::nullopt;
+  return next;
 }
 
 std::optional<std::uint32_t> VirtualDisc::InvisibleTrackNumber() const {
@@ -298,65 +340,116 @@ std::optional<SenseError> VirtualDisc::CheckWrite(std::uint32_t lba, std::uint32
     if (track.reserved != 0 && end > track.End()) return kInvalidAddressForWrite;
     return std::nullopt;
   }
-  if (auto start = InvisibleStart(); start && lba == *start) return std::nullopt;
+  if (auto next = InvisibleNextWritable(); next && lba == *next) return std::nullopt;
   return kInvalidAddressForWrite;
 }
 
-std::optional<SenseError> VirtualDisc::Write(std::uint32_t lba, std::uint32_t count,
-                                             const std::uint8_t* data) {
+std::optional<SenseError> VirtualDisc::Write(std::uint32_t lba, std::uint32_t count, const std::uint8_t* data,
+                                             bool audio) {
   if (auto error = CheckWrite(lba, count)) return error;
+  if (audio && !IsCd()) return kIllegalModeForTrack;
+  VirtualTrack* open = nullptr;
+  if (IsSequential()) {
+    for (VirtualTrack& track : tracks) {
+      if (!track.closed && lba == track.NextWritable()) open = &track;
+    }
+    // A track holds one kind of sector; a reserved track takes the kind of its first write.
+    if (open != nullptr && open->recorded != 0 && open->audio != audio) return kIllegalModeForTrack;
+  } else if (audio) {
+    return kIllegalModeForTrack;
+  }
   if (count == 0) return std::nullopt;
+  const std::uint32_t pregap = open == nullptr ? PendingPregap() : 0;
   if (TestWriteMode()) {
     // A simulated write moves the laser along, and nothing else.
     test_write_next = lba + count;
     return std::nullopt;
   }
-  WriteImage(static_cast<std::uint64_t>(lba) * kBlockSize, data,
-             static_cast<std::size_t>(count) * kBlockSize);
+  if (audio) {
+    OpenAudio();
+    const std::uint64_t offset = std::uint64_t{lba} * kAudioBlockSize;
+    const std::size_t length = std::size_t{count} * kAudioBlockSize;
+    std::size_t done = 0;
+    while (done < length) {
+      const ssize_t put = ::pwrite(audio_fd_, data + done, length - done, static_cast<off_t>(offset + done));
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        const int error = errno;
+        throw EWriteError("Cannot write the audio image \"" + AudioPath() + "\": " + SysErrorMessage(error));
+      }
+      done += static_cast<std::size_t>(put);
+    }
+  } else {
+    WriteImage(static_cast<std::uint64_t>(lba) * kBlockSize, data, static_cast<std::size_t>(count) * kBlockSize);
+  }
   if (IsOverwrite()) {
     written_extent = std::max(written_extent, lba + count);
     return std::nullopt;
   }
-  for (VirtualTrack& track : tracks) {
-    if (!track.closed && lba == track.NextWritable()) {
-      track.recorded += count;
-      return std::nullopt;
-    }
+  if (open != nullptr) {
+    if (open->recorded == 0) open->audio = audio;
+    open->recorded += count;
+    return std::nullopt;
   }
   VirtualTrack track;
   track.number = LastTrackNumber() + 1;
   track.session = OpenSession();
   track.start = lba;
   track.recorded = count;
+  track.audio = audio;
+  track.pregap = pregap;
   tracks.push_back(track);
   return std::nullopt;
 }
 
-std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t count,
-                                            std::uint8_t* data) const {
+const VirtualTrack* VirtualDisc::TrackHolding(std::uint32_t lba) const {
+  for (const VirtualTrack& track : tracks) {
+    const std::uint32_t readable_end = track.closed ? track.End() : track.NextWritable();
+    if (lba >= track.Begin() && lba < readable_end) return &track;
+  }
+  return nullptr;
+}
+
+std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data,
+                                            bool audio) const {
   const std::uint64_t end = static_cast<std::uint64_t>(lba) + count;
   if (IsSequential()) {
-    // Every block must lie in the recorded part of a track: gaps between
-    // sessions and unwritten space cannot be read.
+    // Every block must lie in the recorded part of a track (pre-gaps
+    // included): gaps between sessions and unwritten space cannot be read.
     std::uint64_t pos = lba;
     while (pos < end) {
-      const VirtualTrack* holder = nullptr;
-      for (const VirtualTrack& track : tracks) {
-        const std::uint32_t readable_end = track.closed ? track.End() : track.NextWritable();
-        if (pos >= track.start && pos < readable_end) {
-          holder = &track;
-          break;
-        }
-      }
+      const VirtualTrack* holder = TrackHolding(static_cast<std::uint32_t>(pos));
       if (holder == nullptr) return kLbaOutOfRange;
+      if (holder->audio != audio) return kIllegalModeForTrack;
       pos = std::min<std::uint64_t>(end, holder->closed ? holder->End() : holder->NextWritable());
     }
   } else {
+    if (audio) return kIllegalModeForTrack;
     if (IsOverwrite() && !formatted) return kLbaOutOfRange;
     if (end > capacity) return kLbaOutOfRange;
   }
-  if (count != 0)
+  if (count == 0) return std::nullopt;
+  if (!audio) {
     ReadImage(static_cast<std::uint64_t>(lba) * kBlockSize, data, std::size_t{count} * kBlockSize);
+    return std::nullopt;
+  }
+  OpenAudio();
+  const std::uint64_t offset = std::uint64_t{lba} * kAudioBlockSize;
+  const std::size_t length = std::size_t{count} * kAudioBlockSize;
+  std::size_t done = 0;
+  while (done < length) {
+    const ssize_t got = ::pread(audio_fd_, data + done, length - done, static_cast<off_t>(offset + done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      const int error = errno;
+      throw EReadError("Cannot read the audio image \"" + AudioPath() + "\": " + SysErrorMessage(error));
+    }
+    if (got == 0) {  // pre-gaps and blocks past the end of the file are silence
+      std::memset(data + done, 0, length - done);
+      break;
+    }
+    done += static_cast<std::size_t>(got);
+  }
   return std::nullopt;
 }
 

@@ -14,6 +14,10 @@
 #include "platform/devices/VirtualMedia.h"
 
 inline constexpr std::uint32_t kBlockSize = 2048;
+// A CD-DA sector: 588 stereo frames of 16-bit samples.
+inline constexpr std::uint32_t kAudioBlockSize = 2352;
+// The two seconds of silence a track-at-once audio track starts with.
+inline constexpr std::uint32_t kAudioPregap = 150;
 
 // A track on sequential media. A track that is neither reserved nor closed
 // is the incomplete ("invisible") track being written; at most one exists.
@@ -24,7 +28,10 @@ struct VirtualTrack {
   std::uint32_t reserved = 0;  // size fixed by RESERVE TRACK, 0 when not reserved
   std::uint32_t recorded = 0;  // blocks written from the start
   bool closed = false;
+  bool audio = false;         // CD-DA: 2352-byte sectors, kept beside the image
+  std::uint32_t pregap = 0;   // silent blocks before `start` that belong to the track
 
+  std::uint32_t Begin() const { return start - pregap; }
   std::uint32_t Size() const { return reserved != 0 ? reserved : recorded; }
   std::uint32_t End() const { return start + Size(); }
   std::uint32_t NextWritable() const { return start + recorded; }
@@ -100,6 +107,14 @@ class VirtualDisc {
   // Where the invisible track starts; nullopt when the disc takes no more.
   std::optional<std::uint32_t> InvisibleStart() const;
   std::uint32_t LastTrackNumber() const { return tracks.empty() ? 0 : tracks.back().number; }
+  // Silence the drive lays down before the invisible track's first block:
+  // a track-at-once audio track that follows another track starts after
+  // its pre-gap.
+  std::uint32_t PendingPregap() const;
+  // Where the invisible track's data begins (its start plus any pre-gap).
+  std::optional<std::uint32_t> InvisibleNextWritable() const;
+  // The write parameters ask for audio tracks (track mode without the data bit).
+  bool AudioTrackMode() const { return (write_page[3] & 0x04) == 0; }
   // The number the invisible track has when it exists.
   std::optional<std::uint32_t> InvisibleTrackNumber() const;
   VirtualTrack* OpenTrack();  // the incomplete, unreserved track, when one is being written
@@ -120,8 +135,16 @@ class VirtualDisc {
   // --- operations; each returns the sense to answer with on failure ---
   std::optional<SenseError> CheckWrite(std::uint32_t lba, std::uint32_t count) const;
   // Stores blocks (after CheckWrite passed); test-write mode stores nothing.
-  std::optional<SenseError> Write(std::uint32_t lba, std::uint32_t count, const std::uint8_t* data);
-  std::optional<SenseError> Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data) const;
+  // Audio blocks are 2352 bytes and make or extend an audio track; a track
+  // takes one kind of block only.
+  std::optional<SenseError> Write(std::uint32_t lba, std::uint32_t count, const std::uint8_t* data,
+                                  bool audio = false);
+  // Reads 2048-byte blocks of data tracks (or 2352-byte blocks of audio
+  // tracks); a block of the other kind is an illegal mode for the track.
+  std::optional<SenseError> Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data,
+                                 bool audio = false) const;
+  // The track whose blocks (pre-gap included) hold `lba`, on sequential media.
+  const VirtualTrack* TrackHolding(std::uint32_t lba) const;
   std::optional<SenseError> ReserveTrack(std::uint32_t size);
   // DVD-R and sequential DVD-RW written disc at once (write type 2): the
   // cache flush that follows the last block of the reserved track closes
@@ -154,10 +177,16 @@ class VirtualDisc {
   void WriteImage(std::uint64_t offset, const std::uint8_t* data, std::size_t length);
   void ResizeImage(std::uint64_t bytes);
   void OpenImage();
+  // The audio sectors live in a sparse file of their own beside the image,
+  // 2352 bytes per block address.
+  std::string AudioPath() const { return image_path_ + ".audio"; }
 
  private:
+  void DropAudio();
+  void OpenAudio() const;
   std::string image_path_;
   int fd_ = -1;
+  mutable int audio_fd_ = -1;
 };
 
 std::int64_t NowMs();

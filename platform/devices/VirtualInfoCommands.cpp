@@ -227,6 +227,7 @@ struct TrackView {
   bool packet = false;
   bool fixed_packet = false;
   std::uint32_t packet_size = 0;
+  bool audio = false;
 };
 
 std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
@@ -258,6 +259,7 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
   if (const VirtualTrack* track = disc.FindTrack(number)) {
     view.session = track->session;
     view.start = track->start;
+    view.audio = track->audio;
     view.packet = !disc.IsCd();
     if (track->closed) {
       view.size = track->Size();
@@ -284,8 +286,10 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
     return view;
   }
   auto invisible = disc.InvisibleTrackNumber();
-  auto start = disc.InvisibleStart();
+  // The next track's address comes after the pre-gap the write parameters call for.
+  auto start = disc.InvisibleNextWritable();
   if (!invisible || *invisible != number || !start) return std::nullopt;
+  view.audio = disc.IsCd() && disc.AudioTrackMode();
   view.session = disc.OpenSession();
   view.start = *start;
   view.size = disc.capacity - *start;
@@ -346,10 +350,10 @@ ScsiResult ReadTrackInformation(VirtualDisc& disc, const ScsiCommand& command) {
   Put16(&answer[0], 46);
   answer[2] = static_cast<std::uint8_t>(view->number);
   answer[3] = static_cast<std::uint8_t>(view->session);
-  answer[5] = 0x04;  // data track, recorded uninterrupted
+  answer[5] = view->audio ? 0x00 : 0x04;  // audio, or data recorded uninterrupted
   answer[6] = static_cast<std::uint8_t>((view->reserved ? 0x80 : 0) | (view->blank ? 0x40 : 0) |
                                         (view->packet ? 0x20 : 0) | (view->fixed_packet ? 0x10 : 0) |
-                                        (view->blank && !view->reserved ? 0x0F : 0x01));
+                                        ((view->blank && !view->reserved) || view->audio ? 0x0F : 0x01));
   answer[7] = static_cast<std::uint8_t>((view->lra_valid ? 0x02 : 0) | (view->nwa_valid ? 0x01 : 0));
   Put32(&answer[8], view->start);
   Put32(&answer[12], view->nwa_valid ? view->next_writable : 0);
@@ -371,6 +375,9 @@ struct TocTrack {
   std::uint32_t session;
   std::uint32_t start;
   std::uint32_t end;
+  bool audio = false;
+  // ADR 1 with the track's control nibble: two-channel audio, or data.
+  std::uint8_t AdrControl() const { return audio ? 0x10 : 0x14; }
 };
 
 // The tracks a TOC lists: on CD those of closed sessions (the others are only
@@ -387,8 +394,8 @@ std::vector<TocTrack> TocTracks(const VirtualDisc& disc) {
     } else if (!track.closed && track.recorded == 0) {
       continue;
     }
-    out.push_back(
-        {track.number, track.session, track.start, track.closed ? track.End() : track.NextWritable()});
+    out.push_back({track.number, track.session, track.start,
+                   track.closed ? track.End() : track.NextWritable(), track.audio});
   }
   return out;
 }
@@ -425,16 +432,16 @@ ScsiResult ReadToc(VirtualDisc& disc, const ScsiCommand& command) {
       if (number > tracks.back().number && number != 0xAA) return Sense(kInvalidField);
       answer[2] = static_cast<std::uint8_t>(tracks.front().number);
       answer[3] = static_cast<std::uint8_t>(tracks.back().number);
-      auto add = [&](std::uint8_t track_number, std::uint32_t lba) {
-        std::uint8_t entry[8] = {0, 0x14, track_number, 0, 0, 0, 0, 0};
+      auto add = [&](std::uint8_t track_number, std::uint8_t adr_control, std::uint32_t lba) {
+        std::uint8_t entry[8] = {0, adr_control, track_number, 0, 0, 0, 0, 0};
         PutAddress(entry + 4, lba, msf);
         answer.insert(answer.end(), entry, entry + 8);
       };
       for (const TocTrack& track : tracks) {
         if (number != 0xAA && track.number >= number)
-          add(static_cast<std::uint8_t>(track.number), track.start);
+          add(static_cast<std::uint8_t>(track.number), track.AdrControl(), track.start);
       }
-      add(0xAA, tracks.back().end);
+      add(0xAA, tracks.back().AdrControl(), tracks.back().end);
       break;
     }
     case 1: {
@@ -444,7 +451,8 @@ ScsiResult ReadToc(VirtualDisc& disc, const ScsiCommand& command) {
           tracks.begin(), tracks.end(), [&](const TocTrack& t) { return t.session == last_session; });
       answer[2] = 1;
       answer[3] = static_cast<std::uint8_t>(last_session);
-      std::uint8_t entry[8] = {0, 0x14, static_cast<std::uint8_t>(first_of_last->number), 0, 0, 0, 0, 0};
+      std::uint8_t entry[8] = {0, first_of_last->AdrControl(), static_cast<std::uint8_t>(first_of_last->number),
+                               0, 0, 0, 0, 0};
       PutAddress(entry + 4, first_of_last->start, msf);
       answer.insert(answer.end(), entry, entry + 8);
       break;
@@ -467,14 +475,15 @@ ScsiResult ReadToc(VirtualDisc& disc, const ScsiCommand& command) {
         std::uint8_t lead_out[3];
         PutMsf(lead_out, in.back().end);
         for (const auto& e :
-             {FullTocEntry(session, 0x14, 0xA0, zero, a0), FullTocEntry(session, 0x14, 0xA1, zero, a1),
-              FullTocEntry(session, 0x14, 0xA2, zero, lead_out)}) {
+             {FullTocEntry(session, in.front().AdrControl(), 0xA0, zero, a0),
+              FullTocEntry(session, in.back().AdrControl(), 0xA1, zero, a1),
+              FullTocEntry(session, in.back().AdrControl(), 0xA2, zero, lead_out)}) {
           answer.insert(answer.end(), e.begin(), e.end());
         }
         for (const TocTrack& t : in) {
           std::uint8_t start[3];
           PutMsf(start, t.start);
-          const auto e = FullTocEntry(session, 0x14, static_cast<std::uint8_t>(t.number), zero, start);
+          const auto e = FullTocEntry(session, t.AdrControl(), static_cast<std::uint8_t>(t.number), zero, start);
           answer.insert(answer.end(), e.begin(), e.end());
         }
         const bool last = s == sessions;
@@ -506,7 +515,8 @@ ScsiResult ReadToc(VirtualDisc& disc, const ScsiCommand& command) {
         std::uint8_t start[3];
         PutMsf(stop, std::int64_t{track.closed ? track.End() : track.NextWritable()} - 1);
         PutMsf(start, track.start);
-        const auto e = FullTocEntry(0, 0x14, static_cast<std::uint8_t>(track.number), stop, start);
+        const auto e =
+            FullTocEntry(0, track.audio ? 0x10 : 0x14, static_cast<std::uint8_t>(track.number), stop, start);
         answer.insert(answer.end(), e.begin(), e.end());
       }
       break;

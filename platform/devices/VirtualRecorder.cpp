@@ -420,7 +420,7 @@ VirtualDiscSummary VirtualRecorder::Summary() const {
   }
   summary.used = disc.RecordedEnd();
   summary.free_blocks = disc.FreeBlocks();
-  if (auto start = disc.InvisibleStart()) summary.next_writable = *start;
+  if (auto start = disc.InvisibleNextWritable()) summary.next_writable = *start;
   for (const VirtualTrack& track : disc.tracks) {
     VirtualTrackSummary t;
     t.number = track.number;
@@ -428,6 +428,8 @@ VirtualDiscSummary VirtualRecorder::Summary() const {
     t.start = track.start;
     t.size = track.Size();
     t.recorded = track.recorded;
+    t.audio = track.audio;
+    t.pregap = track.pregap;
     if (!track.closed && track.reserved == 0) summary.next_writable = track.NextWritable();
     t.state = track.closed ? "complete" : track.reserved != 0 ? "reserved" : "incomplete";
     summary.tracks.push_back(t);

@@ -82,6 +82,8 @@ struct VirtualTrackSummary {
   std::uint32_t size = 0;      // blocks the track occupies (reserved size or recorded)
   std::uint32_t recorded = 0;  // blocks written
   std::string state;           // "complete", "incomplete", "reserved", "blank"
+  bool audio = false;          // CD-DA track (2352-byte blocks)
+  std::uint32_t pregap = 0;    // silent blocks before `start`
 };
 
 struct VirtualDiscSummary {

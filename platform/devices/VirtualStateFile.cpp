@@ -81,7 +81,9 @@ void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
     if (track.session < previous_session || track.session > disc.closed_sessions + 1) {
       reader.Fail(name + " has session " + std::to_string(track.session) + " out of order");
     }
-    if (track.start < previous_end) reader.Fail(name + " overlaps the track before it");
+    if (track.pregap > track.start || track.Begin() < previous_end)
+      reader.Fail(name + " overlaps the track before it");
+    if (track.audio && !medium_spec.cd) reader.Fail(name + " is an audio track on a medium that is not a CD");
     if (track.reserved != 0 && track.recorded > track.reserved)
       reader.Fail(name + " holds more than it reserved");
     if (std::uint64_t{track.start} + std::max(track.reserved, track.recorded) > disc.capacity) {
@@ -215,10 +217,12 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
     } else if (key == "track") {
       if (disc.tracks.size() >= 99) reader.Fail("more than 99 tracks");
       std::istringstream words(value);
-      std::string fields[7];
+      std::string fields[9];
       int count = 0;
-      while (count < 7 && words >> fields[count]) ++count;
-      if (count != 6) reader.Fail("track needs: number session start reserved recorded open|closed");
+      while (count < 9 && words >> fields[count]) ++count;
+      // An audio track adds its kind and its pre-gap: "... closed audio 150".
+      if (count != 6 && !(count == 8 && fields[6] == "audio"))
+        reader.Fail("track needs: number session start reserved recorded open|closed [audio PREGAP]");
       VirtualTrack track;
       track.number = static_cast<std::uint32_t>(reader.Number(fields[0], "track number", 99));
       track.session = static_cast<std::uint32_t>(reader.Number(fields[1], "track session", 99));
@@ -229,6 +233,10 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
           static_cast<std::uint32_t>(reader.Number(fields[4], "track recorded size", kMaxBlocks));
       if (fields[5] != "open" && fields[5] != "closed") reader.Fail("track state must be open or closed");
       track.closed = fields[5] == "closed";
+      if (count == 8) {
+        track.audio = true;
+        track.pregap = static_cast<std::uint32_t>(reader.Number(fields[7], "track pre-gap", kAudioPregap));
+      }
       if (track.number == 0 || track.session == 0) reader.Fail("track and session numbers start at 1");
       disc.tracks.push_back(track);
     } else if (key == "fault") {
@@ -281,7 +289,9 @@ void SaveVirtualState(const std::string& path, const VirtualDisc& disc, const Vi
   }
   for (const VirtualTrack& track : disc.tracks) {
     out << "track = " << track.number << " " << track.session << " " << track.start << " " << track.reserved
-        << " " << track.recorded << " " << (track.closed ? "closed" : "open") << "\n";
+        << " " << track.recorded << " " << (track.closed ? "closed" : "open");
+    if (track.audio) out << " audio " << track.pregap;
+    out << "\n";
   }
   for (const VirtualFault& fault : faults.list) out << "fault = " << FormatFault(fault) << "\n";
 

@@ -218,8 +218,8 @@ int Show(const std::string& drive) {
     std::cout << "Track  Session       Start        Size  State\n";
     for (const VirtualTrackSummary& t : s.tracks) {
       char line[96];
-      std::snprintf(line, sizeof line, "%5u  %7u  %10u  %10u  %s\n", t.number, t.session, t.start, t.size,
-                    t.state.c_str());
+      std::snprintf(line, sizeof line, "%5u  %7u  %10u  %10u  %s%s\n", t.number, t.session, t.start, t.size,
+                    t.state.c_str(), t.audio ? ", audio" : "");
       std::cout << line;
     }
   }
