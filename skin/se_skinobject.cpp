@@ -11,6 +11,8 @@
 #include "skin/se_drawing.h"
 #include "skin/se_stream.h"
 
+using enum TSeTextAlign;
+
 namespace {
 
 constexpr const char* kAlignNames[] = {"saNone",       "saLeft",        "saMostLeft",  "saTop",

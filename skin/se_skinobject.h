@@ -75,7 +75,8 @@ enum TSeKind {
   skTranparent
 };
 
-enum TSeTextAlign {
+// Scoped: the class library's TAlignment has its own taCenter.
+enum class TSeTextAlign {
   taTopLeft,
   taTopCenter,
   taTopRight,
@@ -247,7 +248,7 @@ class TSeSkinObject : public TComponent {
   int margin_top_ = 0;
   int margin_right_ = 0;
   int margin_bottom_ = 0;
-  TSeTextAlign text_align_ = taLeft;
+  TSeTextAlign text_align_ = TSeTextAlign::taLeft;
   TSeTextEffect text_effect_ = teNone;
   int text_margin_left_ = 0;
   int text_margin_right_ = 0;

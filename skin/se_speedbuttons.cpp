@@ -648,7 +648,7 @@ void TSeCustomSpinButton::SetSpinAlign(TSeSpinAlign value) {
 void TSeCustomSpinButton::AlignToAssociate() {
   if (!associate_) return;
   const int left =
-      spin_align_ == saRight ? associate_->Left() + associate_->Width() : associate_->Left() - 15;
+      spin_align_ == TSeSpinAlign::saRight ? associate_->Left() + associate_->Width() : associate_->Left() - 15;
   SetBounds(left, associate_->Top(), 15, associate_->Height());
 }
 

@@ -141,7 +141,8 @@ class TSeSpeedContainer : public TSeCustomControl {
   void PaintBackground() override;
 };
 
-enum TSeSpinAlign { saLeft, saRight };
+// Scoped: the skin objects' TSeAlign has its own saLeft and saRight.
+enum class TSeSpinAlign { saLeft, saRight };
 
 class TSeCustomSpinButton : public TSeCustomControl {
  public:
@@ -218,7 +219,7 @@ class TSeCustomSpinButton : public TSeCustomControl {
   int min_ = 0;
   int position_ = 0;
   int max_ = 100;
-  TSeSpinAlign spin_align_ = saRight;
+  TSeSpinAlign spin_align_ = TSeSpinAlign::saRight;
   bool updating_ = false;
   TTimer* sync_timer_ = nullptr;
 };

@@ -45,7 +45,7 @@ std::unique_ptr<TSeSkinObject> SampleTree() {
   auto* caption = Child<TSeActiveObject>(root.get(), "Caption", saMostTop, Rect(0, 0, 120, 20));
   caption->SetActiveColor(RGB(1, 2, 3));
   caption->ActiveFont().SetColor(clHighlightText);
-  caption->SetTextAlign(taBottomRight);
+  caption->SetTextAlign(TSeTextAlign::taBottomRight);
   caption->SetTextEffect(teShadow);
   caption->SetTextMarginTop(-2);
   auto* close = Child<TSeSystemButton>(caption, "Close", saTopRight, Rect(100, 2, 116, 18));
@@ -380,7 +380,7 @@ TEST_F(SkinObjects, BaseDrawingFillsTextsAndSeparates) {
   t->SetBoundsRect(Rect(0, 0, 40, 20));
   t->SetColor(clNone);
   t->SetText("I");
-  t->SetTextAlign(taTopLeft);
+  t->SetTextAlign(TSeTextAlign::taTopLeft);
   t->SetTextEffect(teShadow);
   t->Font().SetColor(clWhite);
   t->Draw(b.Canvas());

@@ -1,0 +1,141 @@
+// Skinned buttons, check marks, group box and label: drawn from the loaded
+// skin in the state the mouse and keyboard give them, plain without a
+// skin, and bound again by every skin change.
+
+#include <QTest>
+
+#include "skin/se_binding_buttons.h"
+#include "skin/tests/SkinBindingFixture.h"
+
+namespace {
+
+using ButtonBinding = SkinBindingTest;
+
+TEST_F(ButtonBinding, PushButtonFaceFollowsTheMouseAndTheSkin) {
+  Load("devoir");
+  auto* other = Place<TSeSkinButton>(10, 60, 80, 25);
+  auto* button = Place<TSeSkinButton>(10, 10, 80, 25);
+  button->SetCaption("Burn");
+  Show();
+  const TSeArgb plain = Shown(button, 40, 4);
+  button->SetSkinEngine(engine_.get());
+  other->SetSkinEngine(engine_.get());
+  const TRect r = Rect(0, 0, 80, 25);
+  const TSeArgb normal = Part("Button", "Face", r, osNormal, 40, 4);
+  const TSeArgb hot = Part("Button", "Face", r, osHot, 40, 4);
+  const TSeArgb pressed = Part("Button", "Face", r, osPressed, 40, 4);
+  ASSERT_NE(normal, hot);
+  ASSERT_NE(hot, pressed);
+  EXPECT_NE(normal, plain);
+  EXPECT_EQ(Shown(button, 40, 4), normal);
+
+  QTest::mouseMove(button, QPoint(40, 12));
+  EXPECT_TRUE(button->MouseInControl());
+  EXPECT_EQ(Shown(button, 40, 4), hot);
+  QTest::mousePress(button, Qt::LeftButton, {}, QPoint(40, 12));
+  EXPECT_EQ(Shown(button, 40, 4), pressed);
+  QTest::mouseRelease(button, Qt::LeftButton, {}, QPoint(40, 12));
+  QTest::mouseMove(other, QPoint(40, 12));
+  EXPECT_EQ(Shown(button, 40, 4), Part("Button", "Face", r, osFocused, 40, 4)) << "focused by the click";
+
+  button->SetEnabled(false);
+  EXPECT_EQ(Shown(button, 40, 4), Part("Button", "Face", r, osDisabled, 40, 4));
+  button->SetEnabled(true);
+
+  // Another skin binds it again without a call; no skin gives the plain look.
+  QTest::mouseMove(form_.get(), QPoint(300, 200));
+  Load("slate");
+  EXPECT_EQ(Shown(other, 40, 4), Part("Button", "Face", r, osNormal, 40, 4));
+  EXPECT_NE(Part("Button", "Face", r, osNormal, 40, 4), normal);
+  Load("");
+  EXPECT_FALSE(button->Binding().UseSkin());
+  EXPECT_EQ(Shown(other, 40, 4), plain);
+}
+
+TEST_F(ButtonBinding, PushButtonWithoutCaptionOrGlyph) {
+  Load("devoir");
+  auto* with = Place<TSeSkinButton>(10, 10, 90, 25);
+  auto* without = Place<TSeSkinButton>(10, 50, 90, 25);
+  for (TSeSkinButton* b : {with, without}) {
+    b->SetCaption("WWWWWW");
+    b->SetSkinEngine(engine_.get());
+  }
+  without->SetShowCaption(false);
+  Show();
+  const QImage a = Shot(with);
+  const QImage b = Shot(without);
+  EXPECT_NE(a, b) << "the caption is drawn by one only";
+  EXPECT_EQ(b.pixel(45, 12), Part("Button", "Face", Rect(0, 0, 90, 25), without->FaceState(), 45, 12) | 0xFF000000u)
+      << "the face shows where the caption would be";
+}
+
+TEST_F(ButtonBinding, CheckMarksTakeTheSkinsSizeAndState) {
+  Load("devoir");
+  auto* box = Place<TSeSkinCheckBox>(10, 10, 120, 31);
+  auto* right = Place<TSeSkinCheckBox>(10, 50, 120, 31);
+  auto* radio = Place<TSeSkinRadioButton>(10, 90, 120, 31);
+  for (auto* c : std::initializer_list<TSeCheckControl*>{box, right, radio}) c->SetCaption("Verify");
+  box->SetSkinEngine(engine_.get());
+  right->SetSkinEngine(engine_.get());
+  radio->SetSkinEngine(engine_.get());
+  right->SetAlignment(ktaRightJustify);
+  Show();
+  TSeSkinObject* checked = engine_->Source().GetObjectByName("CheckBox")->FindObjectByName("Checked");
+  ASSERT_NE(checked, nullptr);
+  const int w = checked->Width();
+  const int h = checked->Height();
+  const int top = (31 - h) / 2;
+  const TRect mark = Bounds(0, top, w, h);
+  const int cx = w / 2;
+  const int cy = top + h / 2;
+  struct Case {
+    TCheckBoxState state;
+    const char* object;
+  };
+  for (const Case& c : {Case{cbUnchecked, "Unchecked"}, Case{cbChecked, "Checked"}, Case{cbGrayed, "Mixed"}}) {
+    box->SetState(c.state);
+    EXPECT_EQ(Shown(box, cx, cy), Part("CheckBox", c.object, mark, osNormal, cx, cy) |
+                                      0xFF000000u)
+        << c.object;
+  }
+  right->SetChecked(true);
+  const int rx = 120 - w + w / 2;
+  EXPECT_EQ(Shown(right, rx, cy),
+            Part("CheckBox", "Checked", Bounds(120 - w, top, w, h), osNormal, rx, cy) | 0xFF000000u)
+      << "the mark at the right";
+
+  // A click toggles through the skinned mark; the mouse makes it hot.
+  box->SetState(cbUnchecked);
+  QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(cx, cy));
+  EXPECT_EQ(box->State(), cbChecked);
+  EXPECT_EQ(Shown(box, cx, cy),
+            Part("CheckBox", "Checked", mark, osHot, cx, cy) | 0xFF000000u);
+
+  QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(60, 15));
+  EXPECT_TRUE(radio->Checked());
+  TSeSkinObject* dot = engine_->Source().GetObjectByName("RadioButton")->FindObjectByName("Checked");
+  const int dy = (31 - dot->Height()) / 2 + dot->Height() / 2;
+  EXPECT_EQ(Shown(radio, dot->Width() / 2, dy),
+            Part("RadioButton", "Checked", Bounds(0, (31 - dot->Height()) / 2, dot->Width(), dot->Height()), osHot,
+                 dot->Width() / 2, dy) |
+                0xFF000000u);
+}
+
+TEST_F(ButtonBinding, CheckBoxWithoutTextTakesTheMarksFont) {
+  Compile("devoir", "notext", [](TSeSkinSource& s) {
+    Drop(s, "CheckBox", "Text");
+    s.GetObjectByName("CheckBox")->FindObjectByName("Unchecked")->Font().SetColor(clRed);
+  });
+  Load("notext");
+  auto* box = Place<TSeSkinCheckBox>(10, 10, 140, 21);
+  box->SetCaption("WWWW");
+  box->SetSkinEngine(engine_.get());
+  Show();
+  const QImage shot = Shot(box);
+  int red = 0;
+  for (int y = 0; y < shot.height(); ++y)
+    for (int x = 20; x < shot.width(); ++x) red += shot.pixel(x, y) == qRgb(255, 0, 0);
+  EXPECT_GT(red, 10) << "the caption is in the unchecked mark's font";
+}
+
+}  // namespace
