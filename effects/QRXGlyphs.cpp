@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "effects/QRXDraw.h"
+#include "effects/QRXText.h"
 #include "platform/gui/Canvas.h"
 
 namespace {
@@ -177,4 +178,23 @@ bool TQRXGlyph::DrawImage(TCanvas& canvas, int x, int y, int state) {
   if (index < 0 || !list_) return false;
   list_->Draw(canvas, x, y, index);
   return true;
+}
+
+void TQRXGlyph::Draw(TCanvas& canvas, const QString& caption, unsigned textFlags, bool multiLine, bool enabled,
+                     const TQRXButtonLayout& layout, int state, const TRect& rect, const TQRXFxCaption* fontFX) {
+  const int index = CreateButtonGlyph(state);
+  TQRXGlyphSource source;
+  const TQRXGlyphSource* glyph = nullptr;
+  if (index >= 0 && list_) {
+    source.bitmap = &list_->ImageStrip();
+    source.rect = list_->CellRect(index);
+    source.transparentColor = transparent_;
+    // The mask strip is only read from; drawing through it needs its canvas.
+    source.mask = &const_cast<TBitmap&>(list_->MaskStrip()).Canvas();
+    glyph = &source;
+  }
+  if (enabled) textFlags |= kQRXTextEnabled;
+  unsigned options = kQRXGlyphShowAccel;
+  if (multiLine) options |= kQRXGlyphMultiLine;
+  DrawGlyphText(canvas, caption, rect, layout, fontFX, glyph, textFlags, options);
 }

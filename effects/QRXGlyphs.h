@@ -13,7 +13,10 @@
 #include <memory>
 #include <vector>
 
+#include <QString>
+
 #include "effects/QRXImgList.h"
+#include "effects/QRXProps.h"
 #include "platform/gui/Bitmap.h"
 
 class TCanvas;
@@ -76,6 +79,11 @@ class TQRXGlyph {
   // The state's image, masked, with its top-left corner at (x, y); false
   // when there is no image.
   bool DrawImage(TCanvas& canvas, int x, int y, int state);
+  // The caption and the state's image (when there is one) laid out in rect
+  // by `layout`. textFlags are Draw3DText's; kQRXTextEnabled is added when
+  // `enabled`. Accelerators ("&") are shown.
+  void Draw(TCanvas& canvas, const QString& caption, unsigned textFlags, bool multiLine, bool enabled,
+            const TQRXButtonLayout& layout, int state, const TRect& rect, const TQRXFxCaption* fontFX);
   void ReleaseImages();
 
   std::function<void(TQRXGlyph* sender)> OnChange;
