@@ -10,6 +10,7 @@
 
 #include "effects/QRXClass.h"
 #include "effects/QRXRegion.h"
+#include "effects/QRXScrollBox.h"
 #include "effects/QRXText.h"
 #include "effects/QRXTimer.h"
 #include "platform/core/Clock.h"
@@ -247,6 +248,7 @@ void TQRXBaseGraphicButton::RepeatTimerTick() {
 bool TQRXBaseGraphicButton::BackgroundAvailable() const {
   TWinControl* parent = Parent();
   if (!parent) return false;
+  if (auto* box = dynamic_cast<TQRXCustomScrollBox*>(parent)) return box->ParentBackgroundAvailable();
   if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) return Transparent() && custom->HasBackground();
   return FormShapeOf(parent) != nullptr;
 }
@@ -254,7 +256,9 @@ bool TQRXBaseGraphicButton::BackgroundAvailable() const {
 void TQRXBaseGraphicButton::CopyParentBackground(TCanvas& canvas, const TRect& rect, const TPoint& offset) {
   TWinControl* parent = Parent();
   if (!parent) return;
-  if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) {
+  if (auto* box = dynamic_cast<TQRXCustomScrollBox*>(parent)) {
+    box->PaintParentBackground(canvas, rect, offset);
+  } else if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) {
     TBitmap* back = custom->GetBackgroundBitmap();
     if (!back) return;
     const TPoint at = custom->GetBackgroundOffset(offset);

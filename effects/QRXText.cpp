@@ -551,7 +551,7 @@ void DrawButtonFace(TCanvas& canvas, bool plain, TRect& rect, TQRXUserButtonStyl
     // The look without the outer frame: one ring, sunken when down.
     DrawEdgeFrame(canvas, r, down ? TQRXBorderStyle::lsSingleLowered : TQRXBorderStyle::lsSingleRaised, 0);
   } else if (flat) {
-    if (down || state == 5 || state == 1)  // pressed, or the mouse over it
+    if (down || state == 2)  // pressed, or the mouse over it
       DrawEdge(canvas, r, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT | BF_ADJUST);
   } else if (style == ubsIntegrated) {
     DrawEdgeFrame(canvas, r, down ? TQRXBorderStyle::lsLoweredspb : TQRXBorderStyle::lsFrameInset, 0);
