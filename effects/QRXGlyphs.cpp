@@ -90,6 +90,7 @@ TQRXGlyph::~TQRXGlyph() {
 }
 
 void TQRXGlyph::ReleaseImages() {
+  draw_cache_.index = -1;
   for (int& index : indices_) {
     if (index != -1 && list_) list_->Delete(index);
     index = -1;
@@ -186,15 +187,35 @@ void TQRXGlyph::Draw(TCanvas& canvas, const QString& caption, unsigned textFlags
   TQRXGlyphSource source;
   const TQRXGlyphSource* glyph = nullptr;
   if (index >= 0 && list_) {
+    if (draw_cache_.index != index) {
+      // The mask is white where the background shows through.
+      const TRect cell = list_->CellRect(index);
+      const QImage image = list_->ImageStrip().ToQImage().copy(cell.Left, cell.Top, cell.Width(), cell.Height());
+      const QImage mask = list_->MaskStrip().ToQImage().copy(cell.Left, cell.Top, cell.Width(), cell.Height());
+      QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+      for (int y = 0; y < argb.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(argb.scanLine(y));
+        const auto* m = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+          if ((m[x] & 0xFFFFFF) != 0) line[x] = 0;
+      }
+      draw_cache_.image = argb;
+      draw_cache_.index = index;
+    }
     source.bitmap = &list_->ImageStrip();
     source.rect = list_->CellRect(index);
-    source.transparentColor = transparent_;
-    // The mask strip is only read from; drawing through it needs its canvas.
-    source.mask = &const_cast<TBitmap&>(list_->MaskStrip()).Canvas();
     glyph = &source;
   }
   if (enabled) textFlags |= kQRXTextEnabled;
-  unsigned options = kQRXGlyphShowAccel;
+  unsigned options = kQRXGlyphShowAccel | kQRXGlyphSkipGlyph;
   if (multiLine) options |= kQRXGlyphMultiLine;
-  DrawGlyphText(canvas, caption, rect, layout, fontFX, glyph, textFlags, options);
+  if (!glyph) {
+    DrawGlyphText(canvas, caption, rect, layout, fontFX, nullptr, textFlags, options);
+    return;
+  }
+  // The glyph goes down first, then the caption over it.
+  const TQRXGlyphTextRects placed =
+      DrawGlyphText(canvas, caption, rect, layout, fontFX, glyph, textFlags, options | kQRXGlyphCalcOnly);
+  canvas.DrawImage(QPoint(placed.glyph.Left, placed.glyph.Top), draw_cache_.image, std::nullopt, true);
+  if (!caption.isEmpty()) DrawGlyphText(canvas, caption, rect, layout, fontFX, glyph, textFlags, options);
 }

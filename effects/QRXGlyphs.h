@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include <QImage>
 #include <QString>
 
 #include "effects/QRXImgList.h"
@@ -91,7 +92,15 @@ class TQRXGlyph {
  private:
   void GlyphChanged();
 
+  // The last drawn cell with its mask as alpha: a paint blends it in one
+  // step instead of combining the shared strips pixel by pixel.
+  struct DrawCache {
+    int index = -1;
+    QImage image;  // transparent where the mask is set
+  };
+
   std::unique_ptr<TBitmap> source_;
+  DrawCache draw_cache_;
   int indices_[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
   TQRXGlyphList* list_ = nullptr;
   int num_glyphs_ = 1;

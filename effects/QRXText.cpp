@@ -459,7 +459,7 @@ TQRXGlyphTextRects DrawGlyphText(TCanvas& canvas, const QString& text, const TRe
   }
   if (options & kQRXGlyphCalcOnly) return out;
 
-  if (hasGlyph) {
+  if (hasGlyph && !(options & kQRXGlyphSkipGlyph)) {
     const TRect place = Bounds(out.glyph.Left, out.glyph.Top, glyph->rect.Width(), glyph->rect.Height());
     unsigned flags = 0;
     if (glyph->mask)

@@ -67,6 +67,8 @@ inline constexpr unsigned kQRXGlyphMultiLine = 0x0001;
 inline constexpr unsigned kQRXGlyphShowAccel = 0x0002;
 inline constexpr unsigned kQRXGlyphNoAlign = 0x0004;  // the block starts at rect's top-left
 inline constexpr unsigned kQRXGlyphCalcOnly = 0x0008;
+// The glyph takes its room but is left for the caller to draw.
+inline constexpr unsigned kQRXGlyphSkipGlyph = 0x0010;
 
 // Arranges the glyph, the caption and (for a TQRXButtonLayout with Arrow)
 // a drop-down arrow by the layout, draws them (unless kQRXGlyphCalcOnly)
