@@ -1,12 +1,12 @@
 #include "effects/QRXButtons.h"
 
 #include <QCoreApplication>
-#include <algorithm>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QToolTip>
+#include <algorithm>
 
 #include "effects/QRXClass.h"
 #include "effects/QRXRegion.h"
@@ -16,20 +16,6 @@
 #include "platform/core/Clock.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Menus.h"
-
-namespace {
-
-// The form of a parent that offers its shaped-window background.
-TQRXFormShape* FormShapeOf(TWinControl* parent) {
-  auto* form = dynamic_cast<TCustomForm*>(parent);
-  if (!form) return nullptr;
-  for (int i = 0; i < form->ComponentCount(); ++i)
-    if (auto* shape = dynamic_cast<TQRXFormShape*>(form->Components(i)); shape && shape->HasBackground())
-      return shape;
-  return nullptr;
-}
-
-}  // namespace
 
 TQRXBaseGraphicButton::TQRXBaseGraphicButton(TComponent* owner)
     : TQRXBaseGraphicControl(owner),
@@ -250,7 +236,7 @@ bool TQRXBaseGraphicButton::BackgroundAvailable() const {
   if (!parent) return false;
   if (auto* box = dynamic_cast<TQRXCustomScrollBox*>(parent)) return box->ParentBackgroundAvailable();
   if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) return Transparent() && custom->HasBackground();
-  return FormShapeOf(parent) != nullptr;
+  return FormBackgroundShape(parent) != nullptr;
 }
 
 void TQRXBaseGraphicButton::CopyParentBackground(TCanvas& canvas, const TRect& rect, const TPoint& offset) {
@@ -265,7 +251,7 @@ void TQRXBaseGraphicButton::CopyParentBackground(TCanvas& canvas, const TRect& r
     TRect source = rect;
     OffsetRect(source, at.X, at.Y);
     canvas.CopyRect(rect, back->Canvas(), source);
-  } else if (TQRXFormShape* shape = FormShapeOf(parent)) {
+  } else if (TQRXFormShape* shape = FormBackgroundShape(parent)) {
     shape->BackgroundHook(canvas, rect, offset);
   }
 }

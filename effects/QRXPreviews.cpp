@@ -290,7 +290,7 @@ void Caption(TForm& form, int x, int y, int w, const QString& text) {
 }
 
 std::unique_ptr<TCustomForm> ButtonGallery() {
-  auto form = MakeForm("Buttons", 860, 620);
+  auto form = MakeForm("Buttons", 860, 482);
   TForm& f = *form;
 
   // The start page's launcher button in each state.

@@ -11,9 +11,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/Painters.h"
 
-namespace {
-
-TQRXFormShape* FormShapeOf(TWinControl* parent) {
+TQRXFormShape* FormBackgroundShape(TWinControl* parent) {
   auto* form = dynamic_cast<TCustomForm*>(parent);
   if (!form) return nullptr;
   for (int i = 0; i < form->ComponentCount(); ++i)
@@ -21,8 +19,6 @@ TQRXFormShape* FormShapeOf(TWinControl* parent) {
       return shape;
   return nullptr;
 }
-
-}  // namespace
 
 // The frame and the corner between the bars, painted above the children.
 class TQRXCustomScrollBox::FrameLayer : public QWidget, public TCanvasPainting {
@@ -210,7 +206,7 @@ bool TQRXCustomScrollBox::ParentBackgroundAvailable() const {
   TWinControl* parent = Parent();
   if (auto* box = dynamic_cast<TQRXCustomScrollBox*>(parent)) return box->ParentBackgroundAvailable();
   if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) return custom->HasBackground();
-  return FormShapeOf(parent) != nullptr;
+  return FormBackgroundShape(parent) != nullptr;
 }
 
 TBitmap* TQRXCustomScrollBox::GetBackgroundBitmap() const {
@@ -218,7 +214,7 @@ TBitmap* TQRXCustomScrollBox::GetBackgroundBitmap() const {
   TWinControl* parent = Parent();
   if (auto* box = dynamic_cast<TQRXCustomScrollBox*>(parent)) return box->GetBackgroundBitmap();
   if (auto* custom = dynamic_cast<TQRXCustomControl*>(parent)) return custom->GetBackgroundBitmap();
-  if (TQRXFormShape* shape = FormShapeOf(parent)) return shape->GetBackgroundBitmap();
+  if (TQRXFormShape* shape = FormBackgroundShape(parent)) return shape->GetBackgroundBitmap();
   return nullptr;
 }
 

@@ -19,6 +19,11 @@
 
 class QScrollBar;
 class TQRXCustomScrollBox;
+class TQRXFormShape;
+
+// The shaped-window component of a form parent that offers its background,
+// or null (no form, or none offering one).
+TQRXFormShape* FormBackgroundShape(TWinControl* parent);
 
 class TQRXScrollBoxBevel : public TQRXBevel {
  public:
