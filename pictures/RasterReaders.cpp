@@ -9,6 +9,7 @@
 #include "pictures/GraphicStrings.h"
 #include "platform/gui/Icon.h"
 #include "platform/gui/Jpeg.h"
+#include "platform/gui/Metafile.h"
 
 // --- TPictureReader ------------------------------------------------------------
 
@@ -225,6 +226,8 @@ void RegisterRasterFormats() {
   TFileFormatList& l = *TheList();
   l.RegisterFileFormat<TBitmap>("bmp", "Windows bitmaps", "", 8, false);
   l.RegisterFileFormat<TIcon>("ico", "Windows icons", "", 8, false);
+  l.RegisterFileFormat<TMetafile>("wmf", "Windows metafiles", "", 16, false);
+  l.RegisterFileFormat<TMetafile>("emf", "Windows metafiles", "Windows enhanced meta files", 16, false);
   l.RegisterFileFormat<TJPEGImage>("jpg", "JPG images", "", 8, false);
   l.RegisterFileFormat<TJPEGImage>("jpeg", "", "JPEG images", 8, false);
   l.RegisterFileFormat<TBitmap>("rle", "Windows bitmaps", "Run length encoded Windows bitmaps", 8, false);

@@ -16,11 +16,15 @@
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Metafile.h"
 #include "shell/EwFileExplorer28.h"
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28Volumes.h"
 
 namespace {
+
+// The longer side of a metafile put on the clipboard as pixels.
+constexpr int kMaxClipboardPictureSide = 2048;
 
 // Keys of the [Desktop Entry] group of a .desktop file.
 std::map<QString, QString> DesktopEntry(const QString& path) {
@@ -110,6 +114,23 @@ void TEwFilelistView28::SendTo(int index) {
           return;
         }
         Clipboard().SetImage(bitmap.ToQImage());
+        return;
+      }
+      if (ext == "WMF" || ext == "EMF") {
+        TMetafile metafile;
+        try {
+          metafile.LoadFromFile(path);
+        } catch (const Exception& e) {
+          ErrorBox(QString::fromStdString(e.what()));
+          return;
+        }
+        // The picture as pixels for every reader, no larger than a screen
+        // needs, and the metafile itself for those that take vectors.
+        ClipboardContent content;
+        content.image = metafile.RenderFitting(kMaxClipboardPictureSide);
+        content.formats[ext == "WMF" ? QStringLiteral("image/x-wmf") : QStringLiteral("image/x-emf")] =
+            metafile.SaveToBytes();
+        Clipboard().SetContent(content);
         return;
       }
       QFile file(path);

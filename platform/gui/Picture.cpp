@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "platform/gui/Jpeg.h"
+#include "platform/gui/Metafile.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ class FormatRegistry {
     Register<TBitmap>("dib", "Bitmaps");
     Register<TBitmap>("rle", "Bitmaps");
     Register<TIcon>("ico", "Icons");
+    Register<TMetafile>("emf", "Enhanced Metafiles");
+    Register<TMetafile>("wmf", "Metafiles");
   }
   template <class T>
   void Register(const char* ext, const char* description) {

@@ -4,7 +4,8 @@
 // Extensions are kept lower-cased without the dot; the last registration
 // of an extension wins, so a codec registered later takes the extension
 // over. The class library registers bmp, dib and rle (TBitmap), ico
-// (TIcon), and jpg, jpeg, jpe and jfif (TJPEGImage).
+// (TIcon), emf and wmf (TMetafile), and jpg, jpeg, jpe and jfif
+// (TJPEGImage).
 
 #include <QString>
 #include <functional>

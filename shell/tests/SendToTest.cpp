@@ -5,6 +5,7 @@
 
 #include "ExplorerFixture.h"
 #include "platform/gui/Clipboard.h"
+#include "platform/gui/tests/MetafileBuilder.h"
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28ListPopup.h"
 
@@ -68,6 +69,24 @@ TEST_F(SendToTest, ClipboardTakesFileNamesTextOrPicture) {
   ASSERT_FALSE(clipboard_.Image().isNull());
   EXPECT_EQ(clipboard_.Image().size(), QSize(4, 3));
   EXPECT_EQ(clipboard_.Image().pixel(1, 1) & 0xFFFFFF, qRgb(200, 100, 50) & 0xFFFFFF);
+
+  // A metafile goes as a picture no larger than 2048 pixels on its long
+  // side (this one is 9600 by 4800 at its own size), and as itself.
+  WmfBuilder wmf;
+  wmf.Pen(5, 0, 0).Brush(0, 0x0000FF).Select(0).Select(1).Rectangle(0, 0, 9600, 4800);
+  const QByteArray wmfBytes = wmf.File(0, 0, 9600, 4800, 96);
+  QFile wmfFile(Path("drawing.wmf"));
+  ASSERT_TRUE(wmfFile.open(QIODevice::WriteOnly));
+  wmfFile.write(wmfBytes);
+  wmfFile.close();
+  list_->SetDirectory(root_);
+  Select({"drawing.wmf"});
+  list_->PopUp()->UpdateStates();
+  EXPECT_TRUE(list_->PopUp()->Item("Send_To1")->isEnabled());
+  list_->PopUp()->ItemClick(31);
+  EXPECT_EQ(clipboard_.Image().size(), QSize(2048, 1024));
+  EXPECT_EQ(clipboard_.Image().pixel(1000, 500) & 0xFFFFFF, qRgb(255, 0, 0) & 0xFFFFFF);
+  EXPECT_EQ(clipboard_.Data("image/x-wmf"), wmfBytes);
 
   // Contents only for one file of a text or picture type.
   Select({"three.bin"});
