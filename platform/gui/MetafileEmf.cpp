@@ -19,6 +19,7 @@ constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr size_t kHeaderMinimum = 88;
 // Slots a picture may ask for: the header keeps the count in 16 bits.
 constexpr uint32_t kMaxHandles = 0xFFFF;
+constexpr double kMaxFrame = 2e9;
 
 [[noreturn]] void Refuse(const char* why) { throw EInvalidGraphic(std::string("Invalid metafile: ") + why); }
 
@@ -417,6 +418,9 @@ TMetafileInfo ReadEmfInfo(std::span<const uint8_t> data) {
   info.enhanced = true;
   info.frame = frame.normalized();
   if (info.frame.isEmpty()) Refuse("the picture has no size");
+  // A frame of more than 20 km is no picture anybody drew, and its size in
+  // hundredths of a millimetre would not fit the size fields.
+  if (info.frame.width() > kMaxFrame || info.frame.height() > kMaxFrame) Refuse("the picture is too large");
   if (handles > kMaxHandles) Refuse("too many objects");
   info.objectCount = handles;
   if (deviceX > 0 && deviceY > 0 && mmX > 0 && mmY > 0) {

@@ -110,6 +110,7 @@ TEST(Metafile, DamagedFilesAreRefusedAndShortRecordsSkipped) {
       {"truncated header", WmfBuilder().File(0, 0, 10, 10, 96).left(30)},
       {"emf record size", badEmfSize},
       {"emf record past the end", emfPastEnd},
+      {"emf frame wider than any picture", EmfBuilder().File(-2100000000, 0, 2100000000, 100)},
       {"nothing", QByteArray()},
   };
   for (const Case& c : refused) {
