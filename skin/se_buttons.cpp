@@ -211,7 +211,11 @@ void se::DrawGlyphImage(TCanvas& canvas, const TBitmap& strip, int count, int in
 }
 
 void se::WatchDialogKeys(TControl* control, TSeDialogKeyClient* client) {
-  auto* filter = control->findChild<DialogKeyFilter*>(QString(), Qt::FindDirectChildrenOnly);
+  // Not findChild: the filter has no meta-object of its own, so that would
+  // take any child (a control inside a group box) for the filter.
+  DialogKeyFilter* filter = nullptr;
+  for (QObject* child : control->children())
+    if ((filter = dynamic_cast<DialogKeyFilter*>(child))) break;
   if (!filter) filter = new DialogKeyFilter(control, client);
   filter->Watch(control->window() != control ? control->window() : nullptr);
 }

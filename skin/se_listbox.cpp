@@ -57,11 +57,7 @@ TSeBitmap& TrueTypeGlyph() { return GlyphStore(); }
 
 }  // namespace se
 
-namespace {
-
-// The colour an item's text names ("clRed", "$0000FF", "255"); black when
-// it names none.
-TColor ItemColor(const QString& text) {
+TColor se::ListItemColor(const QString& text) {
   TColor color = clBlack;
   if (se::IdentToColor(text.toStdString(), color)) return color;
   bool ok = false;
@@ -69,8 +65,6 @@ TColor ItemColor(const QString& text) {
   const long long v = t.startsWith(QLatin1Char('$')) ? t.mid(1).toLongLong(&ok, 16) : t.toLongLong(&ok, 10);
   return ok ? TColor(v) : clBlack;
 }
-
-}  // namespace
 
 TSeCustomListBox::TSeCustomListBox(TComponent* owner)
     : TSeCustomControl(owner), core_(*this), measure_(std::make_unique<TCanvas>()) {
@@ -314,7 +308,7 @@ void TSeCustomListBox::PaintItem(TCanvas& canvas, int index, const TRect& rect) 
       focusFrame();
       TRect swatch = t;
       InflateRect(swatch, -4, -4);
-      se::FillRectColor(canvas, swatch, ItemColor(text));
+      se::FillRectColor(canvas, swatch, se::ListItemColor(text));
       se::DrawFrameRect(canvas, swatch, clBlack);
       return;
     }
@@ -325,7 +319,7 @@ void TSeCustomListBox::PaintItem(TCanvas& canvas, int index, const TRect& rect) 
       TRect cell{t.Left, t.Top, t.Left + 20, t.Bottom};
       TRect swatch{0, 0, 20, 14};
       se::CenterRect(swatch, cell);
-      se::FillRectColor(canvas, swatch, ItemColor(text));
+      se::FillRectColor(canvas, swatch, se::ListItemColor(text));
       se::DrawFrameRect(canvas, swatch, clBlack);
       QString name = text;
       if (name.contains(QLatin1String("cl"))) name.remove(0, 2);

@@ -168,4 +168,7 @@ namespace se {
 // own drawing, made once, magenta as its key colour.
 TSeBitmap& TrueTypeGlyph();
 void LoadTrueTypeGlyph();
+// The colour an item of the colour styles names ("clRed", "$0000FF",
+// "255"); black when it names none.
+TColor ListItemColor(const QString& text);
 }  // namespace se

@@ -155,4 +155,5 @@ void RegisterSkinGalleryPreviews() {
     const QString path = skins.filePath(file);
     RegisterPreviewWindow("skin-sheet-" + file.chopped(5), [path] { return MakeSheet(path); });
   }
+  RegisterSkinWrapperGalleries();
 }

@@ -260,6 +260,9 @@ def controls_picture(s):
     p.fill(48, 32, 12, 12, window)
     p.frame(48, 32, 12, 12, line)
     p.shade(60, 32, 12, 12, mix(accent, (255, 255, 255), 0.4), accent)
+    # The upright progress bar, shaded across.
+    for i in range(12):
+        p.fill(104 + i, 32, 1, 12, mix(mix(accent, (255, 255, 255), 0.4), accent, i / 11))
     p.fill(72, 32, 8, 4, mix(line, s["client"], 0.3))
     p.fill(72, 33, 8, 2, mix(s["client"], (0, 0, 0), 0.25))
     p.fill(72, 36, 8, 4, accent)
@@ -525,7 +528,8 @@ def objects(s):
     progress = obj("ProgressBar", "TSeSkinObject", ["Color = clNone", "Width = 150", "Height = 16"],
                    [obj("Frame", "TSeBitmapObject", ["Align = saClient", "Width = 150", "Height = 16"] + box(48, 32, 12, 12, 2)),
                     obj("Bar", "TSeBitmapObject", ["Width = 146", "Height = 12"] + box(60, 32, 12, 12, 1)),
-                    obj("BarHorz", "TSeBitmapObject", ["Width = 146", "Height = 12"] + box(60, 32, 12, 12, 1))])
+                    obj("BarHorz", "TSeBitmapObject", ["Width = 146", "Height = 12"] + box(60, 32, 12, 12, 1)),
+                    obj("BarVert", "TSeBitmapObject", ["Width = 12", "Height = 146"] + box(104, 32, 12, 12, 1))])
     track = obj("TrackBar", "TSeSkinObject", ["Color = clNone", "Width = 150", "Height = 30"],
                 [obj("Track", "TSeBitmapObject", ["Width = 150", "Height = 4"] + link("Bitmap", "Controls", 72, 32, 8, 4) +
                      ["TileStyle = tsStretch"]),

@@ -138,4 +138,25 @@ TEST_F(ButtonBinding, CheckBoxWithoutTextTakesTheMarksFont) {
   EXPECT_GT(red, 10) << "the caption is in the unchecked mark's font";
 }
 
+TEST_F(ButtonBinding, GroupBoxFrameLeavesRoomForItsCaption) {
+  Load("devoir");
+  auto* group = Place<TSeSkinGroupBox>(10, 10, 200, 100);
+  group->SetCaption("Writing");
+  group->SetSkinEngine(engine_.get());
+  auto* inside = Create<TSeSkinCheckBox>(form_.get());
+  inside->SetParent(group);  // a group holding controls used to crash when shown
+  inside->SetBounds(10, 30, 120, 20);
+  inside->SetSkinEngine(engine_.get());
+  Show();
+  const QImage shot = Shot(group);
+  const QRgb back = shot.pixel(100, 60);
+  int line = -1;
+  for (int y = 0; y < 30 && line < 0; ++y)
+    if (shot.pixel(190, y) != back) line = y;
+  ASSERT_GE(line, 0) << "the skin's frame along the top";
+  for (int x = group->CaptionMargin() - 2; x < group->CaptionMargin() + 2; ++x)
+    EXPECT_NE(shot.pixel(x, line), shot.pixel(190, line)) << "no frame line behind the caption at " << x;
+  EXPECT_EQ(shot.pixel(group->CaptionMargin() - 6, line), shot.pixel(190, line));
+}
+
 }  // namespace
