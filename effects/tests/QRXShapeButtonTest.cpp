@@ -314,6 +314,31 @@ TEST(QRXShapeButton, AcceleratorClicksOnce) {
   f.button->SetEnabled(false);
   QTest::keyClick(f.form.get(), Qt::Key_B, Qt::AltModifier);
   EXPECT_EQ(f.clicks, 1);
+
+  // A grouped button latches by its accelerator, and without AllowAllUp
+  // the accelerator cannot release it again.
+  f.button->SetEnabled(true);
+  f.button->SetGroupIndex(3);
+  QTest::keyClick(f.form.get(), Qt::Key_B, Qt::AltModifier);
+  EXPECT_TRUE(f.button->Pressed());
+  EXPECT_EQ(f.State(), 3);
+  EXPECT_EQ(f.clicks, 2);
+  QTest::keyClick(f.form.get(), Qt::Key_B, Qt::AltModifier);
+  EXPECT_TRUE(f.button->Pressed());
+  EXPECT_EQ(f.clicks, 2);
+}
+
+TEST(QRXShapeButton, DoubleClickCountsOnlyOnALatchedButton) {
+  StartButton f;
+  int doubles = 0;
+  f.button->OnDblClick = [&](TControl*) { ++doubles; };
+  QTest::mouseDClick(f.button, Qt::LeftButton, {}, QPoint(50, 20));
+  EXPECT_EQ(doubles, 0);
+  f.button->SetGroupIndex(1);
+  f.button->SetPressed(true);
+  QTest::mouseDClick(f.button, Qt::LeftButton, {}, QPoint(50, 20));
+  EXPECT_EQ(doubles, 1);
+  EXPECT_TRUE(f.button->Pressed());
 }
 
 TEST(QRXShapeButton, DropDownMenuOpensInsteadOfClicking) {
