@@ -10,7 +10,7 @@
 #include "platform/gui/Http.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StdCtrls.h"
-#include "platform/gui/StdCtrls.h"
+#include "skin/se_binding_buttons.h"
 
 TAboutForm::TAboutForm(TComponent* owner) : TForm(owner) {
   SetCaption("About");
@@ -21,7 +21,8 @@ TAboutForm::TAboutForm(TComponent* owner) : TForm(owner) {
   SetClientWidth(340);
   SetClientHeight(190);
   auto label = [this](int top, int size, bool bold) {
-    auto* l = Create<TLabel>(this);
+    auto* l = Create<TSeSkinLabel>(this);
+    l->SetSkinEngine(AppSkinEngine());
     l->SetParent(this);
     l->SetAutoSize(false);
     l->SetBounds(12, top, 316, size + 8);
@@ -36,7 +37,8 @@ TAboutForm::TAboutForm(TComponent* owner) : TForm(owner) {
   Label2 = label(62, 9, false);
   labYears = label(96, 8, false);
   labCompany = label(114, 8, false);
-  btnOK = Create<TButton>(this);
+  btnOK = Create<TSeSkinButton>(this);
+  btnOK->SetSkinEngine(AppSkinEngine());
   btnOK->SetParent(this);
   btnOK->SetBounds(130, 150, 80, 26);
   btnOK->SetCaption("OK");

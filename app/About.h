@@ -7,15 +7,15 @@
 
 #include "platform/gui/Forms.h"
 
-class TButton;
-class TLabel;
+class TSeSkinButton;
+class TSeSkinLabel;
 
 class TAboutForm : public TForm {
  public:
   explicit TAboutForm(TComponent* owner = nullptr);
 
-  TLabel *labVersion = nullptr, *Label2 = nullptr, *labYears = nullptr, *labCompany = nullptr;
-  TButton* btnOK = nullptr;
+  TSeSkinLabel *labVersion = nullptr, *Label2 = nullptr, *labYears = nullptr, *labCompany = nullptr;
+  TSeSkinButton* btnOK = nullptr;
 
  protected:
   void DoCreate() override;

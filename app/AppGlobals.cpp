@@ -1,5 +1,7 @@
 #include "app/AppGlobals.h"
 
+#include "app/Unit1.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -14,6 +16,11 @@ TAppStrings& AppStrings() {
 TAppForms& AppForms() {
   static TAppForms forms;
   return forms;
+}
+
+TSeSkinEngine* AppSkinEngine() {
+  const TAppForms& forms = AppForms();
+  return forms.Form1 ? forms.Form1->SeSkinEngine1 : forms.StandaloneSkinEngine;
 }
 
 QString TAppStrings::DataPath(const QString& relative) const { return AppDir + "/" + relative; }

@@ -8,6 +8,7 @@
 
 class TStartForm;
 class TForm1;
+class TSeSkinEngine;
 class TScheduleForm;
 class TBurningForm;
 class TOptionForm;
@@ -58,6 +59,12 @@ struct TAppForms {
   TOptionForm* OptionForm = nullptr;
   TAudioForm* AudioForm = nullptr;
   TAudioBurningForm* AudioBurningForm = nullptr;
+  // The skin engine of windows shown without a main window (previews).
+  TSeSkinEngine* StandaloneSkinEngine = nullptr;
 };
 
 TAppForms& AppForms();
+
+// The main window's skin engine, which every skinned control names; without
+// a main window, the standalone engine (null: the window is plain).
+TSeSkinEngine* AppSkinEngine();

@@ -24,9 +24,17 @@
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Preview.h"
 #include "platform/gui/StdCtrls.h"
+#include "skin/se_engine.h"
 #include "recorder/xrCDBC.h"
 
 namespace {
+
+// Loads a shipped skin into the engine of windows shown on their own.
+void UseStandaloneSkin(const char* name) {
+  TSeSkinEngine*& engine = AppForms().StandaloneSkinEngine;
+  if (!engine) engine = Create<TSeSkinEngine>(nullptr);
+  engine->SetSkinFile((QCoreApplication::applicationDirPath() + "/Skins/" + name + ".mskn").toStdString());
+}
 
 QTemporaryDir& Scratch() {
   static QTemporaryDir dir;
@@ -157,4 +165,14 @@ void RegisterDialogPreviews() {
     return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
   });
   RegisterPreviewWindow("about", [] { return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr)); });
+  // The same two windows with a shipped skin loaded.
+  RegisterPreviewWindow("tips-devoir", [] {
+    AppStrings().AppDir = QCoreApplication::applicationDirPath();
+    UseStandaloneSkin("devoir");
+    return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
+  });
+  RegisterPreviewWindow("about-devoir", [] {
+    UseStandaloneSkin("devoir");
+    return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr));
+  });
 }

@@ -5,6 +5,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/StdCtrls.h"
+#include "skin/se_binding_buttons.h"
 
 TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SetCaption("Everyday Tips");
@@ -14,26 +15,32 @@ TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   SetClientWidth(400);
   SetClientHeight(250);
-  Label1 = Create<TLabel>(this);
+  Label1 = Create<TSeSkinLabel>(this);
+  Label1->SetSkinEngine(AppSkinEngine());
   Label1->SetParent(this);
   Label1->SetBounds(12, 12, 376, 18);
   Label1->SetAutoSize(false);
   Label1->Font()->SetStyle({fsBold});
-  SeSkinGroupBox1 = Create<TGroupBox>(this);
+  SeSkinGroupBox1 = Create<TSeSkinGroupBox>(this);
+  SeSkinGroupBox1->SetSkinEngine(AppSkinEngine());
   SeSkinGroupBox1->SetParent(this);
   SeSkinGroupBox1->SetBounds(12, 36, 376, 160);
   SeSkinGroupBox1->SetCaption("Content");
   memo1 = Create<TMemo>(this);
-  memo1->SetParent(SeSkinGroupBox1);
-  memo1->SetBounds(8, 20, 360, 132);
+  // The memo sits on the form inside the group's frame: the skinned group
+  // box does not show a child of the class library's own controls yet.
+  memo1->SetParent(this);
+  memo1->SetBounds(20, 56, 360, 132);
   memo1->SetReadOnly(true);
   memo1->SetScrollBars(ssVertical);
-  chkTip = Create<TCheckBox>(this);
+  chkTip = Create<TSeSkinCheckBox>(this);
+  chkTip->SetSkinEngine(AppSkinEngine());
   chkTip->SetParent(this);
   chkTip->SetBounds(12, 212, 280, 19);
   chkTip->SetCaption("Never show Everyday Tips when start-up");
   chkTip->OnClick = [this](TControl*) { chkTipClick(); };
-  btnOK = Create<TButton>(this);
+  btnOK = Create<TSeSkinButton>(this);
+  btnOK->SetSkinEngine(AppSkinEngine());
   btnOK->SetParent(this);
   btnOK->SetBounds(308, 208, 80, 26);
   btnOK->SetCaption("&OK");

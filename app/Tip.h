@@ -4,21 +4,21 @@
 
 #include "platform/gui/Forms.h"
 
-class TButton;
-class TCheckBox;
-class TGroupBox;
-class TLabel;
 class TMemo;
+class TSeSkinButton;
+class TSeSkinCheckBox;
+class TSeSkinGroupBox;
+class TSeSkinLabel;
 
 class TTipForm : public TForm {
  public:
   explicit TTipForm(TComponent* owner = nullptr);
 
-  TLabel* Label1 = nullptr;
-  TGroupBox* SeSkinGroupBox1 = nullptr;
+  TSeSkinLabel* Label1 = nullptr;
+  TSeSkinGroupBox* SeSkinGroupBox1 = nullptr;
   TMemo* memo1 = nullptr;
-  TButton* btnOK = nullptr;
-  TCheckBox* chkTip = nullptr;
+  TSeSkinButton* btnOK = nullptr;
+  TSeSkinCheckBox* chkTip = nullptr;
 
   // Tips.ini beside the program.
   static QString FileName();

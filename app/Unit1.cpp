@@ -9,6 +9,7 @@
 #include "platform/core/AtomicFile.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Bitmap.h"
+#include "skin/se_engine.h"
 #include "platform/gui/Buttons.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
@@ -86,6 +87,9 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), qcdb_(std::make_unique<TQCDBur
 TForm1::~TForm1() = default;
 
 void TForm1::DoCreate() {
+  // The program's one skin engine: every skinned window and control
+  // follows it, and the options load a skin into it.
+  if (!SeSkinEngine1) SeSkinEngine1 = Create<TSeSkinEngine>(this);
   BuildLayout();
   const TAppStrings& s = AppStrings();
   SetCaption(s.ProductName + " V" + s.ProductVersion);

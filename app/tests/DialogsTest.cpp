@@ -23,6 +23,7 @@
 #include "platform/gui/Grids.h"
 #include "platform/gui/Menus.h"
 #include "recorder/tests/IsoTestSupport.h"
+#include "skin/se_binding_buttons.h"
 
 namespace {
 
