@@ -611,7 +611,7 @@ std::vector<std::uint8_t> CapabilitiesPage(const VirtualDisc& disc, std::uint8_t
   page[2] = 0x3F;                 // reads CD-R, CD-RW, method 2, DVD-ROM, DVD-R, DVD-RAM
   page[3] = 0x37;                 // writes CD-R, CD-RW, test write, DVD-R, DVD-RAM
   page[4] = 0xF0;                 // BUF, multi-session, mode 2 form 2 and form 1
-  page[5] = 0x00;
+  page[5] = 0x03;                 // CD-DA through READ CD, and the stream is accurate
   page[6] = static_cast<std::uint8_t>(0x20 | 0x08 | (disc.prevent_removal ? 0x02 : 0) | 0x01);  // tray, eject
   Put16(&page[8], disc.MaxReadSpeed());
   Put16(&page[12], VirtualDisc::kBufferSize / 1024);

@@ -1,6 +1,6 @@
 // Audio CDs written track at once on the virtual recorder: the tracks on
 // the disc, the commands that made them, abort and failures; and cdparanoia
-// reading the disc back through the preload library.
+// and icedax reading the disc back through the preload library.
 
 #include <gtest/gtest.h>
 
@@ -181,7 +181,7 @@ TEST_F(AudioBurn, AbortClosesWhatWasWrittenAndFailuresSayWhy) {
   }
 }
 
-TEST_F(AudioBurn, CdparanoiaReadsTheTracksBack) {
+TEST_F(AudioBurn, CdparanoiaAndIcedaxReadTheTracksBack) {
   if (kSanitized) GTEST_SKIP() << "sanitizer runtimes cannot be preloaded into other programs";
   if (isotest::Shell("command -v cdparanoia >/dev/null") != 0) GTEST_SKIP() << "cdparanoia is not installed";
   const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
@@ -212,6 +212,13 @@ TEST_F(AudioBurn, CdparanoiaReadsTheTracksBack) {
   const std::uint32_t one_blocks = TAudioWriter::TrackBlocks(one.size());
   EXPECT_EQ(first, Padded(one, one_blocks + 150));
   EXPECT_EQ(second, two);
+
+  if (isotest::Shell("command -v icedax >/dev/null") != 0) GTEST_SKIP() << "icedax is not installed";
+  // icedax's raw output has the samples big-endian.
+  ASSERT_EQ(isotest::Shell(client + "icedax -D " + device + " -t 2 -O raw -q icedax 2>&1", &out), 0) << out;
+  std::string swapped = isotest::ReadAll(Path("icedax.raw"));
+  for (std::size_t i = 0; i + 1 < swapped.size(); i += 2) std::swap(swapped[i], swapped[i + 1]);
+  EXPECT_EQ(swapped, two);
 }
 
 }  // namespace

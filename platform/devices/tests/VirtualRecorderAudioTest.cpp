@@ -157,6 +157,15 @@ TEST_F(VirtualAudio, AudioAndDataDoNotMix) {
   EXPECT_EQ(q1[2], 1);
   EXPECT_TRUE(std::equal(q.data.begin() + kSector + 16, q.data.begin() + 2 * kSector + 16, audio.begin()));
 
+  // The current position (READ SUB-CHANNEL, Q data, format 1) names the
+  // first track, a data track here.
+  const mmc::Reply position = mmc::RunIn(drive, mmc::Cdb({0x42, 0, 0x40, 1, 0, 0, 0, 0, 16, 0}), 16);
+  ASSERT_TRUE(position.ok());
+  EXPECT_EQ(position.data[1], 0x15);
+  EXPECT_EQ(mmc::Be16(&position.data[2]), 12u);
+  EXPECT_EQ(position.data[5], 0x14);
+  EXPECT_EQ(position.data[6], 1);
+
   // Blanking a CD-RW drops the audio sectors with the rest.
   VirtualRecorder& rw = Open(VirtualMedium::CdRw, "rw.img");
   rw.SetTimingPercent(0);
