@@ -57,7 +57,9 @@ std::unique_ptr<AudioDecoder> AudioDecoder::Open(const std::string& path, std::s
   State& s = *decoder->state_;
   int code = avformat_open_input(&s.format, path.c_str(), nullptr, nullptr);
   if (code < 0) {
-    error = AvError(code);
+    // No demuxer recognised the file: say so, not the library's "Invalid argument".
+    error = code == AVERROR_INVALIDDATA || code == AVERROR(EINVAL) ? "it is not in an audio format this program reads"
+                                                                   : AvError(code);
     return nullptr;
   }
   if ((code = avformat_find_stream_info(s.format, nullptr)) < 0) {

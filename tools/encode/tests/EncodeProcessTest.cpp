@@ -197,11 +197,12 @@ TEST_F(EncodeProcess, FailuresEndWithAnErrorStatusAndNoDiscTouched) {
   struct Case {
     QStringList tracks;
     QString drive;
-    const char* text;
+    std::string text;
   } cases[] = {
       {{QString::fromStdString(wav), QString::fromStdString((dir_ / "notes.mp3").string())}, "E:",
-       "Error: track 2 ("},
-      {{QString::fromStdString((dir_ / "gone.wav").string())}, "E:", "Error: track 1 ("},
+       "Error: track 2 (" + (dir_ / "notes.mp3").string() + ") cannot be decoded: it is not in an audio format"},
+      {{QString::fromStdString((dir_ / "gone.wav").string())}, "E:",
+       "Error: track 1 (" + (dir_ / "gone.wav").string() + ") cannot be decoded: No such file or directory."},
       {{QString::fromStdString(wav)}, "Q:", "Error: the drive \"Q:\" is not on this machine."},
   };
   for (const Case& c : cases) {
@@ -209,7 +210,7 @@ TEST_F(EncodeProcess, FailuresEndWithAnErrorStatusAndNoDiscTouched) {
     WriteJob(c.tracks, c.drive);
     EXPECT_EQ(RunEncode({kAccessCode}), 1) << output_;
     const QString text = audio_exchange::ReadStatus(exchange_).Text;
-    EXPECT_TRUE(text.startsWith(c.text)) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString(c.text))) << text.toStdString();
     EXPECT_FALSE(text.contains("missing"));
     EXPECT_FALSE(fs::exists(dir_ / "e.img.audio"));
   }
