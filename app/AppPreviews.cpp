@@ -5,9 +5,11 @@
 void RegisterMainWindowPreviews();
 void RegisterSchedulePreviews();
 void RegisterDialogPreviews();
+void RegisterAudioPreviews();
 
 void RegisterAppPreviewWindows() {
   RegisterMainWindowPreviews();
   RegisterSchedulePreviews();
   RegisterDialogPreviews();
+  RegisterAudioPreviews();
 }

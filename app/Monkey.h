@@ -2,6 +2,11 @@
 // The header of an APE audio file: enough to tell the playing
 // time without decoding. Reading never raises; a file that cannot be read
 // gives a false result, and a file that is not APE reads but is not valid.
+//
+// Two layouts exist. Files of version 3.98 and later start with a
+// descriptor that says where the header lies, and the header gives the
+// blocks per frame itself; older files hold one fixed header whose frame
+// size follows from the version. Either may sit behind an ID3v2 tag.
 
 #include <cstdint>
 #include <memory>
@@ -9,7 +14,8 @@
 
 #include "app/APEtag.h"
 
-// The 40 bytes at the start of the file, little-endian on disk.
+// The header's fields, little-endian on disk: the 40 bytes at the start of
+// an older file, or gathered from the descriptor and header of a newer one.
 struct TMonkeyHeader {
   char ID[4] = {};              // "MAC "
   std::uint16_t VersionID = 0;  // times 1000
@@ -23,6 +29,9 @@ struct TMonkeyHeader {
   std::int32_t FinalSamples = 0;
   std::int32_t PeakLevel = 0;
   std::int32_t SeekElements = 0;
+  // Files of 3.98 and later only: the blocks per frame as the header states
+  // them (0 in older files, whose version sets the frame size).
+  std::uint32_t BlocksPerFrame = 0;
 };
 
 class TMonkey {
@@ -38,6 +47,8 @@ class TMonkey {
   std::int64_t GetSampleCount() const;
   double GetDuration() const;
 
+  // Where the "MAC " signature starts (after an ID3v2 tag, if any).
+  std::int64_t HeaderOffset = 0;
   std::int64_t FileLength = 0;
   TMonkeyHeader Header;
   std::unique_ptr<TAPEtag> Tag;

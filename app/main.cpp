@@ -8,6 +8,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/About.h"
+#include "app/Audio.h"
 #include "app/Burning.h"
 #include "app/DiscLayout.h"
 #include "app/Erase.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
   application.CreateForm<TScheduleForm>();
   CreateBurningForm();
   CreateOptionForm();
+  CreateAudioForms();
   ConnectEraseWindow();
   ConnectInformationDialogs();
   ConnectLayoutDialog();

@@ -27,7 +27,7 @@ void Put32(Bytes& b, std::int32_t v) {
 void PutText(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
 
 struct HeaderFields {
-  std::uint16_t version = 3990, compression = 2000, flags = 0, channels = 2;
+  std::uint16_t version = 3950, compression = 2000, flags = 0, channels = 2;
   std::int32_t rate = 44100, frames = 10, final_blocks = 1000, peak = 0, seeks = 0;
 };
 
@@ -106,12 +106,14 @@ TEST_F(ApeReaders, DurationFollowsTheFrameSizeOfEachVersion) {
     std::int32_t frames;
     std::int64_t samples;
   } const cases[] = {
-      {3990, 2000, 10, 294739LL * 9 + 1000},  // about 60.17 s
-      {3850, 3000, 10, 9216LL * 9 + 1000},    // about 1.90 s
-      {3800, 4000, 10, 294739LL * 9 + 1000},
+      {3950, 2000, 10, 294912LL * 9 + 1000},  // about 60.21 s
+      {3940, 2000, 10, 73728LL * 9 + 1000},
+      {3900, 1000, 10, 73728LL * 9 + 1000},
+      {3850, 3000, 10, 9216LL * 9 + 1000},  // about 1.90 s
+      {3800, 4000, 10, 73728LL * 9 + 1000},
       {3799, 4000, 10, 9216LL * 9 + 1000},
-      {3990, 2000, 100000, 294739LL * 99999 + 1000},  // hours: must not wrap
-      {3990, 2000, 0, 0},
+      {3950, 2000, 100000, 294912LL * 99999 + 1000},  // hours: must not wrap
+      {3950, 2000, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.version << "/" << c.compression << "/" << c.frames);
@@ -128,7 +130,7 @@ TEST_F(ApeReaders, DurationFollowsTheFrameSizeOfEachVersion) {
   HeaderFields h;
   TMonkey monkey;
   ASSERT_TRUE(monkey.ReadFromFile(ApeFile(h)));
-  EXPECT_NEAR(monkey.GetDuration(), 60.17, 0.01);
+  EXPECT_NEAR(monkey.GetDuration(), 60.21, 0.01);
   EXPECT_EQ(monkey.FileLength, 40 + 400);
 }
 
@@ -254,6 +256,76 @@ TEST_F(ApeReaders, HostileTagsEndTheItemLoopQuietly) {
     EXPECT_EQ(reader.Title, c.title);
     EXPECT_EQ(reader.Album, "");
   }
+}
+
+// Files of 3.98 and later: a descriptor, then the header with its own frame
+// size; possibly behind an ID3v2 tag.
+Bytes NewApeFile(std::uint32_t blocks_per_frame, std::uint32_t frames, std::uint32_t final_blocks,
+                 std::uint32_t descriptor_bytes = 52, std::uint32_t rate = 44100) {
+  Bytes b;
+  PutText(b, "MAC ");
+  Put16(b, 3990);
+  Put16(b, 0);
+  Put32(b, static_cast<std::int32_t>(descriptor_bytes));
+  Put32(b, 24);                  // header bytes
+  Put32(b, 40);                  // seek table bytes
+  Put32(b, 0);                   // header data bytes
+  Put32(b, 1000);                // frame data bytes
+  Put32(b, 0);                   // frame data bytes, high word
+  Put32(b, 0);                   // terminating data bytes
+  b.resize(b.size() + 16, 0x11);  // MD5
+  // A descriptor that claims to reach past the file is written as is.
+  b.resize(descriptor_bytes < 52 || descriptor_bytes > 4096 ? 52 : descriptor_bytes, 0);
+  Put16(b, 2000);  // compression
+  Put16(b, 0);     // flags
+  Put32(b, static_cast<std::int32_t>(blocks_per_frame));
+  Put32(b, static_cast<std::int32_t>(final_blocks));
+  Put32(b, static_cast<std::int32_t>(frames));
+  Put16(b, 16);  // bits per sample
+  Put16(b, 2);   // channels
+  Put32(b, static_cast<std::int32_t>(rate));
+  b.resize(b.size() + 400, 0x5A);
+  return b;
+}
+
+TEST_F(ApeReaders, CurrentFilesStateTheirFrameSize) {
+  struct Case {
+    const char* name;
+    Bytes file;
+    bool valid;
+    std::int64_t samples;
+  };
+  Bytes tagged;  // an ID3v2 tag of 300 bytes, synchsafe size 290
+  PutText(tagged, "ID3");
+  tagged.insert(tagged.end(), {4, 0, 0, 0, 0, 0x02, 0x22});
+  tagged.resize(300, 0);
+  const Bytes body = NewApeFile(73728, 200, 5000);
+  tagged.insert(tagged.end(), body.begin(), body.end());
+  Bytes long_descriptor = NewApeFile(294912, 3, 10, 64);
+  const Case cases[] = {
+      {"Plain", NewApeFile(73728, 200, 5000), true, 73728LL * 199 + 5000},
+      {"BehindId3v2", tagged, true, 73728LL * 199 + 5000},
+      {"LongerDescriptor", long_descriptor, true, 294912LL * 2 + 10},
+      {"ZeroFrames", NewApeFile(73728, 0, 0), true, 0},
+      {"MostFrames", NewApeFile(1u << 24, 0x7FFFFFFF, 1), true, (1LL << 24) * 0x7FFFFFFE + 1},
+      {"HeaderPastTheEnd", NewApeFile(73728, 200, 5000, 1 << 30), false, 0},
+      {"NoFrameSize", NewApeFile(0, 200, 5000), false, 0},
+      {"AbsurdFrameSize", NewApeFile(0xFFFFFFFF, 200, 5000), false, 0},
+      {"FrameCountPastSigned", NewApeFile(73728, 0x80000000u, 5000), false, 0},
+      {"NoRate", NewApeFile(73728, 200, 5000, 52, 0), false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TMonkey monkey;
+    ASSERT_TRUE(monkey.ReadFromFile(Write("new.ape", c.file)));
+    EXPECT_EQ(monkey.IsValid(), c.valid);
+    EXPECT_EQ(monkey.GetSampleCount(), c.samples);
+    EXPECT_GE(monkey.GetDuration(), 0.0);
+  }
+  TMonkey monkey;
+  ASSERT_TRUE(monkey.ReadFromFile(Write("tagged.ape", tagged)));
+  EXPECT_EQ(monkey.HeaderOffset, 300);
+  EXPECT_NEAR(monkey.GetDuration(), (73728.0 * 199 + 5000) / 44100, 1e-9);
 }
 
 }  // namespace
