@@ -5,6 +5,9 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTreeView>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -102,6 +105,29 @@ TSpeedButton* ToolButton(TForm* owner, TWinControl* bar, const QString& caption,
 
 TForm1* Main() { return AppForms().Form1; }
 
+// The track list takes its own rows' drags in its view, where a file drag
+// would otherwise end unaccepted: this filter, which runs before the
+// list's own, hands files and folders to the drop target.
+class FileDropForwarder final : public QObject {
+ public:
+  FileDropForwarder(TExDragDrop* target, QObject* parent) : QObject(parent), target_(target) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+      return QObject::eventFilter(watched, event);
+    auto* drag = static_cast<QDropEvent*>(event);
+    if (!TExDragDrop::AcceptsData(drag->mimeData())) return QObject::eventFilter(watched, event);
+    drag->acceptProposedAction();
+    if (type == QEvent::Drop) target_->HandleDropFiles(drag->mimeData());
+    return true;
+  }
+
+ private:
+  TExDragDrop* target_;
+};
+
 }  // namespace
 
 QString AudioLengthText(const QString& path, TMonkey& monkey) {
@@ -191,7 +217,9 @@ void TAudioForm::BuildLayout() {
   };
   // Rows dragged within the list swap places; files and folders from the
   // explorer pane or a file manager arrive through the drop target below.
-  clbox->OnDragOver = [](TControl*, TControl*, int, int, TDragState, bool& accept) { accept = true; };
+  clbox->OnDragOver = [this](TControl*, TControl* source, int, int, TDragState, bool& accept) {
+    accept = source == clbox;
+  };
   clbox->OnDragDrop = [this](TControl*, TControl* source, int, int) {
     if (source != clbox || !clbox->DropTarget()) return;
     SwapWithSelected(clbox->DropTarget()->Index());
@@ -199,6 +227,8 @@ void TAudioForm::BuildLayout() {
   drop_ = Create<TExDragDrop>(this);
   drop_->SetControl(clbox);
   drop_->OnDropped = [this](TComponent*, int) { AddDropped(drop_->Items()); };
+  QWidget* view = clbox->View()->viewport();
+  view->installEventFilter(new FileDropForwarder(drop_, view));
 
   auto* right = Create<TPanel>(this);
   right->SetParent(this);
