@@ -419,6 +419,17 @@ void TAudioBurningForm::EjectAudioDrive() {
 void TAudioBurningForm::FinishBurn() {
   timStart->SetTag(0);
   TimProgress->SetEnabled(false);
+  // The run is over: the process's own end, whenever it comes, no longer
+  // concerns this window (nor the next run's).
+  if (QProcess* process = process_.data()) {
+    process->disconnect(this);
+    process_ = nullptr;
+    if (process->state() == QProcess::NotRunning) {
+      process->deleteLater();
+    } else {
+      QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    }
+  }
   btnAbort->Hide();
   btnEject->SetEnabled(true);
   audio_exchange::Remove(exchange_);
