@@ -204,6 +204,10 @@ void TSeCustomForm::Notification(TComponent* component, TOperation operation) {
 
 void TSeCustomForm::SetBorderStyle(TSeBorderStyle value) {
   border_style_ = value;
+  BorderStyleChanged();
+}
+
+void TSeCustomForm::BorderStyleChanged() {
   if (!Loading()) UpdateFrame();
 }
 
@@ -307,8 +311,11 @@ std::uint8_t TSeCustomForm::HitTest(int x, int y) {
 }
 
 TRect TSeCustomForm::GetRollupRect() {
+  // The caption and bottom border as the frame draws them now: a skinned
+  // frame's parts are not the desktop's.
   TCustomForm* form = Form();
-  return se::FrameRollupRect(Layout(), form ? form->Left() : 0, form ? form->Top() : 0);
+  const TRect c = GetClientArea();
+  return Bounds(form ? form->Left() : 0, form ? form->Top() : 0, frame_width_, c.Top + frame_height_ - c.Bottom);
 }
 
 TRect TSeCustomForm::GetMinimizedRect() {
@@ -400,11 +407,12 @@ void TSeCustomForm::ApplyInsets() {
   form->SetNonClientInsets(insets);
 }
 
-void TSeCustomForm::UpdateFrame() {
+void TSeCustomForm::UpdateFrame() { UpdateFrame(GetClientBounds()); }
+
+void TSeCustomForm::UpdateFrame(const TRect& before) {
   TCustomForm* form = Form();
   if (!form || !attached_ || !Active()) return;
   capture_suspended_ = true;
-  const TRect before = GetClientBounds();
   SizeChanged();
   const TRect now = GetClientBounds();
   // The client area keeps the size it was designed with.

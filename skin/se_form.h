@@ -122,6 +122,9 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   // Recomputes the client area after a change of style, icons or shadow,
   // keeping the client size.
   void UpdateFrame();
+  // The same, keeping the client size `clientBefore` measured before a
+  // change that already moved the frame's parts (a new skin).
+  void UpdateFrame(const TRect& clientBefore);
   void DisableFramePaint() { frame_paint_ = false; }
   void EnableFramePaint() { frame_paint_ = true; }
   bool FramePaintEnabled() const { return frame_paint_; }
@@ -171,6 +174,8 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
  protected:
   void Loaded() override;
   void Notification(TComponent* component, TOperation operation) override;
+  // BorderStyle was set; the frame is recomputed unless loading.
+  virtual void BorderStyleChanged();
   void DoBeforeMessage(QEvent* event, bool& handled) override;
   void DoAfterMessage(QEvent* event, bool& handled) override;
 

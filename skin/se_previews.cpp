@@ -257,10 +257,13 @@ void RegisterEditPreviewWindows();
 
 // Buttons, labels and bars (se_buttons_previews.cpp).
 void RegisterButtonPreviewWindows();
+// The skinned window frame, plain and in each shipped skin (se_skinform_previews.cpp).
+void RegisterSkinFormPreviewWindows();
 
 void RegisterSkinPreviewWindows() {
   RegisterButtonPreviewWindows();
   RegisterEditPreviewWindows();
+  RegisterSkinFormPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);
