@@ -339,9 +339,11 @@ bool TSeCustomStatusBar::SizeGripActive() const {
   if (!size_grip_) return false;
   auto* form = dynamic_cast<TCustomForm*>(window());
   if (!form || form == static_cast<const QWidget*>(this) || form->WindowState() != wsNormal) return false;
-  const TPoint corner = ClientToScreen(Point(Width(), Height()));
-  const TPoint formCorner = form->ClientToScreen(Point(form->ClientWidth(), form->ClientHeight()));
-  return corner == formCorner;
+  // In the form's own coordinates: a self-drawn frame's band lies before
+  // the client area, which ClientWidth and ClientHeight measure.
+  const QPoint corner = mapTo(form, QPoint(Width(), Height()));
+  const TRect& band = form->NonClientInsets();
+  return corner == QPoint(band.Left + form->ClientWidth(), band.Top + form->ClientHeight());
 }
 
 TRect TSeCustomStatusBar::GetPanelRect(int index) const {

@@ -22,6 +22,9 @@
 
 namespace fs = std::filesystem;
 
+// SkinFormGrip.cpp
+QPoint AddStatusBarWithGrip(TForm* form);
+
 namespace {
 
 // A frame without a client part (the window takes its size), a custom
@@ -195,6 +198,9 @@ TEST_F(SkinForm, TheObjectUnderThePointDecidesWhatTheMouseHits) {
       {close, kfpOtherButton},       {{w / 2, h / 2}, kfpClient},
   };
   for (const auto& c : cases) EXPECT_EQ(frame_->HitTest(c.at.x(), c.at.y()), c.part) << c.at.x() << "," << c.at.y();
+  // A status bar's grip in the window's corner sizes it like a corner.
+  const QPoint grip = AddStatusBarWithGrip(form_);
+  EXPECT_EQ(frame_->HitTest(grip.x(), grip.y()), kfpBottomRight);
 
   // Restore and Maximize share a place: the window state shows one.
   EXPECT_TRUE(frame_->SkinCopy()->FindObjectByName("Maximize")->Visible());
