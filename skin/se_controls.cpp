@@ -7,6 +7,7 @@
 #include "platform/gui/Canvas.h"
 #include "skin/se_drawing.h"
 #include "skin/se_hooks.h"
+#include "skin/se_msgdialog.h"
 #include "skin/se_winxp.h"
 
 namespace {
@@ -142,6 +143,7 @@ void InitializeSkinControls() {
   if (module.init_count++ > 0) return;
   module.shared_size = ScreenSize() + QSize(500, 500);
   module.shared_buffer = std::make_unique<TSeBitmap>();
+  se::CreateDefaultMessageSettings();
 }
 
 void FinalizeSkinControls() {
@@ -149,6 +151,7 @@ void FinalizeSkinControls() {
   if (module.init_count == 0 || --module.init_count > 0) return;
   module.shared_buffer.reset();
   FreeHookList();
+  se::FreeDefaultMessageSettings();
 }
 
 void PaintParentBackground(TControl* control, QPainter& painter, bool with_graphic_siblings) {

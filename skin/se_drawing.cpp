@@ -111,9 +111,14 @@ QString GetEllipsisText(TCanvas& canvas, const QString& text, int maxWidth) {
   if (canvas.TextWidth(text) <= maxWidth) return text;
   const QString dots = QStringLiteral("...");
   QString result;
-  for (const QChar c : text) {
-    if (canvas.TextWidth(result + c + dots) > maxWidth) break;
-    result += c;
+  for (qsizetype i = 0; i < text.size();) {
+    // A character outside the basic plane is a surrogate pair: it goes
+    // whole or not at all.
+    const qsizetype n = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+    const QString next = text.mid(i, n);
+    if (canvas.TextWidth(result + next + dots) > maxWidth) break;
+    result += next;
+    i += n;
   }
   return result + dots;
 }

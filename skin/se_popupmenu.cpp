@@ -43,8 +43,11 @@ TSePopupForm::TSePopupForm(TComponent* owner) : TSeCustomForm(owner) {
   SetMinimizeApplication(false);
 }
 
+TRect TSePopupForm::ClientInsets() { return Rect(kPopupBorder, kPopupBorder, kPopupBorder, kPopupBorder); }
+
 TRect TSePopupForm::GetClientArea() {
-  return Rect(kPopupBorder, kPopupBorder, FrameWidth() - kPopupBorder, FrameHeight() - kPopupBorder);
+  const TRect in = ClientInsets();
+  return Rect(in.Left, in.Top, FrameWidth() - in.Right, FrameHeight() - in.Bottom);
 }
 
 TPoint TSePopupForm::GetMinSize() { return {10, 10}; }
@@ -71,14 +74,21 @@ void TSePopupForm::PaintBackground(TCanvas& canvas) {
 
 TSePopupView::TSePopupView(TSePopupWindow* window) : TSeItemView(false, false), popup_(window) {}
 
+TRect TSePopupView::Insets() const {
+  TSePopupForm* frame = popup_->PopupForm();
+  return frame ? frame->ClientInsets() : Rect(kPopupBorder, kPopupBorder, kPopupBorder, kPopupBorder);
+}
+
 TPoint TSePopupView::ScreenToView(const QPoint& p) const {
   // Item rectangles are in client coordinates, inside the border.
-  return {p.x() - popup_->x() - kPopupBorder, p.y() - popup_->y() - kPopupBorder};
+  const TRect in = Insets();
+  return {p.x() - popup_->x() - in.Left, p.y() - popup_->y() - in.Top};
 }
 
 void TSePopupView::SetViewSize(const TPoint& size) {
-  int w = size.X + 2 * kPopupBorder;
-  int h = size.Y + 2 * kPopupBorder;
+  const TRect in = Insets();
+  int w = size.X + in.Left + in.Right;
+  int h = size.Y + in.Top + in.Bottom;
   if (TSePopupForm* frame = popup_->PopupForm(); frame && frame->Shadow()->Enabled()) {
     w += frame->Shadow()->Size();
     h += frame->Shadow()->Size();
@@ -92,12 +102,14 @@ void TSePopupView::InvalidateView() { popup_->update(); }
 
 void TSePopupView::InvalidateItem(TSeCustomItem* item) {
   const TRect r = item->ItemRect();
-  popup_->update(QRect(r.Left + kPopupBorder, r.Top + kPopupBorder, r.Width(), r.Height()));
+  const TRect in = Insets();
+  popup_->update(QRect(r.Left + in.Left, r.Top + in.Top, r.Width(), r.Height()));
 }
 
 void TSePopupView::InvalidateScrollButton(int which) {
   const TRect r = GetScrollButtonRect(which);
-  popup_->update(QRect(r.Left + kPopupBorder, r.Top + kPopupBorder, r.Width(), r.Height()));
+  const TRect in = Insets();
+  popup_->update(QRect(r.Left + in.Left, r.Top + in.Top, r.Width(), r.Height()));
 }
 
 // ---- TSePopupWindow -------------------------------------------------------
@@ -192,6 +204,12 @@ TSeCustomPopupMenu::~TSeCustomPopupMenu() {
 }
 
 TSeCustomItem* TSeCustomPopupMenu::CreateRootItem() { return new TSeCustomItem(nullptr); }
+
+void TSeCustomPopupMenu::ReplaceRootItem(TSeCustomItem* item) {
+  items_.reset(item);
+  items_->SetParentComponent(this);
+  items_->SetPopupOptions(options_.get());
+}
 
 void TSeCustomPopupMenu::SetPopupMenuOptions(const TSePopupMenuOptions& value) {
   options_->Assign(value);

@@ -19,6 +19,9 @@ class TSePopupWindow;
 class TSePopupForm : public TSeCustomForm {
  public:
   explicit TSePopupForm(TComponent* owner = nullptr);
+  // The border's width on each side (Left, Top, Right, Bottom); the items
+  // lie inside it.
+  virtual TRect ClientInsets();
   TRect GetClientArea() override;
   TPoint GetMinSize() override;
   void PaintNonClient(TCanvas& canvas) override;
@@ -36,6 +39,7 @@ class TSePopupView : public TSeItemView {
   void InvalidateScrollButton(int which) override;
 
  private:
+  TRect Insets() const;
   TSePopupWindow* popup_;
 };
 
@@ -83,6 +87,9 @@ class TSeCustomPopupMenu : public TPopupMenu {
 
  protected:
   virtual TSeCustomItem* CreateRootItem();
+  // A derived menu's own root item class: the constructor cannot reach
+  // CreateRootItem's override. Takes ownership.
+  void ReplaceRootItem(TSeCustomItem* item);
 
  private:
   std::unique_ptr<TSeCustomItem> items_;

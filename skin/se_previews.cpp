@@ -259,11 +259,14 @@ void RegisterEditPreviewWindows();
 void RegisterButtonPreviewWindows();
 // The skinned window frame, plain and in each shipped skin (se_skinform_previews.cpp).
 void RegisterSkinFormPreviewWindows();
+// Skinned menus and hints (se_menus_previews.cpp).
+void RegisterMenuPreviewWindows();
 
 void RegisterSkinPreviewWindows() {
   RegisterButtonPreviewWindows();
   RegisterEditPreviewWindows();
   RegisterSkinFormPreviewWindows();
+  RegisterMenuPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);

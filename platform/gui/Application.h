@@ -13,12 +13,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gui/Color.h"
 #include "platform/gui/Component.h"
 
 class QEventLoop;
 class ScopedDispatcher;
 class QtDispatcher;
 class TCustomForm;
+struct THintInfo;
 
 class TApplication : public TComponent {
  public:
@@ -61,6 +63,11 @@ class TApplication : public TComponent {
   void SetShowMainForm(bool show) { show_main_form_ = show; }
   bool ShowHint() const { return show_hint_; }
   void SetShowHint(bool show) { show_hint_ = show; }
+  // Before a hint shows (Hints.h): may change its text, where it shows and
+  // what it carries to the hint window, or cancel it.
+  std::function<void(QString& hintStr, bool& canShow, THintInfo& hintInfo)> OnShowHint;
+  TColor HintColor() const { return hint_color_; }
+  void SetHintColor(TColor color) { hint_color_ = color; }
 
   // An exception that escaped an event handler. Without a handler here the
   // application shows its message in an error message box.
@@ -85,6 +92,7 @@ class TApplication : public TComponent {
   bool minimized_ = false;
   bool show_main_form_ = true;
   bool show_hint_ = true;
+  TColor hint_color_ = clInfoBk;
   bool in_exception_ = false;
   TApplication* previous_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Forms.h"
+#include "platform/gui/Hints.h"
 
 TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
   TShiftState shift = 0;
@@ -307,6 +309,10 @@ bool TControl::event(QEvent* event) {
   try {
     // Application.ShowHint off silences every hint.
     if (event->type() == QEvent::ToolTip && !Application().ShowHint()) return true;
+    // A hint window class of the program's own takes over from Qt's tooltip.
+    if (event->type() == QEvent::ToolTip &&
+        hints::ShowControlHint(this, static_cast<QHelpEvent*>(event)->globalPos()))
+      return true;
     if (event->type() == TMessageEvent::EventType()) {
       Dispatch(static_cast<TMessageEvent*>(event)->Message());
       return true;

@@ -564,7 +564,8 @@ def objects(s):
                        ["TileStyle = tsStretch"])])
     menu_item = lambda: obj("Item", "TSeActiveSkinObject",
                             ["Color = clNone", f"ActiveColor = {color(mix(s['accent'], s['window'], 0.6))}",
-                             "Width = 60", "Height = 19", "TextAlign = taCenter"] + font("Font", s["text"]) +
+                             "Width = 60", "Height = 19", "TextAlign = taCenter",
+                             "TextMarginLeft = 6", "TextMarginRight = 6"] + font("Font", s["text"]) +
                             font("ActiveFont", s["text"]))
     menubar = obj("MenuBar", "TSeSkinObject", ["Color = clNone", "Width = 200", "Height = 21"],
                   [obj("Frame", "TSeBitmapObject", ["Width = 200", "Height = 21", "MarginLeft = 1", "MarginTop = 1",
@@ -575,7 +576,7 @@ def objects(s):
                    menu_item(),
                    obj("ToolbarItem", "TSeActiveSkinObject",
                        ["Color = clNone", f"ActiveColor = {color(s['hot'])}", "Width = 60", "Height = 19",
-                        "TextAlign = taCenter"] + font("Font", s["text"]) + font("ActiveFont", s["text"])),
+                        "TextAlign = taCenter", "TextMarginLeft = 6", "TextMarginRight = 6"] + font("Font", s["text"]) + font("ActiveFont", s["text"])),
                    obj("Close", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3)),
                    obj("Restore", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3)),
                    obj("Min", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3))])

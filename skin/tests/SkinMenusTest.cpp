@@ -1,0 +1,254 @@
+// Skinned menus: keyboard journeys through a skinned menu bar whose popups
+// are skinned windows; items drawn from the skin's objects and plain
+// without a skin; the check mark, the separator without a "Separator"
+// object, a skin with "PopupMenu" but no "MenuBar"; items after a reload.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/gui/Forms.h"
+#include "skin/se_bitmap.h"
+#include "skin/se_drawing.h"
+#include "skin/se_engine.h"
+#include "skin/se_objectclasses.h"
+#include "skin/se_objectclasses2.h"
+#include "skin/se_skinmenus.h"
+#include "skin/se_skinobject.h"
+
+namespace {
+
+std::string SkinSource(const char* name) {
+  return std::string(BURNER_SOURCE_DIR) + "/resources/skins/" + name + "/skin.txt";
+}
+
+TSeSkinItem* Add(TSeCustomItem* parent, const QString& caption, QStringList* clicks = nullptr) {
+  auto* item = new TSeSkinItem(nullptr);
+  item->SetCaption(caption);
+  if (clicks) item->OnClick = [clicks, caption](TComponent*) { clicks->append(StripHotkey(caption)); };
+  parent->Add(item);
+  return item;
+}
+
+// "File>Open" for the hot items of the open levels, with "*" after a level
+// shown in a skinned popup window.
+QString Chain() {
+  QStringList parts;
+  for (TSeItemView* v = se::InnermostMenu(); v; v = v->ParentView()) {
+    QString part = v->HotItem() ? StripHotkey(v->HotItem()->Caption()) : QStringLiteral("-");
+    if (dynamic_cast<TSeSkinPopupWindow*>(v->Window())) part += "*";
+    parts.prepend(part);
+  }
+  return parts.join(">");
+}
+
+struct Key {
+  int key = 0;
+  Qt::KeyboardModifiers mods = Qt::NoModifier;
+  QString text;
+  bool snapshot = false;
+};
+Key K(int key, QString text = {}) { return {key, Qt::NoModifier, text, false}; }
+Key Alt(int key) { return {key, Qt::AltModifier, {}, false}; }
+Key Snap() { return {0, Qt::NoModifier, {}, true}; }
+// A turn of the event loop (what a menu posted to itself runs first).
+Key Idle() { return {}; }
+
+void SendKey(QWidget* window, const Key& k) {
+  QWidget* focus = QApplication::focusWidget();
+  QObject* to = focus && focus->window() == window ? focus : window;
+  QKeyEvent press(QEvent::KeyPress, k.key, k.mods, k.text);
+  QCoreApplication::sendEvent(to, &press);
+  QKeyEvent release(QEvent::KeyRelease, k.key, k.mods, k.text);
+  QCoreApplication::sendEvent(to, &release);
+}
+
+// Plays the keys one per turn of the event loop (the menu loop is modal),
+// then closes whatever is still open.
+void Play(QWidget* window, std::vector<Key> keys, QStringList* snaps, std::size_t i = 0) {
+  QTimer::singleShot(0, [=] {
+    if (i >= keys.size()) {
+      snaps->append("end:" + Chain());
+      se::CancelAllMenus();
+      return;
+    }
+    Play(window, keys, snaps, i + 1);
+    if (keys[i].snapshot)
+      snaps->append(Chain());
+    else if (keys[i].key != 0)
+      SendKey(window, keys[i]);
+  });
+}
+
+class SkinMenus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterSkinObjectClasses();
+    RegisterSkinObjectClasses2();
+    engine_ = CreateUnique<TSeSkinEngine>();
+  }
+  void LoadSkin(const char* name) { engine_->Source().LoadFromSourceFile(SkinSource(name)); }
+
+  std::unique_ptr<TSeSkinEngine> engine_;
+};
+
+// Paints the item at (0, 0, w, h) on a grey bitmap, hot or not.
+std::unique_ptr<TSeBitmap> PaintPopupItem(TSeSkinItem* item, bool selected, int w = 160, int h = 20) {
+  auto b = std::make_unique<TSeBitmap>();
+  b->SetSize(w, h);
+  se::FillRectColor(b->Canvas(), Rect(0, 0, w, h), 0x808080);
+  TSeItemView view(false, false);
+  item->PaintItem(b->Canvas(), view, Rect(0, 0, w, h), selected, false);
+  return b;
+}
+
+TColor Rgb(TColor color) { return static_cast<TColor>(ColorToRGB(color)); }
+
+bool HasColor(TSeBitmap& b, const TRect& r, TColor color) {
+  for (int y = r.Top; y < r.Bottom; ++y)
+    for (int x = r.Left; x < r.Right; ++x)
+      if (b.Canvas().Pixel(x, y) == color) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST_F(SkinMenus, KeyboardJourneysThroughASkinnedBar) {
+  LoadSkin("devoir");
+  struct Case {
+    const char* name;
+    Key first;
+    std::vector<Key> rest;
+    QString clicked;
+    QString snaps;
+  } cases[] = {
+      {"lone Alt selects the first menu, Down opens it, Enter chooses",
+       Alt(Qt::Key_Alt),
+       {Snap(), K(Qt::Key_Down), Snap(), K(Qt::Key_Return)},
+       "New",
+       "File | File>New* | end:"},
+      {"mnemonic opens, arrows move, separator skipped",
+       Alt(Qt::Key_F),
+       {K(Qt::Key_Down), K(Qt::Key_Down), Snap(), K(Qt::Key_Return)},
+       "Exit",
+       "File>Exit* | end:"},
+      {"mnemonic inside the popup", Alt(Qt::Key_F), {K(Qt::Key_O, "o")}, "Open", "end:"},
+      {"Right opens a submenu, Escape closes one level at a time",
+       Alt(Qt::Key_E),
+       {K(Qt::Key_Right), Snap(), K(Qt::Key_Escape), Snap(), K(Qt::Key_Escape), Snap(), K(Qt::Key_Escape)},
+       "",
+       "Edit>More>Alpha* | Edit>More* | Edit | end:"},
+      {"Right on a leaf goes to the next bar menu",
+       Alt(Qt::Key_F),
+       {K(Qt::Key_Right), Idle(), Snap()},
+       "",
+       "Edit>More* | end:Edit>More*"},
+  };
+  for (const Case& k : cases) {
+    QStringList clicks;
+    auto form = CreateUnique<TForm>();
+    form->SetBounds(150, 120, 400, 300);
+    auto* bar = Create<TSeSkinMenuBar>(form.get());
+    bar->SetParent(form.get());
+    bar->SetAlign(alTop);
+    TSeSkinItem* file = Add(bar->Items(), "&File");
+    Add(file, "&New", &clicks);
+    Add(file, "&Open", &clicks);
+    Add(file, "-");
+    Add(file, "E&xit", &clicks);
+    TSeSkinItem* more = Add(Add(bar->Items(), "&Edit"), "&More");
+    Add(more, "&Alpha", &clicks);
+    bar->SetSkinEngine(engine_.get());
+    ASSERT_TRUE(bar->UseSkin());
+    form->Show();
+    QCoreApplication::processEvents();
+    QStringList snaps;
+    Play(form.get(), k.rest, &snaps);
+    SendKey(form.get(), k.first);
+    for (int i = 0; i < 40; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(clicks.join(",").toStdString(), k.clicked.toStdString()) << k.name;
+    EXPECT_EQ(snaps.join(" | ").toStdString(), k.snaps.toStdString()) << k.name;
+    EXPECT_EQ(se::InnermostMenu(), nullptr) << k.name;
+  }
+}
+
+TEST_F(SkinMenus, ItemsDrawFromTheSkinAndPlainWithoutOne) {
+  auto root = std::make_unique<TSeSkinItem>();
+  TSeSkinItem* open = Add(root.get(), "&Open");
+  // Plain: the hot item is the desktop's highlight.
+  auto plain = PaintPopupItem(open, true);
+  EXPECT_EQ(plain->Canvas().Pixel(100, 10), Rgb(clHighlight));
+
+  LoadSkin("devoir");
+  root->SetSkinEngine(engine_.get());
+  ASSERT_TRUE(open->UseSkin());
+  auto* object = dynamic_cast<TSeActiveSkinObject*>(open->PopupItemObject());
+  ASSERT_NE(object, nullptr);
+  auto hot = PaintPopupItem(open, true);
+  EXPECT_EQ(hot->Canvas().Pixel(100, 10), object->ActiveColor());
+  // Not selected: the skin's item is see-through on the menu's face.
+  auto normal = PaintPopupItem(open, false);
+  EXPECT_EQ(normal->Canvas().Pixel(100, 10), 0x808080);
+  int w = 0, h = 0;
+  TSeItemView view(false, false);
+  open->MeasureItem(normal->Canvas(), view, w, h);
+  EXPECT_EQ(h, object->Height());
+
+  // Without the engine the item is plain again.
+  root->SetSkinEngine(nullptr);
+  EXPECT_FALSE(open->UseSkin());
+  EXPECT_EQ(PaintPopupItem(open, true)->Canvas().Pixel(100, 10), Rgb(clHighlight));
+}
+
+TEST_F(SkinMenus, CheckMarkSeparatorAndMissingMenuBar) {
+  LoadSkin("devoir");
+  auto root = std::make_unique<TSeSkinItem>();
+  TSeSkinItem* checked = Add(root.get(), "Show &log");
+  checked->SetChecked(true);
+  TSeSkinItem* plain = Add(root.get(), "Hide");
+  TSeSkinItem* separator = Add(root.get(), "-");
+  root->SetSkinEngine(engine_.get());
+  const TColor text = Rgb(plain->PopupItemObject()->Font().Color());
+  const TRect imageArea = Rect(0, 0, checked->GetImageAreaWidth(), 20);
+  EXPECT_TRUE(HasColor(*PaintPopupItem(checked, false), imageArea, text));
+  EXPECT_FALSE(HasColor(*PaintPopupItem(plain, false), imageArea, text));
+
+  // Without a "Separator" object: the item object's one-pixel line.
+  delete engine_->Source().GetObjectByName("PopupMenu")->FindObjectByName("Separator");
+  ASSERT_EQ(separator->SeparatorObject(), nullptr);
+  auto line = PaintPopupItem(separator, false);
+  const TColor lineColor = Rgb(separator->PopupItemObject()->Font().Color());
+  int rows = 0;
+  for (int y = 0; y < 20; ++y) rows += line->Canvas().Pixel(80, y) == lineColor ? 1 : 0;
+  EXPECT_EQ(rows, 1);
+
+  // "PopupMenu" without "MenuBar": every item is plain.
+  delete engine_->Source().GetObjectByName("MenuBar");
+  EXPECT_FALSE(plain->UseSkin());
+  EXPECT_EQ(PaintPopupItem(plain, true)->Canvas().Pixel(100, 10), Rgb(clHighlight));
+}
+
+TEST_F(SkinMenus, ItemsFollowAReloadedSkin) {
+  LoadSkin("devoir");
+  auto root = std::make_unique<TSeSkinItem>();
+  TSeSkinItem* open = Add(root.get(), "&Open");
+  root->SetSkinEngine(engine_.get());
+  PaintPopupItem(open, true);
+  // The objects the item drew from are freed by the reload; it must draw
+  // from the new skin's.
+  LoadSkin("slate");
+  auto* object = dynamic_cast<TSeActiveSkinObject*>(open->PopupItemObject());
+  ASSERT_NE(object, nullptr);
+  EXPECT_EQ(PaintPopupItem(open, true)->Canvas().Pixel(100, 10), object->ActiveColor());
+  // A freed engine leaves the item plain, never dangling.
+  engine_.reset();
+  EXPECT_EQ(open->SkinEngine(), nullptr);
+  EXPECT_EQ(PaintPopupItem(open, true)->Canvas().Pixel(100, 10), Rgb(clHighlight));
+}
