@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/gui/Application.h"
+#include "platform/gui/DrawText.h"
 #include "platform/gui/Forms.h"
 #include "platform/gui/Hints.h"
 #include "skin/se_bitmap.h"
@@ -166,12 +167,15 @@ TEST(Hints, KeptOnTheScreenThatHoldsTheCursor) {
   // The hint window asks the screen under the cursor, not the primary one.
   HintRig rig;
   const TRect screen = ScreenBoundsAt(rig.target->mapToGlobal(QPoint(10, 10)));
-  rig.target->SetHint(QString(400, QLatin1Char('x')));
+  // The control near the screen's bottom-right corner: the hint below and
+  // to the right of the cursor would leave the screen.
+  rig.form->move(screen.Right - 140, screen.Bottom - 60);
+  rig.target->SetHint("Writes the compilation to the disc");
   rig.Hover(rig.target);
   THintWindow* window = hints::ShownHintWindow();
   ASSERT_NE(window, nullptr);
-  EXPECT_LE(window->geometry().right() + 1, screen.Right);
-  EXPECT_GE(window->x(), screen.Left);
+  EXPECT_EQ(window->geometry().right() + 1, screen.Right);
+  EXPECT_EQ(window->geometry().bottom() + 1, screen.Bottom);
 }
 
 TEST(Hints, HintRectanglesPlainAndSkinned) {
@@ -281,9 +285,12 @@ TEST(EllipsisText, NeverSplitsASurrogatePair) {
   for (int width = 0; width <= c.TextWidth(text); ++width) {
     const QString shown = se::GetEllipsisText(c, text, width);
     for (qsizetype i = 0; i < shown.size(); ++i) {
-      if (shown.at(i).isHighSurrogate())
+      if (shown.at(i).isHighSurrogate()) {
         EXPECT_TRUE(i + 1 < shown.size() && shown.at(i + 1).isLowSurrogate()) << width;
-      if (shown.at(i).isLowSurrogate()) EXPECT_TRUE(i > 0 && shown.at(i - 1).isHighSurrogate()) << width;
+      }
+      if (shown.at(i).isLowSurrogate()) {
+        EXPECT_TRUE(i > 0 && shown.at(i - 1).isHighSurrogate()) << width;
+      }
     }
   }
 }
