@@ -262,8 +262,12 @@ void RegisterSkinFormPreviewWindows();
 // Skinned menus and hints (se_menus_previews.cpp).
 void RegisterMenuPreviewWindows();
 
+// Tabs, pages, track bars and tool bars (se_tabs_previews.cpp).
+void RegisterTabsPreviewWindows();
+
 void RegisterSkinPreviewWindows() {
   RegisterButtonPreviewWindows();
+  RegisterTabsPreviewWindows();
   RegisterEditPreviewWindows();
   RegisterSkinFormPreviewWindows();
   RegisterMenuPreviewWindows();

@@ -102,10 +102,14 @@ TSeTrackGeometry TSeCustomTrackBar::Geometry() const {
   g.ShowTicks = show_ticks_;
   g.Length = orientation_ == toHorizontal ? Width() : Height();
   g.ThumbWidth = GetThumbWidth();
-  g.ThumbLength = static_cast<int>(std::nearbyint(g.ThumbWidth * 2.2));
+  g.ThumbLength = GetThumbLength();
   g.Margin = GetTrackMargin();
   g.Offset = GetThumbOffset();
   return g;
+}
+
+int TSeCustomTrackBar::GetThumbLength() const {
+  return static_cast<int>(std::nearbyint(GetThumbWidth() * 2.2));
 }
 
 bool TSeCustomTrackBar::PtInThumb(int x, int y) const {
@@ -195,7 +199,9 @@ void TSeCustomTrackBar::PaintTicks() {
     for (int v : values) PaintTick(v, g.PixelFromPosition(v), false);
 }
 
-void TSeCustomTrackBar::PaintTick(int value, int pixel, bool upper) {
+void TSeCustomTrackBar::PaintTick(int value, int pixel, bool upper) { DrawTick(value, pixel, upper, clBlack); }
+
+void TSeCustomTrackBar::DrawTick(int value, int pixel, bool upper, TColor color) {
   const TSeTrackGeometry g = Geometry();
   const bool end = value == min_ || value == max_;
   int from;
@@ -210,7 +216,7 @@ void TSeCustomTrackBar::PaintTick(int value, int pixel, bool upper) {
   const TPoint a = g.OrientedPoint(pixel, from);
   const TPoint b = g.OrientedPoint(pixel, to);
   se::CanvasMoveTo(*Canvas(), a.X, a.Y);
-  se::CanvasLineTo(*Canvas(), b.X, b.Y, clBlack);
+  se::CanvasLineTo(*Canvas(), b.X, b.Y, color);
 }
 
 // ---- mouse and keys ----

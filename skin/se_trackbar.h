@@ -53,6 +53,8 @@ class TSeCustomTrackBar : public TSeCustomControl {
   virtual int GetThumbWidth() const { return thumb_half_width_ * 2 + 1; }
   virtual int GetTrackMargin() const { return 9; }
   virtual int GetThumbOffset() const { return 7; }
+  // The thumb across the track.
+  virtual int GetThumbLength() const;
   virtual bool PtInThumb(int x, int y) const;
   // The geometry at the current size and settings.
   TSeTrackGeometry Geometry() const;
@@ -65,6 +67,8 @@ class TSeCustomTrackBar : public TSeCustomControl {
   virtual void PaintThumb(int pixel);
   virtual void PaintTick(int value, int pixel, bool upper);
   virtual void PaintTicks();
+  // One tick line in `color` where PaintTick puts it.
+  void DrawTick(int value, int pixel, bool upper, TColor color);
 
   void Loaded() override;
   void PaintBackground() override;

@@ -193,16 +193,24 @@ void TCanvas::Paint(F&& draw) {
   if (OnChange) OnChange(this);
 }
 
+QRect TCanvas::LogicalSurface() const {
+  const QSize s = SurfaceSize();
+  const QRect surface(0, 0, s.width(), s.height());
+  // A painter moved to a child's or a page's origin shows another part of
+  // the logical plane, as a moved window origin does.
+  if (external_ && external_->worldMatrixEnabled() && !external_->worldTransform().isIdentity())
+    return external_->worldTransform().inverted().mapRect(surface);
+  return surface;
+}
+
 TRect TCanvas::ClipRect() const {
   if (clip_) return TRect::FromQRect(clip_->boundingRect());
-  const QSize s = SurfaceSize();
-  return {0, 0, s.width(), s.height()};
+  return TRect::FromQRect(LogicalSurface());
 }
 
 QRegion TCanvas::ClipRegion() const {
   if (clip_) return *clip_;
-  const QSize s = SurfaceSize();
-  return QRegion(0, 0, s.width(), s.height());
+  return QRegion(LogicalSurface());
 }
 
 void TCanvas::SelectClipRgn(const QRegion* region) {

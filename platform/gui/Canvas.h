@@ -183,6 +183,8 @@ class TCanvas {
   virtual QPaintDevice* BeginSurface();
   virtual void EndSurface();
   // The size of the surface, for ClipRect and bounds checks.
+  // The surface in the painter's logical coordinates.
+  QRect LogicalSurface() const;
   virtual QSize SurfaceSize() const;
   // One pixel of the surface (inside it) as 0x00BBGGRR, when it can be read
   // without copying the surface.

@@ -577,6 +577,7 @@ int VirtualKeyFromQt(int qt_key) {
     case Qt::Key_Backspace:
       return 0x08;
     case Qt::Key_Tab:
+    case Qt::Key_Backtab:  // Shift+Tab: the host has one key with a shift state
       return 0x09;
     case Qt::Key_Return:
     case Qt::Key_Enter:

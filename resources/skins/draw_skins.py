@@ -308,6 +308,13 @@ def controls_picture(s):
         p.fill(2, 90 + 3 * k, 2, 2, line)
     p.fill(8, 88, 16, 16, s["face_top"])
     p.bevel(8, 88, 16, 16, (255, 255, 255), line)
+    # Row 88 on: the upright track bar's track and highlight (4 x 8) and
+    # thumbs (19 x 11, normal and hot).
+    p.fill(24, 88, 4, 8, mix(line, s["client"], 0.3))
+    p.fill(25, 88, 2, 8, mix(s["client"], (0, 0, 0), 0.25))
+    p.fill(28, 88, 4, 8, accent)
+    for i, state in enumerate(("normal", "hot")):
+        face(p, 32 + i * 19, 88, s, state, 19, 11)
     return p
 
 
@@ -361,9 +368,13 @@ def face_links(prop_names, y=0):
     return out
 
 
-def text_object(name, s, size=(80, 16), align="taLeft", bold=False, disabled=True):
+def text_object(name, s, size=(80, 16), align="taLeft", bold=False, disabled=True, states=False):
     props = ["Align = saClient", "Color = clNone", f"Width = {size[0]}", f"Height = {size[1]}",
              f"TextAlign = {align}"] + font("Font", s["text"], bold)
+    if states:
+        # The hot, current and pressed looks read the text as plainly.
+        for prop in ("FontHot", "FontFocused", "FontPressed"):
+            props += font(prop, s["text"], bold)
     if disabled:
         props += font("FontDisabled", mix(s["text"], s["client"], 0.6))
     return obj(name, "TSeTextObject", props)
@@ -540,14 +551,24 @@ def objects(s):
                      link("BitmapPressed", "Controls", 91, 32, 11, 19) +
                      link("BitmapFocused", "Controls", 91, 32, 11, 19)),
                  obj("Frame", "TSeSkinObject", ["Color = clNone", "Width = 150", "Height = 30", "MarginLeft = 8",
-                                                "MarginTop = 6", "MarginRight = 8", "MarginBottom = 6"])])
+                                                "MarginTop = 6", "MarginRight = 8", "MarginBottom = 6"]),
+                 obj("TrackVert", "TSeBitmapObject", ["Width = 4", "Height = 150"] + link("Bitmap", "Controls", 24, 88, 4, 8) +
+                     ["TileStyle = tsStretch"]),
+                 obj("HighlightVert", "TSeBitmapObject", ["Width = 4", "Height = 150"] +
+                     link("Bitmap", "Controls", 28, 88, 4, 8) + ["TileStyle = tsStretch"]),
+                 obj("ThumbVert", "TSeButtonObject", ["Width = 19", "Height = 11"] + link("Bitmap", "Controls", 32, 88, 19, 11) +
+                     ["TileStyle = tsStretch"] + link("BitmapHot", "Controls", 51, 88, 19, 11) +
+                     link("BitmapPressed", "Controls", 51, 88, 19, 11) +
+                     link("BitmapFocused", "Controls", 51, 88, 19, 11)),
+                 obj("FrameVert", "TSeSkinObject", ["Color = clNone", "Width = 30", "Height = 150", "MarginLeft = 6",
+                                                    "MarginTop = 8", "MarginRight = 6", "MarginBottom = 8"])])
     tabs = obj("Tabs", "TSeSkinObject", [f"Color = {color(s['client'])}", "Width = 289", "Height = 193"],
                [obj("Tab", "TSeButtonBitmapBoxObject", ["Width = 60", "Height = 20"] + box(0, 56, m=3) +
                     link("HotBitmap", "Controls", 16, 56, 16, 16) + link("PressedBitmap", "Controls", 32, 56, 16, 16) +
                     link("FocusedBitmap", "Controls", 32, 56, 16, 16) +
                     link("DisabledBitmap", "Controls", 48, 56, 16, 16)),
                 obj("Frame", "TSeBitmapObject", ["Width = 289", "Height = 173"] + box(64, 56, m=2)),
-                text_object("Text", s, (60, 20), "taCenter"),
+                text_object("Text", s, (60, 20), "taCenter", states=True),
                 arrow_button("LeftButton", s, "left"), arrow_button("RightButton", s, "right")])
     scroll = obj("ScrollBar", "TSeSkinObject", ["Color = clNone", "Width = 16", "Height = 120"],
                  [obj("Frame", "TSeBitmapObject", ["Width = 16", "Height = 120"] + link("Bitmap", "Controls", 97, 16, 16, 16) +
