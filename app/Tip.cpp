@@ -27,10 +27,8 @@ TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SeSkinGroupBox1->SetBounds(12, 36, 376, 160);
   SeSkinGroupBox1->SetCaption("Content");
   memo1 = Create<TMemo>(this);
-  // The memo sits on the form inside the group's frame: the skinned group
-  // box does not show a child of the class library's own controls yet.
-  memo1->SetParent(this);
-  memo1->SetBounds(20, 56, 360, 132);
+  memo1->SetParent(SeSkinGroupBox1);
+  memo1->SetBounds(8, 20, 360, 132);
   memo1->SetReadOnly(true);
   memo1->SetScrollBars(ssVertical);
   chkTip = Create<TSeSkinCheckBox>(this);
