@@ -265,12 +265,16 @@ void RegisterMenuPreviewWindows();
 // Tabs, pages, track bars and tool bars (se_tabs_previews.cpp).
 void RegisterTabsPreviewWindows();
 
+// The skinned edits, memo, views and scroll box (se_binding_edits_previews.cpp).
+void RegisterBoundEditPreviewWindows();
+
 void RegisterSkinPreviewWindows() {
   RegisterButtonPreviewWindows();
   RegisterTabsPreviewWindows();
   RegisterEditPreviewWindows();
   RegisterSkinFormPreviewWindows();
   RegisterMenuPreviewWindows();
+  RegisterBoundEditPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);
   RegisterPreviewWindow("skin-controls", MakeControlsForm);

@@ -215,6 +215,13 @@ void TControl::ParentColorChanged() {
   parent_color_ = true;
 }
 
+void TControl::SetFont(const TFont& font) {
+  parent_font_ = false;
+  if (font_ == font) return;
+  font_.Assign(font);
+  FontChanged();
+}
+
 void TControl::SetParentFont(bool parent_font) {
   if (parent_font == parent_font_) return;
   parent_font_ = parent_font;

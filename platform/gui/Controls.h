@@ -149,7 +149,8 @@ class TControl : public QWidget, public TComponent {
   void SetParentColor(bool parent_color);
   TFont* Font() { return &font_; }
   const TFont* Font() const { return &font_; }
-  void SetFont(const TFont& font) { font_.Assign(font); }
+  // A font of its own: ParentFont ends and the control hears of the change.
+  void SetFont(const TFont& font);
   bool ParentFont() const { return parent_font_; }
   void SetParentFont(bool parent_font);
 

@@ -492,9 +492,11 @@ def objects(s):
     edit_frame = lambda: obj("Frame", "TSeActiveBitmapBoxObject",
                              ["Align = saClient", "Width = 120", "Height = 21"] + box(80, 0) +
                              link("FocusedBitmap", "Controls", 96, 0, 16, 16))
-    edit = obj("Edit", "TSeSkinObject", ["Color = clNone", "Width = 120", "Height = 21"],
+    # The colours and text colours the memo, mask edit and views take from a skin.
+    edit = obj("Edit", "TSeSkinObject", [f"Color = {color(s['window'])}", "Width = 120", "Height = 21"],
                [edit_frame(), text_object("Text", s, (120, 21), disabled=False)])
-    listbox = obj("ListBox", "TSeSkinObject", [f"Color = {color(s['window'])}", "Width = 120", "Height = 97"],
+    listbox = obj("ListBox", "TSeSkinObject",
+                  [f"Color = {color(s['window'])}", "Width = 120", "Height = 97"] + font("Font", s["text"]),
                   [edit_frame(),
                    obj("Item", "TSeColorButtonObject",
                        ["Width = 120", "Height = 16", "Color = clNone", f"FocusedColor = {color(s['accent'])}",
@@ -614,7 +616,8 @@ def objects(s):
     hint = obj("Hint", "TSeBitmapObject",
                [f"Color = {color(s['hint'])}", "Width = 120", "Height = 20", "TextMarginLeft = 2"] +
                box(96, 72, m=3) + font("Font", s["text"]))
-    scrollbox = obj("ScrollBox", "TSeSkinObject", [f"Color = {color(s['client'])}", "Width = 185", "Height = 41"],
+    scrollbox = obj("ScrollBox", "TSeSkinObject",
+                    [f"Color = {color(s['client'])}", "Width = 185", "Height = 41"] + font("Font", s["text"]),
                     [obj("Frame", "TSeBitmapObject", ["Align = saClient", "Width = 185", "Height = 41"] + box(80, 0))])
     return [form, tool, button, speed, spin, edit, listbox, combo, check, radio, group, label, status, controlbar,
             progress, track, tabs, scroll, toolbar, menubar, popup, hint, scrollbox]

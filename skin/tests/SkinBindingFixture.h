@@ -80,6 +80,29 @@ class SkinBindingTest : public ::testing::Test {
     se::DrawSkinPart(clone.get(), piece.Canvas(), r, state);
     return piece.GetPixel(x, y) | 0xFF000000u;
   }
+  // The same part drawn alone into a black picture of `width` x `height`.
+  QImage Picture(const std::string& top, const std::string& child, const TRect& r, int width, int height,
+                 TSeObjectState state = osNormal) const {
+    TSeSkinObject* object = engine_->Source().GetObjectByName(top);
+    if (object && !child.empty()) object = object->FindObjectByName(child);
+    EXPECT_NE(object, nullptr) << top << "." << child;
+    TSeBitmap piece;
+    piece.SetSize(width, height);
+    piece.Clear(0xFF000000u);
+    if (object) se::DrawSkinPart(CloneSkinObject(*object).get(), piece.Canvas(), r, state);
+    return piece.Image().convertToFormat(QImage::Format_RGB32);
+  }
+  // How many pixels differ in the outer `ring` pixels of two pictures of
+  // one size (in the whole pictures for a ring of 0).
+  static int Mismatches(const QImage& a, const QImage& b, int ring) {
+    int bad = 0;
+    for (int y = 0; y < a.height(); ++y)
+      for (int x = 0; x < a.width(); ++x) {
+        const bool inRing = ring == 0 || x < ring || y < ring || x >= a.width() - ring || y >= a.height() - ring;
+        if (inRing && (a.pixel(x, y) & 0xFFFFFF) != (b.pixel(x, y) & 0xFFFFFF)) ++bad;
+      }
+    return bad;
+  }
   static QImage Shot(QWidget* w) { return w->grab().toImage().convertToFormat(QImage::Format_RGB32); }
   static TSeArgb Shown(QWidget* w, int x, int y) { return Shot(w).pixel(x, y) | 0xFF000000u; }
 

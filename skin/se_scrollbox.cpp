@@ -1,0 +1,3 @@
+#include "skin/se_scrollbox.h"
+
+TSeCustomScrollBox::TSeCustomScrollBox(TComponent* owner) : TSeOverlayHost(owner) {}
