@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "app/AppGlobals.h"
+#include "app/FormPlacing.h"
 #include "app/Audio.h"
 #include "app/Monkey.h"
 #include "app/Unit1.h"
@@ -29,17 +30,6 @@ namespace {
 
 const QString kDoneText = QStringLiteral("Write/Burn Audio CD Process done.");
 const QString kAbortText = QStringLiteral("Burning is abort.");
-
-QString TimeText() { return QTime::currentTime().toString("h:mm:ss AP"); }
-
-template <typename T>
-T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
-  auto* control = Create<T>(parent->Owner() ? parent->Owner() : parent);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  if (!caption.isEmpty()) control->SetCaption(caption);
-  return control;
-}
 
 TForm1* Main() { return AppForms().Form1; }
 
@@ -152,8 +142,8 @@ void TAudioBurningForm::PrepareDisplay() {
   const QString title = AppForms().AudioForm ? AppForms().AudioForm->Caption() : s.ProductName;
   for (const QString& line : {title, s.CompanyName, s.CompanyURL, s.ProductURL})
     AddLogLine(">>> " + line, clLogNavy);
-  AddLogLine(">>> " + TimeText() + " Initialize ASPI successfully.", clLogGreen);
-  AddLogLine(">>> " + TimeText() + " Drive is ready.", clLogGreen);
+  AddLogLine(">>> " + LogTimeText() + " Initialize ASPI successfully.", clLogGreen);
+  AddLogLine(">>> " + LogTimeText() + " Drive is ready.", clLogGreen);
   pgbCurrent->SetPosition(0);
   pgbTotal->SetPosition(0);
   labCProgress->SetCaption("0%");
@@ -214,7 +204,7 @@ bool TAudioBurningForm::StartScheduled(const QStringList& tracks, const TSchedul
   // never ended would lend it that run's status and abort order.
   audio_exchange::Remove(path);
   if (!audio_exchange::WriteJob(path, job, false, &error)) {
-    AddLogLine(">>> " + TimeText() + " " + error, clLogRed);
+    AddLogLine(">>> " + LogTimeText() + " " + error, clLogRed);
     return false;
   }
   if (options.ShowBurningWindow) {
@@ -283,7 +273,7 @@ void TAudioBurningForm::StartProcess() {
   QObject::connect(process, &QProcess::finished, this, [this, process](int, QProcess::ExitStatus) {
     if (process == process_) ProcessEnded();
   });
-  AddLogLine(">>> " + TimeText() + " Preparing. Please wait.", clLogBlue);
+  AddLogLine(">>> " + LogTimeText() + " Preparing. Please wait.", clLogBlue);
   labStatus->SetCaption("Preparing.");
   report_signature_.clear();
   ReportedSince();
@@ -306,8 +296,8 @@ void TAudioBurningForm::ProcessEnded() {
 void TAudioBurningForm::Fail(const QString& reason) {
   TimProgress->SetEnabled(false);
   timStart->SetEnabled(false);
-  AddLogLine(">>> " + TimeText() + reason, clLogRed);
-  AddLogLine(">>> " + TimeText() + " " + kAbortText, clLogRed);
+  AddLogLine(">>> " + LogTimeText() + reason, clLogRed);
+  AddLogLine(">>> " + LogTimeText() + " " + kAbortText, clLogRed);
   labStatus->SetCaption(reason.trimmed());
   if (process_ && process_->state() != QProcess::NotRunning) {
     process_->disconnect();
@@ -351,8 +341,8 @@ void TAudioBurningForm::TimProgressTimer(TTimer*) {
   StatusText = status.Text;
 
   if (IsFailure(StatusText)) {
-    if (btnAbort->Tag() != 1) AddLogLine(">>> " + TimeText() + " " + StatusText, clLogRed);
-    AddLogLine(">>> " + TimeText() + " " + kAbortText, clLogRed);
+    if (btnAbort->Tag() != 1) AddLogLine(">>> " + LogTimeText() + " " + StatusText, clLogRed);
+    AddLogLine(">>> " + LogTimeText() + " " + kAbortText, clLogRed);
     labStatus->SetCaption(StatusText);
     audio_exchange::Remove(exchange_);
     FinishBurn();
@@ -364,7 +354,7 @@ void TAudioBurningForm::TimProgressTimer(TTimer*) {
     if (track != LastTrack) {
       TrackSeconds = track >= 0 && track < int(lengths_.size()) ? lengths_[track] : 0;
       labFileBurning->SetCaption(name);
-      AddLogLine(">>> " + TimeText() + " Processing: " + name + "  (Track " + QString::number(track + 1) + ")",
+      AddLogLine(">>> " + LogTimeText() + " Processing: " + name + "  (Track " + QString::number(track + 1) + ")",
                  clLogBlue);
       LastTrack = track;
     }
@@ -376,7 +366,7 @@ void TAudioBurningForm::TimProgressTimer(TTimer*) {
     labFinished->SetCaption(QString::number(DoneSeconds) + " Seconds");
     if (StatusText != LastStatusText && !StatusText.contains("missing")) {
       const unsigned colour = StatusText == kDoneText ? clLogGreen : StatusText == kAbortText ? clLogRed : clLogBlue;
-      AddLogLine(">>> " + TimeText() + " " + StatusText, colour);
+      AddLogLine(">>> " + LogTimeText() + " " + StatusText, colour);
       LastStatusText = StatusText;
     }
     pgbCurrent->SetPosition(progress);
@@ -454,7 +444,7 @@ void TAudioBurningForm::FinishBurn() {
 void TAudioBurningForm::btnAbortClick(TControl*) {
   btnAbort->SetTag(1);
   audio_exchange::WriteOrder(exchange_, "Abort");
-  AddLogLine(">>> " + TimeText() + " Aborting. Please wait.", clLogBlue);
+  AddLogLine(">>> " + LogTimeText() + " Aborting. Please wait.", clLogBlue);
 }
 
 void TAudioBurningForm::btnEjectClick(TControl*) {

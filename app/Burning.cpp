@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "app/AppGlobals.h"
+#include "app/FormPlacing.h"
 #include "app/Option.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
@@ -30,17 +31,6 @@
 #include "shell/IconCtls.h"
 
 namespace {
-
-QString TimeText() { return QTime::currentTime().toString("h:mm:ss AP"); }
-
-template <typename T>
-T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
-  auto* control = Create<T>(parent->Owner() ? parent->Owner() : parent);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  if (!caption.isEmpty()) control->SetCaption(caption);
-  return control;
-}
 
 TLabel* MakeLabel(TWinControl* parent, int left, int top, const QString& caption) {
   return Place<TLabel>(parent, left, top, 10, 16, caption);
@@ -526,8 +516,8 @@ void TBurningForm::ShowProgressView(const QString& caption, const QString& eject
   const TAppStrings& s = AppStrings();
   for (const QString& line : {main->Caption(), s.CompanyName, s.CompanyURL, s.ProductURL})
     AddLogLine(">>> " + line, clLogNavy);
-  AddLogLine(">>> " + TimeText() + aspi_line, clLogGreen);
-  AddLogLine(">>> " + TimeText() + " Drive is ready.", clLogGreen);
+  AddLogLine(">>> " + LogTimeText() + aspi_line, clLogGreen);
+  AddLogLine(">>> " + LogTimeText() + " Drive is ready.", clLogGreen);
   main->TickCount = 0;
   main->RemainSeconds = 0;
 }
@@ -721,7 +711,7 @@ void TBurningForm::StartDualCopy() {
   // alone.
   ShowProgressView("Progress and Log - Making a copy of disc", "Eject && Done", " Initialize ASPI successfully.",
                    false);
-  AddLogLine(">>> " + TimeText() + " Reading the source disc " + label + "...", clLogBlue);
+  AddLogLine(">>> " + LogTimeText() + " Reading the source disc " + label + "...", clLogBlue);
   r.SetDeviceID(cmbSource->Text().toStdString());
   ClearTemporaryFiles();
   copy_dir_ = TempPath("copy");
@@ -730,7 +720,7 @@ void TBurningForm::StartDualCopy() {
   QString failed;
   const bool imported = r.ImportSession(-1, r.RootDir());
   if (!imported || !ExtractTree(r, r.RootDir(), copy_dir_, failed)) {
-    AddLogLine(">>> " + TimeText() + " " +
+    AddLogLine(">>> " + LogTimeText() + " " +
                    (imported ? "The file " + failed + " of the source disc could not be read."
                              : QString("The source disc could not be read.")),
                clLogRed);
@@ -740,7 +730,7 @@ void TBurningForm::StartDualCopy() {
     return;
   }
   r.InitCompilation(65535, 8191);
-  AddLogLine(">>> " + TimeText() + " Reading the source disc done.", clLogGreen);
+  AddLogLine(">>> " + LogTimeText() + " Reading the source disc done.", clLogGreen);
 
   main->cbDrives->SetItemIndex(writer);
   main->SelectComboDrive();
@@ -763,7 +753,7 @@ void TBurningForm::EndIfNothingStarted() {
   if (r.GetFileCount() == 0 && r.GetDirCount() == 0 && !main->Editor().Empty())
     MessageBox("None of the files and folders of the compilation could be added. Nothing was written.", "Information",
                MB_OK | MB_ICONINFORMATION);
-  AddLogLine(">>> " + TimeText() + " Nothing was written.", clLogRed);
+  AddLogLine(">>> " + LogTimeText() + " Nothing was written.", clLogRed);
   main->RootFiles.clear();
   OperationDone(false);
 }

@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "app/AppGlobals.h"
+#include "app/FormPlacing.h"
 #include "app/Burning.h"
 #include "app/OptionSkins.h"
 #include "app/Unit1.h"
@@ -42,15 +43,6 @@ std::optional<int> SessionNumber(const QString& text) {
   const int value = text.trimmed().toInt(&ok);
   if (!ok || value < -128 || value > 127) return std::nullopt;
   return value;
-}
-
-template <typename T>
-T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
-  auto* control = Create<T>(parent->Owner() ? parent->Owner() : parent);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  if (!caption.isEmpty()) control->SetCaption(caption);
-  return control;
 }
 
 TCheckBox* Check(TWinControl* parent, int left, int top, const QString& caption, int width = 440) {

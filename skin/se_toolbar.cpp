@@ -65,13 +65,13 @@ void TSeCustomToolBar::AlignControls(TRect& client) {
     children.push_back(c);
     items.push_back(item);
   }
-  TSeToolBarSpec spec;
-  spec.Horizontal = IsHorizontal();
-  spec.Client = client;
-  spec.ButtonWidth = button_width_;
-  spec.DividerWidth = divider_width_;
-  spec.ButtonAutoSize = button_auto_size_;
-  for (const TSeToolBarPlacement& p : LayoutToolBar(spec, items, -1))
+  TSeToolBarShape shape;
+  shape.Horizontal = IsHorizontal();
+  shape.Client = client;
+  shape.ButtonWidth = button_width_;
+  shape.DividerWidth = divider_width_;
+  shape.ButtonAutoSize = button_auto_size_;
+  for (const TSeToolBarPlacement& p : LayoutToolBar(shape, items, -1))
     children[static_cast<std::size_t>(p.Item)]->SetBoundsRect(p.Bounds);
 }
 

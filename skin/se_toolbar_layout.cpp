@@ -4,7 +4,7 @@ bool ToolBarIsHorizontal(int width, int height, bool alignedTopOrBottom) {
   return width >= height || alignedTopOrBottom;
 }
 
-std::vector<TSeToolBarPlacement> LayoutToolBar(const TSeToolBarSpec& bar, const std::vector<TSeToolBarItem>& items,
+std::vector<TSeToolBarPlacement> LayoutToolBar(const TSeToolBarShape& bar, const std::vector<TSeToolBarItem>& items,
                                                int moved) {
   const bool h = bar.Horizontal;
   auto along = [h](const TRect& r) { return h ? r.Left : r.Top; };

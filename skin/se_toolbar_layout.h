@@ -15,7 +15,7 @@ struct TSeToolBarItem {
   int ChevronWidth = 0;  // a button's chevron part when it shows one
 };
 
-struct TSeToolBarSpec {
+struct TSeToolBarShape {
   bool Horizontal = true;
   TRect Client;  // the area the children share
   int ButtonWidth = 25;
@@ -34,5 +34,5 @@ struct TSeToolBarPlacement {
 // The visible items (all of `items`) in the order they are placed, each
 // with its new bounds. `moved` is the index of the child whose move caused
 // the realign, or -1.
-std::vector<TSeToolBarPlacement> LayoutToolBar(const TSeToolBarSpec& bar, const std::vector<TSeToolBarItem>& items,
+std::vector<TSeToolBarPlacement> LayoutToolBar(const TSeToolBarShape& bar, const std::vector<TSeToolBarItem>& items,
                                                int moved);

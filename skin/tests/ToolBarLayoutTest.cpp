@@ -9,7 +9,7 @@ namespace {
 
 using Item = TSeToolBarItem;
 
-TSeToolBarSpec MainWindowBar() {
+TSeToolBarShape MainWindowBar() {
   // 235 x 42 with a border of 2: buttons 38 wide.
   return {true, Rect(2, 2, 233, 40), 38, 8, true};
 }
@@ -38,7 +38,7 @@ TEST(SeToolBarLayout, ButtonsAndDividersAreSizedAndLinedUpByPosition) {
   EXPECT_EQ(BoundsInItemOrder(placed, 4), (std::vector<TRect>{Rect(62, 2, 100, 40), Rect(54, 2, 62, 40),
                                                                Rect(2, 2, 54, 40), Rect(100, 2, 130, 40)}));
   // Without auto size every child keeps its extent but is still lined up.
-  TSeToolBarSpec manual = MainWindowBar();
+  TSeToolBarShape manual = MainWindowBar();
   manual.ButtonAutoSize = false;
   EXPECT_EQ(BoundsInItemOrder(LayoutToolBar(manual, items, -1), 4),
             (std::vector<TRect>{Rect(28, 2, 51, 40), Rect(25, 2, 28, 40), Rect(2, 2, 25, 40), Rect(51, 2, 81, 40)}));
@@ -62,7 +62,7 @@ TEST(SeToolBarLayout, ATallBarStacksFromTheTop) {
   EXPECT_FALSE(ToolBarIsHorizontal(42, 200, false));
   EXPECT_TRUE(ToolBarIsHorizontal(42, 200, true));
   EXPECT_TRUE(ToolBarIsHorizontal(50, 50, false));
-  const TSeToolBarSpec bar{false, Rect(2, 2, 40, 198), 38, 4, true};
+  const TSeToolBarShape bar{false, Rect(2, 2, 40, 198), 38, 4, true};
   const std::vector<Item> items = {{Item::Button, Bounds(0, 50, 20, 20)}, {Item::Divider, Bounds(0, 10, 20, 3)}};
   EXPECT_EQ(BoundsInItemOrder(LayoutToolBar(bar, items, -1), 2),
             (std::vector<TRect>{Rect(2, 6, 40, 44), Rect(2, 2, 40, 6)}));

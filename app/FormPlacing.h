@@ -1,0 +1,20 @@
+#pragma once
+// Building windows in code: a control made, parented and placed in one
+// call, owned by the parent's owner (the form) so that the form finds it
+// by name and frees it; and the time of day as the windows' logs show it.
+
+#include <QString>
+#include <QTime>
+
+#include "platform/gui/Controls.h"
+
+template <typename T>
+T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
+  auto* control = Create<T>(parent->Owner() ? parent->Owner() : parent);
+  control->SetParent(parent);
+  control->SetBounds(left, top, width, height);
+  if (!caption.isEmpty()) control->SetCaption(caption);
+  return control;
+}
+
+inline QString LogTimeText() { return QTime::currentTime().toString("h:mm:ss AP"); }
