@@ -1,20 +1,20 @@
 #include "app/start.h"
 
-#include <QMenu>
-#include <QPainter>
-
 #include "app/AppGlobals.h"
+#include "app/StartArtwork.h"
 #include "app/Unit1.h"
+#include "effects/QRXPanels.h"
+#include "effects/QRXShapeButton.h"
+#include "effects/QRXTrayIcon.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Bitmap.h"
+#include "platform/gui/Buttons.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/DrawText.h"
 #include "platform/gui/ExtCtrls.h"
+#include "platform/gui/Menus.h"
 #include "platform/gui/Shell.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
-#include "platform/gui/Tray.h"
-#include "platform/gui/TreeView.h"
 #include "shell/EwFileExplorer28List.h"
 
 namespace {
@@ -24,92 +24,22 @@ QStringList& CommandLine() {
   return arguments;
 }
 
-constexpr TColor kFillColour = 14653050;   // the page's blue-grey
-constexpr TColor kBevelColour = 33023;     // orange edge of the buttons
-constexpr int kShadowDepth = 3;
+constexpr int kWidth = 573, kHeight = 473, kBarHeight = 50;
+constexpr TColor kFillColour = 14653050;    // the page's blue-grey
+constexpr TColor kBevelColour = 33023;      // orange edge of the buttons
+constexpr TColor kFaceColour = 0xF7F9FC;    // the launcher buttons' face
+constexpr TColor kShadowColour = 0x7A4A33;  // their shadow on the page
+constexpr TColor kCaptionColour = 0x602814;
 
-// The start page's pictures, drawn here: a disc for the product icon and
-// the bars at the top and bottom.
-QImage DiscIcon(int size) {
-  QImage image(size, size, QImage::Format_ARGB32);
-  image.fill(Qt::white);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  QRadialGradient g(size * 0.4, size * 0.4, size / 2.0);
-  g.setColorAt(0, QColor(230, 240, 255));
-  g.setColorAt(0.6, QColor(150, 180, 230));
-  g.setColorAt(1, QColor(90, 110, 190));
-  p.setBrush(g);
-  p.setPen(QColor(40, 50, 110));
-  p.drawEllipse(QRectF(1, 1, size - 2, size - 2));
-  p.setBrush(Qt::white);
-  p.drawEllipse(QRectF(size * 0.4, size * 0.4, size * 0.2, size * 0.2));
-  return image;
-}
+QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
-QImage Bar(int width, int height, bool top) {
-  QImage image(width, height, QImage::Format_ARGB32);
-  QPainter p(&image);
-  QLinearGradient g(0, 0, 0, height);
-  g.setColorAt(top ? 0 : 1, QColor(36, 52, 120));
-  g.setColorAt(top ? 1 : 0, QColor(122, 150, 223));
-  p.fillRect(image.rect(), g);
-  return image;
-}
-
-void SetPicture(TImage* image, const QImage& picture) {
-  TBitmap& bitmap = image->Picture()->Bitmap();
-  bitmap.SetSize(picture.width(), picture.height());
-  QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-  for (int y = 0; y < rgb.height(); ++y)
-    for (int x = 0; x < rgb.width(); ++x) {
-      const QRgb c = rgb.pixel(x, y);
-      bitmap.Canvas().SetPixel(x, y, static_cast<TColor>(qRed(c) | qGreen(c) << 8 | qBlue(c) << 16));
-    }
+TBitmap ToBitmap(const QImage& image) {
+  TBitmap bitmap;
+  bitmap.AssignQImage(image.convertToFormat(QImage::Format_RGB32));
+  return bitmap;
 }
 
 }  // namespace
-
-// A large round-rectangle launcher button with a shadow, an edge colour and
-// a lighter face while the mouse is over it.
-class TLaunchButton : public TGraphicControl {
- public:
-  using TGraphicControl::TGraphicControl;
-  bool Hot = false;
-  bool Round = true;
-
- protected:
-  void MouseEnter() override {
-    Hot = true;
-    Invalidate();
-    TGraphicControl::MouseEnter();
-  }
-  void MouseLeave() override {
-    Hot = false;
-    Invalidate();
-    TGraphicControl::MouseLeave();
-  }
-  void Paint() override {
-    TCanvas& c = *Canvas();
-    const int w = Width(), h = Height();
-    const int depth = Round ? kShadowDepth : 0;
-    c.Pen().SetColor(clGray);
-    c.Brush().SetColor(clGray);
-    if (depth) c.RoundRect(depth, depth, w, h, 16, 16);
-    c.Pen().SetColor(kBevelColour);
-    c.Brush().SetColor(Hot ? TColor(0xFFF4E8) : TColor(0xF8E0C8));
-    if (Round)
-      c.RoundRect(0, 0, w - depth, h - depth, 16, 16);
-    else
-      c.Rectangle(0, 0, w, h);
-    c.Brush().SetStyle(bsClear);
-    c.Font().SetColor(Hot ? TColor(0x0060C0) : TColor(0x602010));
-    c.Font().SetSize(Round ? 11 : 9);
-    c.Font().SetStyle(Round ? TFontStyles(fsBold) : TFontStyles(0));
-    TRect r{0, 0, w - depth, h - depth};
-    DrawText(c, Caption(), r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-  }
-};
 
 void OpenHelpFile() { Shell().Open(AppStrings().HelpFile()); }
 
@@ -120,81 +50,132 @@ void TStartForm::SetCommandLine(const QStringList& arguments) { CommandLine() = 
 
 void TStartForm::BuildLayout() {
   SetBorderStyle(bsNone);
-  SetClientWidth(573);
-  SetClientHeight(473);
+  SetClientWidth(kWidth);
+  SetClientHeight(kHeight);
   SetPosition(poScreenCenter);
+  SetColor(clBlack);
 
-  QRXFill1 = Create<TPanel>(this);
+  QRXFill1 = Create<TQRXFill>(this);
   QRXFill1->SetParent(this);
-  QRXFill1->SetBounds(0, 50, 573, 373);
-  QRXFill1->SetBevelOuter(bvNone);
-  QRXFill1->SetColor(kFillColour);
-  QRXNImage1 = Create<TImage>(this);
-  QRXNImage1->SetParent(this);
-  QRXNImage1->SetBounds(0, 0, 573, 50);
-  SetPicture(QRXNImage1, Bar(573, 50, true));
-  QRXNImage2 = Create<TImage>(this);
-  QRXNImage2->SetParent(this);
-  QRXNImage2->SetBounds(0, 423, 573, 50);
-  SetPicture(QRXNImage2, Bar(573, 50, false));
+  QRXFill1->SetBounds(0, kBarHeight, kWidth, kHeight - 2 * kBarHeight);
+  TQRXFillObject& fill = QRXFill1->FillObject();
+  fill.Brush().SetColor(kFillColour);
+  fill.Gradient().SetColor(clRed);
+  fill.Gradient().SetEndColor(clBlue);
+  fill.Gradient().SetColorCount(50);
+  fill.SetStyle(TQRXFillStyle::sfBrush);
+
+  const QImage title_bar = TitleBar(kWidth, kBarHeight);
+  auto bar = [this](int top, const QImage& picture) {
+    auto* image = Create<TQRXNImage>(this);
+    image->SetParent(this);
+    image->SetBounds(0, top, kWidth, kBarHeight);
+    image->SetBitmap(ToBitmap(picture));
+    image->TransparentStyle().SetColor(clWhite);
+    image->TransparentStyle().SetMode(TQRXTransparentMode::tpTransparentColor);
+    return image;
+  };
+  QRXNImage1 = bar(0, title_bar);
+  QRXNImage2 = bar(kHeight - kBarHeight, LinkBar(kWidth, kBarHeight));
+
+  auto border = [this](int left) {
+    auto* panel = Create<TPanel>(this);
+    panel->SetParent(this);
+    panel->SetBounds(left, kBarHeight, 1, kHeight - 2 * kBarHeight);
+    panel->SetBevelOuter(bvNone);
+    panel->SetColor(clBlack);
+    return panel;
+  };
+  Panel1 = border(0);
+  Panel2 = border(kWidth - 1);
+
   Image2 = Create<TImage>(this);
   Image2->SetParent(this);
   Image2->SetBounds(9, 9, 32, 32);
-  SetPicture(Image2, DiscIcon(32));
+  Image2->Picture()->Bitmap().Assign(ToBitmap(ProductIcon(title_bar.copy(9, 9, 32, 32))));
 
-  auto label = [this](TWinControl* parent, int x, int y, int w, int h) {
+  labTitle = Create<TQRXSimpleLabel>(this);
+  labTitle->SetParent(this);
+  labTitle->SetBounds(50, 10, 370, 30);
+  // Impact where the machine has it; the font table gives a bold sans
+  // face in its place everywhere else.
+  labTitle->Font()->SetName("Impact");
+  labTitle->Font()->SetHeight(-21);
+  labTitle->Font()->SetColor(clWhite);
+  labTitle->Font3D().SetStyle(TQRXThreeDStyle::tdSunken);
+  labTitle->Font3D().SetShadowColor(0x401808);
+  labTitle->Font3D().SetLightColor(0xC08060);
+
+  auto label = [this](int x, int y, int w, TColor colour) {
     auto* l = Create<TLabel>(this);
-    l->SetParent(parent);
-    l->SetBounds(x, y, w, h);
+    l->SetParent(this);
+    l->SetBounds(x, y, w, 16);
     l->SetTransparent(true);
+    l->Font()->SetName("Tahoma");
+    l->Font()->SetColor(colour);
     return l;
   };
-  labTitle = label(this, 50, 12, 400, 26);
-  labTitle->Font()->SetName("DejaVu Sans");
-  labTitle->Font()->SetSize(16);
-  labTitle->Font()->SetStyle(TFontStyles(fsBold));
-  labTitle->Font()->SetColor(clWhite);
-  labVersion = label(this, 460, 30, 60, 16);
-  labVersion->Font()->SetColor(clWhite);
-  labSite = label(this, 12, 432, 300, 16);
-  labSite->Font()->SetColor(TColor(0xFFFF80));
+  labVersion = label(424, 27, 60, 0xF0D8C8);
+  labVersion->Font()->SetStyle(TFontStyles(fsBold));
+  labSite = label(14, kHeight - kBarHeight + 10, 300, clBlue);
+  labSite->Font()->SetStyle(TFontStyles(fsUnderline));
   labSite->SetCursor(crHandPoint);
-  labCompany = label(this, 12, 450, 300, 16);
-  labCompany->Font()->SetColor(clWhite);
+  labCompany = label(14, kHeight - kBarHeight + 28, 300, 0x604020);
   labCompany->SetCursor(crHandPoint);
   labSite->OnClick = [](TControl*) { Shell().Open(AppStrings().ProductURL); };
   labCompany->OnClick = [](TControl*) { Shell().Open(AppStrings().CompanyURL); };
 
-  auto button = [this](int x, int y, const QString& caption, std::function<void()> action) {
-    auto* b = Create<TLaunchButton>(this);
+  auto button = [this](int x, int y, const QString& caption, TLaunchGlyph glyph, std::function<void()> action) {
+    auto* b = Create<TQRXShapeButton>(this);
     b->SetParent(this);
     b->SetBounds(x, y, 190, 53);
+    b->Shape().SetShape(TQRXShapeType::stRoundRect);
+    b->Shape().Bevel().SetColor(kBevelColour);
+    b->Shape().Bevel().SetWidth(0);
+    b->Shape().Shadow().SetDepth(3);
+    b->Shape().Shadow().SetColor(kShadowColour);
+    // One face colour in every state: the face sinks into its shadow when
+    // pressed, and hovering needs no repaint.
+    for (int state = 0; state < 5; ++state) b->Colors().SetColor(state, kFaceColour);
+    b->SetAllowMouseOver(true);
+    b->SetAllowTransparency(true);
+    b->SetTransparent(true);
+    const TBitmap picture = ToBitmap(LaunchGlyph(glyph, 32, ToQColor(kFaceColour)));
+    b->SetGlyph(&picture);
+    b->ButtonLayout().SetAlignment(TQRXAlignment::agCenterLeft);
+    b->ButtonLayout().SetOffsetX(14);
+    b->ButtonLayout().SetSpacing(10);
+    b->Font()->SetName("Tahoma");
+    b->Font()->SetHeight(-14);
+    b->Font()->SetStyle(TFontStyles(fsBold));
+    b->Font()->SetColor(kCaptionColour);
     b->SetCaption(caption);
     b->SetCursor(crHandPoint);
     b->OnClick = [action](TControl*) { action(); };
     return b;
   };
-  btnBurn = button(63, 72, "Data CD / DVD", [this] { btnBurnClick(); });
-  btnAudioCD = button(63, 142, "Audio CD", [this] { OpenAudio ? OpenAudio() : NotBuilt("The audio CD window"); });
-  btnMP3CD = button(63, 212, "MP3 CD / DVD", [this] { btnMP3CDClick(); });
-  btnClone = button(63, 282, "Copy CD / DVD", [this] { OpenClone ? OpenClone() : NotBuilt("Disc copy"); });
-  btnISO = button(63, 352, "ISO Image", [this] { btnISOClick(); });
-  btnBackup = button(328, 72, "Backup", [this] { OpenBackup ? OpenBackup() : NotBuilt("The backup scheduler"); });
-  btnEraser = button(328, 142, "Erase Disc", [this] { OpenEraser ? OpenEraser() : NotBuilt("The erase window"); });
-  btnOption = button(328, 212, "Options", [this] { btnOptionClick(); });
-  btnHelp = button(328, 282, "Help", [] { OpenHelpFile(); });
+  using enum TLaunchGlyph;
+  btnBurn = button(63, 72, "&Data CD/DVD", Data, [this] { btnBurnClick(); });
+  btnAudioCD = button(63, 142, "&Audio CD", Audio, [this] { OpenAudio ? OpenAudio() : NotBuilt("The audio CD window"); });
+  btnMP3CD = button(63, 212, "&MP3 CD/DVD", Mp3, [this] { btnMP3CDClick(); });
+  btnClone = button(63, 282, "&Copy CD/DVD", Copy, [this] { OpenClone ? OpenClone() : NotBuilt("Disc copy"); });
+  btnISO = button(63, 352, "&ISO Image", Iso, [this] { btnISOClick(); });
+  btnBackup = button(328, 72, "&Backup", Backup, [this] { OpenBackup ? OpenBackup() : NotBuilt("The backup scheduler"); });
+  btnEraser = button(328, 142, "&Erase Disc", Erase, [this] { OpenEraser ? OpenEraser() : NotBuilt("The erase window"); });
+  btnOption = button(328, 212, "&Options", Options, [this] { btnOptionClick(); });
+  btnHelp = button(328, 282, "&Help", Help, [] { OpenHelpFile(); });
 
-  auto small = [this](int x, const QString& caption, std::function<void()> action) {
-    auto* b = Create<TLaunchButton>(this);
+  auto small = [this, &title_bar](int x, bool close, std::function<void()> action) {
+    auto* b = Create<TSpeedButton>(this);
     b->SetParent(this);
     b->SetBounds(x, 4, 23, 22);
-    b->Round = false;
-    b->SetCaption(caption);
+    b->SetFlat(true);
+    b->SetGlyph(ToBitmap(WindowGlyph(close, 12, title_bar.pixelColor(x, 15))));
     b->OnClick = [action](TControl*) { action(); };
     return b;
   };
-  btnMin = small(520, "_", [] { Application().Minimize(); });
-  btnClose = small(545, "X", [this] { btnCloseClick(); });
+  btnMin = small(kWidth - 53, false, [] { Application().Minimize(); });
+  btnClose = small(kWidth - 28, true, [this] { btnCloseClick(); });
 
   for (TControl* c : std::initializer_list<TControl*>{QRXFill1, QRXNImage1, QRXNImage2, Image2, labVersion,
                                                       labCompany, labTitle}) {
@@ -216,6 +197,36 @@ void TStartForm::BuildLayout() {
     t->SetEnabled(false);
     if (CheckLatestVersion) CheckLatestVersion();
   };
+  BuildTray();
+}
+
+void TStartForm::BuildTray() {
+  PopupMenu1 = Create<TPopupMenu>(this);
+  auto item = [this](const QString& caption, std::function<void()> action) {
+    TMenuItem* i = NewItem(this, caption, 0, [action](TComponent*) {
+      if (action) action();
+    });
+    PopupMenu1->Items()->Add(i);
+  };
+  item("&Main Window", [this] { Show(); });
+  item("&Schedule List", [this] {
+    if (OpenBackup) OpenBackup();
+  });
+  item("-", {});
+  item("&Options", [this] { btnOptionClick(); });
+  item("-", {});
+  item("&Exit", [this] { CloseProgram(); });
+
+  TrayIcon = Create<TQRXTrayIcon>(this);
+  // Inactive as designed: the icon shows only once something activates it.
+  TrayIcon->SetActive(false);
+  QImage icon(32, 32, QImage::Format_ARGB32);
+  icon.fill(Qt::transparent);
+  TrayIcon->Icon().SetImage(ProductIcon(icon));
+  TrayIcon->SetPopupMenu(PopupMenu1);
+  TrayIcon->OnDblClick = [this](TComponent*) {
+    if (OpenBackup) OpenBackup();
+  };
 }
 
 void TStartForm::DoCreate() {
@@ -230,7 +241,8 @@ void TStartForm::DoCreate() {
   labSite->SetCaption(s.ProductURL);
   labCompany->SetCaption("Powered by " + s.CompanyName);
   const QStringList& args = CommandLine();
-  if (!args.isEmpty() && args.first() == "-Schedule") SetTrayActive(true);
+  TrayIcon->SetHint(s.ProductName);
+  if (!args.isEmpty() && args.first() == "-Schedule") TrayIcon->SetActive(true);
   TForm::DoCreate();
 }
 
@@ -239,40 +251,7 @@ void TStartForm::DoShow() {
   TForm::DoShow();
 }
 
-bool TStartForm::TrayActive() const { return tray_ && tray_->Visible(); }
-
-void TStartForm::SetTrayActive(bool active) {
-  if (!tray_) {
-    if (!active) return;
-    tray_ = Trays().Make();
-    tray_menu_ = std::make_unique<QMenu>();
-    tray_menu_->addAction("&Main Window", [this] { Show(); });
-    tray_menu_->addAction("&Schedule List", [this] {
-      if (OpenBackup) OpenBackup();
-    });
-    tray_menu_->addSeparator();
-    tray_menu_->addAction("&Options", [this] { btnOptionClick(); });
-    tray_menu_->addSeparator();
-    tray_menu_->addAction("&Exit", [this] {
-      try {
-        if (AppForms().Form1) AppForms().Form1->Close();
-        Close();
-      } catch (...) {
-      }
-    });
-    tray_->SetMenu(tray_menu_.get());
-    tray_->SetHint(tray_hint_.isEmpty() ? AppStrings().ProductName : tray_hint_);
-    tray_->OnEvent = [this](TrayEvent event, QPoint) {
-      if (event == TrayEvent::DoubleClick && OpenBackup) OpenBackup();
-    };
-  }
-  tray_->SetVisible(active);
-}
-
-void TStartForm::SetTrayHint(const QString& hint) {
-  tray_hint_ = hint;
-  if (tray_) tray_->SetHint(hint);
-}
+void TStartForm::SetTrayHint(const QString& hint) { TrayIcon->SetHint(hint); }
 
 void TStartForm::NotBuilt(const QString& what) {
   MessageBox(what + " is not part of this build yet.", "Information", MB_OK | MB_ICONINFORMATION);
@@ -304,10 +283,14 @@ void TStartForm::btnOptionClick() {
 
 void TStartForm::btnCloseClick() {
   if (ScheduledTaskCount() > 0) {
-    SetTrayActive(true);
+    TrayIcon->SetActive(true);
     Hide();
     return;
   }
+  CloseProgram();
+}
+
+void TStartForm::CloseProgram() {
   try {
     if (AppForms().Form1) AppForms().Form1->Close();
     Close();

@@ -5,17 +5,21 @@
 // tray icon while backup tasks are listed.
 
 #include <QStringList>
-#include <memory>
+#include <functional>
 
+#include "effects/QRXPanels.h"
 #include "platform/gui/Forms.h"
 
-class TPanel;
 class TImage;
 class TLabel;
+class TPanel;
+class TPopupMenu;
+class TQRXNImage;
+class TQRXShapeButton;
+class TQRXSimpleLabel;
+class TQRXTrayIcon;
+class TSpeedButton;
 class TTimer;
-class TrayIcon;
-class QMenu;
-class TLaunchButton;
 
 // Opens the help file (by its full path) through the shell.
 void OpenHelpFile();
@@ -29,21 +33,24 @@ class TStartForm : public TForm {
   // Read by the creation handler; main() passes the command line.
   static void SetCommandLine(const QStringList& arguments);
 
-  TPanel* QRXFill1 = nullptr;
-  TImage *QRXNImage1 = nullptr, *QRXNImage2 = nullptr, *Image2 = nullptr;
-  TLabel *labTitle = nullptr, *labVersion = nullptr, *labSite = nullptr, *labCompany = nullptr;
-  TLaunchButton *btnBurn = nullptr, *btnAudioCD = nullptr, *btnMP3CD = nullptr, *btnClone = nullptr,
-                *btnISO = nullptr, *btnBackup = nullptr, *btnEraser = nullptr, *btnOption = nullptr,
-                *btnHelp = nullptr;
-  TLaunchButton *btnMin = nullptr, *btnClose = nullptr;
+  TQRXFill* QRXFill1 = nullptr;
+  TQRXNImage *QRXNImage1 = nullptr, *QRXNImage2 = nullptr;
+  TImage* Image2 = nullptr;
+  TQRXSimpleLabel* labTitle = nullptr;
+  TLabel *labVersion = nullptr, *labSite = nullptr, *labCompany = nullptr;
+  TQRXShapeButton *btnBurn = nullptr, *btnAudioCD = nullptr, *btnMP3CD = nullptr, *btnClone = nullptr,
+                  *btnISO = nullptr, *btnBackup = nullptr, *btnEraser = nullptr, *btnOption = nullptr,
+                  *btnHelp = nullptr;
+  TSpeedButton *btnMin = nullptr, *btnClose = nullptr;
+  TPanel *Panel1 = nullptr, *Panel2 = nullptr;
   TTimer* Timer1 = nullptr;
+  TQRXTrayIcon* TrayIcon = nullptr;
+  TPopupMenu* PopupMenu1 = nullptr;
 
   bool DragFlag = false;
   int DragStartX = 0, DragStartY = 0;
 
-  bool TrayActive() const;
-  void SetTrayActive(bool active);
-  // The tray icon's tip (kept for when the icon is made).
+  // The tray icon's tip (the schedule window shows its task count there).
   void SetTrayHint(const QString& hint);
 
   void btnBurnClick();
@@ -65,10 +72,8 @@ class TStartForm : public TForm {
 
  private:
   void BuildLayout();
+  void BuildTray();
   void OpenDataWindow(const QString& caption_suffix, const QString& mask, bool iso);
   void NotBuilt(const QString& what);
-
-  std::unique_ptr<TrayIcon> tray_;
-  std::unique_ptr<QMenu> tray_menu_;
-  QString tray_hint_;
+  void CloseProgram();
 };
