@@ -38,6 +38,12 @@
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28Tree.h"
 #include "shell/xrExDD.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
+#include "skin/se_skinform.h"
+#include "skin/se_skinmenus.h"
 
 namespace {
 
@@ -91,16 +97,24 @@ void DrawTimeScale(TBitmap& bitmap) {
   }
 }
 
-TSpeedButton* ToolButton(TForm* owner, TWinControl* bar, const QString& caption, const QString& hint, int& x,
-                         int width = 46) {
-  auto* button = Create<TSpeedButton>(owner);
-  button->SetParent(bar);
-  button->SetBounds(x, 2, width, 26);
+TSeSkinSpeedButton* ToolButton(TForm* owner, TWinControl* bar, const QString& caption, const QString& hint, int& x,
+                               int width = 44) {
+  auto* button = Create<TSeSkinSpeedButton>(owner);
+  button->SetSkinEngine(AppSkinEngine());
+  button->SetBounds(x, 0, width, 26);
   button->SetCaption(caption);
   button->SetHint(hint);
   button->SetFlat(true);
-  x += width + 2;
+  button->SetParent(bar);
+  x += width;
   return button;
+}
+
+void ToolDivider(TForm* owner, TWinControl* bar, int& x) {
+  auto* divider = Create<TSeSpeedDivider>(owner);
+  divider->SetBounds(x, 0, 6, 26);
+  divider->SetParent(bar);
+  x += 6;
 }
 
 TForm1* Main() { return AppForms().Form1; }
@@ -165,10 +179,13 @@ void TAudioForm::DoCreate() {
 }
 
 void TAudioForm::BuildLayout() {
-  SetBounds(0, 0, 1000, 680);
+  SetBounds(0, 0, 1016, 680);
   SetPosition(poScreenCenter);
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize);
+  SeSkinForm1->SetSkinEngine(AppSkinEngine());
   const TAppStrings& s = AppStrings();
-  SetCaption(s.ProductName + " V" + s.ProductVersion + " - Burn Audio CD");
+  SetTitle(s.ProductName + " V" + s.ProductVersion + " - Burn Audio CD");
   BuildToolBar();
 
   auto* bottom = Create<TPanel>(this);
@@ -180,24 +197,23 @@ void TAudioForm::BuildLayout() {
   Image3->SetParent(bottom);
   Image3->SetBounds(2, 2, kScaleWidth, kScaleHeight);
   DrawTimeScale(Image3->Picture()->Bitmap());
-  ProgressBar1 = Create<TProgressBar>(this);
+  ProgressBar1 = Create<TSeSkinProgressBar>(this);
+  ProgressBar1->SetSkinEngine(AppSkinEngine());
   ProgressBar1->SetParent(bottom);
   ProgressBar1->SetBounds(2, 2 + kScaleHeight - 8, 0, 8);
   ProgressBar1->SetMax(1);
   ProgressBar1->SetPosition(1);
   ProgressBar1->SetHint("00:00");
 
-  auto* left = Create<TPanel>(this);
-  left->SetParent(this);
-  left->SetAlign(alLeft);
-  left->SetWidth(520);
-  left->SetBevelOuter(bvNone);
-  auto* list_caption = Create<TLabel>(this);
-  list_caption->SetParent(left);
-  list_caption->SetAlign(alTop);
-  list_caption->SetCaption("Burning List");
-  clbox = Create<TListView>(this);
-  clbox->SetParent(left);
+  gbList = Create<TSeSkinGroupBox>(this);
+  gbList->SetSkinEngine(AppSkinEngine());
+  gbList->SetParent(this);
+  gbList->SetAlign(alLeft);
+  gbList->SetWidth(516);
+  gbList->SetCaption("Burning List");
+  clbox = Create<TSeSkinSListView>(this);
+  clbox->SetSkinEngine(AppSkinEngine());
+  clbox->SetParent(gbList);
   clbox->SetAlign(alClient);
   clbox->SetViewStyle(vsReport);
   clbox->SetGridLines(true);
@@ -230,20 +246,17 @@ void TAudioForm::BuildLayout() {
   QWidget* view = clbox->View()->viewport();
   view->installEventFilter(new FileDropForwarder(drop_, view));
 
-  auto* right = Create<TPanel>(this);
-  right->SetParent(this);
-  right->SetAlign(alClient);
-  right->SetBevelOuter(bvNone);
-  auto* source_caption = Create<TLabel>(this);
-  source_caption->SetParent(right);
-  source_caption->SetAlign(alTop);
-  source_caption->SetCaption("Source List ( Drag folders and files here and drop them into Buring List )");
+  gbSource = Create<TSeSkinGroupBox>(this);
+  gbSource->SetSkinEngine(AppSkinEngine());
+  gbSource->SetParent(this);
+  gbSource->SetAlign(alClient);
+  gbSource->SetCaption("Source List ( Drag folders and files here and drop them into Buring List )");
   Dirlist = Create<TEwDirTree21>(this);
-  Dirlist->SetParent(right);
+  Dirlist->SetParent(gbSource);
   Dirlist->SetAlign(alTop);
   Dirlist->SetHeight(250);
   lbFiles = Create<TEwFilelistView28>(this);
-  lbFiles->SetParent(right);
+  lbFiles->SetParent(gbSource);
   lbFiles->SetAlign(alClient);
   Dirlist->SetFileList(lbFiles);
   lbFiles->SetMask("*.MP3;*.WAV;*.APE;*.WMA");
@@ -262,42 +275,57 @@ void TAudioForm::BuildLayout() {
   BuildPopups();
 }
 
+void TAudioForm::SetTitle(const QString& title) {
+  SetCaption(title);
+  SeSkinForm1->SetCaption(title);
+}
+
 void TAudioForm::BuildToolBar() {
-  auto* top = Create<TPanel>(this);
-  top->SetParent(this);
-  top->SetAlign(alTop);
-  top->SetHeight(30);
-  top->SetBevelOuter(bvNone);
+  tbAudio = Create<TSeSkinToolBar>(this);
+  tbAudio->SetSkinEngine(AppSkinEngine());
+  tbAudio->SetParent(this);
+  tbAudio->SetAlign(alTop);
+  tbAudio->SetHeight(30);
+  tbAudio->SetBorderWidth(2);
+  tbAudio->SetButtonAutoSize(false);
+  // The bar lines its children up in the order of their positions.
   int x = 0;
-  btnNew = ToolButton(this, top, "New", "Creates a new task", x);
-  btnOpen = ToolButton(this, top, "Open", "Opens an existing task", x);
-  btnSave = ToolButton(this, top, "Save", "Saves current task", x);
-  btnAdd = ToolButton(this, top, "Add", "Add audio files / Folders", x);
-  btnRemove = ToolButton(this, top, "Remove", "Remove", x, 50);
-  btnClear = ToolButton(this, top, "Clear", "Clear", x);
-  x += 6;
+  btnNew = ToolButton(this, tbAudio, "New", "Creates a new task", x);
+  btnOpen = ToolButton(this, tbAudio, "Open", "Opens an existing task", x);
+  btnSave = ToolButton(this, tbAudio, "Save", "Saves current task", x);
+  ToolDivider(this, tbAudio, x);
+  btnAdd = ToolButton(this, tbAudio, "Add", "Add audio files / Folders", x);
+  btnRemove = ToolButton(this, tbAudio, "Remove", "Remove", x, 52);
+  btnClear = ToolButton(this, tbAudio, "Clear", "Clear", x);
+  ToolDivider(this, tbAudio, x);
   lDrive = Create<TLabel>(this);
-  lDrive->SetParent(top);
-  lDrive->SetBounds(x, 8, 56, 16);
+  lDrive->SetAutoSize(false);
+  lDrive->SetTransparent(true);
+  lDrive->SetLayout(tlCenter);
+  lDrive->SetBounds(x, 0, 54, 26);
   lDrive->SetCaption("  Drive :");
-  x += 58;
-  cbDrives = Create<TComboBox>(this);
-  cbDrives->SetParent(top);
-  cbDrives->SetBounds(x, 4, 200, 22);
-  cbDrives->SetStyle(csDropDownList);
+  lDrive->SetParent(tbAudio);
+  x += 54;
+  cbDrives = Create<TSeSkinComboBox>(this);
+  cbDrives->SetSkinEngine(AppSkinEngine());
+  cbDrives->SetBounds(x, 0, 216, 26);
+  cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
-  x += 204;
-  bEject = ToolButton(this, top, "Eject", "Ejects the disc", x);
-  bCaps = ToolButton(this, top, "Drive", "Displays the information of the drive", x);
-  bDisc = ToolButton(this, top, "Disc", "Displays the information of the disc", x);
-  x += 6;
-  bBurn = ToolButton(this, top, "Burn", "Burns the current task", x);
-  btnClone = ToolButton(this, top, "Copy", "Creates a copy of CD \\ DVD", x);
-  btnErase = ToolButton(this, top, "Erase", "Erases a CD \\ DVD", x);
-  bAdvance = ToolButton(this, top, "Options", "Options", x, 50);
-  btnAbout = ToolButton(this, top, "About", "About", x);
-  btnHelp = ToolButton(this, top, "Help", "Help", x);
+  cbDrives->SetParent(tbAudio);
+  x += 216;
+  ToolDivider(this, tbAudio, x);
+  bEject = ToolButton(this, tbAudio, "Eject", "Ejects the disc", x);
+  bCaps = ToolButton(this, tbAudio, "Drive", "Displays the information of the drive", x);
+  bDisc = ToolButton(this, tbAudio, "Disc", "Displays the information of the disc", x);
+  ToolDivider(this, tbAudio, x);
+  bBurn = ToolButton(this, tbAudio, "Burn", "Burns the current task", x);
+  btnClone = ToolButton(this, tbAudio, "Copy", "Creates a copy of CD \\ DVD", x);
+  btnErase = ToolButton(this, tbAudio, "Erase", "Erases a CD \\ DVD", x);
+  ToolDivider(this, tbAudio, x);
+  bAdvance = ToolButton(this, tbAudio, "Options", "Options", x, 54);
+  btnAbout = ToolButton(this, tbAudio, "About", "About", x);
+  btnHelp = ToolButton(this, tbAudio, "Help", "Help", x);
 
   btnNew->OnClick = [this](TControl* c) { btnNewClick(c); };
   btnOpen->OnClick = [this](TControl* c) { btnOpenClick(c); };
@@ -309,7 +337,7 @@ void TAudioForm::BuildToolBar() {
   bEject->OnClick = [this](TControl* c) { bEjectClick(c); };
   bBurn->OnClick = [this](TControl* c) { bBurnClick(c); };
   // These act on the recorder through the main window's own buttons.
-  const auto forward = [](TSpeedButton* TForm1::*button) {
+  const auto forward = []<class Button>(Button* TForm1::*button) {
     return [button](TControl*) {
       if (Main() && Main()->*button) (Main()->*button)->Click();
     };
@@ -323,20 +351,22 @@ void TAudioForm::BuildToolBar() {
 }
 
 void TAudioForm::BuildPopups() {
-  auto item = [this](TPopupMenu* menu, const QString& caption, std::function<void()> action) {
-    auto* it = Create<TMenuItem>(this);
+  auto item = [this](TSeSkinPopupMenu* menu, const QString& caption, std::function<void()> action) {
+    auto* it = Create<TSeSkinItem>(this);
     it->SetCaption(caption);
     if (action) it->OnClick = [action](TComponent*) { action(); };
     menu->Items()->Add(it);
     return it;
   };
-  ppmAdd = Create<TPopupMenu>(this);
+  ppmAdd = Create<TSeSkinPopupMenu>(this);
+  ppmAdd->SetSkinEngine(AppSkinEngine());
   cmiAddFile = item(ppmAdd, "Add Files", [this] { cmiAddFileClick(); });
   item(ppmAdd, "-", nullptr);
   cmiAddFolder = item(ppmAdd, "Add Folder", [this] { cmiAddFolderClick(); });
-  ppmList = Create<TPopupMenu>(this);
-  item(ppmList, "Add Files", [this] { cmiAddFile->Click(); });
-  item(ppmList, "Add Folder", [this] { cmiAddFolder->Click(); });
+  ppmList = Create<TSeSkinPopupMenu>(this);
+  ppmList->SetSkinEngine(AppSkinEngine());
+  item(ppmList, "Add Files", [this] { cmiAddFile->DoClick(); });
+  item(ppmList, "Add Folder", [this] { cmiAddFolder->DoClick(); });
   item(ppmList, "-", nullptr);
   item(ppmList, "Remove", [this] { btnRemoveClick(); });
   item(ppmList, "Clear", [this] { btnClearClick(); });
@@ -561,7 +591,7 @@ TAudioForm* CreateAudioForms() {
     start->OpenAudio = [start, audio] {
       start->Hide();
       const TAppStrings& s = AppStrings();
-      audio->SetCaption(s.ProductName + " V" + s.ProductVersion + " - Burn Audio CD");
+      audio->SetTitle(s.ProductName + " V" + s.ProductVersion + " - Burn Audio CD");
       audio->Show();
       audio->btnNew->Click();
     };

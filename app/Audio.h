@@ -11,14 +11,17 @@
 
 #include "platform/gui/Forms.h"
 
-class TComboBox;
 class TLabel;
-class TListView;
-class TProgressBar;
 class TImage;
-class TSpeedButton;
-class TPopupMenu;
-class TMenuItem;
+class TSeSkinComboBox;
+class TSeSkinForm;
+class TSeSkinGroupBox;
+class TSeSkinItem;
+class TSeSkinPopupMenu;
+class TSeSkinProgressBar;
+class TSeSkinSListView;
+class TSeSkinSpeedButton;
+class TSeSkinToolBar;
 class TOpenDialog;
 class TSaveDialog;
 class TEwDirTree21;
@@ -39,10 +42,13 @@ class TAudioForm : public TForm {
   explicit TAudioForm(TComponent* owner = nullptr);
   ~TAudioForm() override;
 
-  TComboBox* cbDrives = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinToolBar* tbAudio = nullptr;
+  TSeSkinComboBox* cbDrives = nullptr;
   TLabel* lDrive = nullptr;
-  TListView* clbox = nullptr;
-  TProgressBar* ProgressBar1 = nullptr;
+  TSeSkinGroupBox *gbList = nullptr, *gbSource = nullptr;
+  TSeSkinSListView* clbox = nullptr;
+  TSeSkinProgressBar* ProgressBar1 = nullptr;
   TImage* Image3 = nullptr;
   TEwDirTree21* Dirlist = nullptr;
   TEwFilelistView28* lbFiles = nullptr;
@@ -50,13 +56,14 @@ class TAudioForm : public TForm {
   TOpenDialog* OpenDialog1 = nullptr;
   TOpenDialog* OpenDialog2 = nullptr;
   TSaveDialog* SaveDialog1 = nullptr;
-  TPopupMenu* ppmAdd = nullptr;
-  TPopupMenu* ppmList = nullptr;
-  TMenuItem *cmiAddFile = nullptr, *cmiAddFolder = nullptr;
-  TSpeedButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr, *btnAdd = nullptr,
-               *btnRemove = nullptr, *btnClear = nullptr;
-  TSpeedButton *bEject = nullptr, *bCaps = nullptr, *bDisc = nullptr, *bBurn = nullptr, *btnClone = nullptr,
-               *btnErase = nullptr, *bAdvance = nullptr, *btnAbout = nullptr, *btnHelp = nullptr;
+  TSeSkinPopupMenu* ppmAdd = nullptr;
+  TSeSkinPopupMenu* ppmList = nullptr;
+  TSeSkinItem *cmiAddFile = nullptr, *cmiAddFolder = nullptr;
+  TSeSkinSpeedButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr, *btnAdd = nullptr,
+                     *btnRemove = nullptr, *btnClear = nullptr;
+  TSeSkinSpeedButton *bEject = nullptr, *bCaps = nullptr, *bDisc = nullptr, *bBurn = nullptr,
+                     *btnClone = nullptr, *btnErase = nullptr, *bAdvance = nullptr, *btnAbout = nullptr,
+                     *btnHelp = nullptr;
 
   std::unique_ptr<TMonkey> Monkey;
   int TotalSeconds = 0;
@@ -66,6 +73,8 @@ class TAudioForm : public TForm {
   void AddTrack(const QString& file_name);
   void AddFolder(const QString& folder);
   void RecalcTotalLength();
+  // The window's title, on the form and on its skinned frame.
+  void SetTitle(const QString& title);
   // The tracks in burn order, and the seconds of row `row` (0 when its
   // length is unknown).
   QStringList Tracks() const;

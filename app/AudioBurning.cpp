@@ -25,6 +25,10 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "recorder/xrCDBC.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_skinform.h"
 
 namespace {
 
@@ -32,6 +36,14 @@ const QString kDoneText = QStringLiteral("Write/Burn Audio CD Process done.");
 const QString kAbortText = QStringLiteral("Burning is abort.");
 
 TForm1* Main() { return AppForms().Form1; }
+
+// A skinned control placed as Place does, following the program's skin.
+template <typename T>
+T* PlaceSkinned(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
+  T* control = Place<T>(parent, left, top, width, height, caption);
+  control->SetSkinEngine(AppSkinEngine());
+  return control;
+}
 
 bool IsFailure(const QString& text) { return text.contains("Error") && !text.contains("missing"); }
 
@@ -66,10 +78,14 @@ void TAudioBurningForm::BuildLayout() {
   SetCaption("Burn audio CD");
   SetBounds(0, 0, 568, 560);
   SetPosition(poScreenCenter);
-  auto* g = Place<TGroupBox>(this, 8, 6, 544, 456, "Progress and Log");
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose | kbiSystemMenu | kbiMinimize);
+  SeSkinForm1->SetSkinEngine(AppSkinEngine());
+  SeSkinForm1->SetCaption(Caption());
+  auto* g = gbProgress = PlaceSkinned<TSeSkinGroupBox>(this, 8, 6, 544, 456, "Progress and Log");
   auto figure = [g](int left, int top, const QString& caption) {
-    Place<TLabel>(g, left, top, 10, 16, caption);
-    auto* value = Place<TLabel>(g, left + 100, top, 150, 16);
+    PlaceSkinned<TSeSkinLabel>(g, left, top, 10, 16, caption);
+    auto* value = PlaceSkinned<TSeSkinLabel>(g, left + 100, top, 150, 16);
     value->SetAutoSize(false);
     return value;
   };
@@ -77,37 +93,39 @@ void TAudioBurningForm::BuildLayout() {
   labFinished = figure(280, 22, "Finished:");
   labElapse = figure(12, 42, "Elapsed Time:");
   labRemain = figure(280, 42, "Remaining Time:");
-  Place<TLabel>(g, 12, 62, 10, 16, "Processing:");
-  labFileBurning = Place<TLabel>(g, 112, 62, 420, 16);
+  PlaceSkinned<TSeSkinLabel>(g, 12, 62, 10, 16, "Processing:");
+  labFileBurning = PlaceSkinned<TSeSkinLabel>(g, 112, 62, 420, 16);
   labFileBurning->SetAutoSize(false);
-  Place<TLabel>(g, 12, 82, 10, 16, "Status:");
-  labStatus = Place<TLabel>(g, 112, 82, 420, 16);
+  PlaceSkinned<TSeSkinLabel>(g, 12, 82, 10, 16, "Status:");
+  labStatus = PlaceSkinned<TSeSkinLabel>(g, 112, 82, 420, 16);
   labStatus->SetAutoSize(false);
-  Place<TLabel>(g, 12, 104, 10, 16, "Current Progress:");
-  pgbCurrent = Place<TProgressBar>(g, 130, 104, 340, 16);
-  labCProgress = Place<TLabel>(g, 480, 104, 50, 16);
+  PlaceSkinned<TSeSkinLabel>(g, 12, 104, 10, 16, "Current Progress:");
+  pgbCurrent = PlaceSkinned<TSeSkinProgressBar>(g, 130, 104, 340, 16);
+  labCProgress = PlaceSkinned<TSeSkinLabel>(g, 480, 104, 50, 16);
   labCProgress->SetAutoSize(false);
-  Place<TLabel>(g, 12, 126, 10, 16, "Total Progress:");
-  pgbTotal = Place<TProgressBar>(g, 130, 126, 340, 16);
-  labTProgress = Place<TLabel>(g, 480, 126, 50, 16);
+  PlaceSkinned<TSeSkinLabel>(g, 12, 126, 10, 16, "Total Progress:");
+  pgbTotal = PlaceSkinned<TSeSkinProgressBar>(g, 130, 126, 340, 16);
+  labTProgress = PlaceSkinned<TSeSkinLabel>(g, 480, 126, 50, 16);
   labTProgress->SetAutoSize(false);
   memo1 = Place<TRichEdit>(g, 12, 150, 520, 256);
   memo1->SetReadOnly(true);
   memo1->SetScrollBars(ssBoth);
   memo1->SetWordWrap(false);
-  btnSave = Place<TButton>(g, 12, 418, 60, 26, "S&ave");
-  btnPrint = Place<TButton>(g, 76, 418, 60, 26, "&Print");
-  btnClear = Place<TButton>(g, 140, 418, 60, 26, "&Clear");
-  btnAbort = Place<TButton>(g, 300, 418, 80, 26, "&Abort");
-  btnEject = Place<TButton>(g, 384, 418, 148, 26, "&Done and Eject");
+  btnSave = PlaceSkinned<TSeSkinButton>(g, 12, 418, 60, 26, "S&ave");
+  btnPrint = PlaceSkinned<TSeSkinButton>(g, 76, 418, 60, 26, "&Print");
+  btnClear = PlaceSkinned<TSeSkinButton>(g, 140, 418, 60, 26, "&Clear");
+  btnAbort = PlaceSkinned<TSeSkinButton>(g, 300, 418, 80, 26, "&Abort");
+  btnEject = PlaceSkinned<TSeSkinButton>(g, 384, 418, 148, 26, "&Done and Eject");
   btnClear->OnClick = [this](TControl*) { memo1->Clear(); };
   btnAbort->OnClick = [this](TControl* c) { btnAbortClick(c); };
   btnEject->OnClick = [this](TControl* c) { btnEjectClick(c); };
 
+  // The notes keep their own teal: a skinned label would take the skin's.
   auto note = [this](int top, const QString& text) {
     auto* label = Place<TLabel>(this, 12, top, 540, 30, text);
     label->SetAutoSize(false);
     label->SetWordWrap(true);
+    label->SetTransparent(true);
     label->SetBounds(12, top, 544, 32);  // the caption sized it for one line
     label->Font()->SetColor(clTeal);
   };
@@ -148,7 +166,7 @@ void TAudioBurningForm::PrepareDisplay() {
   pgbTotal->SetPosition(0);
   labCProgress->SetCaption("0%");
   labTProgress->SetCaption("0%");
-  for (TLabel* label : {labFileBurning, labStatus, labFinished, labElapse, labRemain}) label->SetCaption("");
+  for (TSeSkinLabel* label : {labFileBurning, labStatus, labFinished, labElapse, labRemain}) label->SetCaption("");
   int total = 0;
   for (const int seconds : lengths_) total += seconds;
   labLength->SetCaption(QString::number(total));

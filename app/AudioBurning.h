@@ -15,11 +15,13 @@
 #include "platform/gui/Forms.h"
 
 class QProcess;
-class TButton;
-class TGroupBox;
 class TLabel;
-class TProgressBar;
 class TRichEdit;
+class TSeSkinButton;
+class TSeSkinForm;
+class TSeSkinGroupBox;
+class TSeSkinLabel;
+class TSeSkinProgressBar;
 class TTimer;
 
 // The one argument the audio burning process accepts.
@@ -32,12 +34,14 @@ class TAudioBurningForm : public TForm {
   explicit TAudioBurningForm(TComponent* owner = nullptr);
   ~TAudioBurningForm() override;
 
-  TLabel *labLength = nullptr, *labFinished = nullptr, *labElapse = nullptr, *labRemain = nullptr,
-         *labFileBurning = nullptr, *labStatus = nullptr, *labCProgress = nullptr, *labTProgress = nullptr;
-  TProgressBar *pgbCurrent = nullptr, *pgbTotal = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinGroupBox* gbProgress = nullptr;
+  TSeSkinLabel *labLength = nullptr, *labFinished = nullptr, *labElapse = nullptr, *labRemain = nullptr,
+               *labFileBurning = nullptr, *labStatus = nullptr, *labCProgress = nullptr, *labTProgress = nullptr;
+  TSeSkinProgressBar *pgbCurrent = nullptr, *pgbTotal = nullptr;
   TRichEdit* memo1 = nullptr;
-  TButton *btnClear = nullptr, *btnAbort = nullptr, *btnEject = nullptr, *btnSave = nullptr,
-          *btnPrint = nullptr;
+  TSeSkinButton *btnClear = nullptr, *btnAbort = nullptr, *btnEject = nullptr, *btnSave = nullptr,
+                *btnPrint = nullptr;
   TTimer *timStart = nullptr, *TimProgress = nullptr;
 
   int ElapsedSeconds = 0;

@@ -6,38 +6,13 @@
 
 #include <gtest/gtest.h>
 
-#include <QMenu>
-#include <QTimer>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTreeView>
 #include <cstdint>
 
-#include "app/Audio.h"
-#include "app/AudioBurning.h"
-#include "app/tests/DialogRig.h"
+#include "app/tests/AudioRig.h"
 #include "platform/core/AudioExchange.h"
-#include "platform/gui/RichEdit.h"
 
 namespace apptest {
 namespace {
-
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const QByteArray& value)
-      : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-    qputenv(name, value);
-  }
-  ~EnvOverride() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  QByteArray old_;
-  bool had_;
-};
 
 // Little-endian fields of an APE file of version 3.95 and its playing time.
 QByteArray ApeFile(double seconds) {
@@ -56,84 +31,6 @@ QByteArray ApeFile(double seconds) {
   return b;
 }
 
-class AudioRig {
- public:
-  AudioRig() {
-    AppStrings().SysDir = dialogs.Path("sys");
-    audio = CreateAudioForms();
-    burning = AppForms().AudioBurningForm;
-    burning->timStart->SetInterval(50);
-    burning->TimProgress->SetInterval(100);
-  }
-  ~AudioRig() {
-    delete burning;
-    delete audio;
-    AppForms().AudioForm = nullptr;
-    AppForms().AudioBurningForm = nullptr;
-  }
-  ScriptedDialogService& Dialogs() { return dialogs.rig.dialogs; }
-  QString Media(const QString& name) const { return media.filePath(name); }
-
-  // A tone made by ffmpeg; false when ffmpeg is missing or fails.
-  bool Tone(const QString& name, double seconds) {
-    QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
-                     QString("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds), "-ac", "2"};
-    if (name.endsWith(".mp3")) args << "-c:a" << "libmp3lame" << "-b:a" << "128k";
-    args << Media(name);
-    QDir().mkpath(QFileInfo(Media(name)).absolutePath());
-    QProcess ffmpeg;
-    ffmpeg.start("ffmpeg", args);
-    return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0;
-  }
-  void Write(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-  }
-
-  // Clicks the popup menu item `caption` of the menu now open.
-  void ChooseFromPopup(const QString& caption) {
-    QMenu* menu = nullptr;
-    ASSERT_TRUE(QTest::qWaitFor([&] { return (menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())); }));
-    for (QAction* action : menu->actions()) {
-      if (action->text().remove('&') == caption) {
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        QCoreApplication::processEvents();
-        return;
-      }
-    }
-    FAIL() << "no item " << caption.toStdString();
-  }
-  void DropOnList(const QStringList& paths) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& p : paths) urls << QUrl::fromLocalFile(p);
-    data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(audio->clbox, &enter);
-    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(audio->clbox, &drop);
-  }
-  QStringList Column(int column) const {
-    QStringList out;
-    for (int i = 0; i < audio->clbox->Items()->Count(); ++i) {
-      TListItem* row = audio->clbox->Items()->Item(i);
-      out << (column == 0 ? row->Caption() : row->SubItems()->Strings(0));
-    }
-    return out;
-  }
-  QString Log() const { return burning->memo1->Text(); }
-
-  QTemporaryDir media;
-  QTemporaryDir exchange_dir;
-  EnvOverride exchange_env{"BURNER_EXCHANGE_FILE", (exchange_dir.path() + "/Task.ini").toUtf8()};
-  QString Exchange() const { return exchange_dir.path() + "/Task.ini"; }
-  DialogRig dialogs{{{'E', VirtualMedium::CdR}}, "", true};
-  TAudioForm* audio = nullptr;
-  TAudioBurningForm* burning = nullptr;
-};
-
 TEST(AudioWindow, AddFilesShowsEachLengthAndTheTotal) {
   AudioRig rig;
   if (!rig.Tone("tone.wav", 65.4) || !rig.Tone("tone.mp3", 10)) GTEST_SKIP() << "ffmpeg cannot make test tones";
@@ -148,8 +45,7 @@ TEST(AudioWindow, AddFilesShowsEachLengthAndTheTotal) {
                           rig.Media("down.ape"), rig.Media("long.ape"), rig.Media("song.ogg")};
   rig.audio->Show();
   rig.Dialogs().AnswerFile(files);
-  QTest::mouseClick(rig.audio->btnAdd, Qt::LeftButton, {}, QPoint(5, 5));
-  rig.ChooseFromPopup("Add Files");
+  rig.ChooseFromPopup(rig.audio->btnAdd, "Add Files");
   ASSERT_TRUE(QTest::qWaitFor([&] { return rig.audio->clbox->Items()->Count() == 6; }));
   EXPECT_EQ(rig.Column(0), files);
   EXPECT_EQ(rig.Column(1), (QStringList{"1:5", "0:10", "1:0", "0:58", "104:12", ""}));
@@ -308,8 +204,6 @@ void AddRows(TAudioForm& audio, const QStringList& lengths) {
   audio.RecalcTotalLength();
 }
 
-bool LogHas(const AudioRig& rig, const QString& part) { return rig.Log().contains(part); }
-
 TEST(AudioBurningWindow, FollowsTheProcessToEachEnd) {
   struct Case {
     const char* name;
@@ -351,8 +245,8 @@ TEST(AudioBurningWindow, FollowsTheProcessToEachEnd) {
     EXPECT_FALSE(rig.audio->isVisible());
     EXPECT_TRUE(rig.burning->Running());
     if (c.click_abort) {
-      ASSERT_TRUE(QTest::qWaitFor([&] { return LogHas(rig, " Writing"); }, 10000)) << rig.Log().toStdString();
-      QTest::mouseClick(rig.burning->btnAbort->PushButton(), Qt::LeftButton);
+      ASSERT_TRUE(QTest::qWaitFor([&] { return rig.LogHas(" Writing"); }, 10000)) << rig.Log().toStdString();
+      QTest::mouseClick(rig.burning->btnAbort, Qt::LeftButton, {}, QPoint(5, 5));
     }
     if (std::string(c.name) == "Done") {
       // Track 3 at half: 180 + 240 seconds before it, and half of 301
@@ -379,7 +273,7 @@ TEST(AudioBurningWindow, FollowsTheProcessToEachEnd) {
       if (found >= 0) at = found;
     }
     for (const QString& line : c.unexpected) EXPECT_FALSE(log.contains(line)) << log.toStdString();
-    QTest::mouseClick(rig.burning->btnEject->PushButton(), Qt::LeftButton);
+    QTest::mouseClick(rig.burning->btnEject, Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_FALSE(rig.burning->isVisible());
     EXPECT_TRUE(rig.audio->isVisible());
     rig.burning->SetWindowState(wsNormal);
@@ -393,7 +287,7 @@ TEST(AudioBurningWindow, AMissingProcessEndsTheRunAtOnce) {
   rig.audio->Show();
   QTest::mouseClick(rig.audio->bBurn, Qt::LeftButton, {}, QPoint(5, 5));
   ASSERT_TRUE(QTest::qWaitFor([&] { return rig.burning->btnEject->Enabled(); }, 5000));
-  EXPECT_TRUE(LogHas(rig, "The audio burning process (burner-encode) cannot be found.")) << rig.Log().toStdString();
+  EXPECT_TRUE(rig.LogHas("The audio burning process (burner-encode) cannot be found.")) << rig.Log().toStdString();
   rig.burning->Close();
   EXPECT_FALSE(rig.burning->isVisible());
 }
@@ -414,7 +308,7 @@ TEST(AudioBurningWindow, AScheduledRunBringsItsOwnLengthsAndClearsAStaleFile) {
   rig.dialogs.schedule->StartScheduledAudioBurn({rig.Media("a.wav"), rig.Media("b.wav")}, options);
   EXPECT_FALSE(rig.burning->isVisible());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.burning->Running(); }, 10000));
-  EXPECT_TRUE(LogHas(rig, "Write/Burn Audio CD Process done.")) << rig.Log().toStdString();
+  EXPECT_TRUE(rig.LogHas("Write/Burn Audio CD Process done.")) << rig.Log().toStdString();
   EXPECT_EQ(rig.burning->TotalSeconds, 7);
   EXPECT_EQ(rig.burning->DoneSeconds, 7);
   EXPECT_FALSE(QFile::exists(rig.Exchange()));
