@@ -7,6 +7,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -53,20 +57,47 @@ class Scratch : public ::testing::Test {
   std::string dir_;
 };
 
-// A clock whose sleeps pass at once in recorder time but take a little real
-// time, so that a test sees an erase's progress move.
-class SteppingClock final : public Clock {
+// A clock whose sleeps pass at once in recorder time. Sleeps of threads
+// other than the test's are paced by the test: each waits until the test
+// lets one through, so a worker that polls the drive cannot run ahead of
+// the test that samples its progress, however loaded the machine is.
+class PacedClock final : public Clock {
  public:
-  explicit SteppingClock(FakeClock& fake) : fake_(fake) {}
+  explicit PacedClock(FakeClock& fake) : fake_(fake), test_thread_(std::this_thread::get_id()) {}
+  ~PacedClock() override { Open(); }
   TimePoint Now() const override { return fake_.Now(); }
   std::uint64_t TickMs() const override { return fake_.TickMs(); }
   void SleepMs(std::uint32_t ms) override {
+    if (std::this_thread::get_id() != test_thread_) {
+      std::unique_lock lock(mutex_);
+      changed_.wait(lock, [&] { return open_ || granted_; });
+      granted_ = false;
+      changed_.notify_all();
+    }
     fake_.SleepMs(ms);
-    if (ms >= 1000) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  // Lets the next sleep of another thread pass and waits a little for it to
+  // be taken. A step not taken stays granted: at most one sleep passes
+  // between two steps.
+  void Step() {
+    std::unique_lock lock(mutex_);
+    granted_ = true;
+    changed_.notify_all();
+    changed_.wait_for(lock, std::chrono::milliseconds(20), [&] { return !granted_; });
+  }
+  void Open() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+    changed_.notify_all();
   }
 
  private:
   FakeClock& fake_;
+  const std::thread::id test_thread_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool granted_ = false;
+  bool open_ = false;
 };
 
 using EraseDiscs = Scratch;
@@ -84,7 +115,7 @@ TEST_F(EraseDiscs, QuickAndFullEraseOfRewritableDiscsShowRisingProgress) {
     d.BurnSession('E', Path("src"), false);
     ASSERT_EQ(d.rig.recorders.at('E')->Summary().sessions, 1u);
     d.rig.recorders.at('E')->SetTimingPercent(100);
-    SteppingClock clock(d.rig.clock);
+    PacedClock clock(d.rig.clock);
     ScopedClock scoped(clock);
 
     d.rig.Click(d.rig.form->btnErase);
@@ -103,15 +134,18 @@ TEST_F(EraseDiscs, QuickAndFullEraseOfRewritableDiscsShowRisingProgress) {
     e.Close();  // refused while erasing
     EXPECT_TRUE(e.isVisible());
     std::vector<int> seen;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-          if (d.rig.form->qcdb().Erasing()) {
-            d.rig.form->Timer1Timer();
-            seen.push_back(e.pbprogress->Position());
-          }
-          return e.btnCancel->Enabled();
-        },
-        60000));
+    // The erase thread polls the drive and sleeps between polls; each of
+    // its sleeps waits for one sample here.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!e.btnCancel->Enabled() && std::chrono::steady_clock::now() < deadline) {
+      QCoreApplication::processEvents();
+      if (d.rig.form->qcdb().Erasing()) {
+        d.rig.form->Timer1Timer();
+        seen.push_back(e.pbprogress->Position());
+      }
+      clock.Step();
+    }
+    ASSERT_TRUE(e.btnCancel->Enabled()) << "the erase did not end";
     EXPECT_EQ(e.pbprogress->Position(), 100);
     EXPECT_EQ(e.labProgress->Caption(), "100%");
     EXPECT_EQ(e.btnCancel->Caption(), "&Finish");

@@ -330,24 +330,21 @@ int SgIo(OpenDrive& drive, sg_io_hdr_t* hdr) {
   ScsiCommand command;
   std::memcpy(command.cdb.data(), hdr->cmdp, hdr->cmd_len);
   command.cdb_length = hdr->cmd_len;
-  switch (hdr->dxfer_direction) {
-    case SG_DXFER_NONE:
-      command.direction = ScsiDirection::None;
-      break;
-    case SG_DXFER_TO_DEV:
-      command.direction = ScsiDirection::Out;
-      break;
-    case SG_DXFER_FROM_DEV:
-    case SG_DXFER_TO_FROM_DEV:
-      command.direction = ScsiDirection::In;
-      break;
-    default:
-      errno = EINVAL;
-      return -1;
-  }
-  // The kernel takes a direction with no data as no transfer at all.
-  if (hdr->dxfer_len == 0) command.direction = ScsiDirection::None;
-  if (command.direction != ScsiDirection::None) {
+  // The block layer looks at the direction only when there is data to
+  // move: with none, any value is taken as no transfer at all.
+  if (hdr->dxfer_len > 0) {
+    switch (hdr->dxfer_direction) {
+      case SG_DXFER_TO_DEV:
+        command.direction = ScsiDirection::Out;
+        break;
+      case SG_DXFER_FROM_DEV:
+      case SG_DXFER_TO_FROM_DEV:
+        command.direction = ScsiDirection::In;
+        break;
+      default:
+        errno = EINVAL;
+        return -1;
+    }
     command.data = static_cast<std::uint8_t*>(hdr->dxferp);
     command.data_length = hdr->dxfer_len;
   }
@@ -558,6 +555,9 @@ int Ioctl(OpenDrive& drive, unsigned long request, void* arg) {
       return -1;
     }
     default:
+      if (Tracing()) {
+        std::fprintf(stderr, "burner-preload: %s ioctl %#lx -> ENOTTY\n", drive.device->path.c_str(), request);
+      }
       errno = ENOTTY;
       return -1;
   }

@@ -218,7 +218,7 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
     VirtualRecorder::Open(config)->SetTimingPercent(0);
   }
 
-  const Outcome tao = Client("wodim -v -tao dev=" + cd_ + " test.iso");
+  const Outcome tao = Client("wodim -v -tao gracetime=0 dev=" + cd_ + " test.iso");
   EXPECT_OUTPUT(tao, "Fixating...");
   const Outcome toc = Client("wodim -toc dev=" + cd_);
   EXPECT_OUTPUT(toc, "first: 1 last 1");
@@ -227,7 +227,7 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   ExpectSameTree(dir_ / "cd");
   // The drive offers no session at once on CD: wodim says so instead of
   // failing in the middle of a write.
-  const Outcome sao = Client("wodim -v -sao dev=" + cd_ + " test.iso");
+  const Outcome sao = Client("wodim -v -sao gracetime=0 dev=" + cd_ + " test.iso");
   EXPECT_NE(sao.status, 0);
   EXPECT_NE(sao.output.find("Drive does not support SAO recording"), std::string::npos) << sao.output;
 
@@ -238,4 +238,41 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   EXPECT_OUTPUT(info, "State of Last Session: complete");
   EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + dvd_ + " -extract / dvd"), "Extracted from ISO image");
   ExpectSameTree(dir_ / "dvd");
+}
+
+// cdrdao sends its no-data commands (REZERO UNIT, TEST UNIT READY) with no
+// transfer direction, which the kernel takes; it reads the TOC and session
+// layout of a two-session CD-R that wodim wrote and reports what the drive's
+// own summary holds.
+TEST_F(PeerCheck, CdrdaoReadsTheSessionsOfAMultiSessionCd) {
+  if (!Installed("wodim") || !Installed("cdrdao"))
+    GTEST_SKIP() << "wodim or cdrdao missing (Debian packages wodim, cdrdao)";
+  dir_.Write("DriveMap.ini", "[E]\nImage=r.img\nMedium=dvd-r\n\n[F]\nImage=c.img\nMedium=cd-r\n");
+  for (int session = 0; session < 2; ++session) {
+    EXPECT_OUTPUT(Client("wodim -v -tao -multi gracetime=0 dev=" + cd_ + " test.iso"), "Fixating...");
+  }
+  VirtualDiscSummary disc;
+  {
+    VirtualRecorderConfig config;
+    config.image_path = dir_ / "c.img";
+    config.look_only = true;
+    disc = VirtualRecorder::Open(config)->Summary();
+  }
+  ASSERT_EQ(disc.tracks.size(), 2u);
+  const VirtualTrackSummary& second = disc.tracks[1];
+
+  const Outcome info = Client("cdrdao disk-info --device " + cd_);
+  EXPECT_OUTPUT(info, "Sessions             : 2");
+  EXPECT_OUTPUT(info, "Last Track           : 2");
+  EXPECT_OUTPUT(info, "Appendable           : yes");
+  EXPECT_OUTPUT(info, "Start of last session: " + std::to_string(second.start) + " (");
+  EXPECT_OUTPUT(info, "Start of new session : " + std::to_string(disc.next_writable) + " (");
+
+  const Outcome toc = Client("cdrdao read-toc --session 2 --device " + cd_ + " --datafile s2.bin s2.toc");
+  EXPECT_OUTPUT(toc, "Reading of toc data finished successfully.");
+  std::ifstream file(dir_ / "s2.toc");
+  const std::string text((std::istreambuf_iterator<char>(file)), {});
+  EXPECT_NE(text.find("TRACK MODE1"), std::string::npos) << text;
+  EXPECT_NE(text.find("length in bytes: " + std::to_string(std::uint64_t{second.size} * 2048)), std::string::npos)
+      << text;
 }
