@@ -5,6 +5,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/Option.h"
+#include "app/SkinPlacing.h"
 #include "app/start.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Http.h"
@@ -18,6 +19,8 @@ TAboutForm::TAboutForm(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu);
   SetPosition(poMainFormCenter);
+  // The frame first: the client size set below is kept inside it.
+  SeSkinForm1 = AddSkinFrame(this, kbiClose);
   SetClientWidth(340);
   SetClientHeight(190);
   auto label = [this](int top, int size, bool bold) {

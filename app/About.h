@@ -8,12 +8,14 @@
 #include "platform/gui/Forms.h"
 
 class TSeSkinButton;
+class TSeSkinForm;
 class TSeSkinLabel;
 
 class TAboutForm : public TForm {
  public:
   explicit TAboutForm(TComponent* owner = nullptr);
 
+  TSeSkinForm* SeSkinForm1 = nullptr;
   TSeSkinLabel *labVersion = nullptr, *Label2 = nullptr, *labYears = nullptr, *labCompany = nullptr;
   TSeSkinButton* btnOK = nullptr;
 

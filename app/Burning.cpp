@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "app/AppGlobals.h"
-#include "app/FormPlacing.h"
+#include "app/SkinPlacing.h"
 #include "app/Option.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
@@ -29,11 +29,29 @@
 #include "platform/gui/Timer.h"
 #include "recorder/xrCDBC.h"
 #include "shell/IconCtls.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_edits.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
 
 namespace {
 
-TLabel* MakeLabel(TWinControl* parent, int left, int top, const QString& caption) {
-  return Place<TLabel>(parent, left, top, 10, 16, caption);
+TSeSkinLabel* MakeLabel(TWinControl* parent, int left, int top, const QString& caption) {
+  return PlaceSkinned<TSeSkinLabel>(parent, left, top, 10, 16, caption);
+}
+
+// A file name edit whose button opens a file dialog.
+TSeSkinEditButton* MakeFileEdit(TWinControl* parent, int left, int top, int width) {
+  auto* edit = PlaceSkinned<TSeSkinEditButton>(parent, left, top, width, 22);
+  edit->SetGlyphKind(gkEllipsis);
+  return edit;
+}
+
+TSeSkinComboBox* MakeDropDownList(TWinControl* parent, int left, int top, int width) {
+  auto* list = PlaceSkinned<TSeSkinComboBox>(parent, left, top, width, 22);
+  list->SetComboStyle(kcsDropDownList);
+  return list;
 }
 
 bool IsIconName(const QString& name) {
@@ -45,7 +63,7 @@ TForm1* Main() { return AppForms().Form1; }
 
 }  // namespace
 
-void FillSpeedList(TSCSIDevice& drive, TComboBox* list) {
+void FillSpeedList(TSCSIDevice& drive, TSeCustomComboBox* list) {
   const bool cd = drive.GetDiscType() < 4;
   const double divisor = cd ? 176.4 : 1385.0;
   const int step = cd ? 176 : 700;
@@ -70,6 +88,7 @@ TBurningForm::TBurningForm(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu | biMinimize);
   SetPosition(poScreenCenter);
+  SeSkinForm1 = AddSkinFrame(this, kbiClose | kbiMinimize);
   BuildLayout();
 }
 
@@ -85,7 +104,7 @@ void TBurningForm::BuildLayout() {
   BuildCopy();
   BuildBurnISO();
   BuildProgress();
-  btnCancel = Place<TButton>(this, 470, 436, 80, 25, "&Cancel");
+  btnCancel = PlaceSkinned<TSeSkinButton>(this, 470, 436, 80, 25, "&Cancel");
   btnCancel->OnClick = [this](TControl*) { Close(); };
   labNote1 = MakeLabel(this, 10, 396,
                        "Note for CD-RW (DVD+/- RW): Please make sure the CD-RW (DVD+/-RW) disc is not Closed (You can "
@@ -93,7 +112,7 @@ void TBurningForm::BuildLayout() {
   labNote2 = MakeLabel(this, 10, 426,
                        "If the rewritable disc is closed, please erase (Quick Erase or Full Erase) the CD-RW (DVD+/-RW) "
                        "disc before the burning.");
-  for (TLabel* note : {labNote1, labNote2}) {
+  for (TSeSkinLabel* note : {labNote1, labNote2}) {
     note->SetAutoSize(false);
     note->SetWordWrap(true);
     note->SetBounds(note->Left(), note->Top(), 450, 28);
@@ -117,33 +136,29 @@ void TBurningForm::BuildLayout() {
 }
 
 void TBurningForm::BuildPreference() {
-  gpbPreference = Place<TGroupBox>(this, 8, 6, 544, 240, "Preference");
-  TGroupBox* g = gpbPreference;
+  gpbPreference = PlaceSkinned<TSeSkinGroupBox>(this, 8, 6, 544, 240, "Preference");
+  TSeSkinGroupBox* g = gpbPreference;
   LabLabel = MakeLabel(g, 12, 24, "Volume Label of Disc");
-  edtLabel = Place<TEdit>(g, 150, 20, 240, 22);
+  edtLabel = PlaceSkinned<TSeSkinEdit>(g, 150, 20, 240, 22);
   labISO = MakeLabel(g, 12, 24, ".ISO File Name:");
-  edtISO = Place<TEdit>(g, 110, 20, 250, 22);
-  btnISOFile = Place<TButton>(g, 362, 20, 26, 22, "...");
-  btnISOFile->OnClick = [this](TControl*) {
+  edtISO = MakeFileEdit(g, 110, 20, 280);
+  edtISO->OnButtonClick = [this](TControl*) {
     if (SaveDialog2->Execute()) edtISO->SetText(SaveDialog2->FileName);
   };
-  chkQuick = Place<TCheckBox>(g, 400, 22, 130, 19, "Quick save .ISO");
+  chkQuick = PlaceSkinned<TSeSkinCheckBox>(g, 400, 22, 130, 19, "Quick save .ISO");
   chkQuick->OnClick = [this](TControl*) {
     ProgramOptions().QuickSaveISO = chkQuick->Checked();
     if (TOptionForm* o = AppForms().OptionForm) o->cQuickSaveISO->SetChecked(chkQuick->Checked());
   };
 
-  GroupBox3 = Place<TGroupBox>(g, 12, 50, 520, 108, "Disk Icon");
-  auto* frame = Place<TPanel>(GroupBox3, 10, 22, 44, 44);
-  frame->SetBevelOuter(bvLowered);
-  frame->SetColor(clWhite);
-  imgIcon = Place<TImage>(frame, 6, 6, 32, 32);
+  GroupBox3 = PlaceSkinned<TSeSkinGroupBox>(g, 12, 50, 520, 108, "Disk Icon");
+  sbxIcon = PlaceSkinned<TSeSkinScrollBox>(GroupBox3, 10, 24, 48, 48);
+  imgIcon = Place<TImage>(sbxIcon, 6, 6, 32, 32);
   imgIcon->SetCenter(true);
-  rdbBlank = Place<TRadioButton>(GroupBox3, 70, 20, 180, 19, "Blank (Default)");
-  rdbCustom = Place<TRadioButton>(GroupBox3, 70, 44, 120, 19, "Custom Icon");
-  rdbAutoIcon = Place<TRadioButton>(GroupBox3, 70, 74, 260, 19, "Icon of Auto Run Execute File");
-  edtIcon = Place<TEdit>(GroupBox3, 190, 42, 290, 22);
-  btnIconFile = Place<TButton>(GroupBox3, 482, 42, 26, 22, "...");
+  rdbBlank = PlaceSkinned<TSeSkinRadioButton>(GroupBox3, 70, 20, 180, 19, "Blank (Default)");
+  rdbCustom = PlaceSkinned<TSeSkinRadioButton>(GroupBox3, 70, 46, 112, 19, "Custom Icon");
+  rdbAutoIcon = PlaceSkinned<TSeSkinRadioButton>(GroupBox3, 70, 76, 260, 19, "Icon of Auto Run Execute File");
+  edtIcon = MakeFileEdit(GroupBox3, 190, 44, 318);
   rdbBlank->SetChecked(true);
   edtIcon->SetEnabled(false);
   rdbBlank->OnClick = [this](TControl*) {
@@ -166,7 +181,7 @@ void TBurningForm::BuildPreference() {
     MessageBox("Please enter Auto-Run Execute File first.", "Information", MB_OK | MB_ICONINFORMATION);
     rdbBlank->SetChecked(true);
   };
-  btnIconFile->OnClick = [this](TControl*) {
+  edtIcon->OnButtonClick = [this](TControl*) {
     if (!OpenDialog1->Execute()) return;
     edtIcon->SetText(OpenDialog1->FileName);
   };
@@ -174,13 +189,12 @@ void TBurningForm::BuildPreference() {
     if (rdbCustom->Checked() && QFileInfo(edtIcon->Text()).isFile()) LoadIconPicture(edtIcon->Text());
   };
 
-  auto* autorun = Place<TGroupBox>(g, 12, 164, 520, 68, "Auto Run Execute File");
-  chkAutoRun = Place<TCheckBox>(autorun, 10, 20, 240, 19, "Use Auto-Run Execute File");
-  edtAutoRun = Place<TEdit>(autorun, 10, 40, 470, 22);
-  btnAutoRunFile = Place<TButton>(autorun, 482, 40, 26, 22, "...");
+  gpbAutoRun = PlaceSkinned<TSeSkinGroupBox>(g, 12, 164, 520, 68, "Auto Run Execute File");
+  chkAutoRun = PlaceSkinned<TSeSkinCheckBox>(gpbAutoRun, 10, 20, 240, 19, "Use Auto-Run Execute File");
+  edtAutoRun = MakeFileEdit(gpbAutoRun, 10, 40, 498);
   edtAutoRun->SetEnabled(false);
   chkAutoRun->OnClick = [this](TControl*) { edtAutoRun->SetEnabled(chkAutoRun->Checked()); };
-  btnAutoRunFile->OnClick = [this](TControl*) {
+  edtAutoRun->OnButtonClick = [this](TControl*) {
     if (OpenDialog2->Execute()) edtAutoRun->SetText(OpenDialog2->FileName);
   };
   edtAutoRun->OnChange = [this](TControl*) {
@@ -191,20 +205,19 @@ void TBurningForm::BuildPreference() {
 }
 
 void TBurningForm::BuildOption() {
-  gpbOption = Place<TGroupBox>(this, 8, 250, 544, 140, "");
-  TGroupBox* g = gpbOption;
-  MakeLabel(g, 12, 22, "Burning Speed:");
-  cbspeed = Place<TComboBox>(g, 110, 18, 200, 22);
-  cbspeed->SetStyle(csDropDownList);
-  cCloseDisc = Place<TCheckBox>(g, 12, 50, 200, 19, "Close disk (Finialize)");
-  cTestWrite = Place<TCheckBox>(g, 12, 74, 200, 19, "Test write");
-  cEject = Place<TCheckBox>(g, 12, 98, 220, 19, "Eject the disc after done");
-  cBootable = Place<TCheckBox>(g, 250, 50, 150, 19, "Bootable");
-  cShowFiles = Place<TCheckBox>(g, 250, 74, 200, 19, "Show files before buring");
+  gpbOption = PlaceSkinned<TSeSkinGroupBox>(this, 8, 250, 544, 140, "");
+  TSeSkinGroupBox* g = gpbOption;
+  Label6 = MakeLabel(g, 12, 22, "Burning Speed:");
+  cbspeed = MakeDropDownList(g, 110, 18, 200);
+  cCloseDisc = PlaceSkinned<TSeSkinCheckBox>(g, 12, 50, 200, 19, "Close disk (Finialize)");
+  cTestWrite = PlaceSkinned<TSeSkinCheckBox>(g, 12, 74, 200, 19, "Test write");
+  cEject = PlaceSkinned<TSeSkinCheckBox>(g, 12, 98, 220, 19, "Eject the disc after done");
+  cBootable = PlaceSkinned<TSeSkinCheckBox>(g, 250, 50, 150, 19, "Bootable");
+  cShowFiles = PlaceSkinned<TSeSkinCheckBox>(g, 250, 74, 200, 19, "Show files before buring");
   cCloseDisc->SetChecked(true);
   cEject->SetChecked(true);
-  btnAdvance = Place<TButton>(g, 440, 60, 90, 25, "&Advance");
-  btnStartBurn = Place<TButton>(g, 440, 96, 90, 30, "&Start");
+  btnAdvance = PlaceSkinned<TSeSkinButton>(g, 440, 60, 90, 25, "&Advance");
+  btnStartBurn = PlaceSkinned<TSeSkinButton>(g, 440, 96, 90, 30, "&Start");
   TOptionForm* (*options)() = [] { return AppForms().OptionForm; };
   cCloseDisc->OnClick = [this, options](TControl*) {
     if (Main()) Main()->qcdb().SetFinalizeDisc(cCloseDisc->Checked());
@@ -235,31 +248,27 @@ void TBurningForm::BuildOption() {
 }
 
 void TBurningForm::BuildCopy() {
-  gpbCopy = Place<TGroupBox>(this, 8, 6, 544, 240, "Make a copy of the disc");
-  TGroupBox* g = gpbCopy;
-  MakeLabel(g, 20, 36, "Source:");
-  cmbSource = Place<TComboBox>(g, 110, 32, 400, 22);
-  cmbSource->SetStyle(csDropDownList);
-  MakeLabel(g, 20, 76, "Destination:");
-  cmbDestination = Place<TComboBox>(g, 110, 72, 400, 22);
-  cmbDestination->SetStyle(csDropDownList);
+  gpbCopy = PlaceSkinned<TSeSkinGroupBox>(this, 8, 6, 544, 240, "Make a copy of the disc");
+  TSeSkinGroupBox* g = gpbCopy;
+  LabSource = MakeLabel(g, 20, 36, "Source:");
+  cmbSource = MakeDropDownList(g, 110, 32, 400);
+  LabDestination = MakeLabel(g, 20, 76, "Destination:");
+  cmbDestination = MakeDropDownList(g, 110, 72, 400);
   MakeLabel(g, 20, 130, "Steps: 1. Insert the source disc into the dirve.");
   MakeLabel(g, 62, 154, "2. Click Start button. ");
 }
 
 void TBurningForm::BuildBurnISO() {
-  gpbBurnISO = Place<TGroupBox>(this, 8, 6, 544, 240, "Burn .ISO to CD \\ DVD");
-  TGroupBox* g = gpbBurnISO;
-  MakeLabel(g, 20, 36, "Source .ISO File:");
-  edtSourceISO = Place<TEdit>(g, 130, 32, 360, 22);
+  gpbBurnISO = PlaceSkinned<TSeSkinGroupBox>(this, 8, 6, 544, 240, "Burn .ISO to CD \\ DVD");
+  TSeSkinGroupBox* g = gpbBurnISO;
+  Label1 = MakeLabel(g, 20, 36, "Source .ISO File:");
+  edtSourceISO = MakeFileEdit(g, 130, 32, 388);
   edtSourceISO->SetReadOnly(true);
-  btnSourceISOFile = Place<TButton>(g, 492, 32, 26, 22, "...");
-  btnSourceISOFile->OnClick = [this](TControl*) {
+  edtSourceISO->OnButtonClick = [this](TControl*) {
     if (OpenDialog3->Execute()) edtSourceISO->SetText(OpenDialog3->FileName);
   };
-  MakeLabel(g, 20, 76, "Destination Drive");
-  cmbDriveISO = Place<TComboBox>(g, 130, 72, 388, 22);
-  cmbDriveISO->SetStyle(csDropDownList);
+  Label8 = MakeLabel(g, 20, 76, "Destination Drive");
+  cmbDriveISO = MakeDropDownList(g, 130, 72, 388);
   cmbDriveISO->OnChange = [this](TControl*) {
     if (!Main()) return;
     Main()->qcdb().SetDeviceID(cmbDriveISO->Text().toStdString());
@@ -268,11 +277,11 @@ void TBurningForm::BuildBurnISO() {
 }
 
 void TBurningForm::BuildProgress() {
-  gpbProgress = Place<TGroupBox>(this, 8, 6, 544, 456, "Progress and Log");
-  TGroupBox* g = gpbProgress;
+  gpbProgress = PlaceSkinned<TSeSkinGroupBox>(this, 8, 6, 544, 456, "Progress and Log");
+  TSeSkinGroupBox* g = gpbProgress;
   auto figure = [g](int left, int top, const QString& caption) {
     MakeLabel(g, left, top, caption);
-    auto* value = Place<TLabel>(g, left + 112, top, 140, 16);
+    auto* value = PlaceSkinned<TSeSkinLabel>(g, left + 112, top, 140, 16);
     value->SetAutoSize(false);
     return value;
   };
@@ -281,17 +290,19 @@ void TBurningForm::BuildProgress() {
   labElapse = figure(12, 42, "Elapsed Time:");
   labRemain = figure(280, 42, "Remaining Time:");
   MakeLabel(g, 12, 64, "Progress:");
-  pcd = Place<TProgressBar>(g, 160, 64, 320, 16);
-  labProgress = Place<TLabel>(g, 486, 64, 48, 16);
+  pcd = PlaceSkinned<TSeSkinProgressBar>(g, 160, 64, 320, 16);
+  labProgress = PlaceSkinned<TSeSkinLabel>(g, 486, 64, 48, 16);
   labProgress->SetAutoSize(false);
   MakeLabel(g, 12, 86, "Software Buffer Status:");
   PanSoftBuff = Place<TPanel>(g, 160, 86, 320, 16);
-  PanSoftBuff->SetBevelOuter(bvNone);
-  pBuf = Place<TProgressBar>(PanSoftBuff, 0, 0, 320, 16);
   MakeLabel(g, 12, 108, "Device Buffer Status:");
   PanDeviceBuff = Place<TPanel>(g, 160, 108, 320, 16);
-  PanDeviceBuff->SetBevelOuter(bvNone);
-  pHBuf = Place<TProgressBar>(PanDeviceBuff, 0, 0, 320, 16);
+  for (TPanel* panel : {PanSoftBuff, PanDeviceBuff}) {
+    panel->SetBevelOuter(bvNone);
+    panel->SetParentColor(true);
+  }
+  pBuf = PlaceSkinned<TSeSkinProgressBar>(PanSoftBuff, 0, 0, 320, 16);
+  pHBuf = PlaceSkinned<TSeSkinProgressBar>(PanDeviceBuff, 0, 0, 320, 16);
   pHBuf->SetMax(1);
   MakeLabel(g, 12, 130, "Log:");
   memo1 = Place<TRichEdit>(g, 12, 148, 520, 260);
@@ -299,11 +310,11 @@ void TBurningForm::BuildProgress() {
   memo1->SetScrollBars(ssBoth);
   memo1->SetWordWrap(false);
   const char* captions[] = {"S&ave", "&Print", "&Clear", "&Abort", "Save &ISO", "&Close Track", "&Done and Eject"};
-  TButton** buttons[] = {&btnSave, &btnPrint, &btnClear, &btnAbort, &btnSaveISO, &btnCloseTrack, &btnEject};
+  TSeSkinButton** buttons[] = {&btnSave, &btnPrint, &btnClear, &btnAbort, &btnSaveISO, &btnCloseTrack, &btnEject};
   const int widths[] = {56, 56, 56, 60, 72, 84, 112};
   int x = 12;
   for (int i = 0; i < 7; ++i) {
-    *buttons[i] = Place<TButton>(g, x, 418, widths[i], 26, captions[i]);
+    *buttons[i] = PlaceSkinned<TSeSkinButton>(g, x, 418, widths[i], 26, captions[i]);
     x += widths[i] + 4;
   }
   btnSave->OnClick = [this](TControl*) { btnSaveClick(); };
@@ -327,8 +338,8 @@ void TBurningForm::Setup(const QString& mode) {
   edtAutoRun->SetText("");
   imgIcon->Picture()->SetGraphic(nullptr);
   chkAutoRun->SetChecked(false);
-  for (TButton* b : {btnAdvance, btnStartBurn, btnCancel, btnAbort}) b->Show();
-  for (TProgressBar* bar : {pcd, pBuf, pHBuf}) bar->SetPosition(0);
+  for (TSeSkinButton* b : {btnAdvance, btnStartBurn, btnCancel, btnAbort}) b->Show();
+  for (TSeSkinProgressBar* bar : {pcd, pBuf, pHBuf}) bar->SetPosition(0);
   auto groups = [this](bool preference, bool option, bool copy, bool burn_iso) {
     gpbPreference->SetVisible(preference);
     gpbOption->SetVisible(option);
@@ -343,7 +354,6 @@ void TBurningForm::Setup(const QString& mode) {
     SetCaption("Burn data disc");
     labISO->Hide();
     edtISO->Hide();
-    btnISOFile->Hide();
     chkQuick->Hide();
     LabLabel->Show();
     edtLabel->Show();
@@ -368,7 +378,6 @@ void TBurningForm::Setup(const QString& mode) {
     edtLabel->Hide();
     labISO->Show();
     edtISO->Show();
-    btnISOFile->Show();
     edtISO->SetText("");
     chkQuick->Show();
     chkQuick->SetChecked(ProgramOptions().QuickSaveISO);
@@ -506,12 +515,12 @@ void TBurningForm::ShowProgressView(const QString& caption, const QString& eject
   btnCloseTrack->SetEnabled(false);
   btnEject->SetCaption(eject_caption);
   btnEject->SetEnabled(false);
-  for (TGroupBox* g : {gpbPreference, gpbOption, gpbCopy, gpbBurnISO}) g->Hide();
+  for (TSeSkinGroupBox* g : {gpbPreference, gpbOption, gpbCopy, gpbBurnISO}) g->Hide();
   labNote1->Hide();
   labNote2->Hide();
   gpbProgress->SetCaption(caption);
   gpbProgress->Show();
-  for (TLabel* l : {lSize, labFinished, labElapse, labRemain, labProgress}) l->SetCaption("");
+  for (TSeSkinLabel* l : {lSize, labFinished, labElapse, labRemain, labProgress}) l->SetCaption("");
   memo1->Clear();
   const TAppStrings& s = AppStrings();
   for (const QString& line : {main->Caption(), s.CompanyName, s.CompanyURL, s.ProductURL})

@@ -11,76 +11,82 @@
 
 #include "app/Unit1Views.h"
 #include "platform/gui/Forms.h"
+// Other windows read and set the dialog's boxes directly.
+#include "skin/se_binding_buttons.h"
 
-class TButton;
-class TCheckBox;
-class TComboBox;
-class TEdit;
-class TGroupBox;
 class TImage;
-class TLabel;
 class TOpenDialog;
 class TOpenPictureDialog;
 class TPanel;
 class TPrintDialog;
 class TPrinterSetupDialog;
-class TProgressBar;
-class TRadioButton;
 class TRichEdit;
 class TSaveDialog;
 class TSCSIDevice;
+class TSeCustomComboBox;
+class TSeSkinComboBox;
+class TSeSkinEdit;
+class TSeSkinEditButton;
+class TSeSkinForm;
+class TSeSkinProgressBar;
+class TSeSkinScrollBox;
 class TwpnIconListBox;
 
 // Rebuilds a speed list for the recorder's selected drive: "Max", then one
 // item per speed step the drive takes, each listed once. The item that was
 // current stays current when it still exists.
-void FillSpeedList(TSCSIDevice& drive, TComboBox* list);
+void FillSpeedList(TSCSIDevice& drive, TSeCustomComboBox* list);
 
 class TBurningForm : public TForm, public TBurnProgressView {
  public:
   explicit TBurningForm(TComponent* owner = nullptr);
   ~TBurningForm() override;
 
-  // Preference
-  TGroupBox* gpbPreference = nullptr;
-  TLabel *LabLabel = nullptr, *labISO = nullptr;
-  TEdit *edtLabel = nullptr, *edtISO = nullptr, *edtIcon = nullptr, *edtAutoRun = nullptr;
-  TButton *btnISOFile = nullptr, *btnIconFile = nullptr, *btnAutoRunFile = nullptr;
-  TCheckBox *chkQuick = nullptr, *chkAutoRun = nullptr;
-  TGroupBox* GroupBox3 = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+
+  // Preference; the file edits' buttons open their file dialogs.
+  TSeSkinGroupBox* gpbPreference = nullptr;
+  TSeSkinLabel *LabLabel = nullptr, *labISO = nullptr;
+  TSeSkinEdit* edtLabel = nullptr;
+  TSeSkinEditButton *edtISO = nullptr, *edtIcon = nullptr, *edtAutoRun = nullptr;
+  TSeSkinCheckBox *chkQuick = nullptr, *chkAutoRun = nullptr;
+  TSeSkinGroupBox *GroupBox3 = nullptr, *gpbAutoRun = nullptr;
+  TSeSkinScrollBox* sbxIcon = nullptr;
   TImage* imgIcon = nullptr;
-  TRadioButton *rdbBlank = nullptr, *rdbCustom = nullptr, *rdbAutoIcon = nullptr;
+  TSeSkinRadioButton *rdbBlank = nullptr, *rdbCustom = nullptr, *rdbAutoIcon = nullptr;
   TwpnIconListBox* iconlist1 = nullptr;
 
   // Option
-  TGroupBox* gpbOption = nullptr;
-  TComboBox* cbspeed = nullptr;
-  TCheckBox *cCloseDisc = nullptr, *cTestWrite = nullptr, *cEject = nullptr, *cBootable = nullptr,
-            *cShowFiles = nullptr;
-  TButton *btnAdvance = nullptr, *btnStartBurn = nullptr;
+  TSeSkinGroupBox* gpbOption = nullptr;
+  TSeSkinLabel* Label6 = nullptr;
+  TSeSkinComboBox* cbspeed = nullptr;
+  TSeSkinCheckBox *cCloseDisc = nullptr, *cTestWrite = nullptr, *cEject = nullptr, *cBootable = nullptr,
+                  *cShowFiles = nullptr;
+  TSeSkinButton *btnAdvance = nullptr, *btnStartBurn = nullptr;
 
   // Copy
-  TGroupBox* gpbCopy = nullptr;
-  TComboBox *cmbSource = nullptr, *cmbDestination = nullptr;
+  TSeSkinGroupBox* gpbCopy = nullptr;
+  TSeSkinLabel *LabSource = nullptr, *LabDestination = nullptr;
+  TSeSkinComboBox *cmbSource = nullptr, *cmbDestination = nullptr;
 
   // Burn ISO
-  TGroupBox* gpbBurnISO = nullptr;
-  TEdit* edtSourceISO = nullptr;
-  TButton* btnSourceISOFile = nullptr;
-  TComboBox* cmbDriveISO = nullptr;
+  TSeSkinGroupBox* gpbBurnISO = nullptr;
+  TSeSkinLabel *Label1 = nullptr, *Label8 = nullptr;
+  TSeSkinEditButton* edtSourceISO = nullptr;
+  TSeSkinComboBox* cmbDriveISO = nullptr;
 
   // Progress and log
-  TGroupBox* gpbProgress = nullptr;
-  TLabel *lSize = nullptr, *labFinished = nullptr, *labElapse = nullptr, *labRemain = nullptr,
-         *labProgress = nullptr;
-  TProgressBar *pcd = nullptr, *pBuf = nullptr, *pHBuf = nullptr;
+  TSeSkinGroupBox* gpbProgress = nullptr;
+  TSeSkinLabel *lSize = nullptr, *labFinished = nullptr, *labElapse = nullptr, *labRemain = nullptr,
+               *labProgress = nullptr;
+  TSeSkinProgressBar *pcd = nullptr, *pBuf = nullptr, *pHBuf = nullptr;
   TPanel *PanSoftBuff = nullptr, *PanDeviceBuff = nullptr;
   TRichEdit* memo1 = nullptr;
-  TButton *btnSave = nullptr, *btnPrint = nullptr, *btnClear = nullptr, *btnAbort = nullptr,
-          *btnSaveISO = nullptr, *btnCloseTrack = nullptr, *btnEject = nullptr;
+  TSeSkinButton *btnSave = nullptr, *btnPrint = nullptr, *btnClear = nullptr, *btnAbort = nullptr,
+                *btnSaveISO = nullptr, *btnCloseTrack = nullptr, *btnEject = nullptr;
 
-  TButton* btnCancel = nullptr;
-  TLabel *labNote1 = nullptr, *labNote2 = nullptr;
+  TSeSkinButton* btnCancel = nullptr;
+  TSeSkinLabel *labNote1 = nullptr, *labNote2 = nullptr;
 
   TSaveDialog* SaveDialog1 = nullptr;  // the log
   TSaveDialog* SaveDialog2 = nullptr;  // image file to build

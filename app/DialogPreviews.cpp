@@ -24,16 +24,20 @@
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Preview.h"
 #include "platform/gui/StdCtrls.h"
+#include "skin/se_binding_buttons.h"
 #include "skin/se_engine.h"
 #include "recorder/xrCDBC.h"
 
 namespace {
 
-// Loads a shipped skin into the engine of windows shown on their own.
-void UseStandaloneSkin(const char* name) {
-  TSeSkinEngine*& engine = AppForms().StandaloneSkinEngine;
-  if (!engine) engine = Create<TSeSkinEngine>(nullptr);
-  engine->SetSkinFile((QCoreApplication::applicationDirPath() + "/Skins/" + name + ".mskn").toStdString());
+// Loads a shipped skin into the program's engine: the main window's when
+// one is made, else the engine of windows shown on their own. "None" takes
+// the skin the options loaded away: the plain look.
+void UseSkin(const QString& name) {
+  TSeSkinEngine* engine = AppSkinEngine();
+  if (!engine) engine = AppForms().StandaloneSkinEngine = Create<TSeSkinEngine>(nullptr);
+  engine->SetSkinFile(
+      name == "None" ? "" : (QCoreApplication::applicationDirPath() + "/Skins/" + name + ".mskn").toStdString());
 }
 
 QTemporaryDir& Scratch() {
@@ -84,14 +88,15 @@ void FillCompilation() {
 // The preview takes the long-lived form over; the program's table forgets it.
 std::unique_ptr<TCustomForm> Borrowed(TCustomForm* form) { return std::unique_ptr<TCustomForm>(form); }
 
-void RegisterBurnDialog(const QString& name, const QString& mode, bool progress) {
-  RegisterPreviewWindow(name, [mode, progress] {
+void RegisterBurnDialog(const QString& name, const QString& mode, bool progress, const QString& skin = "None") {
+  RegisterPreviewWindow(name, [mode, progress, skin] {
     Main();
+    UseSkin(skin);
     TBurningForm* b = AppForms().BurningForm;
     AppForms().BurningForm = nullptr;
     b->Setup(mode);
     if (progress) {
-      for (TGroupBox* g : {b->gpbPreference, b->gpbOption, b->gpbCopy, b->gpbBurnISO}) g->Hide();
+      for (TSeSkinGroupBox* g : {b->gpbPreference, b->gpbOption, b->gpbCopy, b->gpbBurnISO}) g->Hide();
       b->gpbProgress->SetCaption("Progress and Log - Burning My Disc");
       b->gpbProgress->Show();
       b->btnCancel->Hide();
@@ -132,12 +137,20 @@ void RegisterDialogPreviews() {
   RegisterBurnDialog("burn-dialog-build-iso", "BuildISO", false);
   RegisterBurnDialog("burn-dialog-burn-iso", "BurnISO", false);
   RegisterBurnDialog("burn-dialog-progress", "Burn", true);
+  // The same windows in a shipped skin.
+  RegisterBurnDialog("burn-dialog-devoir", "Burn", false, "devoir");
+  RegisterBurnDialog("burn-dialog-copy-devoir", "Copy", false, "devoir");
+  RegisterBurnDialog("burn-dialog-build-iso-devoir", "BuildISO", false, "devoir");
+  RegisterBurnDialog("burn-dialog-burn-iso-devoir", "BurnISO", false, "devoir");
+  RegisterBurnDialog("burn-dialog-progress-devoir", "Burn", true, "devoir");
   const char* pages[] = {"options-general", "options-burning", "options-schedule", "options-sound", "options-skins"};
   for (int i = 0; i < 5; ++i) RegisterOptionsPage(pages[i], i);
-  RegisterPreviewWindow("erase-window", [] {
-    Main();
-    return std::unique_ptr<TCustomForm>(Create<TEraseForm>(nullptr));
-  });
+  for (const QString skin : {"None", "devoir"})
+    RegisterPreviewWindow(skin == "None" ? "erase-window" : "erase-window-" + skin, [skin] {
+      Main();
+      UseSkin(skin);
+      return std::unique_ptr<TCustomForm>(Create<TEraseForm>(nullptr));
+    });
   RegisterPreviewWindow("capabilities", [] {
     auto form = std::unique_ptr<TForm2>(Create<TForm2>(nullptr));
     form->ShowDrive(Main()->qcdb());
@@ -168,11 +181,11 @@ void RegisterDialogPreviews() {
   // The same two windows with a shipped skin loaded.
   RegisterPreviewWindow("tips-devoir", [] {
     AppStrings().AppDir = QCoreApplication::applicationDirPath();
-    UseStandaloneSkin("devoir");
+    UseSkin("devoir");
     return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
   });
   RegisterPreviewWindow("about-devoir", [] {
-    UseStandaloneSkin("devoir");
+    UseSkin("devoir");
     return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr));
   });
 }

@@ -4,24 +4,20 @@
 
 #include "app/AppGlobals.h"
 #include "app/Burning.h"
+#include "app/SkinPlacing.h"
 #include "app/Unit1.h"
 #include "app/start.h"
-#include "platform/gui/Buttons.h"
-#include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "recorder/xrCDBC.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
 
 namespace {
 
-template <typename T>
-T* Place(TWinControl* parent, int left, int top, int width, int height, const QString& caption = {}) {
-  auto* control = Create<T>(parent);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  if (!caption.isEmpty()) control->SetCaption(caption);
-  return control;
+TSeSkinLabel* MakeLabel(TWinControl* parent, int left, int top, const QString& caption) {
+  return PlaceSkinned<TSeSkinLabel>(parent, left, top, 10, 16, caption);
 }
 
 QPointer<TEraseForm>& Instance() {
@@ -36,36 +32,38 @@ TEraseForm::TEraseForm(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu);
   SetPosition(poScreenCenter);
+  // The frame first: the client size set below is kept inside it.
+  SeSkinForm1 = AddSkinFrame(this, kbiClose);
   SetClientWidth(420);
   SetClientHeight(300);
-  Label1 = Place<TLabel>(this, 16, 16, 10, 16, "Select the drive");
-  cbDrives = Place<TComboBox>(this, 160, 12, 244, 22);
-  Label8 = Place<TLabel>(this, 16, 48, 10, 16, "Select the erase speed");
-  cmbSpeed = Place<TComboBox>(this, 160, 44, 244, 22);
-  Label2 = Place<TLabel>(this, 16, 80, 10, 16, "Select the erase method");
-  cmbMethod = Place<TComboBox>(this, 160, 76, 244, 22);
-  for (TComboBox* list : {cbDrives, cmbSpeed, cmbMethod}) list->SetStyle(csDropDownList);
+  Label1 = MakeLabel(this, 16, 16, "Select the drive");
+  cbDrives = PlaceSkinned<TSeSkinComboBox>(this, 160, 12, 244, 22);
+  Label8 = MakeLabel(this, 16, 48, "Select the erase speed");
+  cmbSpeed = PlaceSkinned<TSeSkinComboBox>(this, 160, 44, 244, 22);
+  Label2 = MakeLabel(this, 16, 80, "Select the erase method");
+  cmbMethod = PlaceSkinned<TSeSkinComboBox>(this, 160, 76, 244, 22);
+  for (TSeSkinComboBox* list : {cbDrives, cmbSpeed, cmbMethod}) list->SetComboStyle(kcsDropDownList);
   cmbMethod->Items()->Add("Quick erase rewritable disc");
   cmbMethod->Items()->Add("Full erase rewritable disc");
   cmbMethod->SetItemIndex(0);
   cmbMethod->OnChange = [this](TControl*) { cmbMethodChange(); };
-  labQuick1 = Place<TLabel>(this, 16, 112, 10, 16, "The disc appear to be empty but data is not physically");
-  labQuick2 = Place<TLabel>(this, 16, 128, 10, 16, "erased. Use this option with caution if the disc contains");
-  labQuick3 = Place<TLabel>(this, 16, 144, 10, 16, "confidential data.");
-  labFull1 = Place<TLabel>(this, 16, 112, 10, 16, "Select this option will physically erase all data in the ");
-  labFull2 = Place<TLabel>(this, 16, 128, 10, 16, "disc. Note: Physicall erasing will take more time.");
-  Label9 = Place<TLabel>(this, 16, 178, 10, 16, "Progress");
-  pbprogress = Place<TProgressBar>(this, 80, 178, 270, 16);
-  labProgress = Place<TLabel>(this, 360, 178, 44, 16);
+  labQuick1 = MakeLabel(this, 16, 112, "The disc appear to be empty but data is not physically");
+  labQuick2 = MakeLabel(this, 16, 128, "erased. Use this option with caution if the disc contains");
+  labQuick3 = MakeLabel(this, 16, 144, "confidential data.");
+  labFull1 = MakeLabel(this, 16, 112, "Select this option will physically erase all data in the ");
+  labFull2 = MakeLabel(this, 16, 128, "disc. Note: Physicall erasing will take more time.");
+  Label9 = MakeLabel(this, 16, 178, "Progress");
+  pbprogress = PlaceSkinned<TSeSkinProgressBar>(this, 80, 178, 270, 16);
+  labProgress = PlaceSkinned<TSeSkinLabel>(this, 360, 178, 44, 16);
   labProgress->SetAutoSize(false);
-  Place<TLabel>(this, 16, 206, 10, 16, "Elapse Time:");
-  LabElapse = Place<TLabel>(this, 100, 206, 80, 16);
-  Place<TLabel>(this, 210, 206, 10, 16, "Remain Time:");
-  LabRemain = Place<TLabel>(this, 300, 206, 80, 16);
-  for (TLabel* l : {LabElapse, LabRemain}) l->SetAutoSize(false);
-  btnErase = Place<TButton>(this, 136, 256, 84, 28, "&Erase");
-  btnAbort = Place<TButton>(this, 136, 256, 84, 28, "&Abort");
-  btnCancel = Place<TButton>(this, 232, 256, 84, 28, "&Cancel");
+  MakeLabel(this, 16, 206, "Elapse Time:");
+  LabElapse = PlaceSkinned<TSeSkinLabel>(this, 100, 206, 80, 16);
+  MakeLabel(this, 210, 206, "Remain Time:");
+  LabRemain = PlaceSkinned<TSeSkinLabel>(this, 300, 206, 80, 16);
+  for (TSeSkinLabel* l : {LabElapse, LabRemain}) l->SetAutoSize(false);
+  btnErase = PlaceSkinned<TSeSkinButton>(this, 136, 256, 84, 28, "&Erase");
+  btnAbort = PlaceSkinned<TSeSkinButton>(this, 136, 256, 84, 28, "&Abort");
+  btnCancel = PlaceSkinned<TSeSkinButton>(this, 232, 256, 84, 28, "&Cancel");
   btnAbort->Hide();
   btnErase->OnClick = [this](TControl*) { btnEraseClick(); };
   btnAbort->OnClick = [this](TControl*) { btnAbortClick(); };
@@ -79,8 +77,8 @@ TEraseForm::~TEraseForm() {
 
 void TEraseForm::cmbMethodChange() {
   const bool quick = cmbMethod->ItemIndex() == 0;
-  for (TLabel* l : {labQuick1, labQuick2, labQuick3}) l->SetVisible(quick);
-  for (TLabel* l : {labFull1, labFull2}) l->SetVisible(!quick);
+  for (TSeSkinLabel* l : {labQuick1, labQuick2, labQuick3}) l->SetVisible(quick);
+  for (TSeSkinLabel* l : {labFull1, labFull2}) l->SetVisible(!quick);
 }
 
 void TEraseForm::ResetProgress() {
@@ -102,7 +100,7 @@ void TEraseForm::DoShow() {
     cbDrives->Items()->Assign(main->cbDrives->Items()->ToQStringList());
     cbDrives->SetItemIndex(0);
   }
-  for (TComboBox* list : {cbDrives, cmbMethod, cmbSpeed}) list->SetEnabled(true);
+  for (TSeSkinComboBox* list : {cbDrives, cmbMethod, cmbSpeed}) list->SetEnabled(true);
   btnAbort->Hide();
   btnErase->Show();
   btnCancel->SetCaption("&Cancel");
@@ -127,7 +125,7 @@ void TEraseForm::btnEraseClick() {
   }
   main->TickCount = 0;
   main->RemainSeconds = 0;
-  for (TComboBox* list : {cbDrives, cmbMethod, cmbSpeed}) list->SetEnabled(false);
+  for (TSeSkinComboBox* list : {cbDrives, cmbMethod, cmbSpeed}) list->SetEnabled(false);
   btnErase->Hide();
   btnCancel->SetEnabled(false);
   btnAbort->Show();

@@ -6,23 +6,25 @@
 #include "app/Unit1Views.h"
 #include "platform/gui/Forms.h"
 
-class TButton;
-class TComboBox;
-class TLabel;
-class TProgressBar;
+class TSeSkinButton;
+class TSeSkinComboBox;
+class TSeSkinForm;
+class TSeSkinLabel;
+class TSeSkinProgressBar;
 
 class TEraseForm : public TForm, public TEraseProgressView {
  public:
   explicit TEraseForm(TComponent* owner = nullptr);
   ~TEraseForm() override;
 
-  TLabel *Label1 = nullptr, *Label8 = nullptr, *Label2 = nullptr, *Label9 = nullptr;
-  TComboBox *cbDrives = nullptr, *cmbSpeed = nullptr, *cmbMethod = nullptr;
-  TLabel *labQuick1 = nullptr, *labQuick2 = nullptr, *labQuick3 = nullptr;
-  TLabel *labFull1 = nullptr, *labFull2 = nullptr;
-  TProgressBar* pbprogress = nullptr;
-  TLabel *labProgress = nullptr, *LabElapse = nullptr, *LabRemain = nullptr;
-  TButton *btnErase = nullptr, *btnCancel = nullptr, *btnAbort = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinLabel *Label1 = nullptr, *Label8 = nullptr, *Label2 = nullptr, *Label9 = nullptr;
+  TSeSkinComboBox *cbDrives = nullptr, *cmbSpeed = nullptr, *cmbMethod = nullptr;
+  TSeSkinLabel *labQuick1 = nullptr, *labQuick2 = nullptr, *labQuick3 = nullptr;
+  TSeSkinLabel *labFull1 = nullptr, *labFull2 = nullptr;
+  TSeSkinProgressBar* pbprogress = nullptr;
+  TSeSkinLabel *labProgress = nullptr, *LabElapse = nullptr, *LabRemain = nullptr;
+  TSeSkinButton *btnErase = nullptr, *btnCancel = nullptr, *btnAbort = nullptr;
 
   void btnEraseClick();
   void btnAbortClick();

@@ -1,11 +1,13 @@
 #include "app/Tip.h"
 
 #include "app/AppGlobals.h"
+#include "app/SkinPlacing.h"
 #include "app/Option.h"
 #include "platform/core/Clock.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/StdCtrls.h"
 #include "skin/se_binding_buttons.h"
+#include "skin/se_binding_views.h"
 
 TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SetCaption("Everyday Tips");
@@ -13,6 +15,8 @@ TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SetBorderStyle(bsSingle);
   SetBorderIcons(biSystemMenu);
   SetPosition(poScreenCenter);
+  // The frame first: the client size set below is kept inside it.
+  SeSkinForm1 = AddSkinFrame(this, kbiClose);
   SetClientWidth(400);
   SetClientHeight(250);
   Label1 = Create<TSeSkinLabel>(this);
@@ -26,7 +30,8 @@ TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   SeSkinGroupBox1->SetParent(this);
   SeSkinGroupBox1->SetBounds(12, 36, 376, 160);
   SeSkinGroupBox1->SetCaption("Content");
-  memo1 = Create<TMemo>(this);
+  memo1 = Create<TSeSkinMemo>(this);
+  memo1->SetSkinEngine(AppSkinEngine());
   memo1->SetParent(SeSkinGroupBox1);
   memo1->SetBounds(8, 20, 360, 132);
   memo1->SetReadOnly(true);

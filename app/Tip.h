@@ -4,19 +4,21 @@
 
 #include "platform/gui/Forms.h"
 
-class TMemo;
 class TSeSkinButton;
 class TSeSkinCheckBox;
 class TSeSkinGroupBox;
+class TSeSkinForm;
 class TSeSkinLabel;
+class TSeSkinMemo;
 
 class TTipForm : public TForm {
  public:
   explicit TTipForm(TComponent* owner = nullptr);
 
+  TSeSkinForm* SeSkinForm1 = nullptr;
   TSeSkinLabel* Label1 = nullptr;
   TSeSkinGroupBox* SeSkinGroupBox1 = nullptr;
-  TMemo* memo1 = nullptr;
+  TSeSkinMemo* memo1 = nullptr;
   TSeSkinButton* btnOK = nullptr;
   TSeSkinCheckBox* chkTip = nullptr;
 

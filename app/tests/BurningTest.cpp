@@ -18,6 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using apptest::DialogRig;
+using apptest::Press;
 using isotest::Q;
 using isotest::Shell;
 
@@ -37,7 +38,6 @@ class BurnDialog : public ::testing::Test {
     fs::create_directories(fs::path(dir_ + "/" + rel).parent_path());
     std::ofstream(dir_ + "/" + rel, std::ios::binary) << bytes;
   }
-  static void Press(TButton* button) { QTest::mouseClick(button->PushButton(), Qt::LeftButton); }
 
   // The files of the last session of the disc in `letter`, by xorriso.
   std::string DiscListing(DialogRig& d, char letter) {
@@ -151,7 +151,7 @@ TEST_F(BurnDialog, AnImageIsBuiltWithoutADiscAndBurnedByteForByte) {
   EXPECT_EQ(b.Caption(), "Build .ISO");
   EXPECT_FALSE(b.edtLabel->Visible());
   d.rig.dialogs.AnswerFile({Path("out.iso")});
-  Press(b.btnISOFile);
+  Press(b.edtISO);
   EXPECT_EQ(b.edtISO->Text(), Path("out.iso"));
   Press(b.btnStartBurn);  // drive E is empty: no question about a disc
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
@@ -170,7 +170,7 @@ TEST_F(BurnDialog, AnImageIsBuiltWithoutADiscAndBurnedByteForByte) {
   b.cmbDriveISO->SetItemIndex(1);
   b.cmbDriveISO->OnChange(b.cmbDriveISO);
   d.rig.dialogs.AnswerFile({Path("out.iso")});
-  Press(b.btnSourceISOFile);
+  Press(b.edtSourceISO);
   Press(b.btnStartBurn);
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
   EXPECT_TRUE(d.Log().contains("Process done")) << d.Log().toStdString();
@@ -251,18 +251,18 @@ TEST_F(BurnDialog, NoDiscAsksToRetryAndCancelGivesUp) {
 
 TEST(SpeedList, EachSpeedOnceAfterMax) {
   apptest::WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
-  TComboBox list;
-  FillSpeedList(rig.form->qcdb(), &list);
-  const QStringList items = list.Items()->ToQStringList();
+  const auto list = CreateUnique<TSeSkinComboBox>();
+  FillSpeedList(rig.form->qcdb(), list.get());
+  const QStringList items = list->Items()->ToQStringList();
   ASSERT_GE(items.size(), 2);
   EXPECT_EQ(items[0], "Max");
   EXPECT_EQ(items.size(), QSet<QString>(items.begin(), items.end()).size());
   EXPECT_TRUE(items[1].contains("X (")) << items[1].toStdString();
   EXPECT_TRUE(items[1].endsWith(" KB/s)")) << items[1].toStdString();
-  EXPECT_EQ(list.ItemIndex(), 0);
-  list.SetItemIndex(1);
-  FillSpeedList(rig.form->qcdb(), &list);
-  EXPECT_EQ(list.ItemIndex(), 1);
+  EXPECT_EQ(list->ItemIndex(), 0);
+  list->SetItemIndex(1);
+  FillSpeedList(rig.form->qcdb(), list.get());
+  EXPECT_EQ(list->ItemIndex(), 1);
 }
 
 }  // namespace

@@ -19,8 +19,20 @@
 #include "platform/gui/Autostart.h"
 #include "platform/gui/Http.h"
 #include "platform/gui/Printing.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_edits.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
 
 namespace apptest {
+
+// A left click in the middle of a skinned button, as a user gives it; on a
+// file edit, a click on its button.
+inline void Press(TSeCustomButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, button->rect().center());
+}
+inline void Press(TSeCustomEditButton* edit) { Press(edit->Button()); }
 
 class DialogRig {
  public:
@@ -75,10 +87,10 @@ class DialogRig {
     ProgramOptions().ImportSessionNo = import_last ? -1 : 0;
     main.bBurn->Click();
     burn->cCloseDisc->SetChecked(false);
-    QTest::mouseClick(burn->btnStartBurn->PushButton(), Qt::LeftButton);
+    Press(burn->btnStartBurn);
     ASSERT_TRUE(WaitForFinish()) << Log().toStdString();
     ASSERT_TRUE(Log().contains("Process done") && !Log().contains("with error")) << Log().toStdString();
-    QTest::mouseClick(burn->btnEject->PushButton(), Qt::LeftButton);
+    Press(burn->btnEject);
     rig.recorders.at(letter)->CloseTray();
     main.Modified = false;
   }

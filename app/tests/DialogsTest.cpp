@@ -36,7 +36,7 @@ using apptest::DialogRig;
 using isotest::Q;
 using isotest::Shell;
 
-void Press(TButton* button) { QTest::mouseClick(button->PushButton(), Qt::LeftButton); }
+using apptest::Press;
 
 class Scratch : public ::testing::Test {
  protected:
