@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 
-#include "app/AppGlobals.h"
+#include "app/SkinnedPlacing.h"
 #include "app/TaskFile.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
@@ -17,7 +17,6 @@
 #include "platform/core/FileUtils.h"
 #include "platform/core/StringList.h"
 #include "platform/gui/Autostart.h"
-#include "platform/gui/Buttons.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ListView.h"
@@ -26,6 +25,11 @@
 #include "platform/gui/StdCtrls.h"
 #include "recorder/xrCDBC.h"
 #include "shell/BrowseDr.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_edits.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
+#include "skin/se_skinform.h"
 
 namespace {
 
@@ -61,54 +65,38 @@ TAddScheduleForm::~TAddScheduleForm() = default;
 void TAddScheduleForm::BuildLayout() {
   SetFormStyle(fsStayOnTop);
   SetBorderStyle(bsDialog);
+  // The frame first: the client size is the one inside its band.
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose | kbiSystemMenu);
+  SeSkinForm1->SetSkinEngine(AppSkinEngine());
   SetClientWidth(528);
   SetClientHeight(560);
   SetPosition(poScreenCenter);
 
-  auto label = [this](TWinControl* parent, const QString& caption, int x, int y) {
-    auto* l = Create<TLabel>(this);
-    l->SetParent(parent);
-    l->SetLeft(x);
-    l->SetTop(y);
-    l->SetCaption(caption);
-    return l;
-  };
-  label(this, "Task Name", 12, 12);
-  label(this, "(Disc Volume)", 12, 28);
-  edtTaskName = Create<TEdit>(this);
-  edtTaskName->SetParent(this);
-  edtTaskName->SetBounds(110, 14, 220, 22);
-  label(this, "Description:", 12, 50);
-  edtDescription = Create<TEdit>(this);
-  edtDescription->SetParent(this);
-  edtDescription->SetBounds(110, 46, 406, 22);
+  PlaceSkinned<TSeSkinLabel>(this, 12, 12, 90, 16, "Task Name");
+  PlaceSkinned<TSeSkinLabel>(this, 12, 28, 90, 16, "(Disc Volume)");
+  edtTaskName = PlaceSkinned<TSeSkinEdit>(this, 110, 14, 220, 22);
+  PlaceSkinned<TSeSkinLabel>(this, 12, 50, 90, 16, "Description:");
+  edtDescription = PlaceSkinned<TSeSkinEdit>(this, 110, 46, 406, 22);
 
-  auto combo = [this](int x, int y, int width, std::initializer_list<const char*> items) {
-    auto* c = Create<TComboBox>(this);
-    c->SetParent(this);
-    c->SetStyle(csDropDownList);
-    c->SetBounds(x, y, width, 22);
+  auto combo = [this](TWinControl* parent, int x, int y, int width, std::initializer_list<const char*> items) {
+    auto* c = PlaceSkinned<TSeSkinComboBox>(parent, x, y, width, 22);
+    c->SetComboStyle(kcsDropDownList);
     for (const char* item : items) c->Items()->Add(item);
     return c;
   };
-  cmbType = combo(110, 78, 120, {"Only once", "Repeative"});
-  cmbType2 = combo(240, 78, 120, {"Data CD", "Audio CD"});
+  cmbType = combo(this, 110, 78, 120, {"Only once", "Repeative"});
+  cmbType2 = combo(this, 240, 78, 120, {"Data CD", "Audio CD"});
   cmbType->OnChange = [this](TControl* c) { cmbTypeChange(c); };
   cmbType2->OnChange = [this](TControl* c) { cmbType2Change(c); };
-  label(this, "Task Type:", 12, 82);
+  PlaceSkinned<TSeSkinLabel>(this, 12, 82, 90, 16, "Task Type:");
 
   BuildTiming();
   BuildLists();
 
-  btnOK = Create<TButton>(this);
-  btnOK->SetParent(this);
-  btnOK->SetBounds(352, 526, 78, 26);
-  btnOK->SetCaption("&OK");
+  btnOK = PlaceSkinned<TSeSkinButton>(this, 352, 526, 78, 26, "&OK");
   btnOK->OnClick = [this](TControl* c) { btnOKClick(c); };
-  btnCancel = Create<TButton>(this);
-  btnCancel->SetParent(this);
-  btnCancel->SetBounds(438, 526, 78, 26);
-  btnCancel->SetCaption("&Cancel");
+  btnCancel = PlaceSkinned<TSeSkinButton>(this, 438, 526, 78, 26, "&Cancel");
   btnCancel->SetCancel(true);
   btnCancel->OnClick = [this](TControl* c) { btnCancelClick(c); };
 
@@ -122,100 +110,62 @@ void TAddScheduleForm::BuildLayout() {
 }
 
 void TAddScheduleForm::BuildTiming() {
-  gpbTiming = Create<TGroupBox>(this);
-  gpbTiming->SetParent(this);
-  gpbTiming->SetBounds(12, 110, 504, 198);
-  gpbTiming->SetCaption("Timing");
-  auto label = [this](const QString& caption, int x, int y) {
-    auto* l = Create<TLabel>(this);
-    l->SetParent(gpbTiming);
-    l->SetLeft(x);
-    l->SetTop(y);
-    l->SetCaption(caption);
-    return l;
+  gpbTiming = PlaceSkinned<TSeSkinGroupBox>(this, 12, 110, 504, 198, "Timing");
+  auto label = [this](const QString& caption, int x, int y, int width) {
+    return PlaceSkinned<TSeSkinLabel>(gpbTiming, x, y, width, 16, caption);
   };
-  auto picker = [this](int x, int y) {
-    auto* p = Create<TDateTimePicker>(this);
-    p->SetParent(gpbTiming);
-    p->SetBounds(x, y, 120, 22);
-    return p;
-  };
+  auto picker = [this](int x, int y) { return Place<TDateTimePicker>(gpbTiming, x, y, 120, 22); };
   auto time_box = [this](int x, int y) {
-    auto* m = Create<TMaskEdit>(this);
-    m->SetParent(gpbTiming);
-    m->SetBounds(x, y, 56, 22);
+    auto* m = PlaceSkinned<TSeSkinMaskEdit>(gpbTiming, x, y, 56, 22);
     m->SetEditMask(kTimeMask);
     return m;
   };
-  auto check = [this](int x, int y) {
-    auto* c = Create<TCheckBox>(this);
-    c->SetParent(gpbTiming);
-    c->SetBounds(x, y, 60, 20);
-    c->SetCaption("Time:");
-    return c;
-  };
+  auto check = [this](int x, int y) { return PlaceSkinned<TSeSkinCheckBox>(gpbTiming, x, y, 64, 20, "Time:"); };
 
   // Once: a date and an optional time.
-  labODate = label("Date:", 12, 18);
+  labODate = label("Date:", 12, 18, 70);
   tpkODate = picker(90, 15);
   chkOTime = check(12, 42);
   mseOTime = time_box(90, 40);
-  labOTime = label("(Hour : Minute)", 152, 44);
+  labOTime = label("(Hour : Minute)", 152, 44, 110);
   chkOTime->OnClick = [this](TControl* c) { chkOTimeClick(c); };
 
   // Repeated: dates, a period and an optional time.
-  labRBegin = label("Begin date:", 12, 18);
+  labRBegin = label("Begin date:", 12, 18, 76);
   tpkRBeginDate = picker(90, 15);
-  labREnd = label("End date:", 240, 18);
+  labREnd = label("End date:", 240, 18, 66);
   tpkREndDate = picker(310, 15);
-  labPeriod = label("Periodicity:", 12, 59);
-  spePeriodicity = Create<TEdit>(this);
-  spePeriodicity->SetParent(gpbTiming);
-  spePeriodicity->SetBounds(90, 55, 56, 22);
-  cmbUnit = Create<TComboBox>(this);
-  cmbUnit->SetParent(gpbTiming);
-  cmbUnit->SetStyle(csDropDownList);
-  cmbUnit->SetBounds(152, 55, 90, 22);
+  labPeriod = label("Periodicity:", 12, 59, 76);
+  spePeriodicity = PlaceSkinned<TSeSkinSpinEdit>(gpbTiming, 90, 55, 56, 22);
+  spePeriodicity->SetMinValue(1);
+  spePeriodicity->SetMaxValue(kMaxPeriod);
+  spePeriodicity->SetValue(1);
+  cmbUnit = PlaceSkinned<TSeSkinComboBox>(gpbTiming, 152, 55, 90, 22);
+  cmbUnit->SetComboStyle(kcsDropDownList);
   for (const char* unit : {"Days", "Weeks", "Months"}) cmbUnit->Items()->Add(unit);
   chkRTime = check(12, 93);
   mseRTime = time_box(90, 93);
-  labRTime = label("(Hour : Minute)", 152, 97);
+  labRTime = label("(Hour : Minute)", 152, 97, 110);
   chkRTime->OnClick = [this](TControl* c) { chkRTimeClick(c); };
 
-  labCarryOut = label("Carry out the task when:", 12, 70);
-  rdbEqualLater = Create<TRadioButton>(this);
-  rdbEqualLater->SetParent(gpbTiming);
-  rdbEqualLater->SetBounds(24, 89, 400, 20);
-  rdbEqualLater->SetCaption("time is equal or later than setting.  (Recommended)");
+  labCarryOut = label("Carry out the task when:", 12, 70, 200);
+  rdbEqualLater = PlaceSkinned<TSeSkinRadioButton>(gpbTiming, 24, 89, 400, 20,
+                                                   "time is equal or later than setting.  (Recommended)");
   rdbEqualLater->SetChecked(true);
-  rdbEqual = Create<TRadioButton>(this);
-  rdbEqual->SetParent(gpbTiming);
-  rdbEqual->SetBounds(24, 109, 400, 20);
-  rdbEqual->SetCaption("time is exactly equal to setting.");
+  rdbEqual = PlaceSkinned<TSeSkinRadioButton>(gpbTiming, 24, 109, 400, 20, "time is exactly equal to setting.");
 }
 
 void TAddScheduleForm::BuildLists() {
-  auto group = [this](const QString& caption) {
-    auto* g = Create<TGroupBox>(this);
-    g->SetParent(this);
-    g->SetBounds(12, 314, 504, 204);
-    g->SetCaption(caption);
-    return g;
-  };
-  auto list = [this](TGroupBox* parent) {
-    auto* l = Create<TListView>(this);
-    l->SetParent(parent);
-    l->SetBounds(10, 20, 390, 174);
+  auto group = [this](const QString& caption) { return PlaceSkinned<TSeSkinGroupBox>(this, 12, 314, 504, 204, caption); };
+  auto list = [](TSeSkinGroupBox* parent) {
+    auto* l = PlaceSkinned<TSeSkinSListView>(parent, 10, 22, 390, 172);
     l->SetViewStyle(vsReport);
     l->SetRowSelect(true);
     l->SetReadOnly(true);
     return l;
   };
-  auto button = [this](TGroupBox* parent, const QString& caption, int y, std::function<void()> action) {
-    auto* b = Create<TSpeedButton>(this);
-    b->SetParent(parent);
-    b->SetBounds(410, y, 84, 26);
-    b->SetCaption(caption);
+  auto button = [](TSeSkinGroupBox* parent, const QString& caption, int y, std::function<void()> action) {
+    auto* b = PlaceSkinned<TSeSkinSpeedButton>(parent, 410, y, 84, 26, caption);
     b->OnClick = [action](TControl*) { action(); };
     return b;
   };
@@ -232,10 +182,14 @@ void TAddScheduleForm::BuildLists() {
     item("Add Folder", add_folder);
     return m;
   };
-  // "Add" opens its menu under the button.
-  auto open_menu = [](TSpeedButton* b, TPopupMenu* m) {
-    const QPoint at = b->mapToGlobal(QPoint(0, b->Height()));
-    m->Popup(at.x(), at.y());
+  // "Add" opens its menu at the chevron, wherever the button is clicked.
+  auto add_button = [&](TSeSkinGroupBox* parent, TPopupMenu* m) {
+    TSeSkinSpeedButton* b = button(parent, "&Add", 22, nullptr);
+    b->SetShowChevron(true);
+    b->SetWidth(84);  // the chevron widens the button; it keeps its column
+    b->SetChevronMenu(m);
+    b->OnClick = [b](TControl*) { b->ShowChevronMenu(); };
+    return b;
   };
 
   gpbFile = group("Files and Folders");
@@ -246,9 +200,9 @@ void TAddScheduleForm::BuildLists() {
   ltvFile->Columns()->Items(1)->SetWidth(80);
   ppmFile = menu([this] { AddFilesClick(); }, [this] { AddFolderClick(false); });
   ltvFile->SetPopupMenu(ppmFile);
-  btnAddFile = button(gpbFile, "&Add", 20, [this, open_menu] { open_menu(btnAddFile, ppmFile); });
-  btnRemoveFile = button(gpbFile, "&Remove", 52, [this] { RemoveSelected(ltvFile); });
-  btnClearFile = button(gpbFile, "C&lear", 84, [this] { ClearList(ltvFile); });
+  btnAddFile = add_button(gpbFile, ppmFile);
+  btnRemoveFile = button(gpbFile, "&Remove", 54, [this] { RemoveSelected(ltvFile); });
+  btnClearFile = button(gpbFile, "C&lear", 86, [this] { ClearList(ltvFile); });
 
   gpbTrack = group("Audio files");
   ltvTrack = list(gpbTrack);
@@ -256,9 +210,9 @@ void TAddScheduleForm::BuildLists() {
   ltvTrack->Columns()->Items(0)->SetWidth(200 + 180);
   ppmTrack = menu([this] { AddTracksClick(); }, [this] { AddFolderClick(true); });
   ltvTrack->SetPopupMenu(ppmTrack);
-  btnAddTrack = button(gpbTrack, "&Add", 20, [this, open_menu] { open_menu(btnAddTrack, ppmTrack); });
-  btnRemoveTrack = button(gpbTrack, "&Remove", 52, [this] { RemoveSelected(ltvTrack); });
-  btnClearTrack = button(gpbTrack, "C&lear", 84, [this] { ClearList(ltvTrack); });
+  btnAddTrack = add_button(gpbTrack, ppmTrack);
+  btnRemoveTrack = button(gpbTrack, "&Remove", 54, [this] { RemoveSelected(ltvTrack); });
+  btnClearTrack = button(gpbTrack, "C&lear", 86, [this] { ClearList(ltvTrack); });
 }
 
 void TAddScheduleForm::InitEditor(const QString& mode) {
@@ -276,7 +230,7 @@ void TAddScheduleForm::InitEditor(const QString& mode) {
   chkOTime->SetChecked(false);
   tpkRBeginDate->SetDate(today);
   tpkREndDate->SetDate(today);
-  spePeriodicity->SetText("1");
+  spePeriodicity->SetValue(1);
   cmbUnit->SetItemIndex(0);
   mseRTime->SetText(QString());
   chkRTime->SetChecked(false);
@@ -534,11 +488,11 @@ void TAddScheduleForm::AddFolderClick(bool tracks) {
     AddFolderEntry(folder);
 }
 
-void TAddScheduleForm::RemoveSelected(TListView* list) {
+void TAddScheduleForm::RemoveSelected(TSeSkinSListView* list) {
   if (TListItem* row = list->Selected()) row->Delete();
 }
 
-void TAddScheduleForm::ClearList(TListView* list) {
+void TAddScheduleForm::ClearList(TSeSkinSListView* list) {
   if (MessageBox("Are you sure to clear the list?", "Query", MB_YESNO | MB_ICONQUESTION) == IDYES)
     list->Items()->Clear();
 }

@@ -9,18 +9,20 @@
 
 #include "platform/gui/Forms.h"
 
-class TEdit;
-class TComboBox;
 class TDateTimePicker;
-class TCheckBox;
-class TMaskEdit;
-class TLabel;
-class TRadioButton;
-class TGroupBox;
-class TListView;
-class TSpeedButton;
-class TButton;
 class TPopupMenu;
+class TSeSkinButton;
+class TSeSkinCheckBox;
+class TSeSkinComboBox;
+class TSeSkinEdit;
+class TSeSkinForm;
+class TSeSkinGroupBox;
+class TSeSkinLabel;
+class TSeSkinMaskEdit;
+class TSeSkinRadioButton;
+class TSeSkinSListView;
+class TSeSkinSpeedButton;
+class TSeSkinSpinEdit;
 class TOpenDialog;
 class TwpnBrowseDirectoryDlg;
 class TScheduleForm;
@@ -30,22 +32,23 @@ class TAddScheduleForm : public TForm {
   explicit TAddScheduleForm(TComponent* owner = nullptr);
   ~TAddScheduleForm() override;
 
-  TEdit *edtTaskName = nullptr, *edtDescription = nullptr;
-  TComboBox *cmbType = nullptr, *cmbType2 = nullptr, *cmbUnit = nullptr;
-  TGroupBox *gpbTiming = nullptr, *gpbFile = nullptr, *gpbTrack = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinEdit *edtTaskName = nullptr, *edtDescription = nullptr;
+  TSeSkinComboBox *cmbType = nullptr, *cmbType2 = nullptr, *cmbUnit = nullptr;
+  TSeSkinGroupBox *gpbTiming = nullptr, *gpbFile = nullptr, *gpbTrack = nullptr;
   TDateTimePicker *tpkODate = nullptr, *tpkRBeginDate = nullptr, *tpkREndDate = nullptr;
-  TCheckBox *chkOTime = nullptr, *chkRTime = nullptr;
-  TMaskEdit *mseOTime = nullptr, *mseRTime = nullptr;
-  TLabel *labOTime = nullptr, *labRTime = nullptr, *labODate = nullptr, *labRBegin = nullptr, *labREnd = nullptr,
+  TSeSkinCheckBox *chkOTime = nullptr, *chkRTime = nullptr;
+  TSeSkinMaskEdit *mseOTime = nullptr, *mseRTime = nullptr;
+  TSeSkinLabel *labOTime = nullptr, *labRTime = nullptr, *labODate = nullptr, *labRBegin = nullptr, *labREnd = nullptr,
          *labPeriod = nullptr, *labCarryOut = nullptr;
   // The period count, 1 to 365.
-  TEdit* spePeriodicity = nullptr;
-  TRadioButton *rdbEqualLater = nullptr, *rdbEqual = nullptr;
-  TListView *ltvFile = nullptr, *ltvTrack = nullptr;
-  TSpeedButton *btnAddFile = nullptr, *btnRemoveFile = nullptr, *btnClearFile = nullptr;
-  TSpeedButton *btnAddTrack = nullptr, *btnRemoveTrack = nullptr, *btnClearTrack = nullptr;
+  TSeSkinSpinEdit* spePeriodicity = nullptr;
+  TSeSkinRadioButton *rdbEqualLater = nullptr, *rdbEqual = nullptr;
+  TSeSkinSListView *ltvFile = nullptr, *ltvTrack = nullptr;
+  TSeSkinSpeedButton *btnAddFile = nullptr, *btnRemoveFile = nullptr, *btnClearFile = nullptr;
+  TSeSkinSpeedButton *btnAddTrack = nullptr, *btnRemoveTrack = nullptr, *btnClearTrack = nullptr;
   TPopupMenu *ppmFile = nullptr, *ppmTrack = nullptr;
-  TButton *btnOK = nullptr, *btnCancel = nullptr;
+  TSeSkinButton *btnOK = nullptr, *btnCancel = nullptr;
   TOpenDialog *OpenDialog1 = nullptr, *OpenDialog2 = nullptr;
   TwpnBrowseDirectoryDlg* openDirDialog1 = nullptr;
 
@@ -84,7 +87,7 @@ class TAddScheduleForm : public TForm {
   void AddFilesClick();
   void AddFolderClick(bool tracks);
   void AddTracksClick();
-  void RemoveSelected(TListView* list);
-  void ClearList(TListView* list);
+  void RemoveSelected(TSeSkinSListView* list);
+  void ClearList(TSeSkinSListView* list);
   void UpdateRunValue();
 };

@@ -4,16 +4,21 @@
 #include <QFile>
 #include <QFileInfo>
 #include <climits>
+#include <cmath>
 
 #include "app/AppGlobals.h"
-#include "app/FormPlacing.h"
+#include "app/SkinnedPlacing.h"
+#include "app/StartBackground.h"
 #include "app/Burning.h"
 #include "app/OptionSkins.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
 #include "app/start.h"
 #include "platform/core/IniFile.h"
+#include "effects/QRXFillObject.h"
+#include "effects/QRXPanels.h"
 #include "platform/gui/Application.h"
+#include "platform/gui/Bitmap.h"
 #include "platform/gui/Autostart.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
@@ -24,6 +29,8 @@
 #include "platform/gui/Spin.h"
 #include "platform/gui/StdCtrls.h"
 #include "recorder/xrCDBC.h"
+#include "skin/se_skinform.h"
+#include "skin/se_tabsheets.h"
 
 TProgramOptions& ProgramOptions() {
   static TProgramOptions options;
@@ -31,8 +38,6 @@ TProgramOptions& ProgramOptions() {
 }
 
 namespace {
-
-constexpr int kPageWidth = 476;
 
 std::string Bool(bool value) { return value ? "1" : "0"; }
 
@@ -45,14 +50,8 @@ std::optional<int> SessionNumber(const QString& text) {
   return value;
 }
 
-TCheckBox* Check(TWinControl* parent, int left, int top, const QString& caption, int width = 440) {
-  return Place<TCheckBox>(parent, left, top, width, 19, caption);
-}
-
-TPanel* Plain(TWinControl* parent, int left, int top, int width, int height) {
-  auto* panel = Place<TPanel>(parent, left, top, width, height);
-  panel->SetBevelOuter(bvNone);
-  return panel;
+TSeSkinCheckBox* Check(TWinControl* parent, int left, int top, const QString& caption, int width = 440) {
+  return PlaceSkinned<TSeSkinCheckBox>(parent, left, top, width, 19, caption);
 }
 
 }  // namespace
@@ -72,13 +71,18 @@ TOptionForm::~TOptionForm() = default;
 QString TOptionForm::FileName() { return AppStrings().DataPath("Option.ini"); }
 
 void TOptionForm::BuildLayout() {
+  // The frame first: the client size is the one inside its band.
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose);
+  SeSkinForm1->SetSkinObject("Form");
+  SeSkinForm1->SetSkinEngine(AppSkinEngine());
   SetClientWidth(500);
   SetClientHeight(420);
-  pgcOption = Place<TPageControl>(this, 8, 8, 484, 368);
+  pgcOption = PlaceSkinned<TSeSkinPageControl>(this, 8, 8, 484, 368);
   auto sheet = [this](const QString& caption) {
-    auto* page = Create<TTabSheet>(this);
+    auto* page = Create<TSeCustomTabSheet>(this);
     page->SetCaption(caption);
-    page->SetPageControl(pgcOption);
+    page->SetTabControl(pgcOption);
     return page;
   };
   tsGeneral = sheet("&General");
@@ -93,10 +97,10 @@ void TOptionForm::BuildLayout() {
   BuildSkin();
   tsBurning->OnShow = [this](TControl*) { tsBurningShow(); };
 
-  btnOK = Place<TButton>(this, 316, 386, 80, 25, "&OK");
+  btnOK = PlaceSkinned<TSeSkinButton>(this, 316, 386, 80, 25, "&OK");
   btnOK->SetDefault(true);
   btnOK->OnClick = [this](TControl*) { btnOKClick(); };
-  btnCancel = Place<TButton>(this, 410, 386, 80, 25, "&Cancel");
+  btnCancel = PlaceSkinned<TSeSkinButton>(this, 410, 386, 80, 25, "&Cancel");
   btnCancel->SetCancel(true);
   btnCancel->OnClick = [this](TControl*) { btnCancelClick(); };
 
@@ -114,45 +118,52 @@ void TOptionForm::BuildLayout() {
 }
 
 void TOptionForm::BuildGeneral() {
-  TTabSheet* p = tsGeneral;
+  TSeCustomTabSheet* p = tsGeneral;
   chkEjectNoDisc = Check(p, 12, 12, "Auto eject the drive if there is no disc in it.");
   chkEjectDone = Check(p, 12, 36, "Auto eject the drive when Burning or Erasing done. (Recommended)");
   chkEjectDone->SetChecked(true);
   chkExit = Check(p, 12, 60, "Exit program when burning is finished.");
   chkClose = Check(p, 12, 84, "Close Computer when burning is finished.");
-  auto* group = Place<TGroupBox>(p, 12, 112, 448, 100, "Software Buffer Size:");
-  edtBuffer = Place<TSpinEdit>(group, 12, 24, 64, 22);
+  auto* group = PlaceSkinned<TSeSkinGroupBox>(p, 12, 112, 448, 100, "Software Buffer Size:");
+  edtBuffer = PlaceSkinned<TSeSkinSpinEdit>(group, 12, 26, 64, 22);
   edtBuffer->SetMinValue(1);
   edtBuffer->SetMaxValue(50);
   edtBuffer->SetValue(6);
-  Place<TLabel>(group, 82, 28, 24, 16, "MB");
-  tkbBuffer = Place<TTrackBar>(group, 120, 20, 316, 32);
+  PlaceSkinned<TSeSkinLabel>(group, 82, 29, 24, 16, "MB");
+  tkbBuffer = PlaceSkinned<TSeSkinTrackBar>(group, 120, 20, 316, 36);
   tkbBuffer->SetMin(1);
   tkbBuffer->SetMax(50);
   tkbBuffer->SetPosition(6);
-  Place<TLabel>(group, 124, 60, 80, 16, "Min: 1MB");
-  auto* max = Place<TLabel>(group, 360, 60, 76, 16, "Max: 50MB");
+  PlaceSkinned<TSeSkinLabel>(group, 124, 64, 80, 16, "Min: 1MB");
+  auto* max = PlaceSkinned<TSeSkinLabel>(group, 356, 64, 80, 16, "Max: 50MB");
+  max->SetAutoSize(false);
   max->SetAlignment(taRightJustify);
-  // The two show one value: the bar follows the edit, and the edit follows
-  // the bar when the bar is dragged.
-  edtBuffer->OnChange = [this](TControl*) { tkbBuffer->SetPosition(edtBuffer->Value()); };
-  tkbBuffer->OnChange = [this](TControl*) {
-    if (edtBuffer->Value() != tkbBuffer->Position()) edtBuffer->SetValue(tkbBuffer->Position());
+  // The two show one value: the bar follows the edit's buttons and keys,
+  // the edit follows the bar under the mouse.
+  auto edit_to_bar = [this] { tkbBuffer->SetPosition(static_cast<int>(std::lround(edtBuffer->Value()))); };
+  edtBuffer->OnUpClick = [edit_to_bar](TControl*) { edit_to_bar(); };
+  edtBuffer->OnDownClick = [edit_to_bar](TControl*) { edit_to_bar(); };
+  edtBuffer->OnKeyUp = [edit_to_bar](TControl*, int&, TShiftState) { edit_to_bar(); };
+  edtBuffer->OnChange = [edit_to_bar](TControl*) { edit_to_bar(); };
+  auto bar_to_edit = [this] {
+    if (std::lround(edtBuffer->Value()) != tkbBuffer->Position()) edtBuffer->SetValue(tkbBuffer->Position());
   };
+  tkbBuffer->OnMouseMove = [bar_to_edit](TControl*, TShiftState, int, int) { bar_to_edit(); };
+  tkbBuffer->OnChange = [bar_to_edit](TControl*) { bar_to_edit(); };
   chkTip = Check(p, 12, 228, "Display Everyday Tips.");
   chkTip->SetChecked(true);
   chkDetect = Check(p, 12, 252, "Auto check the latest version. (Network support needed.)");
 }
 
 void TOptionForm::BuildBurning() {
-  TTabSheet* p = tsBurning;
+  TSeCustomTabSheet* p = tsBurning;
   cJoliet = Check(p, 12, 12, "Joliet File System", 200);
   cJoliet->SetHint("Long File Name");
   cJoliet->SetChecked(true);
   cCloseDisc = Check(p, 12, 38, "Close Disc (Finalize)", 200);
   cCloseDisc->SetChecked(true);
   cImportSession = Check(p, 12, 64, "Import Session", 120);
-  eSession = Place<TEdit>(p, 136, 62, 60, 22);
+  eSession = PlaceSkinned<TSeSkinEdit>(p, 136, 62, 60, 22);
   eSession->SetText("0");
   eSession->SetHint("Session Number to Import; for Last Session enter -1");
   cUnderrunProtection = Check(p, 12, 90, "Underrun Protection", 200);
@@ -160,7 +171,7 @@ void TOptionForm::BuildBurning() {
   cTestWrite = Check(p, 12, 116, "Test Write", 200);
   cQuickSaveISO = Check(p, 12, 142, "Quick Save .ISO", 200);
   cBootable = Check(p, 240, 12, "Bootable", 200);
-  labBootImage = Place<TLabel>(p, 258, 34, 200, 16);
+  labBootImage = PlaceSkinned<TSeSkinLabel>(p, 258, 34, 200, 16);
   labBootImage->SetAutoSize(false);
   cShowFiles = Check(p, 240, 64, "Show files before burning", 220);
   cArchiveOnly = Check(p, 240, 90, "Archive files only && Clear Archive Bit", 230);
@@ -170,12 +181,12 @@ void TOptionForm::BuildBurning() {
 }
 
 void TOptionForm::BuildSchedule() {
-  TTabSheet* p = tsSchedule;
+  TSeCustomTabSheet* p = tsSchedule;
   chkAutoExe = Check(p, 12, 12, "Auto execute when Windows startup. (Strongly recommended.)");
   chkAutoExe->SetChecked(true);
   chkLog = Check(p, 12, 38, "Record Log. (Recommended.)", 250);
   chkLog->SetChecked(true);
-  btnShowLog = Place<TButton>(p, 280, 34, 90, 25, "&Show Log");
+  btnShowLog = PlaceSkinned<TSeSkinButton>(p, 280, 34, 90, 25, "&Show Log");
   btnShowLog->OnClick = [](TControl*) {
     const QString log = AppStrings().DataPath("Schedule/Log.txt");
     if (QFileInfo::exists(log))
@@ -183,22 +194,23 @@ void TOptionForm::BuildSchedule() {
     else
       MessageBox("No available LOG yet.", "Information", MB_OK | MB_ICONINFORMATION);
   };
-  Place<TLabel>(p, 12, 72, 80, 16, "Select Drive:");
-  cmbDrive = Place<TComboBox>(p, 100, 68, 300, 22);
-  cmbDrive->SetStyle(csDropDownList);
-  auto* running = Place<TGroupBox>(p, 12, 102, 448, 96, "When the schedule task is running:");
-  chkInform = Check(running, 12, 20, "Inform me when the schedule task starts.", 420);
-  rdbShow = Place<TRadioButton>(running, 12, 44, 300, 19, "Show burning window.");
-  rdbHide = Place<TRadioButton>(running, 12, 68, 300, 19, "Hide burning window.");
+  PlaceSkinned<TSeSkinLabel>(p, 12, 72, 80, 16, "Select Drive:");
+  cmbDrive = PlaceSkinned<TSeSkinComboBox>(p, 100, 68, 300, 22);
+  cmbDrive->SetComboStyle(kcsDropDownList);
+  auto* running = PlaceSkinned<TSeSkinGroupBox>(p, 12, 102, 448, 96, "When the schedule task is running:");
+  chkInform = Check(running, 12, 22, "Inform me when the schedule task starts.", 420);
+  rdbShow = PlaceSkinned<TSeSkinRadioButton>(running, 12, 46, 300, 19, "Show burning window.");
+  rdbHide = PlaceSkinned<TSeSkinRadioButton>(running, 12, 70, 300, 19, "Hide burning window.");
   rdbHide->SetChecked(true);
-  auto* not_ready = Place<TGroupBox>(p, 12, 208, 448, 72, "If the drive is not ready when the schedule task starts:");
-  rdbQuery = Place<TRadioButton>(not_ready, 12, 20, 300, 19, "Query. (Recommended.)");
+  auto* not_ready =
+      PlaceSkinned<TSeSkinGroupBox>(p, 12, 208, 448, 74, "If the drive is not ready when the schedule task starts:");
+  rdbQuery = PlaceSkinned<TSeSkinRadioButton>(not_ready, 12, 22, 300, 19, "Query. (Recommended.)");
   rdbQuery->SetChecked(true);
-  rdbCancel = Place<TRadioButton>(not_ready, 12, 44, 300, 19, "Cancel the task.");
+  rdbCancel = PlaceSkinned<TSeSkinRadioButton>(not_ready, 12, 46, 300, 19, "Cancel the task.");
 }
 
 void TOptionForm::BuildSound() {
-  TTabSheet* p = tsSound;
+  TSeCustomTabSheet* p = tsSound;
   struct SoundEvent {
     TSoundRow* row;
     const char* caption;
@@ -211,21 +223,24 @@ void TOptionForm::BuildSound() {
       {&ScheduleDone, "Play sound when schedule task done."},
   };
   int top = 6;
+  int group = 1;
   for (const SoundEvent& event : events) {
-    // Each event's two radio buttons form a group of their own.
-    TPanel* band = Plain(p, 4, top, kPageWidth - 8, 44);
     TSoundRow& row = *event.row;
-    row.Check = Check(band, 8, 0, event.caption, 300);
-    row.Default = Place<TRadioButton>(band, 28, 22, 70, 19, "Default");
-    row.Custom = Place<TRadioButton>(band, 104, 22, 70, 19, "Custom");
-    row.File = Place<TEdit>(band, 176, 20, 250, 22);
-    row.Browse = Place<TButton>(band, 428, 20, 26, 22, "...");
-    row.Browse->SetHint("Select sound file");
-    row.Browse->SetShowHint(true);
+    row.Check = Check(p, 12, top, event.caption, 300);
+    // Each event's two radio buttons form a group of their own.
+    row.Default = PlaceSkinned<TSeSkinRadioButton>(p, 32, top + 22, 70, 19, "Default");
+    row.Custom = PlaceSkinned<TSeSkinRadioButton>(p, 108, top + 22, 70, 19, "Custom");
+    row.Default->SetGroupIndex(group);
+    row.Custom->SetGroupIndex(group);
+    ++group;
+    row.File = PlaceSkinned<TSeSkinEditButton>(p, 180, top + 20, 280, 22);
+    row.File->SetGlyphKind(gkEllipsis);
+    row.File->SetButtonHint("Select sound file");
+    row.File->SetButtonShowHint(true);
     row.Check->SetChecked(true);
     row.Default->SetChecked(true);
-    TEdit* edit = row.File;
-    row.Browse->OnClick = [this, edit](TControl*) {
+    TSeSkinEditButton* edit = row.File;
+    row.File->OnButtonClick = [this, edit](TControl*) {
       if (OpenDialog3->Execute()) edit->SetText(OpenDialog3->FileName);
     };
     top += 44;
@@ -240,16 +255,16 @@ void TOptionForm::BuildSound() {
   chkScheduleDone = ScheduleDone.Check, rdbDSD = ScheduleDone.Default, rdbCSD = ScheduleDone.Custom,
   edtCSD = ScheduleDone.File;
 
-  Place<TLabel>(p, 12, top + 10, 70, 16, "Test Sound:");
-  cmbSound = Place<TComboBox>(p, 84, top + 6, 150, 22);
-  cmbSound->SetStyle(csDropDownList);
+  PlaceSkinned<TSeSkinLabel>(p, 12, top + 10, 70, 16, "Test Sound:");
+  cmbSound = PlaceSkinned<TSeSkinComboBox>(p, 84, top + 6, 150, 22);
+  cmbSound->SetComboStyle(kcsDropDownList);
   for (const char* item : {"Burning done", "Erasing done", "Copy disc done", "Build ISO done", "Schedule task start",
                            "Schedult task done"})
     cmbSound->Items()->Add(item);
   cmbSound->SetItemIndex(0);
-  btnPlay = Place<TButton>(p, 240, top + 4, 56, 25, "Play");
-  btnPause = Place<TButton>(p, 300, top + 4, 108, 25, "Pause \\ Resume");
-  btnStop = Place<TButton>(p, 412, top + 4, 52, 25, "Stop");
+  btnPlay = PlaceSkinned<TSeSkinButton>(p, 240, top + 4, 56, 25, "Play");
+  btnPause = PlaceSkinned<TSeSkinButton>(p, 300, top + 4, 108, 25, "Pause \\ Resume");
+  btnStop = PlaceSkinned<TSeSkinButton>(p, 412, top + 4, 52, 25, "Stop");
   btnPlay->OnClick = [this](TControl*) { PlayTest(); };
   // The player cannot hold a place in a file: Pause stops it and Resume
   // plays the paused file again.
@@ -267,12 +282,12 @@ void TOptionForm::BuildSound() {
 }
 
 void TOptionForm::BuildSkin() {
-  TTabSheet* p = tsSkin;
-  auto* skins = Place<TGroupBox>(p, 12, 8, 448, 150, "Select a skin");
-  ltbSkin = Place<TListBox>(skins, 12, 20, 280, 120);
-  btnImport = Place<TButton>(skins, 304, 20, 130, 25, "&Import Skins");
-  btnExport = Place<TButton>(skins, 304, 52, 130, 25, "&Export Skins");
-  btnDelete = Place<TButton>(skins, 304, 84, 130, 25, "&Delete Skins");
+  TSeCustomTabSheet* p = tsSkin;
+  auto* skins = PlaceSkinned<TSeSkinGroupBox>(p, 12, 8, 448, 150, "Select a skin");
+  ltbSkin = PlaceSkinned<TSeSkinListBox>(skins, 12, 22, 280, 118);
+  btnImport = PlaceSkinned<TSeSkinButton>(skins, 304, 22, 130, 25, "&Import Skins");
+  btnExport = PlaceSkinned<TSeSkinButton>(skins, 304, 54, 130, 25, "&Export Skins");
+  btnDelete = PlaceSkinned<TSeSkinButton>(skins, 304, 86, 130, 25, "&Delete Skins");
   btnImport->OnClick = [this](TControl*) {
     if (!OpenDialog1->Execute()) return;
     const QString target = AppStrings().DataPath("Skins/" + QFileInfo(OpenDialog1->FileName).fileName());
@@ -295,10 +310,10 @@ void TOptionForm::BuildSkin() {
     ltbSkin->Items()->Delete(index);
   };
 
-  auto* back = Place<TGroupBox>(p, 12, 168, 448, 150, "Backgound of start window");
-  rdbColor = Place<TRadioButton>(back, 12, 22, 120, 19, "Color");
-  rdbGradient = Place<TRadioButton>(back, 12, 56, 120, 19, "Color gradient");
-  rdbImage = Place<TRadioButton>(back, 12, 112, 80, 19, "Image");
+  auto* back = PlaceSkinned<TSeSkinGroupBox>(p, 12, 168, 448, 150, "Backgound of start window");
+  rdbColor = PlaceSkinned<TSeSkinRadioButton>(back, 12, 24, 120, 19, "Color");
+  rdbGradient = PlaceSkinned<TSeSkinRadioButton>(back, 12, 58, 120, 19, "Color gradient");
+  rdbImage = PlaceSkinned<TSeSkinRadioButton>(back, 12, 114, 80, 19, "Image");
   rdbColor->SetChecked(true);
   auto swatch = [back](int left, int top, TColor color) {
     auto* panel = Place<TPanel>(back, left, top, 40, 20);
@@ -307,7 +322,7 @@ void TOptionForm::BuildSkin() {
     return panel;
   };
   auto colour_button = [this, back](int left, int top, TPanel* swatch) {
-    auto* button = Place<TButton>(back, left, top, 26, 22, "...");
+    auto* button = PlaceSkinned<TSeSkinButton>(back, left, top, 26, 22, "...");
     button->SetHint("Select color");
     button->SetShowHint(true);
     button->OnClick = [this, swatch](TControl*) {
@@ -316,34 +331,34 @@ void TOptionForm::BuildSkin() {
     };
     return button;
   };
-  sctColor = swatch(150, 20, 14653050);
-  btnColor = colour_button(194, 19, sctColor);
-  Place<TLabel>(back, 150, 58, 70, 16, "Top color:");
-  sctTop = swatch(240, 54, 255);
-  btnTop = colour_button(284, 53, sctTop);
-  Place<TLabel>(back, 150, 84, 70, 16, "Bottom color:");
-  sctBottom = swatch(240, 80, 16711680);
-  btnBottom = colour_button(284, 79, sctBottom);
-  edtImage = Place<TEdit>(back, 100, 110, 300, 22);
-  btnImage = Place<TButton>(back, 404, 110, 26, 22, "...");
-  btnImage->SetHint("Select image file");
-  btnImage->SetShowHint(true);
-  btnImage->OnClick = [this](TControl*) {
+  sctColor = swatch(150, 22, 14653050);
+  btnColor = colour_button(194, 21, sctColor);
+  PlaceSkinned<TSeSkinLabel>(back, 150, 60, 80, 16, "Top color:");
+  sctTop = swatch(240, 56, 255);
+  btnTop = colour_button(284, 55, sctTop);
+  PlaceSkinned<TSeSkinLabel>(back, 150, 86, 80, 16, "Bottom color:");
+  sctBottom = swatch(240, 82, 16711680);
+  btnBottom = colour_button(284, 81, sctBottom);
+  edtImage = PlaceSkinned<TSeSkinEditButton>(back, 100, 112, 330, 22);
+  edtImage->SetGlyphKind(gkEllipsis);
+  edtImage->SetButtonHint("Select image file");
+  edtImage->SetButtonShowHint(true);
+  edtImage->OnButtonClick = [this](TControl*) {
     if (OpenDialog2->Execute()) edtImage->SetText(OpenDialog2->FileName);
   };
 }
 
 void TOptionForm::BindKeys() {
   using K = TOptionKey;
-  auto check = [](const char* section, const char* key, bool def, TCheckBox* box) {
+  auto check = [](const char* section, const char* key, bool def, TSeSkinCheckBox* box) {
     return K{K::Bool, section, key, Bool(def), [box] { return Bool(box->Checked()); },
              [box](const std::string& v) { box->SetChecked(v == "1"); }};
   };
-  auto radio = [](const char* section, const char* key, bool def, TRadioButton* button) {
+  auto radio = [](const char* section, const char* key, bool def, TSeSkinRadioButton* button) {
     return K{K::Bool, section, key, Bool(def), [button] { return Bool(button->Checked()); },
              [button](const std::string& v) { button->SetChecked(v == "1"); }};
   };
-  auto edit = [](const char* section, const char* key, const std::string& def, TEdit* e) {
+  auto edit = [](const char* section, const char* key, const std::string& def, TSeCustomEdit* e) {
     return K{K::Text, section, key, def, [e] { return e->Text().toStdString(); },
              [e](const std::string& v) { e->SetText(QString::fromStdString(v)); }};
   };
@@ -495,20 +510,12 @@ void TOptionForm::ApplySkin(const QString& name) {
 bool TOptionForm::ApplyBackground() {
   TStartForm* start = AppForms().StartForm;
   if (!start || !start->QRXFill1) return true;
-  if (rdbColor->Checked()) {
-    start->QRXFill1->SetColor(sctColor->Color());
-  } else if (rdbGradient->Checked()) {
-    start->QRXFill1->SetColor(sctTop->Color());
-  } else if (rdbImage->Checked()) {
-    TPicture picture;
-    try {
-      picture.LoadFromFile(edtImage->Text());
-    } catch (const std::exception&) {
-      return false;
-    }
-  }
-  start->QRXFill1->Invalidate();
-  return true;
+  const TStartBackground background{rdbColor->Checked()    ? TStartBackground::TKind::Colour
+                                    : rdbGradient->Checked() ? TStartBackground::TKind::Gradient
+                                    : rdbImage->Checked()    ? TStartBackground::TKind::Image
+                                                             : TStartBackground::TKind::None,
+                                    sctColor->Color(), sctTop->Color(), sctBottom->Color(), edtImage->Text()};
+  return RestyleStartFill(start->QRXFill1, background);
 }
 
 void TOptionForm::SaveOptions() {

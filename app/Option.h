@@ -12,23 +12,20 @@
 #include "app/ScheduleOptions.h"
 #include "app/Unit1Options.h"
 #include "platform/gui/Forms.h"
+// The other windows read the skinned controls' values directly.
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_edits.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_tabs.h"
 
-class TButton;
-class TCheckBox;
 class TColorDialog;
-class TComboBox;
-class TEdit;
-class TLabel;
-class TListBox;
 class TOpenDialog;
 class TOpenPictureDialog;
-class TPageControl;
 class TPanel;
-class TRadioButton;
 class TSaveDialog;
-class TSpinEdit;
-class TTabSheet;
-class TTrackBar;
+class TSeCustomTabSheet;
+class TSeSkinForm;
+class TSeSkinGroupBox;
 
 // Values derived from the options that other windows read.
 struct TProgramOptions {
@@ -47,57 +44,58 @@ class TOptionForm : public TForm {
   explicit TOptionForm(TComponent* owner = nullptr);
   ~TOptionForm() override;
 
-  TPageControl* pgcOption = nullptr;
-  TTabSheet *tsGeneral = nullptr, *tsBurning = nullptr, *tsSchedule = nullptr, *tsSound = nullptr,
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinPageControl* pgcOption = nullptr;
+  TSeCustomTabSheet *tsGeneral = nullptr, *tsBurning = nullptr, *tsSchedule = nullptr, *tsSound = nullptr,
             *tsSkin = nullptr;
 
   // General
-  TCheckBox *chkEjectNoDisc = nullptr, *chkEjectDone = nullptr, *chkExit = nullptr, *chkClose = nullptr,
+  TSeSkinCheckBox *chkEjectNoDisc = nullptr, *chkEjectDone = nullptr, *chkExit = nullptr, *chkClose = nullptr,
             *chkTip = nullptr, *chkDetect = nullptr;
-  TSpinEdit* edtBuffer = nullptr;
-  TTrackBar* tkbBuffer = nullptr;
+  TSeSkinSpinEdit* edtBuffer = nullptr;
+  TSeSkinTrackBar* tkbBuffer = nullptr;
 
   // Burning
-  TCheckBox *cJoliet = nullptr, *cCloseDisc = nullptr, *cImportSession = nullptr, *cUnderrunProtection = nullptr,
+  TSeSkinCheckBox *cJoliet = nullptr, *cCloseDisc = nullptr, *cImportSession = nullptr, *cUnderrunProtection = nullptr,
             *cTestWrite = nullptr, *cQuickSaveISO = nullptr, *cBootable = nullptr, *cShowFiles = nullptr,
             *cArchiveOnly = nullptr, *cOPC = nullptr, *cCloseTrack = nullptr;
-  TEdit* eSession = nullptr;
-  TLabel* labBootImage = nullptr;
+  TSeSkinEdit* eSession = nullptr;
+  TSeSkinLabel* labBootImage = nullptr;
 
   // Schedule
-  TCheckBox *chkAutoExe = nullptr, *chkLog = nullptr, *chkInform = nullptr;
-  TButton* btnShowLog = nullptr;
-  TComboBox* cmbDrive = nullptr;
-  TRadioButton *rdbShow = nullptr, *rdbHide = nullptr, *rdbQuery = nullptr, *rdbCancel = nullptr;
+  TSeSkinCheckBox *chkAutoExe = nullptr, *chkLog = nullptr, *chkInform = nullptr;
+  TSeSkinButton* btnShowLog = nullptr;
+  TSeSkinComboBox* cmbDrive = nullptr;
+  TSeSkinRadioButton *rdbShow = nullptr, *rdbHide = nullptr, *rdbQuery = nullptr, *rdbCancel = nullptr;
 
   // Sound: one row per completion event.
   struct TSoundRow {
-    TCheckBox* Check = nullptr;
-    TRadioButton* Default = nullptr;
-    TRadioButton* Custom = nullptr;
-    TEdit* File = nullptr;
-    TButton* Browse = nullptr;
+    TSeSkinCheckBox* Check = nullptr;
+    TSeSkinRadioButton* Default = nullptr;
+    TSeSkinRadioButton* Custom = nullptr;
+    // The sound file, its button opens the sound dialog.
+    TSeSkinEditButton* File = nullptr;
   };
   TSoundRow Burning, Erasing, Copy, ISO, ScheduleStart, ScheduleDone;
-  TCheckBox *chkBurnDone = nullptr, *chkEraseDone = nullptr, *chkCopyDone = nullptr, *chkISODone = nullptr,
+  TSeSkinCheckBox *chkBurnDone = nullptr, *chkEraseDone = nullptr, *chkCopyDone = nullptr, *chkISODone = nullptr,
             *chkScheduleStart = nullptr, *chkScheduleDone = nullptr;
-  TRadioButton *rdbDB = nullptr, *rdbCB = nullptr, *rdbDE = nullptr, *rdbCE = nullptr, *rdbDC = nullptr,
+  TSeSkinRadioButton *rdbDB = nullptr, *rdbCB = nullptr, *rdbDE = nullptr, *rdbCE = nullptr, *rdbDC = nullptr,
                *rdbCC = nullptr, *rdbDI = nullptr, *rdbCI = nullptr, *rdbDSS = nullptr, *rdbCSS = nullptr,
                *rdbDSD = nullptr, *rdbCSD = nullptr;
-  TEdit *edtCB = nullptr, *edtCE = nullptr, *edtCC = nullptr, *edtCI = nullptr, *edtCSS = nullptr,
+  TSeSkinEditButton *edtCB = nullptr, *edtCE = nullptr, *edtCC = nullptr, *edtCI = nullptr, *edtCSS = nullptr,
         *edtCSD = nullptr;
-  TComboBox* cmbSound = nullptr;
-  TButton *btnPlay = nullptr, *btnPause = nullptr, *btnStop = nullptr;
+  TSeSkinComboBox* cmbSound = nullptr;
+  TSeSkinButton *btnPlay = nullptr, *btnPause = nullptr, *btnStop = nullptr;
 
   // Interface and skins
-  TListBox* ltbSkin = nullptr;
-  TButton *btnImport = nullptr, *btnExport = nullptr, *btnDelete = nullptr;
-  TRadioButton *rdbColor = nullptr, *rdbGradient = nullptr, *rdbImage = nullptr;
+  TSeSkinListBox* ltbSkin = nullptr;
+  TSeSkinButton *btnImport = nullptr, *btnExport = nullptr, *btnDelete = nullptr;
+  TSeSkinRadioButton *rdbColor = nullptr, *rdbGradient = nullptr, *rdbImage = nullptr;
   TPanel *sctColor = nullptr, *sctTop = nullptr, *sctBottom = nullptr;
-  TButton *btnColor = nullptr, *btnTop = nullptr, *btnBottom = nullptr, *btnImage = nullptr;
-  TEdit* edtImage = nullptr;
+  TSeSkinButton *btnColor = nullptr, *btnTop = nullptr, *btnBottom = nullptr;
+  TSeSkinEditButton* edtImage = nullptr;
 
-  TButton *btnOK = nullptr, *btnCancel = nullptr;
+  TSeSkinButton *btnOK = nullptr, *btnCancel = nullptr;
 
   TOpenDialog* OpenDialog1 = nullptr;  // skin to import
   TSaveDialog* SaveDialog1 = nullptr;  // skin export target

@@ -11,18 +11,21 @@
 #include "app/AppGlobals.h"
 #include "app/Unit1.h"
 #include "app/start.h"
+#include "effects/QRXTrayIcon.h"
 #include "platform/core/DateTime.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/FileUtils.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/Autostart.h"
-#include "platform/gui/Buttons.h"
 #include "platform/gui/Dialogs.h"
-#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/ListView.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "recorder/xrCDBC.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_views.h"
+#include "skin/se_skinform.h"
 
 namespace {
 
@@ -45,6 +48,16 @@ std::string TaskText(const QString& path) {
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
   return file.readAll().toStdString();
+}
+
+// The tip of the start page's notification-area icon: the effects tray
+// icon's Hint where the page has one, else the page's own setter.
+template <class Start>
+void SetTrayTip(Start* start, const QString& tip) {
+  if constexpr (requires { start->TrayIcon->SetHint(tip); })
+    start->TrayIcon->SetHint(tip);
+  else
+    start->SetTrayHint(tip);
 }
 
 }  // namespace
@@ -86,19 +99,28 @@ void TScheduleForm::BuildLayout() {
   SetBounds(0, 0, 760, 380);
   SetPosition(poScreenCenter);
 
-  tbTask = Create<TPanel>(this);
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize);
+  SeSkinForm1->SetSkinEngine(AppSkinEngine());
+
+  tbTask = Create<TSeSkinToolBar>(this);
+  tbTask->SetSkinEngine(AppSkinEngine());
   tbTask->SetParent(this);
   tbTask->SetAlign(alTop);
   tbTask->SetHeight(34);
-  tbTask->SetBevelOuter(bvNone);
+  tbTask->SetBorderWidth(4);
+  tbTask->SetButtonAutoSize(false);
+  tbTask->SetDividerWidth(2);
   int x = 4;
   auto button = [&](const QString& caption, auto handler) {
-    auto* b = Create<TSpeedButton>(this);
-    b->SetParent(tbTask);
+    auto* b = Create<TSeSkinSpeedButton>(this);
+    b->SetSkinEngine(AppSkinEngine());
     b->SetBounds(x, 4, 64, 26);
     b->SetCaption(caption);
     b->SetFlat(true);
     b->OnClick = [this, handler](TControl* c) { (this->*handler)(c); };
+    // The bar lines its buttons up in the order they arrive.
+    b->SetParent(tbTask);
     x += 66;
     return b;
   };
@@ -109,7 +131,8 @@ void TScheduleForm::BuildLayout() {
   btnRun = button("Run", &TScheduleForm::btnRunClick);
   btnOption = button("Options", &TScheduleForm::btnOptionClick);
 
-  ltvTask = Create<TListView>(this);
+  ltvTask = Create<TSeSkinSListView>(this);
+  ltvTask->SetSkinEngine(AppSkinEngine());
   ltvTask->SetParent(this);
   ltvTask->SetAlign(alClient);
   ltvTask->SetViewStyle(vsReport);
@@ -188,8 +211,7 @@ void TScheduleForm::WriteIndex() {
 }
 
 void TScheduleForm::UpdateTrayHint() {
-  if (TStartForm* start = AppForms().StartForm)
-    start->SetTrayHint(QString::number(tasks_.size()) + " Backup Tasks");
+  if (TStartForm* start = AppForms().StartForm) SetTrayTip(start, QString::number(tasks_.size()) + " Backup Tasks");
 }
 
 void TScheduleForm::DoClose(TCloseAction& action) {

@@ -15,10 +15,11 @@
 #include "app/scheduleTasks.h"
 #include "platform/gui/Forms.h"
 
-class TListView;
-class TSpeedButton;
+class TSeSkinForm;
+class TSeSkinSListView;
+class TSeSkinSpeedButton;
+class TSeSkinToolBar;
 class TTimer;
-class TPanel;
 class TAddScheduleForm;
 
 // The start-at-login entry that starts the program waiting in the tray.
@@ -29,10 +30,11 @@ class TScheduleForm : public TForm {
   explicit TScheduleForm(TComponent* owner = nullptr);
   ~TScheduleForm() override;
 
-  TListView* ltvTask = nullptr;
-  TPanel* tbTask = nullptr;
-  TSpeedButton *btnAdd = nullptr, *btnEdit = nullptr, *btnDelete = nullptr;
-  TSpeedButton *btnClear = nullptr, *btnRun = nullptr, *btnOption = nullptr;
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinSListView* ltvTask = nullptr;
+  TSeSkinToolBar* tbTask = nullptr;
+  TSeSkinSpeedButton *btnAdd = nullptr, *btnEdit = nullptr, *btnDelete = nullptr;
+  TSeSkinSpeedButton *btnClear = nullptr, *btnRun = nullptr, *btnOption = nullptr;
   TTimer* Timer1 = nullptr;
 
   // AppDir/Schedule and the files in it.

@@ -1,8 +1,11 @@
 #include "skin/se_edit.h"
 
+#include <QKeyEvent>
+
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
 
@@ -313,7 +316,18 @@ void TSeCustomEdit::KeyPress(QChar& key) {
   // A Ctrl shortcut carries its letter along; it is no typing (Ctrl+Alt is
   // AltGr and types).
   if ((key_shift_ & ssCtrl) && !(key_shift_ & ssAlt)) return;
+  // Alt with a letter is a menu or button accelerator, no typing either.
+  if ((key_shift_ & ssAlt) && !(key_shift_ & ssCtrl)) return;
   if (key.unicode() >= 32 && !ReadOnly()) core_.KeyPress(QString(key));
+}
+
+void TSeCustomEdit::keyPressEvent(QKeyEvent* event) {
+  TSeCustomControl::keyPressEvent(event);
+  // An edit wants its characters: a letter typed here is not passed on to
+  // the window, where a button would take it as its accelerator. Alt or
+  // Ctrl with a letter still goes on.
+  const Qt::KeyboardModifiers chord = event->modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+  if (!event->text().isEmpty() && event->text().at(0).unicode() >= 32 && chord == Qt::NoModifier) event->accept();
 }
 
 void TSeCustomEdit::inputMethodEvent(QInputMethodEvent* event) {

@@ -120,6 +120,7 @@ class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
   void EnabledChanged() override;
 
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void inputMethodEvent(QInputMethodEvent* event) override;
   QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 

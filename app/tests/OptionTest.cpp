@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QFile>
 
+#include "app/StartBackground.h"
 #include "app/tests/DialogRig.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Spin.h"
@@ -131,13 +132,13 @@ TEST(Options, CancelPutsBackWhatTheWindowShowedAndKeepsTheRecorder) {
   d.rig.form->bAdvance->Click();
   ASSERT_TRUE(o.isVisible());
   EXPECT_FALSE(d.rig.form->isEnabled());
-  QTest::mouseClick(o.chkClose->CheckBox(), Qt::LeftButton);  // power off when done
+  QTest::mouseClick(o.chkClose, Qt::LeftButton);  // power off when done
   EXPECT_TRUE(o.chkClose->Checked());
   o.tkbBuffer->SetPosition(30);
   o.cCloseDisc->SetChecked(false);
   EXPECT_TRUE(d.rig.form->ReadOptions().PowerOffWhenDone);
   EXPECT_EQ(o.edtBuffer->Value(), 30);
-  QTest::mouseClick(o.btnCancel->PushButton(), Qt::LeftButton);
+  QTest::mouseClick(o.btnCancel, Qt::LeftButton);
   EXPECT_FALSE(o.isVisible());
   EXPECT_TRUE(d.rig.form->isEnabled());
   EXPECT_FALSE(o.chkClose->Checked());
@@ -151,7 +152,7 @@ TEST(Options, CancelPutsBackWhatTheWindowShowedAndKeepsTheRecorder) {
   // OK keeps and writes them.
   d.rig.form->bAdvance->Click();
   o.tkbBuffer->SetPosition(12);
-  QTest::mouseClick(o.btnOK->PushButton(), Qt::LeftButton);
+  QTest::mouseClick(o.btnOK, Qt::LeftButton);
   EXPECT_EQ(d.rig.form->qcdb().CacheSize(), 12 * 1048576);
   EXPECT_TRUE(d.Read("Option.ini").contains("Buffer=12\r\n"));
 }
@@ -192,6 +193,43 @@ TEST(Options, TheSkinListShowsExactlyTheSkinsThatLoad) {
   o.btnOKClick();
   EXPECT_EQ(d.rig.form->SkinName, "a.b");
   EXPECT_TRUE(d.Read("Option.ini").contains("Skin=a.b\r\n"));
+}
+
+TEST(Options, TheStartPageFillTakesColourGradientOrPictureAndKeepsItsStyleOnABadPicture) {
+  QTemporaryDir dir;
+  TBitmap picture;
+  picture.SetSize(3, 2);
+  picture.Canvas().SetPixel(2, 1, static_cast<TColor>(0x00336699));
+  picture.SaveToFile(dir.filePath("back.bmp"));
+  QFile bad(dir.filePath("bad.bmp"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("BM not a bitmap");
+  bad.close();
+
+  std::unique_ptr<TQRXFill> fill(Create<TQRXFill>(nullptr));
+  TQRXFillObject& object = fill->FillObject();
+  using K = TStartBackground::TKind;
+  const TColor colour = 14653050, top = 255, bottom = 16711680;
+  auto restyle = [&](K kind, const QString& file = {}) {
+    return RestyleStartFill(fill.get(), TStartBackground{kind, colour, top, bottom, file});
+  };
+  ASSERT_TRUE(restyle(K::Gradient));
+  EXPECT_EQ(object.Style(), TQRXFillStyle::sfGradient);
+  EXPECT_EQ(object.Gradient().Color(), top);
+  EXPECT_EQ(object.Gradient().EndColor(), bottom);
+  ASSERT_TRUE(restyle(K::Colour));
+  EXPECT_EQ(object.Style(), TQRXFillStyle::sfBrush);
+  EXPECT_EQ(object.Brush().Color(), colour);
+  ASSERT_TRUE(restyle(K::Image, dir.filePath("back.bmp")));
+  EXPECT_EQ(object.Style(), TQRXFillStyle::sfBitmap);
+  ASSERT_EQ(object.Bitmap().Width(), 3);
+  EXPECT_EQ(object.Bitmap().Canvas().Pixel(2, 1), static_cast<TColor>(0x00336699));
+  // A picture that does not read leaves the fill as it was.
+  ASSERT_TRUE(restyle(K::Colour));
+  for (const QString& file : {dir.filePath("bad.bmp"), dir.filePath("missing.bmp"), QString()}) {
+    EXPECT_FALSE(restyle(K::Image, file)) << file.toStdString();
+    EXPECT_EQ(object.Style(), TQRXFillStyle::sfBrush);
+  }
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 // DVD+RW that xorriso reads back.
 
 #include <QDateTime>
-#include <QLineEdit>
 #include <filesystem>
 #include <fstream>
 
@@ -13,8 +12,11 @@
 #include "app/tests/WindowRig.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/Autostart.h"
-#include "platform/gui/Mask.h"
 #include "recorder/tests/IsoTestSupport.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_edits.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
 
 namespace {
 
@@ -74,7 +76,7 @@ class ScheduleWindow : public ::testing::Test {
     if (task.name.contains('\t'))
       editor->edtTaskName->SetText(task.name);
     else
-      QTest::keyClicks(editor->edtTaskName->LineEdit(), task.name);
+      QTest::keyClicks(editor->edtTaskName, task.name);
     editor->cmbType->SetItemIndex(task.repeated ? 1 : 0);
     editor->cmbTypeChange();
     if (task.repeated) {
@@ -83,9 +85,9 @@ class ScheduleWindow : public ::testing::Test {
       editor->tpkREndDate->SetDate(Date() + 30);
     }
     if (!task.time.isEmpty()) {
-      TCheckBox* check = task.repeated ? editor->chkRTime : editor->chkOTime;
+      TSeSkinCheckBox* check = task.repeated ? editor->chkRTime : editor->chkOTime;
       check->SetChecked(true);
-      TMaskEdit* box = task.repeated ? editor->mseRTime : editor->mseOTime;
+      TSeSkinMaskEdit* box = task.repeated ? editor->mseRTime : editor->mseOTime;
       box->SetText(task.time);
     }
     (task.exactly ? editor->rdbEqual : editor->rdbEqualLater)->SetChecked(true);
@@ -193,7 +195,7 @@ TEST_F(ScheduleWindow, EditorRefusesHostileAndDuplicateNamesAndKeepsPeriodAndKin
   EXPECT_EQ(editor->cmbUnit->Text(), "Weeks");
   EXPECT_FALSE(editor->cmbType2->Enabled());
   EXPECT_FALSE(editor->edtTaskName->Enabled());
-  QTest::keyClicks(editor->edtDescription->LineEdit(), "every other week");
+  QTest::keyClicks(editor->edtDescription, "every other week");
   rig.Click(editor->btnOK);
   ASSERT_EQ(schedule->Tasks().size(), 1u);
   EXPECT_EQ(schedule->Tasks()[0].Scheduling, "2 Weeks");

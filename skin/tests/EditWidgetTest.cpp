@@ -10,6 +10,7 @@
 
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/Forms.h"
+#include "skin/se_buttons.h"
 #include "skin/se_edit.h"
 
 namespace {
@@ -160,3 +161,20 @@ TEST_F(SeEditWidgetTest, EditTakesAMegabyteOfText) {
   EXPECT_EQ(edit->Text(), "");
 }
 
+
+TEST_F(SeEditWidgetTest, LettersTypedInAnEditAreNotAButtonsAccelerator) {
+  auto* edit = Place<TSeCustomEdit>(10, 10, 200, 21);
+  auto* ok = Place<TSeCustomButton>(10, 40, 75, 25);
+  ok->SetCaption("&OK");
+  int clicks = 0;
+  ok->OnClick = [&](TControl*) { ++clicks; };
+  ShowForm();
+  edit->SetFocus();
+  QTest::keyClicks(edit, "Photos");
+  EXPECT_EQ(edit->Text(), "Photos");
+  EXPECT_EQ(clicks, 0);
+  // Alt with the letter is still the button's.
+  QTest::keyClick(edit, Qt::Key_O, Qt::AltModifier);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(edit->Text(), "Photos");
+}
