@@ -40,50 +40,29 @@ inline bool LoadPictureBitmap(const QString& file, TBitmap& out) {
 }
 
 // Restyles the start page's fill and repaints it; false when the picture
-// could not be loaded, and the fill then keeps its style. An effects fill
-// takes brush, gradient or picture styles; a plain panel only a colour.
-template <class Fill>
-bool RestyleStartFill(Fill* fill, const TStartBackground& b) {
-  if constexpr (requires { fill->FillObject().Gradient().SetEndColor(TColor{}); }) {
-    auto& object = fill->FillObject();
-    switch (b.Kind) {
-      case TStartBackground::TKind::Colour:
-        object.Brush().SetColor(b.Colour);
-        object.SetStyle(TQRXFillStyle::sfBrush);
-        break;
-      case TStartBackground::TKind::Gradient:
-        object.Gradient().SetColor(b.Top);
-        object.Gradient().SetEndColor(b.Bottom);
-        object.SetStyle(TQRXFillStyle::sfGradient);
-        break;
-      case TStartBackground::TKind::Image: {
-        TBitmap picture;
-        if (!LoadPictureBitmap(b.ImageFile, picture)) return false;
-        object.Bitmap().Assign(picture);
-        object.SetStyle(TQRXFillStyle::sfBitmap);
-        break;
-      }
-      case TStartBackground::TKind::None:
-        break;
+// could not be loaded, and the fill then keeps its style.
+inline bool RestyleStartFill(TQRXFill* fill, const TStartBackground& b) {
+  TQRXFillObject& object = fill->FillObject();
+  switch (b.Kind) {
+    case TStartBackground::TKind::Colour:
+      object.Brush().SetColor(b.Colour);
+      object.SetStyle(TQRXFillStyle::sfBrush);
+      break;
+    case TStartBackground::TKind::Gradient:
+      object.Gradient().SetColor(b.Top);
+      object.Gradient().SetEndColor(b.Bottom);
+      object.SetStyle(TQRXFillStyle::sfGradient);
+      break;
+    case TStartBackground::TKind::Image: {
+      TBitmap picture;
+      if (!LoadPictureBitmap(b.ImageFile, picture)) return false;
+      object.Bitmap().Assign(picture);
+      object.SetStyle(TQRXFillStyle::sfBitmap);
+      break;
     }
-  } else {
-    switch (b.Kind) {
-      case TStartBackground::TKind::Colour:
-        fill->SetColor(b.Colour);
-        break;
-      case TStartBackground::TKind::Gradient:
-        fill->SetColor(b.Top);
-        break;
-      case TStartBackground::TKind::Image: {
-        TBitmap picture;
-        if (!LoadPictureBitmap(b.ImageFile, picture)) return false;
-        break;
-      }
-      case TStartBackground::TKind::None:
-        break;
-    }
+    case TStartBackground::TKind::None:
+      break;
   }
   fill->Invalidate();
   return true;
 }
-

@@ -50,16 +50,6 @@ std::string TaskText(const QString& path) {
   return file.readAll().toStdString();
 }
 
-// The tip of the start page's notification-area icon: the effects tray
-// icon's Hint where the page has one, else the page's own setter.
-template <class Start>
-void SetTrayTip(Start* start, const QString& tip) {
-  if constexpr (requires { start->TrayIcon->SetHint(tip); })
-    start->TrayIcon->SetHint(tip);
-  else
-    start->SetTrayHint(tip);
-}
-
 }  // namespace
 
 TScheduleForm::TScheduleForm(TComponent* owner) : TForm(owner) {}
@@ -211,7 +201,7 @@ void TScheduleForm::WriteIndex() {
 }
 
 void TScheduleForm::UpdateTrayHint() {
-  if (TStartForm* start = AppForms().StartForm) SetTrayTip(start, QString::number(tasks_.size()) + " Backup Tasks");
+  if (TStartForm* start = AppForms().StartForm) start->TrayIcon->SetHint(QString::number(tasks_.size()) + " Backup Tasks");
 }
 
 void TScheduleForm::DoClose(TCloseAction& action) {

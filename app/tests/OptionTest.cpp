@@ -220,6 +220,8 @@ TEST(Options, TheStartPageFillTakesColourGradientOrPictureAndKeepsItsStyleOnABad
   ASSERT_TRUE(restyle(K::Colour));
   EXPECT_EQ(object.Style(), TQRXFillStyle::sfBrush);
   EXPECT_EQ(object.Brush().Color(), colour);
+  fill->SetBounds(0, 0, 40, 30);
+  EXPECT_EQ(fill->grab().toImage().pixel(20, 15) & 0xFFFFFFu, qRgb(0x7A, 0x96, 0xDF) & 0xFFFFFFu);
   ASSERT_TRUE(restyle(K::Image, dir.filePath("back.bmp")));
   EXPECT_EQ(object.Style(), TQRXFillStyle::sfBitmap);
   ASSERT_EQ(object.Bitmap().Width(), 3);
