@@ -1,6 +1,7 @@
 #include "skin/se_binding_edits.h"
 
 #include "skin/se_engine.h"
+#include "skin/se_skinmenus.h"
 
 template <class Base>
 TSeSkinEditControl<Base>::TSeSkinEditControl(TComponent* owner) : TSeSkinned<Base>(owner, "Edit") {
@@ -9,6 +10,7 @@ TSeSkinEditControl<Base>::TSeSkinEditControl(TComponent* owner) : TSeSkinned<Bas
 
 template <class Base>
 void TSeSkinEditControl<Base>::Bound() {
+  se::BindSkinContextMenu(this->ContextMenu(), this->SkinEngine());
   if (TSeSkinObject* copy = this->Copy()) {
     if (!skin_font_) {
       plain_font_ = *this->Font();
@@ -38,6 +40,16 @@ void TSeSkinEditControl<Base>::PaintEditBackground(const TRect& rect, TCanvas& c
   if (this->GetBorderClientRect() == r)
     r = Rect(-frame->MarginLeft(), -frame->MarginTop(), r.Right + frame->MarginRight(), r.Bottom + frame->MarginBottom());
   se::DrawSkinPart(frame, canvas, r, FrameState());
+}
+
+template <class Base>
+TSeCustomPopupMenu* TSeSkinEditControl<Base>::CreatePopupMenu(TComponent* owner) {
+  return se::MakeSkinContextMenu(owner, this->SkinEngine());
+}
+
+template <class Base>
+TSeCustomItem* TSeSkinEditControl<Base>::CreateMenuItem(TComponent* owner) {
+  return new TSeSkinItem(owner);
 }
 
 template class TSeSkinEditControl<TSeCustomEdit>;

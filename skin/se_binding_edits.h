@@ -2,7 +2,7 @@
 // Skinned wrappers of the library's edits: the edit, the edit with a push
 // button and the spin edit draw the skin's "Frame" as their border and
 // background and take the font of "Text" (else of the copy); the embedded
-// button or spin button is bound to the same engine.
+// button or spin button and the context menu are bound to the same engine.
 
 #include "platform/gui/Graphics.h"
 #include "skin/se_binding_buttons.h"
@@ -23,6 +23,9 @@ class TSeSkinEditControl : public TSeSkinned<Base> {
   void Bound() override;
   void PaintBorder() override;
   void PaintEditBackground(const TRect& rect, TCanvas& canvas) override;
+  // The context menu is a skinned popup menu of skinned items.
+  TSeCustomPopupMenu* CreatePopupMenu(TComponent* owner) override;
+  TSeCustomItem* CreateMenuItem(TComponent* owner) override;
 
  private:
   // The font the edit had before a skin gave it one, put back when the

@@ -4,6 +4,7 @@
 #include "skin/se_binding_buttons.h"
 #include "skin/se_drawing.h"
 #include "skin/se_engine.h"
+#include "skin/se_skinmenus.h"
 
 namespace se {
 
@@ -153,11 +154,18 @@ void TSeSkinComboBox::ShowList() {
 }
 
 void TSeSkinComboBox::Bound() {
+  se::BindSkinContextMenu(ContextMenu(), SkinEngine());
   if (auto* list = dynamic_cast<TSeSkinListBox*>(ListBox())) list->SetSkinEngine(SkinEngine());
   if (!Copy()) return;
   SetFont(FindOrCopy("Text")->GetFont());
   if (TSeSkinObject* button = Find("Button")) button_width_ = button->Width();
 }
+
+TSeCustomPopupMenu* TSeSkinComboBox::CreatePopupMenu(TComponent* owner) {
+  return se::MakeSkinContextMenu(owner, SkinEngine());
+}
+
+TSeCustomItem* TSeSkinComboBox::CreateMenuItem(TComponent* owner) { return new TSeSkinItem(owner); }
 
 int TSeSkinComboBox::GetButtonWidth() const {
   return UseSkin() && button_width_ != 0 ? button_width_ : TSeCustomComboBox::GetButtonWidth();

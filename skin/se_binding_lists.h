@@ -41,6 +41,9 @@ class TSeSkinComboBox : public TSeSkinned<TSeCustomComboBox> {
   int GetButtonWidth() const override;
   void PaintBorder() override;
   void PaintEditBackground(const TRect& rect, TCanvas& canvas) override;
+  // The context menu is a skinned popup menu of skinned items.
+  TSeCustomPopupMenu* CreatePopupMenu(TComponent* owner) override;
+  TSeCustomItem* CreateMenuItem(TComponent* owner) override;
 
  private:
   // The skin's button width; it stays until a skin brings another.

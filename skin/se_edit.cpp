@@ -12,9 +12,10 @@
 #include "platform/gui/Canvas.h"
 #include "platform/gui/Clipboard.h"
 #include "platform/gui/DrawText.h"
-#include "platform/gui/Menus.h"
+#include "platform/gui/Forms.h"
 #include "skin/se_const.h"
 #include "skin/se_drawing.h"
+#include "skin/se_popupmenu.h"
 
 TSeCustomEdit::TSeCustomEdit(TComponent* owner)
     : TSeCustomControl(owner),
@@ -354,9 +355,9 @@ QVariant TSeCustomEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
 
 // ---- context menu ----
 
-TPopupMenu* TSeCustomEdit::CreatePopupMenu(TComponent* owner) { return Create<TPopupMenu>(owner); }
+TSeCustomPopupMenu* TSeCustomEdit::CreatePopupMenu(TComponent* owner) { return Create<TSeCustomPopupMenu>(owner); }
 
-TMenuItem* TSeCustomEdit::CreateMenuItem(TComponent* owner) { return new TMenuItem(owner); }
+TSeCustomItem* TSeCustomEdit::CreateMenuItem(TComponent* owner) { return new TSeCustomItem(owner); }
 
 void TSeCustomEdit::UpdateContextMenu() {
   if (!context_menu_) {
@@ -372,13 +373,14 @@ void TSeCustomEdit::UpdateContextMenu() {
         {se::SEditSelectAll, [this] { SelectAll(); }},
     };
     for (const auto& [caption, action] : entries) {
-      TMenuItem* item = CreateMenuItem(context_menu_);
+      // The menu's item tree owns the item.
+      TSeCustomItem* item = CreateMenuItem(nullptr);
       item->SetCaption(QString::fromLatin1(caption));
       if (action) item->OnClick = [fn = action](TComponent*) { fn(); };
       context_menu_->Items()->Add(item);
     }
   }
-  TMenuItem* items = context_menu_->Items();
+  TSeCustomItem* items = context_menu_->Items();
   const bool selected = core_.SelLength() > 0;
   const bool plain = core_.PasswordKind() == pkNone;
   const bool writable = !ReadOnly();
@@ -388,6 +390,7 @@ void TSeCustomEdit::UpdateContextMenu() {
   items->Items(4)->SetEnabled(!Clipboard().Text().isEmpty() && writable);
   items->Items(5)->SetEnabled(selected && writable);
   items->Items(7)->SetEnabled(core_.SelText() != core_.Text());
+  context_menu_->SetPopupMenuOptions(*context_menu_options_);
 }
 
 void TSeCustomEdit::PopupContextMenu(int screenX, int screenY) {

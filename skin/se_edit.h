@@ -13,9 +13,8 @@
 #include "skin/se_editcore.h"
 #include "skin/se_formoptions.h"
 
-class TPopupMenu;
-class TMenu;
-class TMenuItem;
+class TSeCustomItem;
+class TSeCustomPopupMenu;
 
 class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
  public:
@@ -77,7 +76,8 @@ class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
   // The text line: text, caret, selection and hit tests live in it.
   virtual TRect GetEditRect() const;
   // The context menu, built on first use (null until then).
-  TPopupMenu* ContextMenu() const { return context_menu_; }
+  // Made on first use; null before.
+  TSeCustomPopupMenu* ContextMenu() const { return context_menu_; }
   // Builds and enables the context menu; shows it at the screen point.
   void PopupContextMenu(int screenX, int screenY);
   // Whether the caret shows now (focused and in the on phase of its blink).
@@ -97,8 +97,10 @@ class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
   virtual void PaintSelection();
   virtual void PaintPasswordChar(const TRect& rect, bool selected);
   bool CanChangeText(const QString& text) override;
-  virtual TPopupMenu* CreatePopupMenu(TComponent* owner);
-  virtual TMenuItem* CreateMenuItem(TComponent* owner);
+  // The context menu's factories: the menu (owned by `owner`) and one of
+  // its items (owned by the menu's item tree once added).
+  virtual TSeCustomPopupMenu* CreatePopupMenu(TComponent* owner);
+  virtual TSeCustomItem* CreateMenuItem(TComponent* owner);
   virtual void UpdateContextMenu();
   virtual void ShowCaret();
   virtual void HideCaret();
@@ -145,7 +147,7 @@ class TSeCustomEdit : public TSeCustomControl, protected TSeEditHost {
   bool auto_size_ = true;
   bool hide_selection_ = true;
   QChar password_char_;
-  TPopupMenu* context_menu_ = nullptr;
+  TSeCustomPopupMenu* context_menu_ = nullptr;
   std::unique_ptr<TSePopupMenuOptions> context_menu_options_;
   std::unique_ptr<TCanvas> measure_;
   bool caret_shown_ = false;

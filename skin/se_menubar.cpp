@@ -179,7 +179,9 @@ bool TSeCustomMenuBar::eventFilter(QObject* watched, QEvent* event) {
     }
     return false;
   }
-  alt_alone_ = ke->key() == Qt::Key_Alt && ke->modifiers() == Qt::AltModifier;
+  // Some platforms report Alt's own press with the Alt modifier, others
+  // without it; any other modifier held makes it no lone Alt.
+  alt_alone_ = ke->key() == Qt::Key_Alt && (ke->modifiers() & ~Qt::AltModifier) == Qt::NoModifier;
   if (alt_alone_) return false;
   if (ke->key() == Qt::Key_F10 && ke->modifiers() == Qt::NoModifier) {
     TrackMenu();

@@ -11,6 +11,7 @@
 #include "platform/gui/Timer.h"
 #include "skin/se_engine.h"
 #include "skin/se_objectclasses2.h"
+#include "skin/se_skinmenus.h"
 #include "skin/se_skinobject.h"
 
 namespace {
@@ -193,7 +194,13 @@ QRegion TSeSkinForm::CreateFormRegion() {
   return copy_->GetObjectRegion();
 }
 
-TSeCustomItem* TSeSkinForm::CreateMenuItem(TComponent* owner) { return TSeCustomForm::CreateMenuItem(owner); }
+// The system and tray menus are made anew each time they show, so their
+// items never outlive the skin they look their objects up in.
+TSeCustomItem* TSeSkinForm::CreateMenuItem(TComponent* owner) {
+  auto* item = new TSeSkinItem(owner);
+  item->SetSkinEngine(engine_);
+  return item;
+}
 
 TRect TSeSkinForm::GetBorderIconRect(unsigned icon) {
   if (UseSkin()) return {};

@@ -402,3 +402,17 @@ void TSeSkinPopupMenu::Notification(TComponent* component, TOperation operation)
     se::SetItemsSkinEngine(Items(), nullptr);
   }
 }
+
+namespace se {
+
+TSeCustomPopupMenu* MakeSkinContextMenu(TComponent* owner, TSeSkinEngine* engine) {
+  auto* menu = Create<TSeSkinPopupMenu>(owner);
+  menu->SetSkinEngine(engine);
+  return menu;
+}
+
+void BindSkinContextMenu(TSeCustomPopupMenu* menu, TSeSkinEngine* engine) {
+  if (auto* skinned = dynamic_cast<TSeSkinPopupMenu*>(menu)) skinned->SetSkinEngine(engine);
+}
+
+}  // namespace se

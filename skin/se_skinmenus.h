@@ -136,3 +136,12 @@ class TSeSkinPopupMenu : public TSeCustomPopupMenu {
  private:
   TSeSkinEngine* engine_ = nullptr;
 };
+
+namespace se {
+// The skinned edits' context menu: a skinned popup menu owned by `owner`,
+// drawn from `engine`'s skin (plain while it has none).
+TSeCustomPopupMenu* MakeSkinContextMenu(TComponent* owner, TSeSkinEngine* engine);
+// Passes the engine on to a context menu made by MakeSkinContextMenu;
+// does nothing to another menu or to none.
+void BindSkinContextMenu(TSeCustomPopupMenu* menu, TSeSkinEngine* engine);
+}  // namespace se

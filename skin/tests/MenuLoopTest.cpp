@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 #include <vector>
@@ -273,4 +274,64 @@ TEST(MenuLoop, ACommandMayFreeTheFormThatOwnedItsMenu) {
   rig->Journey(Alt(Qt::Key_F), {K(Qt::Key_Return)});
   QCoreApplication::processEvents();
   EXPECT_EQ(se::InnermostMenu(), nullptr);
+}
+
+TEST(MenuLoop, ALoneAltSelectsTheFirstBarItemWithoutOpeningIt) {
+  // The keys arrive as QTest types them, and as a server that reports
+  // Alt's own press without the Alt modifier.
+  struct Case {
+    const char* name;
+    std::function<void(QWidget*)> keys;
+    QString chain;  // inside the loop; "none" when no loop ran
+  } cases[] = {
+      {"press and release",
+       [](QWidget* w) {
+         QTest::keyPress(w, Qt::Key_Alt);
+         QTest::keyRelease(w, Qt::Key_Alt);
+       },
+       "File"},
+      {"press without the modifier",
+       [](QWidget* w) {
+         QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::NoModifier);
+         QCoreApplication::sendEvent(w, &press);
+         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+         QCoreApplication::sendEvent(w, &release);
+       },
+       "File"},
+      {"another key between: no menu",
+       [](QWidget* w) {
+         QTest::keyPress(w, Qt::Key_Alt);
+         QTest::keyClick(w, Qt::Key_Q, Qt::AltModifier);
+         QTest::keyRelease(w, Qt::Key_Alt);
+       },
+       "none"},
+      {"with shift held: no menu",
+       [](QWidget* w) {
+         QTest::keyPress(w, Qt::Key_Shift);
+         QTest::keyPress(w, Qt::Key_Alt, Qt::ShiftModifier);
+         QTest::keyRelease(w, Qt::Key_Alt, Qt::ShiftModifier);
+         QTest::keyRelease(w, Qt::Key_Shift);
+       },
+       "none"},
+  };
+  for (const Case& k : cases) {
+    MenuRig rig;
+    QString inside = "none";
+    QStringList after;
+    QTimer::singleShot(0, [&] {
+      if (!se::InnermostMenu()) return;
+      inside = Chain();
+      // Arrows work in the keyboard mode; Escape leaves it.
+      SendKey(rig.form, Qt::Key_Right, Qt::NoModifier, {});
+      after << Chain();
+      SendKey(rig.form, Qt::Key_Escape, Qt::NoModifier, {});
+      se::CancelAllMenus();
+    });
+    k.keys(static_cast<QWidget*>(KeyTarget(rig.form)));
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(inside.toStdString(), k.chain.toStdString()) << k.name;
+    if (k.chain != "none") EXPECT_EQ(after, QStringList{"Edit"}) << k.name;
+    EXPECT_TRUE(rig.clicks.isEmpty()) << k.name;
+    EXPECT_EQ(se::InnermostMenu(), nullptr) << k.name;
+  }
 }

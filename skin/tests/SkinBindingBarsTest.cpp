@@ -110,4 +110,36 @@ TEST_F(BarBinding, ControlBarGrabbersTakeTheSkinsWidth) {
   EXPECT_EQ(bar->FindBand(tool)->Insets.Left, 11);
 }
 
+TEST_F(BarBinding, FlatSpeedButtonsShowTheToolBarsFrameWhereTheyStand) {
+  // A flat button that is not hot is see-through: the bar's frame shows in
+  // it at the button's own place on the bar, in every skin.
+  for (const char* skin : {"devoir", "slate", "meadow"}) {
+    Load(skin);
+    auto* tool = Place<TSeSkinToolBar>(12, 6, 200, 30);
+    tool->SetSkinEngine(engine_.get());
+    auto* first = Create<TSeSkinSpeedButton>(form_.get());
+    first->SetParent(tool);
+    auto* second = Create<TSeSkinSpeedButton>(form_.get());
+    second->SetParent(tool);
+    for (TSeSkinSpeedButton* b : {first, second}) {
+      b->SetFlat(true);
+      b->SetSkinEngine(engine_.get());
+    }
+    Show();
+    QTest::mouseMove(form_.get(), QPoint(300, 200));
+    ASSERT_GT(second->Left(), 0) << skin;
+    const QImage bar = Picture("ToolBar", "Frame", Rect(0, 0, tool->Width(), tool->Height()), tool->Width(),
+                               tool->Height());
+    for (TSeSkinSpeedButton* b : {first, second}) {
+      const QImage shown = Shot(b);
+      // The caption sits in the middle: compare the rows above it.
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < b->Width(); ++x)
+          ASSERT_EQ(shown.pixel(x, y) & 0xFFFFFF, bar.pixel(b->Left() + x, b->Top() + y) & 0xFFFFFF)
+              << skin << " button at " << b->Left() << ": (" << x << ", " << y << ")";
+    }
+    delete tool;
+  }
+}
+
 }  // namespace
