@@ -88,8 +88,8 @@ void QtArgs(benchmark::internal::Benchmark* b) {
     for (int count : {16, 236}) b->Args({style, count});
 }
 
-BENCHMARK(BM_DrawGradient)->Apply(GradientArgs)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_QtGradient)->Apply(QtArgs)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawGradient)->Apply(GradientArgs)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_QtGradient)->Apply(QtArgs)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 // The start page's task button: a solid shadow and the face, both rounded
 // rectangles with corner 16, on a 190 x 53 surface.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
+#include <vector>
 
 #include "effects/QRXUtils.h"
 #include "platform/core/Formats.h"
@@ -525,6 +527,108 @@ TQRXPaletteHandle CreateGradientPalette(const TQRXColorList* list) {
   return palette;
 }
 
+namespace {
+
+// A gradient's colours as 32-bit pixels.
+std::vector<QRgb> GradientPixels(const TQRXColorList& colors) {
+  std::vector<QRgb> pixels;
+  pixels.reserve(colors.size());
+  for (TColor c : colors) {
+    const uint32_t rgb = ColorToRGB(c);
+    pixels.push_back(qRgb(GetRValue(rgb), GetGValue(rgb), GetBValue(rgb)));
+  }
+  return pixels;
+}
+
+// A part of an image that shares its pixels.
+QImage ImagePart(const QImage& image, int width, int height) {
+  if (width == image.width() && height == image.height()) return image;
+  return QImage(image.constBits(), width, height, image.bytesPerLine(), image.format());
+}
+
+// The two linear styles. Band i covers the columns (horizontal) or rows
+// (vertical) MulDiv(i, size, n) up to MulDiv(i + 1, size, n). A canvas
+// call costs about what copying 20000 pixels does (it opens its surface
+// afresh), so few bands over a large area are filled one by one, and
+// otherwise a strip of the bands is made once and copied along the area.
+void DrawLinearGradient(TCanvas& canvas, const TRect& rect, bool vertical, const TQRXColorList& list,
+                        const std::vector<QRgb>& colors) {
+  constexpr int kStrip = 256;
+  constexpr long long kPixelsPerCall = 20000;
+  const int w = rect.Width(), h = rect.Height(), n = int(colors.size());
+  if (n * kPixelsPerCall < (long long)w * h) {
+    for (int i = 0; i < n; ++i) {
+      SolidBrush(canvas, TColor(ColorToRGB(list[std::size_t(i)])));
+      if (vertical)
+        canvas.FillRect(Rect(rect.Left, rect.Top + MulDiv(i, h, n), rect.Right, rect.Top + MulDiv(i + 1, h, n)));
+      else
+        canvas.FillRect(Rect(rect.Left + MulDiv(i, w, n), rect.Top, rect.Left + MulDiv(i + 1, w, n), rect.Bottom));
+    }
+    return;
+  }
+  const int sw = vertical ? std::min(w, kStrip) : w;
+  const int sh = vertical ? h : std::min(h, kStrip);
+  QImage strip(sw, sh, QImage::Format_RGB32);
+  if (vertical) {
+    for (int i = 0; i < n; ++i)
+      for (int y = MulDiv(i, h, n); y < MulDiv(i + 1, h, n); ++y)
+        std::fill_n(reinterpret_cast<QRgb*>(strip.scanLine(y)), sw, colors[std::size_t(i)]);
+  } else {
+    auto* first = reinterpret_cast<QRgb*>(strip.scanLine(0));
+    for (int i = 0; i < n; ++i) std::fill(first + MulDiv(i, w, n), first + MulDiv(i + 1, w, n), colors[std::size_t(i)]);
+    for (int y = 1; y < sh; ++y) std::copy_n(first, w, reinterpret_cast<QRgb*>(strip.scanLine(y)));
+  }
+  for (int y = 0; y < h; y += sh)
+    for (int x = 0; x < w; x += sw)
+      canvas.DrawImage(QPoint(rect.Left + x, rect.Top + y), ImagePart(strip, std::min(sw, w - x), std::min(sh, h - y)));
+}
+
+// The elliptic style: band i fills ellipse i, (cx - rw, cy - rh, cx + rw,
+// cy + rh), the ellipses drawn from the largest in, so a pixel takes the
+// band of the smallest ellipse holding its centre. Each row is worked out
+// from the ellipses' spans on it, once per pixel, where drawing the
+// ellipses one over another would paint the middle n times. Pixels outside
+// every ellipse get `outside`; `covered` tells whether any did.
+QImage EllipticBands(int w, int h, const std::vector<QRgb>& colors, QRgb outside, bool& covered) {
+  const int n = int(colors.size());
+  const int cx = w / 2, cy = h / 2;
+  std::vector<double> rw(std::size_t(n), 0), rh(std::size_t(n), 0);
+  for (int i = 0; i < n; ++i) {
+    rw[std::size_t(i)] = double(std::lround(MulDiv(i + 1, w, n) / 1.4));
+    rh[std::size_t(i)] = double(std::lround(MulDiv(i + 1, h, n) / 1.4));
+  }
+  QImage image(w, h, QImage::Format_RGB32);
+  covered = true;
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+    const double dy = y + 0.5 - cy;
+    // The span drawn so far: [lo, hi), widening band by band.
+    int lo = cx, hi = cx;
+    for (int i = 0; i < n; ++i) {
+      const double a = rw[std::size_t(i)], b = rh[std::size_t(i)];
+      if (a <= 0 || b <= std::abs(dy)) continue;
+      const double half = a * std::sqrt(1 - (dy / b) * (dy / b));
+      // Pixel x is inside when |x + 0.5 - cx| < half.
+      const int left = std::max(0, int(std::floor(cx - half - 0.5)) + 1);
+      const int right = std::min(w, int(std::ceil(cx + half - 0.5)));
+      if (left >= right) continue;
+      const QRgb c = colors[std::size_t(i)];
+      if (left < lo) std::fill(row + left, row + lo, c);
+      if (right > hi) std::fill(row + hi, row + right, c);
+      lo = std::min(lo, left);
+      hi = std::max(hi, right);
+    }
+    if (lo > 0 || hi < w) {
+      covered = false;
+      std::fill(row, row + lo, outside);
+      std::fill(row + std::max(lo, hi), row + w, outside);
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
 void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, const TQRXColorList* colors,
                   const TQRXPaletteHandle& palette, unsigned flags, std::uint32_t clipOffset) {
   using enum TQRXGradientStyle;
@@ -533,14 +637,41 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
   if (!colors || colors->empty() || rect.IsEmpty()) return;
   const int n = int(colors->size());
   const int w = rect.Width(), h = rect.Height();
+  auto color = [&](int i) { return TColor(ColorToRGB((*colors)[std::size_t(i)])); };
+  const bool offscreen = (flags & kQRXDrawOffscreen) != 0;
+
+  // The styles computed pixel by pixel end in one copy onto the canvas.
+  // Drawn straight on, they leave the canvas with no pen and the brush of
+  // the band painted last, as band-by-band drawing does.
+  if (style == gstHorizontal || style == gstVertical || style == gstElliptic) {
+    const std::vector<QRgb> pixels = GradientPixels(*colors);
+    TQRXClipScope clip(canvas, rect, !offscreen && (flags & kQRXDrawClip) != 0);
+    const TCopyMode mode = canvas.CopyMode();
+    canvas.SetCopyMode(cmSrcCopy);
+    if (style == gstElliptic) {
+      bool covered = true;
+      // Drawn straight on, the canvas shows where no ellipse reaches.
+      const QImage bands = EllipticBands(w, h, pixels, offscreen ? 0xFFFFFFFF : 0, covered);
+      if (covered || offscreen)
+        canvas.DrawImage(QPoint(rect.Left, rect.Top), bands);
+      else
+        canvas.DrawImage(QPoint(rect.Left, rect.Top),
+                         QImage(bands.constBits(), w, h, bands.bytesPerLine(), QImage::Format_ARGB32), std::nullopt,
+                         true);
+    } else {
+      DrawLinearGradient(canvas, rect, style == gstVertical, *colors, pixels);
+    }
+    canvas.SetCopyMode(mode);
+    if (!offscreen) {
+      NoPen(canvas);
+      SolidBrush(canvas, color(style == gstHorizontal ? n - 1 : 0));
+    }
+    return;
+  }
+
   TRect base;
   switch (style) {
-    case gstHorizontal:
-    case gstVertical:
-      base = Rect(0, 0, w, h);
-      break;
     case gstSquare:
-    case gstElliptic:
       base = Rect(w / 2, h / 2, w / 2, h / 2);
       break;
     case gstTopLeft:
@@ -559,21 +690,22 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
     case gstTopRightDiagonal:
       base = Rect(w, 0, w + 1, 0);
       break;
+    default:
+      break;
   }
 
-  // Bands of the two linear styles never leave the rectangle, so a buffer
-  // would only copy the same pixels once more: they always go straight on.
-  const bool linear = style == gstHorizontal || style == gstVertical;
-  const bool offscreen = (flags & kQRXDrawOffscreen) != 0 && !linear;
-  // The off-screen buffer is a plain image: a bitmap's canvas keeps a copy
-  // of its surface per call, which 236 bands over a screen cannot afford.
+  // The off-screen buffer is a plain image held open by one painter for
+  // all the bands: a canvas opens its surface afresh for every call.
   QImage buffer;
+  std::optional<QPainter> bufferPainter;
   std::unique_ptr<TCanvas> bufferCanvas;
   TCanvas* target = &canvas;
   if (offscreen) {
     buffer = QImage(w, h, QImage::Format_RGB32);
     buffer.fill(Qt::white);
-    bufferCanvas = std::make_unique<TCanvas>(&buffer);
+    bufferPainter.emplace(&buffer);
+    bufferCanvas = std::make_unique<TCanvas>();
+    bufferCanvas->BeginPainting(&*bufferPainter);
     target = bufferCanvas.get();
   } else {
     OffsetRect(base, rect.Left, rect.Top);
@@ -583,67 +715,53 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
   NoPen(c);
   SolidBrush(c, clBlack);
 
-  auto color = [&](int i) { return TColor(ColorToRGB((*colors)[std::size_t(i)])); };
-  if (style == gstHorizontal) {
-    for (int i = 0; i < n; ++i) {
-      c.Brush().SetColor(color(i));
-      c.FillRect(Rect(base.Left + MulDiv(i, w, n), base.Top, base.Left + MulDiv(i + 1, w, n), base.Bottom));
-    }
-  } else {
-    for (int i = n - 1; i >= 0; --i) {
-      c.Brush().SetColor(color(i));
-      const int dw = MulDiv(i + 1, w, n), dh = MulDiv(i + 1, h, n);
-      switch (style) {
-        case gstVertical:
-          c.FillRect(Rect(base.Left, base.Top + MulDiv(i, h, n), base.Right, base.Top + MulDiv(i + 1, h, n)));
-          break;
-        case gstSquare: {
-          const int cx = base.Left, cy = base.Top;
-          c.Rectangle(cx - dw / 2, cy - dh / 2, cx + dw / 2 + 2, cy + dh / 2 + 2);
-          break;
-        }
-        case gstElliptic: {
-          const int cx = base.Left, cy = base.Top;
-          const int rw = int(std::lround(dw / 1.4)), rh = int(std::lround(dh / 1.4));
-          c.Ellipse(cx - rw, cy - rh, cx + rw, cy + rh);
-          break;
-        }
-        case gstTopLeft:
-          c.Rectangle(base.Left, base.Top, base.Right + dw, base.Bottom + dh);
-          break;
-        case gstTopRight:
-          c.Rectangle(base.Left - dw, base.Top + dh, base.Right, base.Bottom);
-          break;
-        case gstBottomLeft:
-          c.Rectangle(base.Left + dw, base.Top - dh, base.Right, base.Bottom);
-          break;
-        case gstBottomRight:
-          c.Rectangle(base.Left - dw, base.Top - dh, base.Right, base.Bottom);
-          break;
-        case gstTopLeftDiagonal: {
-          const int d2w = 2 * dw, d2h = 2 * dh;
-          const std::array<TPoint, 4> p{Point(base.Left, base.Top), Point(base.Left + d2w, base.Top),
-                                        Point(base.Left, base.Bottom + d2h),
-                                        Point(base.Left - d2w, base.Bottom + d2h)};
-          c.Polygon(p);
-          break;
-        }
-        case gstTopRightDiagonal: {
-          const int d2w = 2 * dw, d2h = 2 * dh;
-          const std::array<TPoint, 4> p{Point(base.Right, base.Top), Point(base.Right - d2w, base.Top),
-                                        Point(base.Right, base.Bottom + d2h),
-                                        Point(base.Right + d2w, base.Bottom + d2h)};
-          c.Polygon(p);
-          break;
-        }
-        case gstHorizontal:
-          break;
+  for (int i = n - 1; i >= 0; --i) {
+    c.Brush().SetColor(color(i));
+    const int dw = MulDiv(i + 1, w, n), dh = MulDiv(i + 1, h, n);
+    switch (style) {
+      case gstSquare: {
+        const int cx = base.Left, cy = base.Top;
+        c.Rectangle(cx - dw / 2, cy - dh / 2, cx + dw / 2 + 2, cy + dh / 2 + 2);
+        break;
       }
+      case gstTopLeft:
+        c.Rectangle(base.Left, base.Top, base.Right + dw, base.Bottom + dh);
+        break;
+      case gstTopRight:
+        c.Rectangle(base.Left - dw, base.Top + dh, base.Right, base.Bottom);
+        break;
+      case gstBottomLeft:
+        c.Rectangle(base.Left + dw, base.Top - dh, base.Right, base.Bottom);
+        break;
+      case gstBottomRight:
+        c.Rectangle(base.Left - dw, base.Top - dh, base.Right, base.Bottom);
+        break;
+      case gstTopLeftDiagonal: {
+        const int d2w = 2 * dw, d2h = 2 * dh;
+        const std::array<TPoint, 4> p{Point(base.Left, base.Top), Point(base.Left + d2w, base.Top),
+                                      Point(base.Left, base.Bottom + d2h), Point(base.Left - d2w, base.Bottom + d2h)};
+        c.Polygon(p);
+        break;
+      }
+      case gstTopRightDiagonal: {
+        const int d2w = 2 * dw, d2h = 2 * dh;
+        const std::array<TPoint, 4> p{Point(base.Right, base.Top), Point(base.Right - d2w, base.Top),
+                                      Point(base.Right, base.Bottom + d2h), Point(base.Right + d2w, base.Bottom + d2h)};
+        c.Polygon(p);
+        break;
+      }
+      default:
+        break;
     }
   }
   if (bufferCanvas) {
+    bufferCanvas->EndPainting();
     bufferCanvas.reset();
+    bufferPainter.reset();
+    const TCopyMode mode = canvas.CopyMode();
+    canvas.SetCopyMode(cmSrcCopy);
     canvas.DrawImage(QPoint(rect.Left, rect.Top), buffer);
+    canvas.SetCopyMode(mode);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <set>
 
 #include "effects/QRXDraw.h"
@@ -64,6 +65,11 @@ TEST(QRXDraw, LinearGradientBandsAndEndColours) {
       {TQRXGradientStyle::gstVertical, 40, 300, 16, kQRXDrawOffscreen},
       {TQRXGradientStyle::gstHorizontal, 500, 20, 236, 0},
       {TQRXGradientStyle::gstHorizontal, 97, 10, 7, kQRXDrawOffscreen | kQRXDrawClip},
+      // Few bands over a large area, and areas wider or taller than one
+      // copied strip of bands.
+      {TQRXGradientStyle::gstVertical, 600, 437, 8, 0},
+      {TQRXGradientStyle::gstVertical, 600, 100, 50, 0},
+      {TQRXGradientStyle::gstHorizontal, 700, 300, 236, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.style) * 1000 + c.n);
@@ -80,6 +86,9 @@ TEST(QRXDraw, LinearGradientBandsAndEndColours) {
     QRgb previous = 0xFFFFFFFF;
     for (int k = 0; k < length; ++k) {
       const QRgb p = vertical ? At(img, 5 + c.w / 2, 5 + k) : At(img, 5 + k, 5 + c.h / 2);
+      // A band runs the whole way across.
+      ASSERT_EQ(vertical ? At(img, 5 + c.w - 1, 5 + k) : At(img, 5 + k, 5 + c.h - 1), p) << k;
+      ASSERT_EQ(vertical ? At(img, 5, 5 + k) : At(img, 5 + k, 5), p) << k;
       if (p != previous) {
         EXPECT_EQ(k, int(std::floor(double(bands) * length / c.n + 0.5))) << "band " << bands;
         ++bands;
@@ -126,6 +135,38 @@ TEST(QRXDraw, CentredAndCornerGradients) {
     for (int y = 0; y < 120; ++y)
       for (int x = 0; x < 200; ++x) seen.insert(At(img, x, y));
     EXPECT_EQ(seen.size(), 8u);  // every band shows, nothing else
+  }
+}
+
+TEST(QRXDraw, EllipticBandsCoverTheAreasOfTheirRings) {
+  struct Case {
+    int w, h, n;
+    unsigned flags;
+  };
+  const Case cases[] = {{400, 300, 6, 0}, {600, 200, 10, kQRXDrawOffscreen}, {301, 151, 4, kQRXDrawClip}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.w * 1000 + c.n);
+    TQRXColorList colors;
+    CalcGradientColors(RGB(0, 0, 250), RGB(250, 0, 0), c.n, &colors, true);
+    TBitmap b = Blank(c.w, c.h, clLime);
+    DrawGradient(b.Canvas(), Rect(0, 0, c.w, c.h), TQRXGradientStyle::gstElliptic, &colors, nullptr, c.flags, 0);
+    const QImage img = b.ToQImage();
+    std::map<QRgb, int> area;
+    for (int y = 0; y < c.h; ++y)
+      for (int x = 0; x < c.w; ++x) ++area[At(img, x, y)];
+    // Ellipse i has the half-axes round(w (i + 1) / n / 1.4) and likewise
+    // for h; the rings of the ellipses that fit in the area are whole.
+    double inner = 0;
+    for (int i = 0; i + 1 < c.n; ++i) {
+      const double a = std::round(std::round(double(c.w) * (i + 1) / c.n) / 1.4);
+      const double e = std::round(std::round(double(c.h) * (i + 1) / c.n) / 1.4);
+      const double ring = M_PI * a * e - inner;
+      inner = M_PI * a * e;
+      if (a > c.w / 2 || e > c.h / 2) break;
+      EXPECT_NEAR(area[Rgb(colors[std::size_t(i)])], ring, ring * 0.01) << "band " << i;
+    }
+    // The largest ellipse reaches past the corners: no pixel keeps the lime.
+    EXPECT_EQ(area.count(Rgb(clLime)), 0u);
   }
 }
 
