@@ -381,11 +381,9 @@ void DrawShape(const TRect& rect, TCanvas& canvas, TQRXShapeType shape, TQRXPoin
 
   move.By(-d, -d);
 
-  auto outlinePen = [&](bool firstPass) {
+  auto outlinePen = [&] {
     canvas.Pen().SetMode(pmCopy);
-    const bool drawn =
-        bw > 0 && (!firstPass || (bevelStyle == TQRXSimpleBevelStyle::sbNormal && !fillBitmap));
-    if (!drawn) {
+    if (bw <= 0) {
       canvas.Pen().SetStyle(psClear);
       return;
     }
@@ -396,12 +394,12 @@ void DrawShape(const TRect& rect, TCanvas& canvas, TQRXShapeType shape, TQRXPoin
   };
 
   if (!fillBitmap) {
+    // The face in its second pass only: in copy mode it paints every pixel
+    // of the first pass again in the same colour (the same brush, or an
+    // opaque hatch over the clear one; the same outline pen, or one in the
+    // face colour over none), so the first would only cost a fill.
     canvas.Brush().Assign(faceBrush);
-    if (faceBrush.Style() != bsSolid && faceBrush.Style() != bsClear) canvas.Brush().SetStyle(bsClear);
-    outlinePen(true);
-    DrawOutline(canvas, shape, Half(*list, true), faceCorner);
-    canvas.Brush().Assign(faceBrush);
-    outlinePen(false);
+    outlinePen();
     TBitmap hatch;
     if (faceBrush.Style() != bsSolid && faceBrush.Style() != bsClear && !faceBrush.Bitmap()) {
       // Hatches lie on the hatch back colour, as on an opaque background.
@@ -437,7 +435,7 @@ void DrawShape(const TRect& rect, TCanvas& canvas, TQRXShapeType shape, TQRXPoin
     texture.Assign(*fillBitmap);
     DrawMaskedTexture(canvas, Bounds(rect.Left, rect.Top, W, H), mask, texture, clWhite, maskBackColor);
     canvas.Brush().SetStyle(bsClear);
-    outlinePen(false);
+    outlinePen();
     DrawOutline(canvas, shape, Half(*list, true), faceCorner);
   }
 
