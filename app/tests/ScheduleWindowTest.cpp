@@ -4,11 +4,15 @@
 // DVD+RW that xorriso reads back.
 
 #include <QDateTime>
+#include <QFile>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "app/AddSchedule.h"
 #include "app/schedule.h"
+#include "app/start.h"
+#include "effects/QRXTrayIcon.h"
 #include "app/tests/WindowRig.h"
 #include "platform/core/IniFile.h"
 #include "platform/gui/Autostart.h"
@@ -176,14 +180,32 @@ TEST_F(ScheduleWindow, EditorRefusesHostileAndDuplicateNamesAndKeepsPeriodAndKin
   EXPECT_EQ(schedule->Tasks()[0].Scheduling, "2 Weeks");
   EXPECT_EQ(DateOf(*schedule->Tasks()[0].LastBackup), Date() - 14);
 
-  for (const QString& name : {QString(""), QString("a/b"), QString("a\\b"), QString(".."), QString("x:y"),
-                              QString("a]b"), QString("tab\tname"), QString("PHOTOS")}) {
+  const QString bad = R"(A task name cannot hold "/", "\", ":", "]", ".." or control characters.)";
+  const struct {
+    QString name;
+    QString message;
+  } refused[] = {
+      {"", "Please enter the Task Name."},
+      {"a/b", bad},
+      {"a\\b", bad},
+      {"..", bad},
+      {"x:y", bad},
+      {"a]b", bad},
+      {"tab\tname", bad},
+      {"PHOTOS", "A task named \"Photos\" exists already."},
+  };
+  QString shown;
+  rig.dialogs.OnMessage = [&](const MessageRequest& request) { shown = request.text; };
+  for (const auto& c : refused) {
+    shown.clear();
     rig.dialogs.AnswerMessage(mrOk);
-    AddThroughEditor(rig, schedule, {.name = name});
-    EXPECT_TRUE(schedule->Editor()->Visible()) << name.toStdString();
-    EXPECT_EQ(schedule->Tasks().size(), 1u) << name.toStdString();
+    AddThroughEditor(rig, schedule, {.name = c.name});
+    EXPECT_EQ(shown, c.message) << c.name.toStdString();
+    EXPECT_TRUE(schedule->Editor()->Visible()) << c.name.toStdString();
+    EXPECT_EQ(schedule->Tasks().size(), 1u) << c.name.toStdString();
     schedule->Editor()->Close();
   }
+  rig.dialogs.OnMessage = nullptr;
   EXPECT_FALSE(fs::exists(Path("app/Schedule/a")));
 
   // Editing shows the stored period and the kind cannot change.
@@ -248,6 +270,63 @@ TEST_F(ScheduleWindow, ListSurvivesARestartAndABadDateIsReportedOnceAndNeverRuns
   schedule->Timer1Timer();
   EXPECT_EQ(shown, 1);
   EXPECT_TRUE(rig.burn_view.log.empty());
+  delete schedule;
+}
+
+TEST_F(ScheduleWindow, ScheduleStartWaitsInTheTrayAndRunsAOnceTaskOnceAndNeverATaskOutOfItsDates) {
+  struct CommandLine {
+    CommandLine() { TStartForm::SetCommandLine({"-Schedule"}); }
+    ~CommandLine() { TStartForm::SetCommandLine({}); }
+  } schedule_start;
+  WindowRig rig({{'E', VirtualMedium::DvdPlusRw}});
+  FakeAutostart autostart;
+  ScopedService<AutostartService> scoped_autostart(autostart);
+  rig.clock.Set(LocalTime(2026, 3, 20, 9, 0, 0));
+  Write("src/once/a.txt", "once");
+  options_.Drive = rig.form->cbDrives->Text();
+
+  TScheduleForm* schedule = MakeSchedule(rig);
+  AddThroughEditor(rig, schedule, {.name = "Once", .time = "10:30", .folders = {QString::fromStdString(Path("src/once"))}});
+  // A daily task whose last day has passed and a once task of a later day,
+  // both with a task file that would burn.
+  const QString file = QString::fromStdString(schedule->Tasks()[0].TaskFile);
+  for (const auto& [name, begin, end, scheduling] :
+       {std::tuple{"Ended", Date() - 10, Date() - 1, "1 Days"}, std::tuple{"Later", Date() + 5, Date() + 5, "Once"}}) {
+    TScheduleTask task;
+    task.Name = name;
+    task.Scheduling = scheduling;
+    task.BeginDate = begin;
+    task.EndDate = end;
+    task.LastBackup = begin - 1;
+    task.TaskFile = TScheduleForm::TaskFilePath(name, kDataTaskType).toStdString();
+    ASSERT_TRUE(QFile::copy(file, QString::fromStdString(task.TaskFile)));
+    schedule->StoreTask(task);
+  }
+  ASSERT_EQ(schedule->Tasks().size(), 3u);
+  // The program waits in the tray, its tip counting the tasks.
+  EXPECT_TRUE(rig.start->TrayIcon->Active());
+  EXPECT_EQ(rig.start->TrayIcon->Hint(), "3 Backup Tasks");
+
+  const struct {
+    Clock::TimePoint at;
+    int runs;
+  } passes[] = {
+      {LocalTime(2026, 3, 20, 10, 29, 55), 0},
+      {LocalTime(2026, 3, 20, 10, 30, 5), 1},
+      {LocalTime(2026, 3, 20, 10, 45, 0), 1},
+      {LocalTime(2026, 3, 21, 10, 30, 5), 1},
+      {LocalTime(2026, 3, 22, 10, 30, 5), 1},
+  };
+  for (const auto& pass : passes) {
+    rig.clock.Set(pass.at);
+    schedule->Timer1Timer();
+    if (rig.burn_view.done_calls < pass.runs) ASSERT_TRUE(rig.WaitForBurnEnd());
+    EXPECT_EQ(rig.burn_view.done_calls, pass.runs) << DateTimeToStr(Now());
+  }
+  EXPECT_TRUE(rig.burn_view.last_success) << rig.burn_view.All().toStdString();
+  const std::string log = isotest::ReadAll(TScheduleForm::LogFile().toStdString());
+  EXPECT_EQ(log.find("Start backup task:"), log.rfind("Start backup task:")) << log;
+  EXPECT_NE(log.find("Once.tsk"), std::string::npos) << log;
   delete schedule;
 }
 
