@@ -3,13 +3,13 @@
 #include <QDate>
 #include <QFile>
 
+#include "app/About.h"
 #include "app/AppGlobals.h"
 #include "app/start.h"
 #include "platform/core/Exceptions.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Bitmap.h"
-#include "skin/se_engine.h"
 #include "platform/gui/Buttons.h"
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Dialogs.h"
@@ -23,32 +23,72 @@
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28Tree.h"
 #include "shell/xrExDD.h"
+#include "platform/gui/Shell.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
+#include "skin/se_engine.h"
+#include "skin/se_skinform.h"
+#include "skin/se_skinhints.h"
+#include "skin/se_skinmenus.h"
 
 namespace {
 
 constexpr int kScaleWidth = 969;
 constexpr int kScaleHeight = 25;
 constexpr int kScaleMegabytes = 5250;
+// The host's code of the Delete key, as key handlers receive it.
+constexpr int kVirtualKeyDelete = 0x2E;
+constexpr int kVirtualKeyF1 = 0x70;
 
 const QString kSaveQuestion = QStringLiteral("The task has been changed, save it?");
 
-TSpeedButton* ToolButton(TWinControl* bar, const QString& caption, const QString& hint, int& x, int width = 46) {
-  auto* button = Create<TSpeedButton>(bar->Owner());
-  button->SetParent(bar);
-  button->SetBounds(x, 2, width, 26);
+// A skinned control placed before it joins its parent: a tool bar lines its
+// children up by their places, so each must arrive at its own.
+template <class T>
+T* Skinned(TForm1* form, TWinControl* parent, const TRect& bounds = {}) {
+  auto* control = Create<T>(form);
+  if (!bounds.IsEmpty()) control->SetBoundsRect(bounds);
+  control->SetParent(parent);
+  control->SetSkinEngine(form->SeSkinEngine1);
+  return control;
+}
+
+// A bar of the tool-bar row; its buttons keep their own widths.
+TSeSkinToolBar* ToolBar(TForm1* form, TWinControl* row, int left, int width) {
+  auto* bar = Skinned<TSeSkinToolBar>(form, row, Bounds(left, 0, width, 26));
+  bar->SetButtonAutoSize(false);
+  bar->SetBorderWidth(0);
+  return bar;
+}
+
+TSeSkinSpeedButton* ToolButton(TForm1* form, TSeSkinToolBar* bar, const QString& caption, const QString& hint,
+                               int& x, int width = 42) {
+  auto* button = Skinned<TSeSkinSpeedButton>(form, bar, Bounds(x, 0, width, 26));
   button->SetCaption(caption);
   button->SetHint(hint);
+  button->SetShowHint(true);
   button->SetFlat(true);
-  x += width + 2;
+  x += width;
   return button;
 }
 
-TPanel* ToolBar(TWinControl* parent, int left, int width) {
-  auto* bar = Create<TPanel>(parent->Owner() ? parent->Owner() : parent);
-  bar->SetParent(parent);
-  bar->SetBounds(left, 0, width, 30);
-  bar->SetBevelOuter(bvNone);
-  return bar;
+void Divider(TForm1* form, TSeSkinToolBar* bar, int& x) {
+  auto* divider = Create<TSeSpeedDivider>(form);
+  divider->SetBounds(x, 0, 8, 26);
+  divider->SetParent(bar);
+  x += 8;
+}
+
+TSeSkinItem* MenuEntry(TSeCustomItem* parent, const QString& caption, std::function<void()> action = {},
+                       TShortCut shortcut = 0) {
+  auto* item = new TSeSkinItem(nullptr);
+  item->SetCaption(caption);
+  item->SetShortCut(shortcut);
+  if (action) item->OnClick = [action = std::move(action)](TComponent*) { action(); };
+  parent->Add(item);
+  return item;
 }
 
 // The scale under the capacity bar: a tick and a label for the sizes of the
@@ -80,6 +120,19 @@ void DrawCapacityScale(TBitmap& bitmap) {
   }
 }
 
+// A borderless holder that takes the form's colour, so a skin's client
+// colour shows through.
+TPanel* Holder(TForm1* form, TWinControl* parent, TAlign align, int size) {
+  auto* panel = Create<TPanel>(form);
+  panel->SetParent(parent);
+  panel->SetAlign(align);
+  if (align == alLeft || align == alRight) panel->SetWidth(size);
+  if (align == alTop || align == alBottom) panel->SetHeight(size);
+  panel->SetBevelOuter(bvNone);
+  panel->SetParentColor(true);
+  return panel;
+}
+
 }  // namespace
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), qcdb_(std::make_unique<TQCDBurner>()) {}
@@ -90,18 +143,27 @@ void TForm1::DoCreate() {
   // The program's one skin engine: every skinned window and control
   // follows it, and the options load a skin into it.
   if (!SeSkinEngine1) SeSkinEngine1 = Create<TSeSkinEngine>(this);
+  SeSkinForm1 = Create<TSeSkinForm>(this);
+  SeSkinForm1->SetBorderIcons(kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize);
+  SeSkinForm1->SetSkinObject("Form");
+  SeSkinForm1->SetSkinEngine(SeSkinEngine1);
+  SeSkinHint1 = Create<TSeSkinHint>(this);
+  SeSkinHint1->SetSkinEngine(SeSkinEngine1);
   BuildLayout();
   const TAppStrings& s = AppStrings();
   SetCaption(s.ProductName + " V" + s.ProductVersion);
+  SeSkinForm1->SetCaption(Caption());
   Modified = false;
   InitializeDrives();
   TForm::DoCreate();
 }
 
 void TForm1::BuildLayout() {
-  SetBounds(0, 0, 1000, 680);
+  SetBounds(0, 0, 1000, 700);
   SetPosition(poScreenCenter);
+  BuildMenu();
   BuildToolBars();
+  BuildStatusBar();
   BuildEditor();
   BuildExplorer();
   BuildPopups();
@@ -116,21 +178,71 @@ void TForm1::BuildLayout() {
   Timer1->OnTimer = [this](TTimer* t) { Timer1Timer(t); };
 }
 
+void TForm1::BuildMenu() {
+  SeSkinMenuBar1 = Create<TSeSkinMenuBar>(this);
+  SeSkinMenuBar1->SetParent(this);
+  SeSkinMenuBar1->SetAlign(alTop);
+  SeSkinMenuBar1->SetHeight(22);
+  TSeCustomItem* root = SeSkinMenuBar1->Items();
+  TSeSkinItem* task = MenuEntry(root, "&Task");
+  MenuEntry(task, "&New", [this] { btnNewClick(); }, ShortCut('N', ssCtrl));
+  MenuEntry(task, "&Open", [this] { btnOpenClick(); }, ShortCut('O', ssCtrl));
+  MenuEntry(task, "&Save", [this] { btnSaveClick(); }, ShortCut('S', ssCtrl));
+  TSeSkinItem* edit = MenuEntry(root, "&Edit");
+  MenuEntry(edit, "&Cut", [this] { btnCutClick(); });
+  MenuEntry(edit, "C&opy", [this] { btnCopyClick(); });
+  MenuEntry(edit, "Pa&ste", [this] { btnPasteClick(); });
+  MenuEntry(edit, "-");
+  MenuEntry(edit, "&Remove (Name List Item)", [this] { RemoveEntriesClick(); });
+  MenuEntry(edit, "Remover &All (Name List Items)", [this] { RemoveAllEntriesClick(); });
+  // The drive and disc windows bind their buttons; the items click them.
+  TSeSkinItem* disc = MenuEntry(root, "D&isc");
+  MenuEntry(disc, "D&river Information", [this] { bCaps->Click(); });
+  MenuEntry(disc, "D&isk Information", [this] { bDisc->Click(); });
+  TSeSkinItem* tools = MenuEntry(root, "Too&ls");
+  MenuEntry(tools, "&Check the latest version", [this] { CheckLatestVersionClick(); });
+  TSeSkinItem* help = MenuEntry(root, "&Help");
+  MenuEntry(help, "Co&ntent", [this] { btnHelpClick(); }, ShortCut(kVirtualKeyF1, {}));
+  TSeSkinItem* contact = MenuEntry(help, "Con&tact Us");
+  const auto mail = [](QString TAppStrings::*address) {
+    return [address] { Shell().Open("mailto:" + AppStrings().*address); };
+  };
+  MenuEntry(contact, "Te&chnical Support", mail(&TAppStrings::ContactMail));
+  MenuEntry(contact, "Sa&le Support", mail(&TAppStrings::SalesMail));
+  MenuEntry(contact, "&Report Bug", mail(&TAppStrings::BugReportMail));
+  MenuEntry(help, "O&ur Homepage", [] { Shell().Open(AppStrings().ProductURL); });
+  MenuEntry(help, "-");
+  MenuEntry(help, "&About", [this] { btnAboutClick(); });
+  SeSkinMenuBar1->SetSkinEngine(SeSkinEngine1);
+  SeSkinForm1->SetMenuBar(SeSkinMenuBar1);
+}
+
+TSeSkinItem* TForm1::MenuItem(const QString& path) const {
+  TSeCustomItem* item = SeSkinMenuBar1->Items();
+  for (const QString& caption : path.split('/')) {
+    TSeCustomItem* found = nullptr;
+    for (int i = 0; item && i < item->Count() && !found; ++i)
+      if (item->Items(i)->Caption() == caption) found = item->Items(i);
+    item = found;
+  }
+  return dynamic_cast<TSeSkinItem*>(item);
+}
+
 void TForm1::BuildToolBars() {
-  auto* top = Create<TPanel>(this);
-  top->SetParent(this);
-  top->SetAlign(alTop);
-  top->SetHeight(30);
-  top->SetBevelOuter(bvNone);
+  tbTools = Skinned<TSeSkinToolBar>(this, this);
+  tbTools->SetAlign(alTop);
+  tbTools->SetButtonAutoSize(false);
+  tbTools->SetHeight(30);
 
   int x = 0;
-  tbFile = ToolBar(top, 0, 6 * 48);
-  btnNew = ToolButton(tbFile, "New", "Creates a new task", x);
-  btnOpen = ToolButton(tbFile, "Open", "Opens an existing task", x);
-  btnSave = ToolButton(tbFile, "Save", "Saves current task", x);
-  btnCut = ToolButton(tbFile, "Cut", "Cut", x);
-  btnCopy = ToolButton(tbFile, "Copy", "Copy", x);
-  btnPaste = ToolButton(tbFile, "Paste", "Paste", x);
+  tbFile = ToolBar(this, tbTools, 0, 6 * 42 + 8);
+  btnNew = ToolButton(this, tbFile, "New", "Creates a new task", x);
+  btnOpen = ToolButton(this, tbFile, "Open", "Opens an existing task", x);
+  btnSave = ToolButton(this, tbFile, "Save", "Saves current task", x);
+  Divider(this, tbFile, x);
+  btnCut = ToolButton(this, tbFile, "Cut", "Cut", x);
+  btnCopy = ToolButton(this, tbFile, "Copy", "Copy", x);
+  btnPaste = ToolButton(this, tbFile, "Paste", "Paste", x);
   btnNew->OnClick = [this](TControl* c) { btnNewClick(c); };
   btnOpen->OnClick = [this](TControl* c) { btnOpenClick(c); };
   btnSave->OnClick = [this](TControl* c) { btnSaveClick(c); };
@@ -138,84 +250,91 @@ void TForm1::BuildToolBars() {
   btnCopy->OnClick = [this](TControl* c) { btnCopyClick(c); };
   btnPaste->OnClick = [this](TControl* c) { btnPasteClick(c); };
 
-  tbDrive = ToolBar(top, tbFile->Left() + tbFile->Width(), 500);
-  lDrive = Create<TLabel>(this);
-  lDrive->SetParent(tbDrive);
-  lDrive->SetBounds(4, 8, 56, 16);
+  x = 0;
+  tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), 8 + 62 + 214 + 4 * 42 + 10);
+  Divider(this, tbDrive, x);
+  lDrive = Skinned<TSeSkinLabel>(this, tbDrive, Bounds(x, 0, 62, 26));
+  lDrive->SetAutoSize(false);
+  lDrive->SetLayout(tlCenter);
+  lDrive->SetAlignment(taRightJustify);
   lDrive->SetCaption("Drive:");
-  cbDrives = Create<TComboBox>(this);
-  cbDrives->SetParent(tbDrive);
-  cbDrives->SetBounds(60, 4, 236, 22);
-  cbDrives->SetStyle(csDropDownList);
+  x += 62;
+  cbDrives = Skinned<TSeSkinComboBox>(this, tbDrive, Bounds(x, 0, 210, 26));
+  cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
+  cbDrives->SetShowHint(true);
   cbDrives->OnChange = [this](TControl* c) { cbDrivesChange(c); };
-  x = 300;
-  bEject = ToolButton(tbDrive, "Eject", "Ejects the disc", x);
-  bCaps = ToolButton(tbDrive, "Drive", "Displays the information of the drive", x);
-  bDisc = ToolButton(tbDrive, "Disc", "Displays the information of the disc", x);
-  bAdvance = ToolButton(tbDrive, "Options", "Options", x, 50);
+  // A gap after the combo, so its button does not touch the first tool.
+  x += 214;
+  bEject = ToolButton(this, tbDrive, "Eject", "Ejects the disc", x);
+  bCaps = ToolButton(this, tbDrive, "Drive", "Displays the information of the drive", x);
+  bDisc = ToolButton(this, tbDrive, "Disc", "Displays the information of the disc", x);
+  bAdvance = ToolButton(this, tbDrive, "Options", "Options", x, 52);
   bEject->OnClick = [this](TControl* c) { bEjectClick(c); };
   bAdvance->OnClick = [this](TControl*) {
     if (ShowOptions) ShowOptions();
   };
 
   x = 0;
-  tbBurn = ToolBar(top, tbDrive->Left() + tbDrive->Width(), 3 * 50);
-  bBurn = ToolButton(tbBurn, "Burn", "Burns the current task", x);
-  btnClone = ToolButton(tbBurn, "Copy", "Creates a copy of CD \\ DVD", x);
-  btnErase = ToolButton(tbBurn, "Erase", "Erases a CD \\ DVD", x);
+  tbBurn = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 3 * 44);
+  Divider(this, tbBurn, x);
+  bBurn = ToolButton(this, tbBurn, "Burn", "Burns the current task", x, 44);
+  btnClone = ToolButton(this, tbBurn, "Copy", "Creates a copy of CD \\ DVD", x, 44);
+  btnErase = ToolButton(this, tbBurn, "Erase", "Erases a CD \\ DVD", x, 44);
   bBurn->OnClick = [this](TControl* c) { bBurnClick(c); };
   x = 0;
-  tbISO = ToolBar(top, tbDrive->Left() + tbDrive->Width(), 2 * 72);
-  btnBurnISO = ToolButton(tbISO, "Burn ISO", "Burns ISO", x, 70);
-  btnBuildISO = ToolButton(tbISO, "Build ISO", "Builds ISO", x, 70);
+  tbISO = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 2 * 66);
+  Divider(this, tbISO, x);
+  btnBurnISO = ToolButton(this, tbISO, "Burn ISO", "Burns ISO", x, 66);
+  btnBuildISO = ToolButton(this, tbISO, "Build ISO", "Builds ISO", x, 66);
   tbISO->Hide();
   x = 0;
-  tbHelp = ToolBar(top, tbBurn->Left() + tbBurn->Width(), 48);
-  btnHelp = ToolButton(tbHelp, "Help", "Help", x);
-  btnHelp->OnClick = [](TControl*) { OpenHelpFile(); };
+  tbHelp = ToolBar(this, tbTools, tbBurn->Left() + tbBurn->Width(), 8 + 2 * 44);
+  Divider(this, tbHelp, x);
+  btnAbout = ToolButton(this, tbHelp, "About", "About", x, 44);
+  btnHelp = ToolButton(this, tbHelp, "Help", "Help", x, 44);
+  btnAbout->OnClick = [this](TControl* c) { btnAboutClick(c); };
+  btnHelp->OnClick = [this](TControl* c) { btnHelpClick(c); };
+}
+
+void TForm1::BuildStatusBar() {
+  StatusBar1 = Skinned<TSeSkinStatusBar>(this, this);
+  StatusBar1->SetAlign(alBottom);
+  StatusBar1->SetHeight(20);
+  StatusBar1->Panels()->Add()->SetText("0 MB");
 }
 
 void TForm1::BuildEditor() {
-  auto* bottom = Create<TPanel>(this);
-  bottom->SetParent(this);
-  bottom->SetAlign(alBottom);
-  bottom->SetHeight(kScaleHeight + 4);
-  bottom->SetBevelOuter(bvNone);
+  TPanel* bottom = Holder(this, this, alBottom, kScaleHeight + 4);
   Image3 = Create<TImage>(this);
   Image3->SetParent(bottom);
   Image3->SetBounds(2, 2, kScaleWidth, kScaleHeight);
   DrawCapacityScale(Image3->Picture()->Bitmap());
-  ProgressBar1 = Create<TProgressBar>(this);
-  ProgressBar1->SetParent(bottom);
-  ProgressBar1->SetBounds(2, 2 + kScaleHeight - 8, 0, 8);
+  ProgressBar1 = Skinned<TSeSkinProgressBar>(this, bottom);
+  ProgressBar1->SetBounds(2, 2 + kScaleHeight - 9, 0, 9);
   ProgressBar1->SetMax(1);
   ProgressBar1->SetPosition(1);
   ProgressBar1->SetHint("0 MB");
+  ProgressBar1->SetShowHint(true);
 
-  auto* left = Create<TPanel>(this);
-  left->SetParent(this);
-  left->SetAlign(alLeft);
-  left->SetWidth(480);
-  left->SetBevelOuter(bvNone);
-  auto* caption = Create<TLabel>(this);
-  caption->SetParent(left);
-  caption->SetAlign(alTop);
-  caption->SetCaption("Destination Disc");
+  TPanel* left = Holder(this, this, alLeft, 480);
+  labDestination = Skinned<TSeSkinLabel>(this, left);
+  labDestination->SetAutoSize(false);
+  labDestination->SetAlign(alTop);
+  labDestination->SetHeight(20);
+  labDestination->SetLayout(tlCenter);
+  labDestination->SetCaption(" Destination Disc");
 
-  trvDir = Create<TTreeView>(this);
-  trvDir->SetParent(left);
+  trvDir = Skinned<TSeSkinSTreeView>(this, left);
   trvDir->SetAlign(alTop);
   trvDir->SetHeight(230);
   trvDir->SetReadOnly(false);
   trvDir->SetRightClickSelect(true);
   trvDir->SetHideSelection(false);
-  trv2 = Create<TTreeView>(this);
-  trv2->SetParent(left);
+  trv2 = Skinned<TSeSkinSTreeView>(this, left);
   trv2->Hide();
-  clbox = Create<TListView>(this);
-  clbox->SetParent(left);
+  clbox = Skinned<TSeSkinSListView>(this, left);
   clbox->SetAlign(alClient);
   clbox->SetViewStyle(vsReport);
   clbox->SetMultiSelect(true);
@@ -241,19 +360,14 @@ void TForm1::BuildEditor() {
   trvDir->OnChange = [this](TControl*, TTreeNode*) { editor_->FillFileList(); };
   trvDir->OnEdited = [this](TControl*, TTreeNode* node, QString& text) { editor_->RenameFolder(node, text); };
   clbox->OnEditing = [](TControl*, TListItem*, bool& allow) { allow = false; };
-  clbox->OnKeyDown = [this](TControl*, int& key, TShiftState) {
-    if (key == Qt::Key_Delete) RemoveEntriesClick();
-  };
+  clbox->OnKeyDown = [this](TControl*, int& key, TShiftState) { clboxKeyDown(key); };
   drop_ = Create<TExDragDrop>(this);
   drop_->SetControl(clbox);
   drop_->OnDropped = [this](TComponent*, int) { AddSources(drop_->Items()); };
 }
 
 void TForm1::BuildExplorer() {
-  auto* right = Create<TPanel>(this);
-  right->SetParent(this);
-  right->SetAlign(alClient);
-  right->SetBevelOuter(bvNone);
+  TPanel* right = Holder(this, this, alClient, 0);
   Dirlist = Create<TEwDirTree21>(this);
   Dirlist->SetParent(right);
   Dirlist->SetAlign(alTop);
@@ -266,20 +380,16 @@ void TForm1::BuildExplorer() {
 }
 
 void TForm1::BuildPopups() {
-  auto item = [this](TPopupMenu* menu, const QString& caption, std::function<void()> action) {
-    auto* it = Create<TMenuItem>(this);
-    it->SetCaption(caption);
-    it->OnClick = [action](TComponent*) { action(); };
-    menu->Items()->Add(it);
-  };
-  PopupMenu1 = Create<TPopupMenu>(this);
-  item(PopupMenu1, "&Create Folder", [this] { CreateFolderClick(); });
-  item(PopupMenu1, "&Remove Folder", [this] { RemoveFolderClick(); });
-  item(PopupMenu1, "Remove &All", [this] { btnNewClick(); });
+  PopupMenu1 = Create<TSeSkinPopupMenu>(this);
+  MenuEntry(PopupMenu1->Items(), "&Create Folder", [this] { CreateFolderClick(); });
+  MenuEntry(PopupMenu1->Items(), "&Remove Folder", [this] { RemoveFolderClick(); });
+  MenuEntry(PopupMenu1->Items(), "Remove &All", [this] { btnNewClick(); });
+  PopupMenu1->SetSkinEngine(SeSkinEngine1);
   trvDir->SetPopupMenu(PopupMenu1);
-  PopupMenu2 = Create<TPopupMenu>(this);
-  item(PopupMenu2, "&Remove", [this] { RemoveEntriesClick(); });
-  item(PopupMenu2, "Remove &All", [this] { RemoveAllEntriesClick(); });
+  PopupMenu2 = Create<TSeSkinPopupMenu>(this);
+  MenuEntry(PopupMenu2->Items(), "&Remove", [this] { RemoveEntriesClick(); });
+  MenuEntry(PopupMenu2->Items(), "Remove &All", [this] { RemoveAllEntriesClick(); });
+  PopupMenu2->SetSkinEngine(SeSkinEngine1);
   clbox->SetPopupMenu(PopupMenu2);
 }
 
@@ -289,6 +399,7 @@ void TForm1::UpdateCapacityBar() {
   const TCapacityBar bar = CapacityBarFor(CompilationSize());
   ProgressBar1->SetWidth(static_cast<int>(bar.Width));
   ProgressBar1->SetHint(QString::fromStdString(bar.Hint));
+  StatusBar1->Panels()->Items(0)->SetText(ProgressBar1->Hint());
 }
 
 std::int64_t TForm1::CompilationSize() const { return editor_->CompilationSize(); }
@@ -348,6 +459,16 @@ void TForm1::CreateFolderClick(TControl*) {
 }
 
 void TForm1::RemoveFolderClick(TControl*) { editor_->RemoveSelectedFolder(); }
+
+void TForm1::clboxKeyDown(int& key) {
+  if (key == kVirtualKeyDelete) RemoveEntriesClick();
+}
+
+// --- Help menu, About and the version check
+
+void TForm1::btnHelpClick(TControl*) { OpenHelpFile(); }
+void TForm1::btnAboutClick(TControl*) { ShowAboutBox(); }
+void TForm1::CheckLatestVersionClick() { CheckLatestVersion(kMenuCheckFailure); }
 
 void TForm1::AddSources(const QStringList& paths) {
   if (paths.isEmpty()) return;

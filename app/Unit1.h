@@ -12,20 +12,18 @@
 #include "app/Unit1Options.h"
 #include "app/Unit1Views.h"
 #include "platform/gui/Forms.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_binding_views.h"
+#include "skin/se_skinform.h"
+#include "skin/se_skinhints.h"
+#include "skin/se_skinmenus.h"
 
 class TQCDBurner;
-class TTreeView;
 class TTreeNode;
-class TListView;
-class TProgressBar;
 class TImage;
-class TPanel;
-class TSpeedButton;
-class TComboBox;
-class TLabel;
 class TTimer;
-class TPopupMenu;
-class TMenuItem;
 class TEwDirTree21;
 class TEwFilelistView28;
 class TExDragDrop;
@@ -39,37 +37,51 @@ class TForm1 : public TForm {
   explicit TForm1(TComponent* owner = nullptr);
   ~TForm1() override;
 
+  // --- The skinned frame, menus and hints
+  TSeSkinForm* SeSkinForm1 = nullptr;
+  TSeSkinMenuBar* SeSkinMenuBar1 = nullptr;
+  TSeSkinHint* SeSkinHint1 = nullptr;
+
   // --- The compilation editor
-  TTreeView* trvDir = nullptr;
-  TTreeView* trv2 = nullptr;
-  TListView* clbox = nullptr;
-  TProgressBar* ProgressBar1 = nullptr;
+  TSeSkinLabel* labDestination = nullptr;
+  TSeSkinSTreeView* trvDir = nullptr;
+  TSeSkinSTreeView* trv2 = nullptr;
+  TSeSkinSListView* clbox = nullptr;
+  TSeSkinProgressBar* ProgressBar1 = nullptr;
   TImage* Image3 = nullptr;
+  TSeSkinStatusBar* StatusBar1 = nullptr;
   TEwDirTree21* Dirlist = nullptr;
   TEwFilelistView28* lbFiles = nullptr;
-  TPopupMenu* PopupMenu1 = nullptr;  // folders
-  TPopupMenu* PopupMenu2 = nullptr;  // entries
+  TSeSkinPopupMenu* PopupMenu1 = nullptr;  // folders
+  TSeSkinPopupMenu* PopupMenu2 = nullptr;  // entries
   TOpenDialog* OpenDialog1 = nullptr;
   TSaveDialog* SaveDialog1 = nullptr;
 
-  // --- Tool bars
-  TPanel* tbFile = nullptr;
-  TPanel* tbDrive = nullptr;
-  TPanel* tbBurn = nullptr;
-  TPanel* tbISO = nullptr;
-  TPanel* tbHelp = nullptr;
-  TSpeedButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr;
-  TSpeedButton *btnCut = nullptr, *btnCopy = nullptr, *btnPaste = nullptr;
-  TSpeedButton *bEject = nullptr, *bCaps = nullptr, *bDisc = nullptr, *bAdvance = nullptr;
-  TSpeedButton *bBurn = nullptr, *btnClone = nullptr, *btnErase = nullptr;
-  TSpeedButton *btnBurnISO = nullptr, *btnBuildISO = nullptr, *btnHelp = nullptr;
-  TComboBox* cbDrives = nullptr;
-  TLabel* lDrive = nullptr;
+  // --- Tool bars, all in one row (tbTools): the start page shows tbBurn or
+  // tbISO and places tbHelp after it.
+  TSeSkinToolBar* tbTools = nullptr;
+  TSeSkinToolBar* tbFile = nullptr;
+  TSeSkinToolBar* tbDrive = nullptr;
+  TSeSkinToolBar* tbBurn = nullptr;
+  TSeSkinToolBar* tbISO = nullptr;
+  TSeSkinToolBar* tbHelp = nullptr;
+  TSeSkinSpeedButton *btnNew = nullptr, *btnOpen = nullptr, *btnSave = nullptr;
+  TSeSkinSpeedButton *btnCut = nullptr, *btnCopy = nullptr, *btnPaste = nullptr;
+  TSeSkinSpeedButton *bEject = nullptr, *bCaps = nullptr, *bDisc = nullptr, *bAdvance = nullptr;
+  TSeSkinSpeedButton *bBurn = nullptr, *btnClone = nullptr, *btnErase = nullptr;
+  TSeSkinSpeedButton *btnBurnISO = nullptr, *btnBuildISO = nullptr;
+  TSeSkinSpeedButton *btnAbout = nullptr, *btnHelp = nullptr;
+  TSeSkinComboBox* cbDrives = nullptr;
+  TSeSkinLabel* lDrive = nullptr;
   TTimer* Timer1 = nullptr;
   // The one skin engine every window follows (made by the options window).
   TSeSkinEngine* SeSkinEngine1 = nullptr;
   // The chosen skin's name; "None" for the plain look.
   QString SkinName = QStringLiteral("None");
+
+  // The menu item with this caption path ("&Help/Con&tact Us/&Report Bug"),
+  // or null.
+  TSeSkinItem* MenuItem(const QString& path) const;
 
   TQCDBurner& qcdb() { return *qcdb_; }
   TCompilationEditor& Editor() { return *editor_; }
@@ -108,6 +120,12 @@ class TForm1 : public TForm {
   void RemoveAllEntriesClick(TControl* sender = nullptr);
   void CreateFolderClick(TControl* sender = nullptr);
   void RemoveFolderClick(TControl* sender = nullptr);
+  // The Delete key in the entry list removes the selected entries.
+  void clboxKeyDown(int& key);
+  // --- Help menu, About and the version check
+  void btnHelpClick(TControl* sender = nullptr);
+  void btnAboutClick(TControl* sender = nullptr);
+  void CheckLatestVersionClick();
   // Replaces the compilation with a task file's text (Open and the
   // scheduler). Raises EReadError for a damaged file; the trees stay then.
   void LoadTaskText(const std::string& text);
@@ -165,6 +183,8 @@ class TForm1 : public TForm {
   void BuildEditor();
   void BuildExplorer();
   void BuildPopups();
+  void BuildMenu();
+  void BuildStatusBar();
   // Asks to save a changed compilation; false when the user cancels (at the
   // question or in the save dialog).
   bool QuerySave();
@@ -174,4 +194,5 @@ class TForm1 : public TForm {
   std::unique_ptr<TCompilationEditor> editor_;
   TExDragDrop* drop_ = nullptr;
   bool busy_ = false;
+  bool syncing_drive_ = false;
 };

@@ -21,6 +21,9 @@
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "recorder/xrCDBC.h"
+#include "skin/se_binding_bars.h"
+#include "skin/se_binding_buttons.h"
+#include "skin/se_binding_lists.h"
 
 namespace {
 
@@ -87,6 +90,18 @@ void TForm1::SelectComboDrive() {
 }
 
 void TForm1::cbDrivesChange(TControl*) {
+  if (syncing_drive_) return;
+  // The pick-only combo keeps written text apart from its items: a drive
+  // named by text (the scheduler picks its drive so) becomes the current
+  // item, so the drive used is the one the combo shows.
+  const QString named = cbDrives->TSeCustomEdit::Text();
+  if (!named.isEmpty()) {
+    syncing_drive_ = true;
+    cbDrives->SetText(QString());
+    const int index = cbDrives->Items()->IndexOf(named);
+    if (index >= 0) cbDrives->SetItemIndex(index);
+    syncing_drive_ = false;
+  }
   SelectComboDrive();
   cbDrives->SetHint(cbDrives->Text());
   const char letter = qcdb_->GetDriveLetter();

@@ -266,7 +266,7 @@ void TStartForm::OpenDataWindow(const QString& caption_suffix, const QString& ma
   form->lbFiles->SetMask(mask);
   form->tbBurn->SetVisible(!iso);
   form->tbISO->SetVisible(iso);
-  TPanel* tools = iso ? form->tbISO : form->tbBurn;
+  auto* tools = iso ? form->tbISO : form->tbBurn;
   tools->SetLeft(form->tbDrive->Left() + form->tbDrive->Width());
   form->tbHelp->SetLeft(tools->Left() + tools->Width());
   form->Show();

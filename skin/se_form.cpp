@@ -21,6 +21,7 @@
 #include "skin/se_controls.h"
 #include "skin/se_drawing.h"
 #include "skin/se_animation.h"
+#include "skin/se_menubar.h"
 #include "skin/se_menus.h"
 #include "skin/se_popupmenu.h"
 
@@ -195,7 +196,7 @@ void TSeCustomForm::Attach() {
 void TSeCustomForm::Notification(TComponent* component, TOperation operation) {
   TSeHook::Notification(component, operation);
   if (operation != TOperation::opRemove) return;
-  if (component == reinterpret_cast<TComponent*>(menu_bar_)) menu_bar_ = nullptr;
+  if (menu_bar_ && component == static_cast<TComponent*>(menu_bar_)) menu_bar_ = nullptr;
   if (component == system_menu_link_) system_menu_link_ = nullptr;
   if (component == tray_menu_link_) tray_menu_link_ = nullptr;
 }
@@ -258,7 +259,8 @@ void TSeCustomForm::SetCaption(const QString& value) {
 
 void TSeCustomForm::SetMenuBar(TSeCustomMenuBar* value) {
   menu_bar_ = value;
-  if (value) FreeNotification(reinterpret_cast<TComponent*>(value));
+  // The bar is a widget first: only a real conversion finds its component.
+  if (value) FreeNotification(static_cast<TComponent*>(value));
 }
 
 void TSeCustomForm::SetSystemMenuLink(TPopupMenu* value) {

@@ -6,7 +6,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/About.h"
 #include "app/tests/WindowRig.h"
+#include "platform/gui/Http.h"
+#include "skin/se_engine.h"
 #include "recorder/tests/IsoTestSupport.h"
 
 namespace {
@@ -288,6 +291,17 @@ TEST_F(MainWindow, TheBurnGoesToTheDriveTheComboShows) {
   WindowRig rig({{'E', VirtualMedium::DvdPlusR}, {'F', VirtualMedium::DvdPlusR}});
   TForm1& form = *rig.form;
   ASSERT_EQ(form.cbDrives->Items()->Count(), 2);
+  const QString first = form.cbDrives->Items()->Strings(0);
+  const QString second = form.cbDrives->Items()->Strings(1);
+  // A drive named by text (as the scheduler picks one) becomes the item
+  // shown and the recorder's drive.
+  form.cbDrives->SetText(second);
+  form.cbDrivesChange(form.cbDrives);
+  EXPECT_EQ(form.cbDrives->ItemIndex(), 1);
+  EXPECT_EQ(QString::fromStdString(form.qcdb().SelectedDeviceId), second);
+  form.cbDrives->SetItemIndex(0);
+  EXPECT_EQ(QString::fromStdString(form.qcdb().SelectedDeviceId), first);
+  EXPECT_EQ(form.cbDrives->Text(), first);
   form.cbDrives->SetItemIndex(1);
   form.btnNewClick();
   rig.AddFromExplorer(QPath("src"));
@@ -307,6 +321,128 @@ TEST_F(MainWindow, BurnRefusesAnEmptyCompilation) {
   ASSERT_EQ(rig.dialogs.Calls().size(), 1u);
   EXPECT_EQ(rig.dialogs.Calls()[0].message.text, "Please add files or folders to the Burning List.");
   EXPECT_TRUE(rig.burn_view.log.empty());
+}
+
+TEST_F(MainWindow, TheDeleteKeyInTheEntryListRemovesTheSelectedEntries) {
+  Write("a.txt", "a");
+  Write("b.txt", "bb");
+  WindowRig rig({{'E', VirtualMedium::DvdPlusRw}});
+  TForm1& form = *rig.form;
+  struct Case {
+    Qt::Key key;
+    int left;
+  } const cases[] = {{Qt::Key_Period, 2}, {Qt::Key_Backspace, 2}, {Qt::Key_Delete, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.key);
+    form.Modified = false;  // no question at New
+    form.btnNewClick();
+    rig.AddFromExplorer(QString::fromStdString(dir_), {"a.txt", "b.txt"});
+    form.Modified = false;
+    form.clbox->Items()->Item(0)->SetSelected(true);
+    QWidget* keys = form.clbox->focusProxy() ? form.clbox->focusProxy() : form.clbox;
+    QTest::keyClick(keys, c.key);
+    EXPECT_EQ(form.clbox->Items()->Count(), c.left);
+    EXPECT_EQ(form.Modified, c.left == 1);
+    EXPECT_EQ(form.CompilationSize(), c.left == 1 ? 2 : 3);
+  }
+}
+
+TEST_F(MainWindow, HelpItemsOpenTheHelpFileByItsFullPathAndTheMakersAddresses) {
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  const TAppStrings& s = AppStrings();
+  ASSERT_TRUE(QFileInfo(s.HelpFile()).isAbsolute()) << s.HelpFile().toStdString();
+  struct Case {
+    const char* item;
+    QString target;
+  } const cases[] = {
+      {"&Help/Co&ntent", s.HelpFile()},
+      {"&Help/Con&tact Us/Te&chnical Support", "mailto:" + s.ContactMail},
+      {"&Help/Con&tact Us/Sa&le Support", "mailto:" + s.SalesMail},
+      {"&Help/Con&tact Us/&Report Bug", "mailto:" + s.BugReportMail},
+      {"&Help/O&ur Homepage", s.ProductURL},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.item);
+    TSeSkinItem* item = form.MenuItem(c.item);
+    ASSERT_NE(item, nullptr);
+    const std::size_t before = rig.shell.Calls().size();
+    item->Click();  // runs once the menus have closed
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rig.shell.Calls().size() > before; }, 5000));
+    EXPECT_EQ(rig.shell.Calls().back().target, c.target);
+  }
+  // The tool button and F1 open the same file.
+  rig.Click(form.btnHelp);
+  EXPECT_EQ(rig.shell.Calls().back().target, s.HelpFile());
+  const std::size_t before = rig.shell.Calls().size();
+  // F1 goes where a key goes: to the focused control of the window.
+  QWidget* focused = QApplication::focusWidget();
+  QTest::keyClick(focused && focused->window() == &form ? focused : &form, Qt::Key_F1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return rig.shell.Calls().size() > before; }, 5000));
+  EXPECT_EQ(rig.shell.Calls().back().target, s.HelpFile());
+}
+
+TEST_F(MainWindow, AboutAndTheVersionCheckRunFromTheMenu) {
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  FakeHttpClient http;  // knows no address: the check fails
+  ScopedService<HttpClient> scoped_http(http);
+  rig.dialogs.AnswerMessage(mrOk);
+  form.MenuItem("Too&ls/&Check the latest version")->Click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !rig.dialogs.Calls().empty(); }, 5000));
+  EXPECT_EQ(rig.dialogs.Calls().back().message.text, kMenuCheckFailure);
+  ASSERT_EQ(http.requested.size(), 1u);
+  EXPECT_TRUE(http.requested[0].endsWith("/update.txt")) << http.requested[0].toStdString();
+
+  const auto about_shown = [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (dynamic_cast<TAboutForm*>(w) && w->isVisible()) return static_cast<TAboutForm*>(w);
+    return static_cast<TAboutForm*>(nullptr);
+  };
+  for (const auto& open : std::vector<std::function<void()>>{
+           [&] { form.MenuItem("&Help/&About")->Click(); }, [&] { rig.Click(form.btnAbout); }}) {
+    open();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return about_shown() != nullptr; }, 5000));
+    about_shown()->Close();
+    EXPECT_EQ(about_shown(), nullptr);
+  }
+}
+
+TEST_F(MainWindow, EveryPartOfTheWindowWearsTheSkinAndDropsIt) {
+  Write("a.txt", "a");
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  EXPECT_EQ(form.SeSkinForm1->SkinEngine(), form.SeSkinEngine1);
+  EXPECT_EQ(form.SeSkinForm1->SkinObject(), "Form");
+  EXPECT_EQ(form.SeSkinForm1->BorderIcons(), kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize);
+  EXPECT_EQ(form.SeSkinForm1->Caption(), form.Caption());
+  const std::vector<std::pair<const char*, std::function<bool()>>> parts = {
+      {"frame", [&] { return form.SeSkinForm1->UseSkin(); }},
+      {"menu bar", [&] { return form.SeSkinMenuBar1->UseSkin(); }},
+      {"menu items", [&] { return form.MenuItem("&Task/&New")->UseSkin(); }},
+      {"popup items", [&] { return dynamic_cast<TSeSkinItem*>(form.PopupMenu2->Items()->Items(0))->UseSkin(); }},
+      {"hint", [&] { return form.SeSkinHint1->UseSkin(); }},
+      {"tool bar", [&] { return form.tbFile->Binding().UseSkin(); }},
+      {"tool button", [&] { return form.bBurn->Binding().UseSkin(); }},
+      {"drive combo", [&] { return form.cbDrives->Binding().UseSkin(); }},
+      {"drive label", [&] { return form.lDrive->Binding().UseSkin(); }},
+      {"folder tree", [&] { return form.trvDir->Binding().UseSkin(); }},
+      {"entry list", [&] { return form.clbox->Binding().UseSkin(); }},
+      {"capacity bar", [&] { return form.ProgressBar1->Binding().UseSkin(); }},
+      {"status bar", [&] { return form.StatusBar1->Binding().UseSkin(); }},
+  };
+  for (const auto& [name, skinned] : parts) EXPECT_FALSE(skinned()) << name;
+  form.SeSkinEngine1->SetSkinFile(BURNER_BINARY_DIR "/bin/Skins/devoir.mskn");
+  for (const auto& [name, skinned] : parts) EXPECT_TRUE(skinned()) << name;
+  // The editor works on under the skin: a drop lands, the bar and the
+  // status line follow.
+  form.btnNewClick();
+  rig.AddFromExplorer(QString::fromStdString(dir_), {"a.txt"});
+  EXPECT_EQ(form.clbox->Items()->Count(), 1);
+  EXPECT_EQ(form.ProgressBar1->Hint(), "0 MB");
+  EXPECT_EQ(form.StatusBar1->Panels()->Items(0)->Text(), "0 MB");
+  form.SeSkinEngine1->SetSkinFile("");
+  for (const auto& [name, skinned] : parts) EXPECT_FALSE(skinned()) << name;
 }
 
 TEST(DriverFigures, SpeedsAndTimes) {

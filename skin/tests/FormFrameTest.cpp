@@ -22,6 +22,7 @@
 #include "platform/gui/Forms.h"
 #include "platform/gui/StdCtrls.h"
 #include "skin/se_form.h"
+#include "skin/se_menubar.h"
 #include "skin/se_menus.h"
 
 namespace {
@@ -90,6 +91,20 @@ TEST(FormFrame, TakesTheWindowAndKeepsChildrenInTheClientArea) {
   EXPECT_EQ(button->Left(), 0);
   EXPECT_EQ(button->x(), c.Left);
   EXPECT_EQ(button->y(), c.Top);
+}
+
+TEST(FormFrame, ItsMenuBarLinkIsDroppedWhenTheBarGoes) {
+  FrameRig rig;
+  auto* bar = Create<TSeCustomMenuBar>(rig.form);
+  bar->SetParent(rig.form);
+  rig.frame->SetMenuBar(bar);
+  EXPECT_EQ(rig.frame->MenuBar(), bar);
+  // The form still takes new components with the link in place.
+  auto* button = Create<TButton>(rig.form);
+  button->SetParent(rig.form);
+  EXPECT_EQ(button->Owner(), rig.form);
+  delete bar;
+  EXPECT_EQ(rig.frame->MenuBar(), nullptr);
 }
 
 TEST(FormFrame, DraggingTheCaptionMovesTheWindow) {
