@@ -112,7 +112,7 @@ TEST(StartPage, DataButtonsOpenTheMainWindowWithTheirCaptionMaskAndToolBar) {
     EXPECT_EQ(main.lbFiles->Mask(), c.mask);
     EXPECT_EQ(main.tbISO->Visible(), c.iso);
     EXPECT_EQ(main.tbBurn->Visible(), !c.iso);
-    TPanel* tools = c.iso ? main.tbISO : main.tbBurn;
+    auto* tools = c.iso ? main.tbISO : main.tbBurn;
     EXPECT_EQ(tools->Left(), main.tbDrive->Left() + main.tbDrive->Width());
     EXPECT_EQ(main.tbHelp->Left(), tools->Left() + tools->Width());
   }
