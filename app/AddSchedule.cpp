@@ -30,6 +30,7 @@
 #include "skin/se_binding_lists.h"
 #include "skin/se_binding_views.h"
 #include "skin/se_skinform.h"
+#include "skin/se_skinmenus.h"
 
 namespace {
 
@@ -170,9 +171,10 @@ void TAddScheduleForm::BuildLists() {
     return b;
   };
   auto menu = [this](std::function<void()> add_file, std::function<void()> add_folder) {
-    auto* m = Create<TPopupMenu>(this);
+    auto* m = Create<TSeSkinPopupMenu>(this);
+    m->SetSkinEngine(AppSkinEngine());
     auto item = [this, m](const QString& caption, std::function<void()> action) {
-      auto* it = Create<TMenuItem>(this);
+      auto* it = Create<TSeSkinItem>(this);
       it->SetCaption(caption);
       if (action) it->OnClick = [action](TComponent*) { action(); };
       m->Items()->Add(it);

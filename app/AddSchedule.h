@@ -10,7 +10,6 @@
 #include "platform/gui/Forms.h"
 
 class TDateTimePicker;
-class TPopupMenu;
 class TSeSkinButton;
 class TSeSkinCheckBox;
 class TSeSkinComboBox;
@@ -19,6 +18,7 @@ class TSeSkinForm;
 class TSeSkinGroupBox;
 class TSeSkinLabel;
 class TSeSkinMaskEdit;
+class TSeSkinPopupMenu;
 class TSeSkinRadioButton;
 class TSeSkinSListView;
 class TSeSkinSpeedButton;
@@ -47,7 +47,7 @@ class TAddScheduleForm : public TForm {
   TSeSkinSListView *ltvFile = nullptr, *ltvTrack = nullptr;
   TSeSkinSpeedButton *btnAddFile = nullptr, *btnRemoveFile = nullptr, *btnClearFile = nullptr;
   TSeSkinSpeedButton *btnAddTrack = nullptr, *btnRemoveTrack = nullptr, *btnClearTrack = nullptr;
-  TPopupMenu *ppmFile = nullptr, *ppmTrack = nullptr;
+  TSeSkinPopupMenu *ppmFile = nullptr, *ppmTrack = nullptr;
   TSeSkinButton *btnOK = nullptr, *btnCancel = nullptr;
   TOpenDialog *OpenDialog1 = nullptr, *OpenDialog2 = nullptr;
   TwpnBrowseDirectoryDlg* openDirDialog1 = nullptr;

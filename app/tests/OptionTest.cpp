@@ -234,4 +234,21 @@ TEST(Options, TheStartPageFillTakesColourGradientOrPictureAndKeepsItsStyleOnABad
   }
 }
 
+TEST(Options, TheBufferEditAndBarShowOneValueWhicheverTheUserMoves) {
+  DialogRig d({{'E', VirtualMedium::DvdPlusR}});
+  TOptionForm& o = *d.options;
+  o.Show();
+  o.edtBuffer->SetFocus();
+  QTest::keyClick(o.edtBuffer, Qt::Key_Up);
+  EXPECT_EQ(o.edtBuffer->Text(), "7");
+  EXPECT_EQ(o.tkbBuffer->Position(), 7);
+  o.tkbBuffer->SetFocus();
+  QTest::keyClick(o.tkbBuffer, Qt::Key_End);
+  QTest::mouseMove(o.tkbBuffer, QPoint(2, 2));
+  EXPECT_EQ(o.tkbBuffer->Position(), 50);
+  EXPECT_EQ(o.edtBuffer->Text(), "50");
+  o.btnOKClick();
+  EXPECT_EQ(d.rig.form->qcdb().CacheSize(), 50 * 1048576);
+}
+
 }  // namespace
