@@ -1,7 +1,11 @@
 #include "app/Unit1.h"
 
+#include <QCoreApplication>
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <chrono>
+#include <future>
 
 #include "app/About.h"
 #include "app/AppGlobals.h"
@@ -258,8 +262,8 @@ void TForm1::BuildToolBars() {
   lDrive->SetLayout(tlCenter);
   lDrive->SetAlignment(taRightJustify);
   lDrive->SetCaption("Drive:");
-  x += 62;
-  cbDrives = Skinned<TSeSkinComboBox>(this, tbDrive, Bounds(x, 0, 210, 26));
+  x += 66;
+  cbDrives = Skinned<TSeSkinComboBox>(this, tbDrive, Bounds(x, 0, 206, 26));
   cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
@@ -302,7 +306,10 @@ void TForm1::BuildStatusBar() {
   StatusBar1 = Skinned<TSeSkinStatusBar>(this, this);
   StatusBar1->SetAlign(alBottom);
   StatusBar1->SetHeight(20);
-  StatusBar1->Panels()->Add()->SetText("0 MB");
+  TSeStatusPanel* size = StatusBar1->Panels()->Add();
+  size->SetText("0 MB");
+  size->SetWidth(110);
+  StatusBar1->Panels()->Add();  // what the window is busy with
 }
 
 void TForm1::BuildEditor() {
@@ -350,9 +357,10 @@ void TForm1::BuildEditor() {
   size->SetAlignment(taRightJustify);
 
   editor_ = std::make_unique<TCompilationEditor>(trvDir, trv2, clbox);
-  editor_->SizeOf = [this](const QString& path, bool folder) {
+  MeasureSource = [this](const QString& path, bool folder) {
     return qcdb_->GetFolderSize(path.toStdString() + (folder ? "/" : ""));
   };
+  editor_->SizeOf = [this](const QString& path, bool folder) { return MeasureWhilePainting(path, folder); };
   editor_->OnChanged = [this] {
     UpdateCapacityBar();
     Modified = true;
@@ -400,6 +408,21 @@ void TForm1::UpdateCapacityBar() {
   ProgressBar1->SetWidth(static_cast<int>(bar.Width));
   ProgressBar1->SetHint(QString::fromStdString(bar.Hint));
   StatusBar1->Panels()->Items(0)->SetText(ProgressBar1->Hint());
+}
+
+std::int64_t TForm1::MeasureWhilePainting(const QString& path, bool folder) {
+  if (!folder) return MeasureSource(path, folder);
+  auto measure = std::async(std::launch::async, [source = MeasureSource, path] { return source(path, true); });
+  if (measure.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    // A large folder: the window paints on, but takes no input that could
+    // change the compilation under the add.
+    TSeStatusPanel* activity = StatusBar1->Panels()->Items(1);
+    activity->SetText("Adding " + QDir::toNativeSeparators(path) + " ...");
+    while (measure.wait_for(std::chrono::milliseconds(30)) != std::future_status::ready)
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    activity->SetText(QString());
+  }
+  return measure.get();
 }
 
 std::int64_t TForm1::CompilationSize() const { return editor_->CompilationSize(); }

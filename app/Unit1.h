@@ -133,6 +133,10 @@ class TForm1 : public TForm {
   void AddSources(const QStringList& paths);
   std::int64_t CompilationSize() const;
   void UpdateCapacityBar();
+  // The size of a host file, or of all files below a host folder, for a new
+  // entry. A folder is measured on a worker thread while the window keeps
+  // painting and its status line names what is being added.
+  std::function<std::int64_t(const QString& path, bool folder)> MeasureSource;
 
   // --- Drive bar and operations (Unit1Drivers.cpp)
   void InitializeDrives();
@@ -188,6 +192,7 @@ class TForm1 : public TForm {
   // Asks to save a changed compilation; false when the user cancels (at the
   // question or in the save dialog).
   bool QuerySave();
+  std::int64_t MeasureWhilePainting(const QString& path, bool folder);
   void Erase(bool quick, const QString& drive_id, const QString& speed_text);
 
   std::unique_ptr<TQCDBurner> qcdb_;

@@ -3,6 +3,8 @@
 // by xorriso.
 
 #include <QDir>
+#include <QTimer>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -345,6 +347,35 @@ TEST_F(MainWindow, TheDeleteKeyInTheEntryListRemovesTheSelectedEntries) {
     EXPECT_EQ(form.Modified, c.left == 1);
     EXPECT_EQ(form.CompilationSize(), c.left == 1 ? 2 : 3);
   }
+}
+
+TEST_F(MainWindow, TheWindowPaintsOnAndSaysWhatItAddsWhileALargeFolderIsMeasured) {
+  Write("big/a.txt", "a");
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  form.btnNewClick();
+  // The folder takes long to measure: other work of the window goes on and
+  // the status line names the folder meanwhile.
+  const auto measure = form.MeasureSource;
+  form.MeasureSource = [measure](const QString& path, bool folder) {
+    if (folder) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return measure(path, folder);
+  };
+  QString shown;
+  int ticks = 0;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    ++ticks;
+    if (shown.isEmpty()) shown = form.StatusBar1->Panels()->Items(1)->Text();
+  });
+  timer.start(20);
+  rig.AddFromExplorer(QPath(""), {"big"});
+  timer.stop();
+  EXPECT_GE(ticks, 3);
+  EXPECT_EQ(shown, "Adding " + QDir::toNativeSeparators(QPath("big")) + " ...");
+  EXPECT_EQ(form.StatusBar1->Panels()->Items(1)->Text(), "");
+  ASSERT_EQ(form.clbox->Items()->Count(), 1);
+  EXPECT_EQ(form.CompilationSize(), 1);
 }
 
 TEST_F(MainWindow, HelpItemsOpenTheHelpFileByItsFullPathAndTheMakersAddresses) {
