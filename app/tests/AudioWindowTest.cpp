@@ -10,6 +10,9 @@
 
 #include "app/tests/AudioRig.h"
 #include "platform/core/AudioExchange.h"
+#include "skin/se_binding_lists.h"
+#include "skin/se_engine.h"
+#include "skin/se_skinform.h"
 
 namespace apptest {
 namespace {
@@ -178,6 +181,32 @@ TEST(AudioWindow, DraggingARowOntoAnotherSwapsTheTwo) {
   EXPECT_EQ(column(0).last(), "x.ape");
   EXPECT_EQ(column(1).last(), "0:5");
   rig.audio->Modified = false;
+}
+
+// Both windows follow the program's skin engine: a skin loaded after they
+// were made reaches their frames and every skinned control, and going back
+// to no skin leaves them all plain.
+TEST(AudioWindow, BothWindowsFollowTheProgramsSkin) {
+  AudioRig rig;
+  const QString skin = QString(BURNER_BINARY_DIR) + "/bin/Skins/devoir.mskn";
+  if (!QFileInfo::exists(skin)) GTEST_SKIP() << "the shipped skins are not built";
+  TAudioForm& a = *rig.audio;
+  TAudioBurningForm& b = *rig.burning;
+  const std::vector<std::pair<const char*, TSeSkinBinding*>> controls = {
+      {"tool bar", &a.tbAudio->Binding()},       {"New", &a.btnNew->Binding()},
+      {"Burn", &a.bBurn->Binding()},             {"drives", &a.cbDrives->Binding()},
+      {"track list", &a.clbox->Binding()},       {"list group", &a.gbList->Binding()},
+      {"length bar", &a.ProgressBar1->Binding()}, {"progress group", &b.gbProgress->Binding()},
+      {"status", &b.labStatus->Binding()},       {"total bar", &b.pgbTotal->Binding()},
+      {"Abort", &b.btnAbort->Binding()},         {"Done and Eject", &b.btnEject->Binding()},
+  };
+  for (const bool skinned : {true, false}) {
+    SCOPED_TRACE(skinned ? "skin" : "none");
+    AppSkinEngine()->SetSkinFile(skinned ? skin.toStdString() : std::string());
+    EXPECT_EQ(a.SeSkinForm1->UseSkin(), skinned);
+    EXPECT_EQ(b.SeSkinForm1->UseSkin(), skinned);
+    for (const auto& [name, binding] : controls) EXPECT_EQ(binding->UseSkin(), skinned) << name;
+  }
 }
 
 // The stand-in for the audio burning process, beside the program: it checks
