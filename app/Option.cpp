@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "app/AppGlobals.h"
+#include "app/Audio.h"
 #include "app/SkinnedPlacing.h"
 #include "app/StartBackground.h"
 #include "app/Burning.h"
@@ -619,8 +620,9 @@ void TOptionForm::ShowFromMain() {
 }
 
 void TOptionForm::SetWindowsEnabled(bool enabled) {
-  if (TStartForm* start = AppForms().StartForm) start->SetEnabled(enabled);
-  if (TForm1* main = AppForms().Form1) main->SetEnabled(enabled);
+  const TAppForms& forms = AppForms();
+  for (TForm* form : std::initializer_list<TForm*>{forms.StartForm, forms.Form1, forms.AudioForm, forms.ScheduleForm})
+    if (form) form->SetEnabled(enabled);
 }
 
 void TOptionForm::DoShow() {
@@ -712,9 +714,10 @@ TOptionForm* CreateOptionForm() {
   }
   if (TScheduleForm* schedule = AppForms().ScheduleForm) {
     schedule->ReadOptions = [form] { return form->ScheduleOptions(); };
+    // As the main window's Options, then on the schedule page.
     schedule->ShowScheduleOptions = [form] {
-      form->Show();
-      form->pgcOption->SetActivePage(form->tsSchedule);
+      form->ShowFromMain();
+      form->pgcOption->SetActivePageIndex(2);
     };
   }
   return form;

@@ -251,4 +251,19 @@ TEST(Options, TheBufferEditAndBarShowOneValueWhicheverTheUserMoves) {
   EXPECT_EQ(d.rig.form->qcdb().CacheSize(), 50 * 1048576);
 }
 
+TEST(Options, WhileOpenTheMainAndScheduleWindowsWait) {
+  DialogRig d({{'E', VirtualMedium::DvdPlusR}}, "", true);
+  d.rig.form->bAdvance->Click();
+  for (TForm* form : std::initializer_list<TForm*>{d.rig.start, d.rig.form, d.schedule.get()})
+    EXPECT_FALSE(form->Enabled()) << form->Caption().toStdString();
+  d.options->btnCancelClick();
+  for (TForm* form : std::initializer_list<TForm*>{d.rig.start, d.rig.form, d.schedule.get()})
+    EXPECT_TRUE(form->Enabled()) << form->Caption().toStdString();
+  // The schedule window's Options opens the schedule page.
+  d.schedule->btnOptionClick();
+  EXPECT_TRUE(d.options->isVisible());
+  EXPECT_EQ(d.options->pgcOption->GetActivePageIndex(), 2);
+  d.options->btnCancelClick();
+}
+
 }  // namespace
