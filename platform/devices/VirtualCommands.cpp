@@ -342,6 +342,19 @@ ScsiResult ReadSubChannel(VirtualDisc& disc, const ScsiCommand& command) {
 ScsiResult Write10(VirtualDisc& disc, const ScsiCommand& command, CommandEffects& effects) {
   const std::uint32_t lba = Get32(&command.cdb[2]);
   const std::uint32_t count = Get16(&command.cdb[7]);
+  if (disc.cue_next) {
+    // Session at once: the cue sheet says what the blocks are; addresses
+    // before the program area are negative.
+    const std::uint64_t bytes = std::uint64_t{count} * kBlockSize;
+    if (count == 0) return Good();
+    if (command.direction != ScsiDirection::Out || command.data_length < bytes) return Sense(kInvalidField);
+    if (auto error = disc.WriteAtOnce(static_cast<std::int32_t>(lba), count, command.data))
+      return Sense(*error);
+    effects.wrote = !disc.TestWriteMode();
+    ScsiResult result;
+    result.transferred = static_cast<std::uint32_t>(bytes);
+    return result;
+  }
   const std::uint32_t block = disc.DataBlockSize();
   // The drive takes user data in 2048-byte blocks (mode 1 or mode 2 form 1)
   // and CD-DA in raw 2352-byte blocks, the latter track at once only.
@@ -366,6 +379,7 @@ ScsiResult SynchronizeCache(VirtualDisc& disc, CommandEffects& effects) {
   disc.buffer_fill = 0;
   disc.buffer_time_ms = NowMs();
   disc.FinishDiscAtOnce();
+  disc.FinishSessionAtOnce();
   effects.structural = true;
   return Good();
 }
@@ -433,14 +447,16 @@ ScsiResult ReadBufferCapacity(VirtualDisc& disc, const ScsiCommand& command) {
   return DataIn(command, answer, Get16(&command.cdb[7]));
 }
 
-ScsiResult SendCueSheet(VirtualDisc& disc, const ScsiCommand& command) {
+ScsiResult SendCueSheet(VirtualDisc& disc, const ScsiCommand& command, CommandEffects& effects) {
   if (!disc.IsCd() || !disc.IsSequential()) return Sense(kInvalidField);
   const std::uint32_t length = Get24(&command.cdb[6]);
   if (length % 8 != 0) return Sense(kInvalidParameter);
   if (length > command.data_length) return Sense(kParameterListLength);
-  // A cue sheet belongs to session-at-once writing, which MODE SELECT never
-  // lets in on this drive.
-  return Sense(0x05, 0x2C, 0x00);  // command sequence error
+  if (auto error = disc.TakeCueSheet(command.data, length)) return Sense(*error);
+  effects.structural = true;
+  ScsiResult result;
+  result.transferred = length;
+  return result;
 }
 
 ScsiResult Blank(VirtualDisc& disc, const ScsiCommand& command, CommandEffects& effects) {
@@ -636,7 +652,7 @@ ScsiResult RunCommand(VirtualDisc& disc, const ScsiCommand& command, CommandEffe
     case 0x5C:
       return ReadBufferCapacity(disc, command);
     case 0x5D:
-      return SendCueSheet(disc, command);
+      return SendCueSheet(disc, command, effects);
     case 0xA1:
       return Blank(disc, command, effects);
     case 0xAC:

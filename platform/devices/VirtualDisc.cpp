@@ -22,6 +22,7 @@ constexpr SenseError kProgramAreaEmpty{0x05, 0x2C, 0x04};
 constexpr SenseError kCannotWriteIncompatible{0x05, 0x30, 0x05};
 constexpr SenseError kMediumNotFormatted{0x05, 0x30, 0x10};
 constexpr SenseError kIllegalModeForTrack{0x05, 0x64, 0x00};
+constexpr SenseError kInvalidFieldInParameterList{0x05, 0x26, 0x00};
 
 // DVD media are written in ECC blocks of 16 sectors.
 constexpr std::uint32_t kEccBlock = 16;
@@ -117,6 +118,7 @@ void VirtualDisc::ResetWritePage() {
   write_page[14] = 0x00;
   write_page[15] = 150;  // audio pause length
   test_write_next.reset();
+  cue_next.reset();
 }
 
 void VirtualDisc::Wipe() {
@@ -130,6 +132,7 @@ void VirtualDisc::Wipe() {
   finalized = false;
   written_extent = 0;
   test_write_next.reset();
+  cue_next.reset();
   buffer_fill = 0;
 }
 
@@ -482,6 +485,110 @@ void VirtualDisc::FinishDiscAtOnce() {
   }
   if (!OpenSessionHasTracks()) return;
   CloseSession(true);
+}
+
+std::optional<SenseError> VirtualDisc::TakeCueSheet(const std::uint8_t* sheet, std::uint32_t length) {
+  if (!SessionAtOnce() || finalized) return kCommandSequenceError;
+  auto start = InvisibleStart();
+  if (!start || *start != OpenSessionStart() || OpenSessionHasTracks()) return kCommandSequenceError;
+  // One entry of eight bytes: control/ADR, track, index, data form, SCMS,
+  // then the address as minute, second, frame.
+  struct Entry {
+    std::uint8_t track, index, form;
+    bool data;
+    std::int64_t lba;
+  };
+  std::vector<Entry> entries;
+  for (std::uint32_t at = 0; at + 8 <= length; at += 8) {
+    const std::uint8_t* e = sheet + at;
+    if ((e[0] & 0x0F) != 1) continue;  // catalogue number and ISRC entries
+    if (e[6] > 59 || e[7] > 74) return kInvalidFieldInParameterList;
+    const std::int64_t lba = (std::int64_t{e[5]} * 60 + e[6]) * 75 + e[7] - 150;
+    entries.push_back({e[1], e[2], e[3], (e[0] & 0x40) != 0, lba});
+  }
+  if (entries.size() < 3 || entries.front().track != 0 || entries.back().track != 0xAA) {
+    return kInvalidFieldInParameterList;
+  }
+  const std::int64_t lead_out = entries.back().lba;
+  // Each track: where its pre-gap (index 0) and its data (index 1) begin.
+  struct Laid {
+    std::uint32_t number;
+    std::optional<std::int64_t> pregap, start;
+  };
+  std::vector<Laid> laid;
+  for (std::size_t i = 1; i + 1 < entries.size(); ++i) {
+    const Entry& e = entries[i];
+    // Mode 1 data, sent by the host as 2048-byte blocks, is what this drive
+    // writes at once; audio and other sector forms are refused.
+    if (!e.data || e.form != 0x10 || e.index > 1) return kInvalidFieldInParameterList;
+    if (laid.empty() || e.track != laid.back().number) {
+      if (e.track != LastTrackNumber() + 1 + laid.size()) return kInvalidFieldInParameterList;
+      laid.push_back({e.track, std::nullopt, std::nullopt});
+    }
+    std::optional<std::int64_t>& address = e.index == 0 ? laid.back().pregap : laid.back().start;
+    if (address || (e.index == 0 && laid.back().start)) return kInvalidFieldInParameterList;
+    address = e.lba;
+  }
+  if (laid.empty()) return kInvalidFieldInParameterList;
+  std::vector<VirtualTrack> layout;
+  std::int64_t previous_end = laid.front().pregap.value_or(*start);
+  const std::int64_t first_block = previous_end;
+  for (std::size_t i = 0; i < laid.size(); ++i) {
+    const Laid& l = laid[i];
+    if (!l.start || *l.start < previous_end || l.pregap.value_or(previous_end) != previous_end) {
+      return kInvalidFieldInParameterList;
+    }
+    const std::int64_t end =
+        i + 1 < laid.size() ? laid[i + 1].pregap.value_or(laid[i + 1].start.value_or(-1)) : lead_out;
+    if (end <= *l.start) return kInvalidFieldInParameterList;
+    VirtualTrack track;
+    track.number = l.number;
+    track.session = OpenSession();
+    track.start = static_cast<std::uint32_t>(*l.start);
+    // The first track's pre-gap lies before the program area (or in the gap
+    // before a later session) and is not kept.
+    track.pregap = i == 0 ? 0 : static_cast<std::uint32_t>(*l.start - previous_end);
+    track.reserved = static_cast<std::uint32_t>(end - *l.start);
+    layout.push_back(track);
+    previous_end = end;
+  }
+  if (layout.front().start != *start) return kInvalidFieldInParameterList;
+  if (lead_out > capacity) return kLbaOutOfRange;
+  cue_tracks = std::move(layout);
+  cue_next = first_block;
+  cue_lead_out = lead_out;
+  return std::nullopt;
+}
+
+std::optional<SenseError> VirtualDisc::WriteAtOnce(std::int64_t lba, std::uint32_t count,
+                                                   const std::uint8_t* data) {
+  if (!cue_next) return kCommandSequenceError;
+  if (lba != *cue_next) return kInvalidAddressForWrite;
+  if (lba + count > cue_lead_out) return kLbaOutOfRange;
+  // Blocks before the session's first track are its pre-gap's: nothing keeps them.
+  const std::int64_t skip = std::clamp<std::int64_t>(std::int64_t{OpenSessionStart()} - lba, 0, count);
+  const std::int64_t first = lba + skip;
+  const std::uint32_t kept = count - static_cast<std::uint32_t>(skip);
+  if (kept > 0 && !TestWriteMode()) {
+    WriteImage(static_cast<std::uint64_t>(first) * kBlockSize, data + skip * kBlockSize,
+               std::size_t{kept} * kBlockSize);
+    for (VirtualTrack& track : cue_tracks) {
+      const std::int64_t end = std::min<std::int64_t>(first + kept, track.End());
+      if (end > track.start)
+        track.recorded = std::max(track.recorded, static_cast<std::uint32_t>(end - track.start));
+    }
+  }
+  *cue_next += count;
+  return std::nullopt;
+}
+
+void VirtualDisc::FinishSessionAtOnce() {
+  if (!cue_next || *cue_next != cue_lead_out) return;  // the host has not written the whole session
+  cue_next.reset();
+  if (TestWriteMode()) return;
+  tracks.insert(tracks.end(), cue_tracks.begin(), cue_tracks.end());
+  cue_tracks.clear();
+  CloseSession(!NextSessionAllowed());
 }
 
 std::optional<SenseError> VirtualDisc::CloseTrack(std::uint32_t number) {

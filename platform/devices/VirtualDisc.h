@@ -83,6 +83,12 @@ class VirtualDisc {
   // Both reports of a medium that has just arrived.
   void MediumArrived() { media_event = unit_attention = HasMedium(); }
   std::optional<std::uint32_t> test_write_next;  // simulated next writable address in test-write mode
+  // Session at once on CD: the address the host writes next, from the
+  // first track's pre-gap (LBA -150 on a blank disc) to the lead-out the
+  // cue sheet gave. Empty when no cue sheet was taken.
+  std::optional<std::int64_t> cue_next;
+  std::int64_t cue_lead_out = 0;
+  std::vector<VirtualTrack> cue_tracks;  // the session's tracks, reserved as the cue sheet laid them out
   std::uint64_t buffer_fill = 0;                 // bytes waiting in the drive buffer
   std::int64_t buffer_time_ms = 0;
 
@@ -146,6 +152,15 @@ class VirtualDisc {
   // The track whose blocks (pre-gap included) hold `lba`, on sequential media.
   const VirtualTrack* TrackHolding(std::uint32_t lba) const;
   std::optional<SenseError> ReserveTrack(std::uint32_t size);
+  // CD session at once (write type 2): SEND CUE SHEET lays out the session's
+  // tracks (mode 1 data, 2048 bytes a block), the host then writes every
+  // block from the first pre-gap to the lead-out in order, and the cache
+  // flush after the last one closes the session (and the disc when page 05h
+  // allows no next session).
+  bool SessionAtOnce() const { return IsCd() && IsSequential() && (write_page[2] & 0x0F) == 2; }
+  std::optional<SenseError> TakeCueSheet(const std::uint8_t* sheet, std::uint32_t length);
+  std::optional<SenseError> WriteAtOnce(std::int64_t lba, std::uint32_t count, const std::uint8_t* data);
+  void FinishSessionAtOnce();
   // DVD-R and sequential DVD-RW written disc at once (write type 2): the
   // cache flush that follows the last block of the reserved track closes
   // the track, the session and the disc, with no CLOSE TRACK/SESSION.

@@ -127,6 +127,9 @@ std::vector<Feature> Features(const VirtualDisc& disc) {
   features.push_back({0x002B, 0, m == VirtualMedium::DvdPlusR, {0x01, 0, 0, 0}});
   features.push_back({0x002C, 0, m == VirtualMedium::DvdRwRestricted, {0x0B, 0, 0, 0}});
   features.push_back({0x002D, 2, cd_writable, {0x46, 0, 0x05, 0x00}});  // BUF, test write, CD-RW
+  // Session at once with test write on CD-R and CD-RW, no raw writing; cue
+  // sheets up to 4 KiB.
+  features.push_back({0x002E, 0, cd_writable, {0x66, 0x00, 0x10, 0x00}});
   features.push_back({0x002F, 1, IsDashWritable(m), {0x46, 0, 0, 0}});  // BUF, test write, DVD-RW
   features.push_back({0x003B, 0, m == VirtualMedium::DvdPlusRDl, {0x01, 0, 0, 0}});
   features.push_back({0x0100, 0, true, {}});
@@ -295,6 +298,9 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
   view.size = disc.capacity - *start;
   view.free = view.size;
   view.next_writable = *start;
+  // Written at once, the session begins with its first pre-gap, before
+  // the program area on a blank disc (LBA -150).
+  if (disc.cue_next) view.next_writable = static_cast<std::uint32_t>(*disc.cue_next);
   view.nwa_valid = true;
   view.blank = true;
   view.packet = !disc.IsCd();
@@ -766,10 +772,10 @@ ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command) {
         if (write_type > 4 || !block_ok || (p[8] != 0x00 && p[8] != 0x10 && p[8] != 0x20)) {
           return Sense(kInvalidParameter);
         }
-        // CDs are written track at once (or packet) here: refusing session at
-        // once and raw at once up front lets a program fall back, where a
+        // CDs are written track at once, packet or session at once here:
+        // refusing raw writing up front lets a program fall back, where a
         // write at LBA -150 would fail halfway.
-        if (disc.IsCd() && (write_type == 2 || write_type == 3)) return Sense(kInvalidParameter);
+        if (disc.IsCd() && write_type == 3) return Sense(kInvalidParameter);
         std::copy(p, p + page.size(), page.begin());
         page[0] = 0x05;
         page[1] = 0x32;
@@ -787,6 +793,7 @@ ScsiResult ModeSelect10(VirtualDisc& disc, const ScsiCommand& command) {
   }
   if (have_page5) {
     if ((page[2] & 0x10) != (disc.write_page[2] & 0x10)) disc.test_write_next.reset();
+    if ((page[2] & 0x0F) != 2) disc.cue_next.reset();  // a cue sheet is for session at once only
     disc.write_page = page;
   }
   return ScsiResult{};

@@ -54,6 +54,7 @@ struct BurnRig {
   int done_calls = 0;
   int finalizing_calls = 0;
   std::optional<std::string> done;
+  std::string map_text;
 
   explicit BurnRig(VirtualMedium medium, bool persist = false) {
     machine.factory = [this, medium, persist](const DriveMapEntry& entry) {
@@ -68,7 +69,19 @@ struct BurnRig {
       hook = h.get();
       return h;
     };
-    machine.Start("[E]\nImage=e.img\nMedium=" + MediumKey(medium) + "\n");
+    map_text = "[E]\nImage=e.img\nMedium=" + MediumKey(medium) + "\n";
+    machine.Start(map_text);
+    Attach();
+  }
+  ~BurnRig() {
+    // The write thread may still post its last calls.
+    rec.reset();
+    dispatcher.RunPending();
+  }
+
+  // A recorder component on the drive, the first or again after ReleaseDrive.
+  void Attach() {
+    if (!machine.host) machine.Start(map_text);
     rec = std::make_unique<TQCDBurner>();
     rec->OnDebugMessage = [this](TSCSIDevice*, const std::string& text, std::uint8_t level) {
       std::lock_guard guard(debug_mutex);
@@ -84,11 +97,6 @@ struct BurnRig {
     if (!rec->Devices.empty()) rec->SetDeviceID(rec->Devices[0]);
     rec->SetWriteSpeed(0xFFFF);
     rec->SetReadSpeed(0xFFFF);
-  }
-  ~BurnRig() {
-    // The write thread may still post its last calls.
-    rec.reset();
-    dispatcher.RunPending();
   }
 
   // Closes the drive so that another program (a peer through the preload

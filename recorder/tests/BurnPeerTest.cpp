@@ -75,4 +75,89 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
   }
 }
 
+// Discs the Debian burning programs write through the preload library, read
+// back by our own session import: every file extracted byte-equal. wodim
+// and cdrskin (whose default on a blank CD is session at once) write a CD
+// at once; growisofs starts a disc (-Z) and appends a session (-M, reading
+// the old tree through the drive descriptor it hands to mkisofs), or writes
+// a DVD-R disc at once.
+TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
+  if (kSanitized) GTEST_SKIP() << "sanitizer runtimes cannot be preloaded into other programs";
+  for (const char* program : {"wodim", "cdrskin", "growisofs", "xorriso"}) {
+    if (Shell(std::string("command -v ") + program + " >/dev/null") != 0)
+      GTEST_SKIP() << program << " is not installed (scripts/bootstrap installs it)";
+  }
+  const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
+  if (!std::filesystem::exists(preload)) GTEST_SKIP() << preload << " is not built";
+  std::string device;
+  for (int n = 0; device.empty(); ++n) {
+    if (!std::filesystem::exists("/dev/sr" + std::to_string(n))) device = "/dev/sr" + std::to_string(n);
+  }
+  WriteFile(Path("one/first.txt"), "first\n");
+  WriteFile(Path("one/deep/block.bin"), Pattern(300000, 1));
+  WriteFile(Path("two/second.bin"), Pattern(100000, 2));
+  std::string out;
+  ASSERT_EQ(Shell("xorriso -as mkisofs -quiet -R -J -o " + Q(Path("one.iso")) + " " + Q(Path("one")), &out),
+            0)
+      << out;
+
+  struct Case {
+    VirtualMedium medium;
+    std::vector<std::string> burns;  // "DEV" stands for the drive
+    const char* said;                // by the last burn
+  } const cases[] = {
+      {VirtualMedium::CdR, {"wodim -v -sao gracetime=0 dev=DEV ONE.ISO"}, "Sending CUE sheet..."},
+      {VirtualMedium::CdRw, {"cdrskin -v gracetime=0 dev=DEV ONE.ISO"}, "in real SAO mode"},
+      {VirtualMedium::CdR, {"cdrskin -v -tao -multi gracetime=0 dev=DEV ONE.ISO"}, "in real TAO mode"},
+      {VirtualMedium::DvdR, {"growisofs -use-the-force-luke=dao -Z DEV=ONE.ISO"}, "engaging DVD-R DAO"},
+      {VirtualMedium::DvdPlusR, {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"}, "-M /dev/fd/"},
+      {VirtualMedium::DvdPlusRw, {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"}, "-M /dev/fd/"},
+      {VirtualMedium::DvdR, {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"}, "-M /dev/fd/"},
+      {VirtualMedium::DvdRwSequential,
+       {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"},
+       "-M /dev/fd/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(MediumKey(c.medium) + ": " + c.burns.back());
+    BurnRig rig(c.medium, true);
+    rig.ReleaseDrive();
+    const std::string files = rig.machine.files.path();
+    const std::string client = "cd " + Q(files) + " && BURNER_DRIVE_MAP=" + Q(files + "/DriveMap.ini") +
+                               " BURNER_PRELOAD_DEVICES=" + device +
+                               "=E XDG_DATA_HOME=" + Q(files + "/data") + " LD_PRELOAD=" + Q(preload) +
+                               " timeout 300 ";
+    for (std::string burn : c.burns) {
+      for (const auto& [name, value] : {std::pair<std::string, std::string>{"DEV", device},
+                                        {"ONE.ISO", Q(Path("one.iso"))},
+                                        {"ONE", Q(Path("one"))},
+                                        {"TWO", Q(Path("two"))}}) {
+        for (auto at = burn.find(name); at != std::string::npos; at = burn.find(name, at + value.size()))
+          burn.replace(at, name.size(), value);
+      }
+      ASSERT_EQ(Shell(client + burn + " 2>&1", &out), 0) << burn << "\n" << out;
+    }
+    EXPECT_NE(out.find(c.said), std::string::npos) << out;
+
+    rig.Attach();
+    ASSERT_TRUE(rig.rec->ImportSession(-1, nullptr));
+    const bool appended = c.burns.size() > 1;
+    std::vector<std::pair<std::string, std::string>> expected = {{"\\first.txt", "one/first.txt"},
+                                                                 {"\\deep\\block.bin", "one/deep/block.bin"}};
+    if (appended) expected.push_back({"\\second.bin", "two/second.bin"});
+    std::filesystem::create_directories(Path("x"));
+    for (const auto& [on_disc, source] : expected) {
+      SCOPED_TRACE(on_disc);
+      const auto slash = on_disc.rfind('\\');
+      TDEntry* dir = rig.rec->FindDirByPath(slash == 0 ? "\\" : on_disc.substr(0, slash));
+      ASSERT_NE(dir, nullptr);
+      TFEntry* file = rig.rec->Compilation().FindChild(dir, on_disc.substr(slash + 1));
+      ASSERT_NE(file, nullptr);
+      const std::string target = Path("x/" + on_disc.substr(slash + 1));
+      std::filesystem::remove(target);
+      ASSERT_TRUE(rig.rec->ExtractFile(file, target));
+      EXPECT_EQ(isotest::ReadAll(target), isotest::ReadAll(Path(source)));
+    }
+  }
+}
+
 }  // namespace

@@ -29,6 +29,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -40,8 +41,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/core/Exceptions.h"
 #include "platform/devices/DriveMap.h"
 #include "platform/devices/SgTarget.h"
+#include "platform/devices/VirtualRecorder.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -101,6 +104,9 @@ struct OpenDrive {
   std::unique_ptr<ScsiTarget> target;
   std::mutex mutex;
   std::uint64_t position = 0;
+  // The disc as last saved, for plain reads while another program (the one
+  // that handed this descriptor on) holds the recorder.
+  std::unique_ptr<ScsiTarget> saved_disc;
 };
 
 constexpr char kMemfdPrefix[] = "burner-drive-";
@@ -179,6 +185,21 @@ class Preload {
   }
 
   std::optional<ScsiAddress> Address(char letter) { return map_->AddressOf(letter); }
+
+  // A recorder that only looks at the drive's files; null when they cannot be read.
+  std::unique_ptr<ScsiTarget> LookOnly(char letter) {
+    const DriveMapEntry* entry = map_->Find(letter);
+    if (entry == nullptr || entry->kind != DriveKind::Virtual) return nullptr;
+    VirtualRecorderConfig config;
+    config.image_path = entry->image;
+    config.state_path = entry->state;
+    config.look_only = true;
+    try {
+      return VirtualRecorder::Open(config);
+    } catch (const Exception&) {
+      return nullptr;
+    }
+  }
 
  private:
   bool Ready() {
@@ -399,6 +420,20 @@ int SgIo(OpenDrive& drive, sg_io_hdr_t* hdr) {
   return 0;
 }
 
+// A command of the plain reads. A program may hand its open drive to a
+// program it starts (growisofs gives mkisofs "-M /dev/fd/3") and keep the
+// recorder meanwhile: the started program then reads the disc as the
+// recorder last saved it.
+ScsiResult ReadCommand(OpenDrive& drive, const ScsiCommand& command) {
+  if (drive.saved_disc) return drive.saved_disc->Execute(command);
+  ScsiResult result = drive.target->Execute(command);
+  if (result.delivered || result.host_error.find("in use by another program") == std::string::npos)
+    return result;
+  Preload* preload = Preload::Get();
+  drive.saved_disc = preload ? preload->LookOnly(drive.device->letter) : nullptr;
+  return drive.saved_disc ? drive.saved_disc->Execute(command) : result;
+}
+
 // The disc's size in 2048-byte blocks (READ CAPACITY); 0 without a disc.
 std::uint64_t CapacityBlocks(OpenDrive& drive) {
   std::uint8_t answer[8] = {};
@@ -408,7 +443,7 @@ std::uint64_t CapacityBlocks(OpenDrive& drive) {
   command.direction = ScsiDirection::In;
   command.data = answer;
   command.data_length = sizeof answer;
-  const ScsiResult result = drive.target->Execute(command);
+  const ScsiResult result = ReadCommand(drive, command);
   if (!result.ok()) return 0;
   const std::uint32_t last = (std::uint32_t{answer[0]} << 24) | (answer[1] << 16) | (answer[2] << 8) | answer[3];
   return std::uint64_t{last} + 1;
@@ -440,7 +475,7 @@ ssize_t ReadAt(OpenDrive& drive, void* buffer, std::size_t count, std::uint64_t 
     command.direction = ScsiDirection::In;
     command.data = blocks.data();
     command.data_length = n * 2048;
-    if (!drive.target->Execute(command).ok()) {
+    if (!ReadCommand(drive, command).ok()) {
       if (done > 0) break;
       errno = EIO;
       return -1;
@@ -567,9 +602,35 @@ mode_t ModeArg(int flags, va_list args) {
   return (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(args, int)) : 0;
 }
 
+// The descriptor that "/dev/fd/N" or "/proc/self/fd/N" names, when it is a
+// drive's: growisofs hands its open drive to mkisofs as "-M /dev/fd/3".
+int DriveDescriptorNamed(const char* path) {
+  if (path == nullptr) return -1;
+  for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+    const std::size_t length = std::strlen(prefix);
+    if (std::strncmp(path, prefix, length) != 0) continue;
+    char* end = nullptr;
+    const long fd = std::strtol(path + length, &end, 10);
+    if (end == path + length || *end != '\0' || fd < 0 || fd > INT_MAX) return -1;
+    return FindDrive(static_cast<int>(fd)) ? static_cast<int>(fd) : -1;
+  }
+  return -1;
+}
+
+// `copy` stands for the same drive as `drive_fd`: a dup of it, or the drive
+// opened again by its /dev/fd name.
+int Reopened(int drive_fd, int copy) {
+  if (copy >= 0) {
+    if (Preload* preload = Preload::Get()) preload->Share(drive_fd, copy);
+  }
+  return copy;
+}
+
 int OpenHook(const char* path, int flags, mode_t mode, bool large) {
   if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
-  return large ? Real().open64(path, flags, mode) : Real().open(path, flags, mode);
+  const int drive_fd = DriveDescriptorNamed(path);
+  const int fd = large ? Real().open64(path, flags, mode) : Real().open(path, flags, mode);
+  return drive_fd >= 0 ? Reopened(drive_fd, fd) : fd;
 }
 
 }  // namespace
@@ -599,7 +660,9 @@ EXPORT int openat(int dirfd, const char* path, int flags, ...) {
   const mode_t mode = ModeArg(flags, args);
   va_end(args);
   if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
-  return Real().openat(dirfd, path, flags, mode);
+  const int drive_fd = DriveDescriptorNamed(path);
+  const int fd = Real().openat(dirfd, path, flags, mode);
+  return drive_fd >= 0 ? Reopened(drive_fd, fd) : fd;
 }
 
 EXPORT int openat64(int dirfd, const char* path, int flags, ...) {
@@ -608,7 +671,9 @@ EXPORT int openat64(int dirfd, const char* path, int flags, ...) {
   const mode_t mode = ModeArg(flags, args);
   va_end(args);
   if (const Device* device = FindDevice(path)) return OpenDevice(*device, flags);
-  return Real().openat(dirfd, path, flags, mode);
+  const int drive_fd = DriveDescriptorNamed(path);
+  const int fd = Real().openat(dirfd, path, flags, mode);
+  return drive_fd >= 0 ? Reopened(drive_fd, fd) : fd;
 }
 
 EXPORT int close(int fd) {
@@ -714,18 +779,9 @@ EXPORT int access(const char* path, int mode) {
 }
 
 // Copies of a drive descriptor stand for the same drive.
-namespace {
-int Shared(int fd, int copy) {
-  if (copy >= 0) {
-    if (Preload* preload = Preload::Get()) preload->Share(fd, copy);
-  }
-  return copy;
-}
-}  // namespace
-
-EXPORT int dup(int fd) { return Shared(fd, Real().dup(fd)); }
-EXPORT int dup2(int fd, int target) { return Shared(fd, Real().dup2(fd, target)); }
-EXPORT int dup3(int fd, int target, int flags) { return Shared(fd, Real().dup3(fd, target, flags)); }
+EXPORT int dup(int fd) { return Reopened(fd, Real().dup(fd)); }
+EXPORT int dup2(int fd, int target) { return Reopened(fd, Real().dup2(fd, target)); }
+EXPORT int dup3(int fd, int target, int flags) { return Reopened(fd, Real().dup3(fd, target, flags)); }
 
 EXPORT int fcntl(int fd, int command, ...) {
   va_list args;
@@ -733,7 +789,7 @@ EXPORT int fcntl(int fd, int command, ...) {
   void* arg = va_arg(args, void*);
   va_end(args);
   const int result = Real().fcntl(fd, command, arg);
-  if (command == F_DUPFD || command == F_DUPFD_CLOEXEC) return Shared(fd, result);
+  if (command == F_DUPFD || command == F_DUPFD_CLOEXEC) return Reopened(fd, result);
   return result;
 }
 EXPORT int fcntl64(int fd, int command, ...) {

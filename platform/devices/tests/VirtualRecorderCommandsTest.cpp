@@ -373,17 +373,18 @@ TEST_F(VirtualRecorderCommandsTest, ImportedDiscsAndExport) {
 
 }  // namespace
 
-// CDs are written track at once here: session at once and raw are refused
-// when chosen, so programs fall back instead of failing at the first write;
-// a DVD-R still takes write type 2 (disc at once).
+// CDs are written track at once, packet or session at once here: raw is
+// refused when chosen, so programs fall back instead of failing at the
+// first write; a DVD-R takes write type 2 (disc at once). A cue sheet
+// without session at once chosen is out of sequence.
 TEST_F(VirtualRecorderCommandsTest, WriteTypesTheDriveCannotDoAreRefusedWhenChosen) {
   struct Case {
     VirtualMedium medium;
     std::uint8_t write_type;
     bool accepted;
   } cases[] = {
-      {VirtualMedium::CdR, 0, true},   {VirtualMedium::CdR, 1, true},  {VirtualMedium::CdR, 2, false},
-      {VirtualMedium::CdR, 3, false},  {VirtualMedium::CdRw, 2, false}, {VirtualMedium::DvdR, 2, true},
+      {VirtualMedium::CdR, 0, true},  {VirtualMedium::CdR, 1, true},   {VirtualMedium::CdR, 2, true},
+      {VirtualMedium::CdR, 3, false}, {VirtualMedium::CdRw, 3, false}, {VirtualMedium::DvdR, 2, true},
   };
   int n = 0;
   for (const Case& c : cases) {
@@ -395,6 +396,119 @@ TEST_F(VirtualRecorderCommandsTest, WriteTypesTheDriveCannotDoAreRefusedWhenChos
   VirtualRecorder& cd = Open(VirtualMedium::CdR, "cd.img");
   EXPECT_EQ(mmc::RunOut(cd, mmc::Cdb({0x5D, 0, 0, 0, 0, 0, 0, 0, 16, 0}), std::vector<std::uint8_t>(16, 0)).sense(),
             mmc::Sense(5, 0x2C, 0));
+  // The drive says what it writes: session at once with test write, no raw.
+  const mmc::Reply mastering = mmc::GetConfiguration(cd, 2, 0x002E);
+  ASSERT_TRUE(mastering.ok());
+  ASSERT_GE(mastering.data.size(), 16u);
+  EXPECT_EQ(mastering.data[10] & 0x01, 1) << "current";
+  EXPECT_EQ(mastering.data[12], 0x66);
+}
+
+namespace {
+
+// A cue sheet entry: control/ADR, track, index, data form, then the address.
+void CueEntry(std::vector<std::uint8_t>& sheet, std::uint8_t control, std::uint8_t track, std::uint8_t index,
+              std::uint8_t form, std::int64_t lba) {
+  const std::int64_t frames = lba + 150;
+  sheet.insert(sheet.end(),
+               {control, track, index, form, 0, static_cast<std::uint8_t>(frames / 4500),
+                static_cast<std::uint8_t>(frames / 75 % 60), static_cast<std::uint8_t>(frames % 75)});
+}
+
+// One mode 1 track after its 150-block pre-gap, and the lead-out: what
+// wodim and cdrskin send for an image.
+std::vector<std::uint8_t> DataCueSheet(std::uint32_t blocks, std::uint8_t control = 0x41,
+                                       std::uint8_t form = 0x10) {
+  std::vector<std::uint8_t> sheet;
+  CueEntry(sheet, 0x41, 0, 0, 0x14, -150);
+  CueEntry(sheet, control, 1, 0, form, -150);
+  CueEntry(sheet, control, 1, 1, form, 0);
+  CueEntry(sheet, 0x41, 0xAA, 1, 0x14, blocks);
+  return sheet;
+}
+
+mmc::Reply SendCueSheet(ScsiTarget& drive, const std::vector<std::uint8_t>& sheet) {
+  const auto length = static_cast<std::uint8_t>(sheet.size());
+  return mmc::RunOut(drive, mmc::Cdb({0x5D, 0, 0, 0, 0, 0, 0, 0, length, 0}), sheet);
+}
+
+}  // namespace
+
+// Session at once on CD: the cue sheet lays out the session, the host
+// writes every block from LBA -150 (the first pre-gap, not kept) to the
+// lead-out in order, and the flush after the last block closes the session;
+// the disc stays open when page 05h asks for a next session. Cue sheets the
+// drive cannot write are refused before any block is sent.
+TEST_F(VirtualRecorderCommandsTest, SessionAtOnceOnCdWritesFromTheFirstPregap) {
+  constexpr std::uint32_t kBlocks = 40;
+  const std::uint32_t pregap = static_cast<std::uint32_t>(-150);
+  struct Case {
+    const char* name;
+    std::uint8_t multi_session;
+    bool test_write;
+    const char* status;  // afterwards
+  } const cases[] = {
+      {"closed disc", 0, false, "complete"},
+      {"next session allowed", 3, false, "appendable"},
+      {"test write", 0, true, "blank"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    VirtualRecorder& drive = Open(VirtualMedium::CdR, "sao" + std::to_string(n++) + ".img");
+    ASSERT_TRUE(mmc::SetWriteParameters(drive, 2, c.multi_session, c.test_write).ok());
+    ASSERT_TRUE(SendCueSheet(drive, DataCueSheet(kBlocks)).ok());
+    // The invisible track's next writable address is the first pre-gap.
+    EXPECT_EQ(Be32(&mmc::ReadTrackInformation(drive, 0xFF).data[12]), pregap);
+    EXPECT_EQ(mmc::Write10(drive, 0, 1).sense(), mmc::Sense(5, 0x21, 2)) << "the pre-gap comes first";
+    ASSERT_TRUE(mmc::Write10(drive, pregap, 150, 0).ok());
+    ASSERT_TRUE(mmc::Write10(drive, 0, 30, 0x11).ok());
+    // A flush in the middle of the session closes nothing.
+    ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+    EXPECT_EQ(drive.Summary().status, "blank");
+    ASSERT_TRUE(mmc::Write10(drive, 30, kBlocks - 30, 0x22).ok());
+    EXPECT_EQ(mmc::Write10(drive, kBlocks, 1).sense(), mmc::Sense(5, 0x21, 0)) << "past the lead-out";
+    ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+    const VirtualDiscSummary disc = drive.Summary();
+    EXPECT_EQ(disc.status, c.status);
+    if (c.test_write) {
+      EXPECT_TRUE(disc.tracks.empty());
+      continue;
+    }
+    ASSERT_EQ(disc.tracks.size(), 1u);
+    EXPECT_EQ(disc.tracks[0].start, 0u);
+    EXPECT_EQ(disc.tracks[0].size, kBlocks);
+    EXPECT_EQ(disc.tracks[0].state, "complete");
+    const mmc::Reply data = mmc::Read10(drive, 29, 2);
+    ASSERT_TRUE(data.ok());
+    EXPECT_EQ(data.data[0], 0x11);
+    EXPECT_EQ(data.data[2048], 0x22);
+    EXPECT_EQ(Be32(&mmc::ReadToc(drive, 0, 0xAA).data[8]), kBlocks) << "lead-out";
+  }
+
+  struct Refused {
+    const char* name;
+    std::vector<std::uint8_t> sheet;
+    std::uint32_t sense;
+  } const refused[] = {
+      {"audio track", DataCueSheet(kBlocks, 0x01), mmc::Sense(5, 0x26, 0)},
+      {"raw sectors", DataCueSheet(kBlocks, 0x41, 0x11), mmc::Sense(5, 0x26, 0)},
+      {"no lead-out",
+       [&] {
+         auto sheet = DataCueSheet(kBlocks);
+         sheet.resize(sheet.size() - 8);
+         return sheet;
+       }(),
+       mmc::Sense(5, 0x26, 0)},
+      {"past the disc's end", DataCueSheet(SpecOf(VirtualMedium::CdR).capacity + 1), mmc::Sense(5, 0x21, 0)},
+  };
+  for (const Refused& r : refused) {
+    SCOPED_TRACE(r.name);
+    VirtualRecorder& drive = Open(VirtualMedium::CdR, "refused" + std::to_string(n++) + ".img");
+    ASSERT_TRUE(mmc::SetWriteParameters(drive, 2, 0).ok());
+    EXPECT_EQ(SendCueSheet(drive, r.sheet).sense(), r.sense);
+    EXPECT_FALSE(mmc::Write10(drive, pregap, 1).ok()) << "no session was laid out";
+  }
 }
 
 // The six-byte mode commands carry the same pages as the ten-byte ones, and
