@@ -185,7 +185,8 @@ std::optional<std::uint32_t> VirtualDisc::InvisibleStart() const {
 }
 
 std::uint32_t VirtualDisc::PendingPregap() const {
-  if (!IsCd() || !AudioTrackMode()) return 0;
+  // Only track at once: written at once, the cue sheet places every pre-gap.
+  if (!IsCd() || !AudioTrackMode() || (write_page[2] & 0x0F) != 1) return 0;
   auto start = InvisibleStart();
   // The first track of a session has its pre-gap before the program area.
   if (!start || *start == OpenSessionStart()) return 0;

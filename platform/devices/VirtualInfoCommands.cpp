@@ -298,9 +298,13 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
   view.size = disc.capacity - *start;
   view.free = view.size;
   view.next_writable = *start;
-  // Written at once, the session begins with its first pre-gap, before
-  // the program area on a blank disc (LBA -150).
-  if (disc.cue_next) view.next_writable = static_cast<std::uint32_t>(*disc.cue_next);
+  // Written at once, a session begins with its first track's pre-gap, 150
+  // blocks before its data (LBA -150 on a blank disc), and goes on where
+  // the host has come to.
+  if (disc.SessionAtOnce()) {
+    view.start = view.next_writable = *start - kAudioPregap;
+    if (disc.cue_next) view.next_writable = static_cast<std::uint32_t>(*disc.cue_next);
+  }
   view.nwa_valid = true;
   view.blank = true;
   view.packet = !disc.IsCd();
