@@ -484,6 +484,11 @@ bool TQRXBaseGraphicButton::DialogChar(QChar key) {
   const QChar accel = GetHotkey(Caption());
   if (accel.isNull() || accel.toUpper() != key.toUpper()) return false;
   if (!Enabled() || !Visible() || !isVisible() || (Parent() && !Parent()->Enabled())) return false;
+  ActivateFromKeyboard();
+  return true;
+}
+
+void TQRXBaseGraphicButton::ActivateFromKeyboard() {
   if (drop_down_menu_) {
     if (state_ == 6)
       SetButtonState(2);
@@ -506,14 +511,54 @@ bool TQRXBaseGraphicButton::DialogChar(QChar key) {
     mouse_over_ = true;
     repaint();
     Click();
-    if (!self) return true;
+    if (!self) return;
     repaint();
     if (!rect().contains(mapFromGlobal(QCursor::pos()))) {
       mouse_over_ = false;
       repaint();
     }
   }
-  return true;
+}
+
+// A button has the keyboard only when the program gives it the focus (it
+// takes none of itself): Space presses it while held and acts on release,
+// Enter acts at once, both as its accelerator does.
+void TQRXBaseGraphicButton::keyPressEvent(QKeyEvent* event) {
+  const auto mods = event->modifiers() & ~Qt::KeypadModifier;
+  const int key = event->key();
+  if (mods != Qt::NoModifier || (key != Qt::Key_Space && key != Qt::Key_Return && key != Qt::Key_Enter)) {
+    TQRXBaseGraphicControl::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+  if (event->isAutoRepeat()) return;
+  if (key != Qt::Key_Space) {
+    ActivateFromKeyboard();
+  } else if (!drop_down_menu_ && group_index_ == 0 && !mouse_down_) {
+    space_down_ = true;
+    SetButtonState(4);
+  }
+}
+
+void TQRXBaseGraphicButton::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Space || event->isAutoRepeat()) {
+    TQRXBaseGraphicControl::keyReleaseEvent(event);
+    return;
+  }
+  event->accept();
+  const bool held = space_down_;
+  space_down_ = false;
+  if (held) SetButtonState(mouse_over_ && allow_mouse_over_ ? 2 : 0);
+  if (held || drop_down_menu_ || group_index_ != 0) ActivateFromKeyboard();
+}
+
+void TQRXBaseGraphicButton::focusOutEvent(QFocusEvent* event) {
+  // Space let go elsewhere: the button comes up without acting.
+  if (space_down_) {
+    space_down_ = false;
+    SetButtonState(mouse_over_ && allow_mouse_over_ ? 2 : 0);
+  }
+  TQRXBaseGraphicControl::focusOutEvent(event);
 }
 
 void TQRXBaseGraphicButton::WatchWindow() {

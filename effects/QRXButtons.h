@@ -122,6 +122,9 @@ class TQRXBaseGraphicButton : public TQRXBaseGraphicControl {
   // The caption's accelerator, as the host's dialog character; true when
   // the button took it.
   bool DialogChar(QChar key);
+  // What the accelerator does: opens the drop-down menu, toggles a grouped
+  // button, or clicks.
+  void ActivateFromKeyboard();
   // Opens the drop-down menu (state 6 while it is open).
   void DoDropDown();
 
@@ -145,6 +148,9 @@ class TQRXBaseGraphicButton : public TQRXBaseGraphicControl {
   bool event(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
   void DrawCaptionAndGlyph(TCanvas& canvas, const TRect& rect);
   void UpdateExclusive();
@@ -190,6 +196,7 @@ class TQRXBaseGraphicButton : public TQRXBaseGraphicControl {
   std::uint8_t state_ = 0;
   std::uint8_t previous_state_ = 0;
   bool mouse_down_ = false;
+  bool space_down_ = false;
   bool post_click_ = false;
   std::uint16_t timers_[2] = {0, 0};
   QObject* watched_window_ = nullptr;

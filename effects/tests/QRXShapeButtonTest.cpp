@@ -328,6 +328,56 @@ TEST(QRXShapeButton, AcceleratorClicksOnce) {
   EXPECT_EQ(f.clicks, 2);
 }
 
+TEST(QRXShapeButton, FocusedButtonTakesSpaceAndEnter) {
+  StartButton f;
+  f.form->activateWindow();
+  f.button->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return f.button->hasFocus(); }));
+  // Nothing takes the focus by itself: the button is windowless.
+  EXPECT_EQ(f.button->focusPolicy(), Qt::NoFocus);
+
+  // Space looks pressed while held and clicks on release.
+  QTest::keyPress(f.button, Qt::Key_Space);
+  EXPECT_EQ(f.State(), 4);
+  EXPECT_EQ(f.clicks, 0);
+  QTest::keyRelease(f.button, Qt::Key_Space);
+  EXPECT_EQ(f.State(), 0);
+  EXPECT_EQ(f.clicks, 1);
+
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int clicks;
+  } cases[] = {
+      {Qt::Key_Return, Qt::NoModifier, 1},
+      {Qt::Key_Enter, Qt::KeypadModifier, 1},
+      {Qt::Key_Space, Qt::NoModifier, 1},
+      {Qt::Key_Space, Qt::ControlModifier, 0},
+      {Qt::Key_X, Qt::NoModifier, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const int before = f.clicks;
+    QTest::keyClick(f.button, c.key, c.modifiers);
+    EXPECT_EQ(f.clicks - before, c.clicks);
+    EXPECT_EQ(f.State(), 0);
+  }
+
+  // Held Space let go after the focus went elsewhere: up again, no click.
+  QTest::keyPress(f.button, Qt::Key_Space);
+  f.button->clearFocus();
+  EXPECT_EQ(f.State(), 0);
+  QTest::keyRelease(f.form.get(), Qt::Key_Space);
+  EXPECT_EQ(f.clicks, 4);
+
+  // A grouped button latches on Space as on its accelerator.
+  f.button->setFocus();
+  f.button->SetGroupIndex(5);
+  QTest::keyClick(f.button, Qt::Key_Space);
+  EXPECT_TRUE(f.button->Pressed());
+  EXPECT_EQ(f.clicks, 5);
+}
+
 TEST(QRXShapeButton, DoubleClickCountsOnlyOnALatchedButton) {
   StartButton f;
   int doubles = 0;
