@@ -153,6 +153,7 @@ void TQRXCustomShapeButton::ShapeFillListChanged(TComponent*) {
 }
 
 void TQRXCustomShapeButton::RebuildOutline() {
+  for (FaceLook& look : face_looks_) look = FaceLook{};
   const TQRXShadow* shadow = style_ == TQRXShapeButtonStyle::sbsShadow ? &shape_->Shadow() : nullptr;
   BuildShapePolygon(ClientRect(), shape_->Shape(), shape_->Square(), shape_->RoundPercent(), &shape_->Bevel(),
                     shadow, outline_);
@@ -160,6 +161,7 @@ void TQRXCustomShapeButton::RebuildOutline() {
 
 void TQRXCustomShapeButton::UpdateShape(TQRXObject*) {
   if (!constructed_) return;
+  for (FaceLook& look : face_looks_) look = FaceLook{};
   const TRect client = ClientRect();
   if (mode_ == TQRXShapeButtonMode::sbmShapeFill) {
     if (client.IsEmpty()) return;
@@ -284,15 +286,36 @@ void TQRXCustomShapeButton::PaintFast(TCanvas& canvas) {
   } else if (BackgroundAvailable()) {
     CopyParentBackground(canvas, client, TPoint{Left(), Top()});
   }
-  TBrush brush;
-  brush.SetStyle(bsSolid);
-  brush.SetColor(colors_->ForState(ButtonState()));
-  std::unique_ptr<TQRXShadow> shadowHolder;
-  std::unique_ptr<TQRXSimpleBevel> bevelHolder;
-  const TQRXShadow* shadow = StateShadow(shadowHolder);
-  const TQRXSimpleBevel* bevel = StateBevel(bevelHolder);
-  DrawShape(client, canvas, shape_->Shape(), &outline_, shape_->Square(), brush, shape_->RoundPercent(), bevel,
-            shadow, nullptr, Color(), Color());
+  const TColor face = colors_->ForState(ButtonState());
+  auto draw = [&](TCanvas& target) {
+    TBrush brush;
+    brush.SetStyle(bsSolid);
+    brush.SetColor(face);
+    std::unique_ptr<TQRXShadow> shadowHolder;
+    std::unique_ptr<TQRXSimpleBevel> bevelHolder;
+    const TQRXShadow* shadow = StateShadow(shadowHolder);
+    const TQRXSimpleBevel* bevel = StateBevel(bevelHolder);
+    DrawShape(client, target, shape_->Shape(), &outline_, shape_->Square(), brush, shape_->RoundPercent(), bevel,
+              shadow, nullptr, Color(), Color());
+  };
+  // A tracing shadow is mixed with what lies below it, so only the other
+  // looks are kept as pictures: a repaint then copies the shape in one step
+  // instead of rasterising its outlines again.
+  const bool tracing = style_ == TQRXShapeButtonStyle::sbsShadow &&
+                       shape_->Shadow().Style() == TQRXShadowStyle::hssTracing && shape_->Shadow().Depth() > 0;
+  if (tracing || client.IsEmpty()) {
+    draw(canvas);
+  } else {
+    FaceLook& look = face_looks_[DownLook(ButtonState()) ? 1 : 0];
+    if (look.image.isNull() || look.face != face) {
+      look.image = QImage(client.Width(), client.Height(), QImage::Format_ARGB32);
+      look.image.fill(Qt::transparent);
+      TCanvas picture(&look.image);
+      draw(picture);
+      look.face = face;
+    }
+    canvas.DrawImage(QPoint(client.Left, client.Top), look.image, std::nullopt, true);
+  }
   DrawCaptionAndGlyph(canvas, ContentRect());
 }
 

@@ -5,6 +5,7 @@
 // hit-tested by its outline rather than its rectangle. The start page's
 // launcher buttons are these.
 
+#include <QImage>
 #include <cstdint>
 #include <memory>
 
@@ -97,6 +98,15 @@ class TQRXCustomShapeButton : public TQRXBaseGraphicButton {
   // temporaries live in the holders.
   const TQRXShadow* StateShadow(std::unique_ptr<TQRXShadow>& holder) const;
   const TQRXSimpleBevel* StateBevel(std::unique_ptr<TQRXSimpleBevel>& holder) const;
+
+  // The shape as DrawShape paints it in fast mode, for the up and the down
+  // look, with the face colour it was painted in; transparent around it.
+  // Dropped whenever the outline or a property behind it changes.
+  struct FaceLook {
+    QImage image;
+    TColor face = clNone;
+  };
+  FaceLook face_looks_[2];
 
   std::unique_ptr<TQRXShape> shape_;
   std::unique_ptr<TQRXShapeButtonColor> colors_;
