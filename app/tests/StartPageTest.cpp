@@ -83,6 +83,11 @@ TEST(StartPage, LauncherButtonsOpenTheirWorkOnAClickInsideTheirShapeOnly) {
     QTest::mouseClick(c.button, Qt::LeftButton, {}, Middle(c.button));
     EXPECT_EQ(opened, std::vector<std::string>{c.opens});
   }
+  // The underlined letters open the same work from the keyboard.
+  opened.clear();
+  QTest::keyClick(&page, Qt::Key_B, Qt::AltModifier);
+  QTest::keyClick(&page, Qt::Key_E, Qt::AltModifier);
+  EXPECT_EQ(opened, (std::vector<std::string>{"backup", "erase"}));
 }
 
 TEST(StartPage, DataButtonsOpenTheMainWindowWithTheirCaptionMaskAndToolBar) {
