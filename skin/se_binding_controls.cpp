@@ -1,5 +1,7 @@
 #include "skin/se_binding_controls.h"
 
+#include <algorithm>
+
 #include "skin/se_drawing.h"
 #include "skin/se_engine.h"
 
@@ -24,11 +26,21 @@ TSeSkinScrollBar::TSeSkinScrollBar(TComponent* owner)
 
 void TSeSkinScrollBar::Bound() {
   if (!binding_->SkinCopy()) return;
-  TSeSkinObject* frame = binding_->Find(Vertical() ? "VertFrame" : "HorzFrame");
-  if (!frame) frame = binding_->Find("Frame");
-  if (!frame) return;
-  if (Vertical() && frame->Width() > 0) SetWidth(frame->Width());
-  if (!Vertical() && frame->Height() > 0) SetHeight(frame->Height());
+  int thickness = 0;
+  if (TSeSkinObject* own = binding_->Find(Vertical() ? "VertFrame" : "HorzFrame")) {
+    thickness = Vertical() ? own->Width() : own->Height();
+  } else if (TSeSkinObject* frame = binding_->Find("Frame")) {
+    // One frame for both kinds is drawn for one of them and stretched
+    // along the other's length: its short side is the thickness (its
+    // height would make a horizontal bar as high as a vertical one is long).
+    thickness = std::min(frame->Width(), frame->Height());
+    if (thickness <= 0) thickness = std::max(frame->Width(), frame->Height());
+  }
+  if (thickness <= 0) return;
+  if (Vertical())
+    SetWidth(thickness);
+  else
+    SetHeight(thickness);
 }
 
 void TSeSkinScrollBar::Dispatch(TMessage& message) {

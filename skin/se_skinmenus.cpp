@@ -351,10 +351,13 @@ void TSeSkinMenuBar::ItemsChanged() {
 }
 
 TRect TSeSkinMenuBar::GetItemsRect() {
+  // The space below the items is the frame's bottom margin on the bar as
+  // it stands: measured against the object's own height, a bar bound while
+  // it had no items would stay as low as its margins for good.
   if (binding_->UseSkin(true))
     if (TSeSkinObject* frame = binding_->Find("Frame"))
       return Rect(frame->MarginLeft(), frame->MarginTop(), frame->Width() - frame->MarginRight(),
-                  frame->Height() - frame->MarginBottom());
+                  Height() - frame->MarginBottom());
   return TSeCustomMenuBar::GetItemsRect();
 }
 

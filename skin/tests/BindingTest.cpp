@@ -176,6 +176,13 @@ TEST_F(Binding, ScrollBarDrawsItsSkinAndFollowsTheMouse) {
 
   bar->SetSkinEngine(engine.get());
   EXPECT_EQ(bar->Width(), 16) << "the skin's frame gives the thickness";
+  // The same frame serves a horizontal bar: its short side, not its height.
+  auto* across = Create<TSeSkinScrollBar>(form.get());
+  across->SetParent(form.get());
+  across->SetBounds(40, 10, 50, 24);
+  across->SetSkinEngine(engine.get());
+  EXPECT_EQ(across->Height(), 16);
+  EXPECT_EQ(across->Width(), 50);
   EXPECT_EQ(bar->GetButtonSize(), 16);
   TSeSkinObject* top = engine->Source().GetObjectByName("ScrollBar")->FindObjectByName("TopButton");
   const TRect button = bar->GetFirstButtonRect();

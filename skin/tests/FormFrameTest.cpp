@@ -9,9 +9,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
-#include <QProcess>
 #include <QScreen>
-#include <QStandardPaths>
 #include <chrono>
 #include <memory>
 #include <vector>
@@ -23,6 +21,7 @@
 #include "platform/gui/StdCtrls.h"
 #include "skin/se_form.h"
 #include "skin/se_menubar.h"
+#include "skin/tests/XvfbChild.h"
 #include "skin/se_menus.h"
 
 namespace {
@@ -280,20 +279,11 @@ TEST(FormFrameXvfb, Child) {
 
 TEST(FormFrameXvfb, SameUnderXvfb) {
   if (qEnvironmentVariableIsSet("BURNER_FRAME_CHILD")) GTEST_SKIP();
-  const QString xvfb = QStandardPaths::findExecutable("xvfb-run");
-  if (xvfb.isEmpty()) GTEST_SKIP() << "xvfb-run is not installed: the X11 run did not happen";
-  QProcess child;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("QT_QPA_PLATFORM", "xcb");
-  env.insert("BURNER_FRAME_CHILD", "1");
-  child.setProcessEnvironment(env);
-  child.setProcessChannelMode(QProcess::MergedChannels);
-  child.start(xvfb, {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath(),
-                     "--gtest_filter=FormFrame.*:FormFrameXvfb.Child:MenuLoop.*"});
-  ASSERT_TRUE(child.waitForFinished(180000));
-  const QString log = QString::fromLocal8Bit(child.readAll());
-  EXPECT_EQ(child.exitCode(), 0) << log.toStdString();
-  EXPECT_TRUE(log.contains("[  PASSED  ]")) << log.toStdString();
+  const XvfbChild child =
+      RunUnderXvfb("FormFrame.*:FormFrameXvfb.Child:MenuLoop.*", {{"BURNER_FRAME_CHILD", "1"}}, 180000);
+  if (!child.ran) GTEST_SKIP() << "xvfb-run is not installed: the X11 run did not happen";
+  EXPECT_EQ(child.exit_code, 0) << child.log.toStdString();
+  EXPECT_TRUE(child.log.contains("[  PASSED  ]")) << child.log.toStdString();
 }
 
 TEST(FormFrame, ShowEffectEndsOnTheFormsOwnPicture) {

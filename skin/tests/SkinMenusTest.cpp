@@ -252,3 +252,21 @@ TEST_F(SkinMenus, ItemsFollowAReloadedSkin) {
   EXPECT_EQ(open->SkinEngine(), nullptr);
   EXPECT_EQ(PaintPopupItem(open, true)->Canvas().Pixel(100, 10), Rgb(clHighlight));
 }
+
+TEST_F(SkinMenus, ABarTakesItsFramesHeightWhetherBoundBeforeOrAfterItsItems) {
+  LoadSkin("devoir");
+  const int frame = engine_->Source().GetObjectByName("MenuBar")->FindObjectByName("Frame")->Height();
+  for (const bool bindFirst : {true, false}) {
+    auto form = CreateUnique<TForm>();
+    form->SetBounds(0, 0, 300, 200);
+    auto* bar = Create<TSeSkinMenuBar>(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 0, 300, 30);
+    if (bindFirst) bar->SetSkinEngine(engine_.get());
+    for (const char* caption : {"&File", "&Edit"}) Add(bar->Items(), caption);
+    if (!bindFirst) bar->SetSkinEngine(engine_.get());
+    EXPECT_EQ(bar->Height(), frame) << (bindFirst ? "bound first" : "bound last");
+    const TRect items = bar->GetItemsRect();
+    EXPECT_EQ(items.Bottom, bar->Height() - 1) << "inside the frame's bottom margin";
+  }
+}
