@@ -5,7 +5,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/Option.h"
-#include "app/SkinPlacing.h"
+#include "app/SkinFrame.h"
 #include "app/start.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Http.h"
@@ -30,8 +30,11 @@ TAboutForm::TAboutForm(TComponent* owner) : TForm(owner) {
     l->SetAutoSize(false);
     l->SetBounds(12, top, 316, size + 8);
     l->SetAlignment(taCenter);
-    l->Font()->SetSize(size);
-    if (bold) l->Font()->SetStyle({fsBold});
+    // A font of its own, kept when the skin gives the box its font.
+    TFont font(*l->Font());
+    font.SetSize(size);
+    if (bold) font.SetStyle(fsBold);
+    l->SetFont(font);
     return l;
   };
   auto* title = label(14, 12, true);

@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "app/AppGlobals.h"
-#include "app/SkinPlacing.h"
+#include "app/SkinFrame.h"
 #include "app/Option.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"

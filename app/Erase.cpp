@@ -4,7 +4,7 @@
 
 #include "app/AppGlobals.h"
 #include "app/Burning.h"
-#include "app/SkinPlacing.h"
+#include "app/SkinFrame.h"
 #include "app/Unit1.h"
 #include "app/start.h"
 #include "platform/gui/Dialogs.h"

@@ -1,7 +1,7 @@
 #include "app/Tip.h"
 
 #include "app/AppGlobals.h"
-#include "app/SkinPlacing.h"
+#include "app/SkinFrame.h"
 #include "app/Option.h"
 #include "platform/core/Clock.h"
 #include "platform/core/IniFile.h"
@@ -24,7 +24,11 @@ TTipForm::TTipForm(TComponent* owner) : TForm(owner) {
   Label1->SetParent(this);
   Label1->SetBounds(12, 12, 376, 18);
   Label1->SetAutoSize(false);
-  Label1->Font()->SetStyle({fsBold});
+  // A font of its own: the title stays bold when the skin gives the window
+  // its font.
+  TFont bold(*Label1->Font());
+  bold.SetStyle(fsBold);
+  Label1->SetFont(bold);
   SeSkinGroupBox1 = Create<TSeSkinGroupBox>(this);
   SeSkinGroupBox1->SetSkinEngine(AppSkinEngine());
   SeSkinGroupBox1->SetParent(this);

@@ -289,16 +289,30 @@ void TSeSkinGroupBox::PaintBackground() {
 
 TSeSkinLabel::TSeSkinLabel(TComponent* owner) : TSeSkinned(owner, "Label") { owns_copy_ = false; }
 
+TFont TSeSkinLabel::WithOwnTraits(const TFont& skin) const {
+  // Before the first bind: what a label does not take from its parent, or
+  // what its own font changes of a default one.
+  const TFont reference = given_ ? *given_ : ParentFont() && Parent() ? *Parent()->Font() : TFont();
+  const TFont& own = *Font();
+  TFont font(skin);
+  font.SetStyle(skin.Style() | (own.Style() & ~reference.Style()));
+  if (own.Size() != reference.Size()) font.SetSize(own.Size());
+  return font;
+}
+
 void TSeSkinLabel::Bound() {
   if (!Copy()) return;
   SetColor(Copy()->Color());
-  SetFont(Copy()->GetFont());
+  const TFont skin = Copy()->GetFont();
+  const TFont font = WithOwnTraits(skin);
+  given_ = skin;
+  SetFont(font);
 }
 
 void TSeSkinLabel::PaintBackground() {
   if (UseSkin()) {
     Copy()->SetState(MouseInControl() ? osHot : osNormal);
-    SetPaintFont(Copy()->GetFont());
+    SetPaintFont(WithOwnTraits(Copy()->GetFont()));
   }
   TSeCustomLabel::PaintBackground();
 }

@@ -3,6 +3,7 @@
 // draws the named children of its skin copy in place of its base's plain
 // painters and falls back to them while unbound.
 
+#include <optional>
 #include <string>
 
 #include "skin/se_binding_wrapper.h"
@@ -107,7 +108,8 @@ class TSeSkinGroupBox : public TSeSkinned<TSeCustomGroupBox> {
 };
 
 // "Label": the skin gives the caption its colour and font, hot under the
-// mouse.
+// mouse; a style or size the label's user gave it (a bold title) stays on
+// top of the skin's font.
 class TSeSkinLabel : public TSeSkinned<TSeCustomLabel> {
  public:
   explicit TSeSkinLabel(TComponent* owner = nullptr);
@@ -115,6 +117,13 @@ class TSeSkinLabel : public TSeSkinned<TSeCustomLabel> {
  protected:
   void Bound() override;
   void PaintBackground() override;
+
+ private:
+  // `skin` with the styles and size of the label's font that differ from
+  // the font the skin last gave it (before the first bind: from its
+  // parent's font, or from a default font when it has one of its own).
+  TFont WithOwnTraits(const TFont& skin) const;
+  std::optional<TFont> given_;
 };
 
 namespace se {

@@ -28,6 +28,8 @@
 #include "platform/gui/Menus.h"
 #include "recorder/tests/IsoTestSupport.h"
 #include "skin/se_binding_buttons.h"
+#include "skin/se_engine.h"
+#include "skin/se_skinform.h"
 
 namespace {
 
@@ -387,6 +389,57 @@ TEST_F(InformationDialogs, TheLayoutDialogTakesFilesAndFoldersOut) {
   EXPECT_NE(out.find("/keep.txt"), std::string::npos) << out;
   EXPECT_EQ(out.find("/drop.txt"), std::string::npos) << out;
   EXPECT_EQ(out.find("/folder"), std::string::npos) << out;
+}
+
+// --- The program's skin
+
+// Each dialog draws from the program's one skin engine: its frame with the
+// caption buttons it is given and its controls; a bold title stays bold
+// under the skin's font; without a skin all of it is plain again.
+TEST(SkinnedDialogs, FramesAndControlsFollowTheProgramsSkin) {
+  DialogRig d({{'E', VirtualMedium::DvdPlusR}});
+  TSeSkinEngine* engine = AppSkinEngine();
+  ASSERT_NE(engine, nullptr);
+  const auto tips = CreateUnique<TTipForm>();
+  const auto about = CreateUnique<TAboutForm>();
+  TEraseForm* erase = EraseForm();
+  const TBurningForm& b = *d.burn;
+  struct Case {
+    const char* window;
+    TSeSkinForm* frame;
+    TSeBorderIcons icons;
+    std::vector<const TSeSkinBinding*> controls;
+  } const cases[] = {
+      {"burn dialog",
+       b.SeSkinForm1,
+       kbiClose | kbiMinimize,
+       {&b.btnStartBurn->Binding(), &b.cbspeed->Binding(), &b.edtISO->Binding(), &b.edtLabel->Binding(),
+        &b.rdbCustom->Binding(), &b.cCloseDisc->Binding(), &b.gpbOption->Binding(), &b.LabLabel->Binding(),
+        &b.pcd->Binding(), &b.sbxIcon->Binding()}},
+      {"erase window",
+       erase->SeSkinForm1,
+       kbiClose,
+       {&erase->cmbMethod->Binding(), &erase->pbprogress->Binding(), &erase->btnErase->Binding(),
+        &erase->Label1->Binding()}},
+      {"tips", tips->SeSkinForm1, kbiClose, {&tips->memo1->Binding(), &tips->chkTip->Binding(), &tips->Label1->Binding()}},
+      {"about box", about->SeSkinForm1, kbiClose, {&about->btnOK->Binding(), &about->labVersion->Binding()}},
+  };
+  engine->SetSkinFile(BURNER_BINARY_DIR "/bin/Skins/devoir.mskn");
+  ASSERT_GT(engine->Source().Count(), 0);
+  for (const Case& c : cases) {
+    ASSERT_NE(c.frame, nullptr) << c.window;
+    EXPECT_TRUE(c.frame->UseSkin()) << c.window;
+    EXPECT_EQ(c.frame->SkinEngine(), engine) << c.window;
+    EXPECT_EQ(c.frame->BorderIcons(), c.icons) << c.window;
+    EXPECT_EQ(c.frame->SkinObject(), "Form") << c.window;
+    for (std::size_t i = 0; i < c.controls.size(); ++i) EXPECT_TRUE(c.controls[i]->UseSkin()) << c.window << " " << i;
+  }
+  EXPECT_TRUE(tips->Label1->Font()->Style() & fsBold);
+  engine->SetSkinFile("");
+  for (const Case& c : cases) {
+    EXPECT_FALSE(c.frame->UseSkin()) << c.window;
+    for (const TSeSkinBinding* control : c.controls) EXPECT_FALSE(control->UseSkin()) << c.window;
+  }
 }
 
 // --- Tips and about box

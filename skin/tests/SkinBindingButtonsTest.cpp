@@ -2,7 +2,12 @@
 // skin in the state the mouse and keyboard give them, plain without a
 // skin, and bound again by every skin change.
 
+#include <QCoreApplication>
+#include <QEvent>
+#include <QImage>
+#include <QPainter>
 #include <QTest>
+#include <vector>
 
 #include "skin/se_binding_buttons.h"
 #include "skin/tests/SkinBindingFixture.h"
@@ -157,6 +162,79 @@ TEST_F(ButtonBinding, GroupBoxFrameLeavesRoomForItsCaption) {
   for (int x = group->CaptionMargin() - 2; x < group->CaptionMargin() + 2; ++x)
     EXPECT_NE(shot.pixel(x, line), shot.pixel(190, line)) << "no frame line behind the caption at " << x;
   EXPECT_EQ(shot.pixel(group->CaptionMargin() - 6, line), shot.pixel(190, line));
+}
+
+// A label that keeps the font it was last painted with.
+class ProbeLabel : public TSeSkinLabel {
+ public:
+  using TSeSkinLabel::TSeSkinLabel;
+  TFont painted;
+
+ protected:
+  void PaintBackground() override {
+    TSeSkinLabel::PaintBackground();
+    painted.Assign(PaintFont());
+  }
+};
+
+TEST_F(ButtonBinding, LabelKeepsTheStyleAndSizeItsUserGaveItOverEverySkinsFont) {
+  struct Case {
+    const char* name;
+    bool before_bind;  // the font is set before the label binds, else after
+    bool whole_font;   // a new font is given, else the label's is changed
+    TFontStyles style;
+    int size;  // 0: the label's size is left alone
+  } const cases[] = {
+      {"bold title set after binding", false, false, fsBold, 0},
+      {"bold 12-point title set before binding", true, false, fsBold, 12},
+      {"bold font given before binding", true, true, fsBold, 0},
+      {"italic 11-point set after binding", false, false, fsItalic, 11},
+      {"untouched", false, false, 0, 0},
+  };
+  Load("devoir");
+  std::vector<ProbeLabel*> labels;
+  int top = 4;
+  for (const Case& c : cases) {
+    auto* label = Place<ProbeLabel>(4, top, 200, 20);
+    label->SetCaption("Keep an image of a disc");
+    auto own = [&] {
+      TFont font(*label->Font());
+      TFont& target = c.whole_font ? font : *label->Font();
+      if (c.style) target.SetStyle(c.style);
+      if (c.size) target.SetSize(c.size);
+      if (c.whole_font) label->SetFont(font);
+    };
+    if (c.before_bind) own();
+    label->SetSkinEngine(engine_.get());
+    if (!c.before_bind) own();
+    labels.push_back(label);
+    top += 24;
+  }
+  Show();
+  // The labels' normal look: the mouse is over none of them.
+  for (ProbeLabel* label : labels) {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(label, &leave);
+    ASSERT_FALSE(label->MouseInControl());
+  }
+  for (const char* skin : {"devoir", "slate"}) {
+    Load(skin);
+    const TFont& given = engine_->Source().GetObjectByName("Label")->GetFont();
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const Case& c = cases[i];
+      QImage surface(labels[i]->Width(), labels[i]->Height(), QImage::Format_ARGB32);
+      QPainter painter(&surface);
+      labels[i]->PaintTo(painter);
+      const TFont& painted = labels[i]->painted;
+      EXPECT_EQ(painted.Name(), given.Name()) << skin << ": " << c.name;
+      EXPECT_EQ(painted.Color(), given.Color()) << skin << ": " << c.name;
+      EXPECT_EQ(painted.Style(), given.Style() | c.style) << skin << ": " << c.name;
+      EXPECT_EQ(painted.Size(), c.size ? c.size : given.Size()) << skin << ": " << c.name;
+      // What the label measures with is what it paints with.
+      EXPECT_EQ(labels[i]->Font()->Style(), painted.Style()) << skin << ": " << c.name;
+      EXPECT_EQ(labels[i]->Font()->Size(), painted.Size()) << skin << ": " << c.name;
+    }
+  }
 }
 
 }  // namespace
