@@ -311,7 +311,10 @@ void TSeSkinLabel::Bound() {
 
 void TSeSkinLabel::PaintBackground() {
   if (UseSkin()) {
+    // A skin without a hot font for labels keeps the normal one under the
+    // mouse.
     Copy()->SetState(MouseInControl() ? osHot : osNormal);
+    if (Copy()->GetFont() == TFont()) Copy()->SetState(osNormal);
     SetPaintFont(WithOwnTraits(Copy()->GetFont()));
   }
   TSeCustomLabel::PaintBackground();

@@ -217,6 +217,11 @@ TEST_F(ButtonBinding, LabelKeepsTheStyleAndSizeItsUserGaveItOverEverySkinsFont) 
     QCoreApplication::sendEvent(label, &leave);
     ASSERT_FALSE(label->MouseInControl());
   }
+  // The shipped skins give labels no hot font: under the mouse the first
+  // label keeps the normal one.
+  QEvent enter(QEvent::Enter);
+  QCoreApplication::sendEvent(labels[0], &enter);
+  ASSERT_TRUE(labels[0]->MouseInControl());
   for (const char* skin : {"devoir", "slate"}) {
     Load(skin);
     const TFont& given = engine_->Source().GetObjectByName("Label")->GetFont();
