@@ -28,8 +28,17 @@ TSeCustomScrollBar* TSeSkinListBox::CreateScrollBar(TComponent* owner) {
 void TSeSkinListBox::Bound() {
   if (auto* bar = dynamic_cast<TSeSkinScrollBar*>(ScrollBar())) bar->SetSkinEngine(SkinEngine());
   if (Copy()) SetTransparent(se::SkinObjectMasked(FindOrCopy("Frame")));
-  // The inner rectangle and the bar's width may have changed with the skin.
+  // A list left at the default item height takes the default of its new
+  // look; a height set by the program stays.
+  if (ItemHeight() == default_item_height_) SetItemHeight(GetDefaultItemHeight());
+  default_item_height_ = GetDefaultItemHeight();
+  // The inner rectangle, the bar's width and the rows may have changed.
   UpdateScrollBar();
+}
+
+int TSeSkinListBox::GetDefaultItemHeight() const {
+  const int plain = TSeCustomListBox::GetDefaultItemHeight();
+  return UseSkin() ? plain + 6 : plain;
 }
 
 TRect TSeSkinListBox::GetBorderClientRect() const {

@@ -17,6 +17,8 @@ class TSeSkinListBox : public TSeSkinned<TSeCustomListBox> {
   void PaintItem(TCanvas& canvas, int index, const TRect& rect) override;
   // The state the skin draws item `index` in.
   TSeObjectState ItemState(int index);
+  // Six pixels taller than a plain list's while a skin draws the items.
+  int GetDefaultItemHeight() const override;
 
  protected:
   void Bound() override;
@@ -24,6 +26,10 @@ class TSeSkinListBox : public TSeSkinned<TSeCustomListBox> {
   void PaintBorder() override;
   void PaintItemsBackground() override;
   void PaintCheckBox(int index, const TRect& rect) override;
+
+ private:
+  // The default item height the list had at its last bind.
+  int default_item_height_ = kDefaultItemHeight;
 };
 
 // "ComboBox": "Frame" (else the copy), "Button", "Text" (the font); its

@@ -63,6 +63,10 @@ class TSeCustomListBox : public TSeCustomControl, protected TSeListHost {
   void SetFontType(TSeFontType value);
   int ItemHeight() const { return core_.ItemHeight(); }
   void SetItemHeight(int value) { core_.SetItemHeight(value); }
+  // The item height of a list whose ItemHeight was never changed; a
+  // skinned list's is taller.
+  static constexpr int kDefaultItemHeight = 16;
+  virtual int GetDefaultItemHeight() const { return kDefaultItemHeight; }
   TSeListBoxStyle ListStyle() const { return core_.ListStyle(); }
   void SetListStyle(TSeListBoxStyle value);
   bool MultiSelect() const { return core_.MultiSelect(); }

@@ -5,6 +5,7 @@
 // binds them all again.
 
 #include <QTest>
+#include <functional>
 
 #include "skin/se_binding_lists.h"
 #include "skin/tests/SkinBindingFixture.h"
@@ -130,6 +131,32 @@ TEST_F(ListBinding, ComboBoxButtonFollowsTheMouseAndTheSkin) {
   EXPECT_FALSE(combo->Binding().UseSkin());
   EXPECT_FALSE(list->Binding().UseSkin());
   EXPECT_EQ(combo->GetButtonRect().Width(), 15);
+}
+
+TEST_F(ListBinding, ItemsAreSixPixelsTallerWhileSkinnedUnlessTheProgramChoseTheirHeight) {
+  struct Case {
+    const char* name;
+    std::function<void(TSeSkinListBox*)> setup;
+    int plain, skinned;
+  } cases[] = {
+      {"default height", [](TSeSkinListBox*) {}, 16, 22},
+      {"height chosen by the program", [](TSeSkinListBox* l) { l->SetItemHeight(30); }, 30, 30},
+      {"colour names", [](TSeSkinListBox* l) { l->SetListStyle(lbColorNames); }, 18, 18},
+  };
+  for (const Case& k : cases) {
+    auto* list = Place<TSeSkinListBox>(10, 10, 160, 200);
+    list->SetItems({"One", "Two", "Three"});
+    k.setup(list);
+    list->SetSkinEngine(engine_.get());
+    // No skin, a skin, another skin, no skin again.
+    for (const char* skin : {"", "devoir", "slate", ""}) {
+      Load(skin);
+      const int expected = *skin ? k.skinned : k.plain;
+      EXPECT_EQ(list->ItemHeight(), expected) << k.name << " " << skin;
+      EXPECT_EQ(list->ItemRect(1).Top - list->ItemRect(0).Top, expected) << k.name << " " << skin;
+    }
+    delete list;
+  }
 }
 
 }  // namespace
