@@ -40,6 +40,7 @@ constexpr CommandRule kRules[] = {
     {0x5A, 10, kIn, false, true, "MODE SENSE(10)"},
     {0xBE, 12, kIn, true, false, "READ CD"},
     {0x42, 10, kIn, true, false, "READ SUB-CHANNEL"},
+    {0x44, 10, kIn, true, false, "READ HEADER"},
     {0x5B, 10, kNone, true, false, "CLOSE TRACK/SESSION"},
     {0x5C, 10, kIn, false, true, "READ BUFFER CAPACITY"},
     {0x5D, 10, kOut, true, false, "SEND CUE SHEET"},
@@ -297,6 +298,25 @@ ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   ScsiResult result;
   result.transferred = static_cast<std::uint32_t>(bytes);
   return result;
+}
+
+// READ HEADER: the header of a data sector (mode 1 here) and its address,
+// as LBA or MSF; audio sectors have none.
+ScsiResult ReadHeader(VirtualDisc& disc, const ScsiCommand& command) {
+  const bool msf = (command.cdb[1] & 0x02) != 0;
+  const std::uint32_t lba = Get32(&command.cdb[2]);
+  if (!disc.IsCd()) return Sense(0x05, 0x30, 0x02);  // cannot read medium, incompatible format
+  const VirtualTrack* track = disc.IsSequential() ? disc.TrackHolding(lba) : nullptr;
+  if (disc.IsSequential() ? track == nullptr : lba >= disc.RecordedEnd()) return Sense(0x05, 0x21, 0x00);
+  if (track != nullptr && track->audio) return Sense(0x05, 0x64, 0x00);  // illegal mode for this track
+  std::vector<std::uint8_t> answer(8, 0);
+  answer[0] = 0x01;  // mode 1
+  if (msf) {
+    PutMsf(&answer[5], lba);
+  } else {
+    Put32(&answer[4], lba);
+  }
+  return DataIn(command, answer, Get16(&command.cdb[7]));
 }
 
 // READ SUB-CHANNEL: the drive plays nothing, so the current position is
@@ -647,6 +667,8 @@ ScsiResult RunCommand(VirtualDisc& disc, const ScsiCommand& command, CommandEffe
       return ReadCd(disc, command);
     case 0x42:
       return ReadSubChannel(disc, command);
+    case 0x44:
+      return ReadHeader(disc, command);
     case 0x5B:
       return CloseTrackSession(disc, command, effects);
     case 0x5C:

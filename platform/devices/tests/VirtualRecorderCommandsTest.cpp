@@ -559,6 +559,28 @@ TEST_F(VirtualRecorderCommandsTest, ReadCdOfDataSectors) {
             mmc::Sense(5, 0x30, 0x02));
 }
 
+// READ HEADER: mode 1 and the sector's address, as LBA or as MSF; nothing
+// for unwritten blocks or other media.
+TEST_F(VirtualRecorderCommandsTest, ReadHeaderOfDataSectors) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 0).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 200).ok());
+  auto header = [](ScsiTarget& t, std::uint32_t lba, bool msf) {
+    ScsiCommand c = mmc::Cdb({0x44, std::uint8_t(msf ? 2 : 0), 0, 0, 0, 0, 0, 0, 8, 0});
+    mmc::PutBe32(&c.cdb[2], lba);
+    return mmc::RunIn(t, c, 8);
+  };
+  const mmc::Reply lba = header(drive, 151, false);
+  ASSERT_TRUE(lba.ok()) << std::hex << lba.sense();
+  EXPECT_EQ(lba.data, (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 151}));
+  const mmc::Reply msf = header(drive, 151, true);
+  ASSERT_TRUE(msf.ok());
+  EXPECT_EQ(msf.data, (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 4, 1}));  // 00:04:01
+  EXPECT_EQ(header(drive, 200, false).sense(), mmc::Sense(5, 0x21, 0));
+  VirtualRecorder& dvd = Open(VirtualMedium::DvdR, "dvd.img");
+  EXPECT_EQ(header(dvd, 0, false).sense(), mmc::Sense(5, 0x30, 0x02));
+}
+
 // A DVD-R written disc at once: the flush after the reserved track's last
 // block closes the track, the session and the disc; a flush before it, or
 // in incremental mode, leaves the disc open.
