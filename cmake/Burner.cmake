@@ -44,7 +44,10 @@ function(burner_module target)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     TEST_PREFIX "${target}."
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;BURNER_BIN_DIR=${PROJECT_BINARY_DIR}/bin")
+    # One value per property: the discovery script splits a value at its
+    # semicolons, so a second variable goes in through the modifications.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "BURNER_BIN_DIR=set:${PROJECT_BINARY_DIR}/bin")
 endfunction()
 
 # A libFuzzer target: burner_fuzz(<name> <source> LIBS libs...)

@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QTimer>
-#include <thread>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/About.h"
 #include "app/tests/WindowRig.h"
@@ -354,19 +356,24 @@ TEST_F(MainWindow, TheWindowPaintsOnAndSaysWhatItAddsWhileALargeFolderIsMeasured
   WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
   TForm1& form = *rig.form;
   form.btnNewClick();
-  // The folder takes long to measure: other work of the window goes on and
-  // the status line names the folder meanwhile.
+  // The folder takes long to measure: it is done only once the window has
+  // run its timers three times, which it can only do when it keeps serving
+  // its events meanwhile (the wait gives up after ten seconds, so a window
+  // that blocks fails the test instead of hanging it). The status line names
+  // the folder meanwhile.
+  std::atomic<int> ticks = 0;
   const auto measure = form.MeasureSource;
-  form.MeasureSource = [measure](const QString& path, bool folder) {
-    if (folder) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  form.MeasureSource = [measure, &ticks](const QString& path, bool folder) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (folder && ticks < 3 && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return measure(path, folder);
   };
   QString shown;
-  int ticks = 0;
   QTimer timer;
   QObject::connect(&timer, &QTimer::timeout, [&] {
-    ++ticks;
     if (shown.isEmpty()) shown = form.StatusBar1->Panels()->Items(1)->Text();
+    ++ticks;
   });
   timer.start(20);
   rig.AddFromExplorer(QPath(""), {"big"});
