@@ -29,9 +29,29 @@ namespace {
 
 constexpr int kMaxFiles = 600000;
 constexpr int kMaxDirs = 20000;
+constexpr int kMaxFolderLevels = 8;
 constexpr std::uint32_t kWriterCaps = capWriteCDR | capWriteDVDR | capWriteDVDRAM;
 
 QString Now() { return QTime::currentTime().toString("h:mm:ss AP"); }
+
+// A disc's folder tree holds at most eight levels, the root being the
+// first: a folder deeper down is left out, with all it holds, and named in
+// `problems`.
+void LeaveOutTooDeepFolders(TQCDBurner& r, TDEntry* dir, int level, QStringList& problems) {
+  for (TFEntry* e = dir->FirstChild; e;) {
+    TFEntry* next = e->Next;
+    if (TDEntry* sub = e->Dir) {
+      if (level + 1 > kMaxFolderLevels) {
+        problems << QString::fromStdString(sub->Path) +
+                        QString(": folders nested deeper than %1 levels").arg(kMaxFolderLevels);
+        r.RemoveDir(sub);
+      } else {
+        LeaveOutTooDeepFolders(r, sub, level + 1, problems);
+      }
+    }
+    e = next;
+  }
+}
 
 QString MegabytesText(std::int64_t bytes) {
   return QString::fromStdString(FormatFloat("#,##0.00", static_cast<double>(bytes) / 1048576.0)) + " MB";
@@ -202,6 +222,7 @@ bool TForm1::AddCompilationToRecorder() {
   }
   r.OnAddFile = nullptr;
   r.OnAddDir = nullptr;
+  LeaveOutTooDeepFolders(r, r.RootDir(), 1, problems);
   if (problems.isEmpty()) return true;
   for (const QString& p : problems) AddLogLine(">>> " + p, clLogRed);
   const int shown = std::min<int>(problems.size(), 15);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/About.h"
+#include "app/tests/DiscReadBack.h"
 #include "app/tests/WindowRig.h"
 #include "platform/gui/Http.h"
 #include "skin/se_engine.h"
@@ -20,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using apptest::WindowRig;
-using isotest::Q;
-using isotest::Shell;
 
 class MainWindow : public ::testing::Test {
  protected:
@@ -42,39 +41,12 @@ class MainWindow : public ::testing::Test {
     std::ofstream(Path(rel), std::ios::binary) << text;
   }
 
-  // Files and folders below `root`, relative, folders with a trailing "/",
-  // each file with its size and a hash of its bytes.
-  static std::map<std::string, std::string> Tree(const std::string& root) {
-    std::map<std::string, std::string> out;
-    for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-      const std::string rel = fs::relative(it->path(), root).string();
-      if (it->is_directory())
-        out[rel + "/"] = "";
-      else
-        out[rel] = Digest(isotest::ReadAll(it->path().string()));
-    }
-    return out;
-  }
+  static std::map<std::string, std::string> Tree(const std::string& root) { return apptest::HostTree(root); }
+  static std::string Digest(const std::string& bytes) { return apptest::Digest(bytes); }
   // The last session of the disc in drive `letter`, extracted by xorriso.
   std::map<std::string, std::string> DiscTree(WindowRig& rig, char letter, const std::string& name) {
     const std::string image = rig.Disc(letter, Path(name + ".iso"));
-    const std::string out_dir = Path(name + ".out");
-    const auto summary = rig.recorders.at(letter)->Summary();
-    std::uint32_t start = 0;
-    for (const auto& track : summary.tracks)
-      if (track.session == summary.sessions) start = track.start;
-    std::string out;
-    EXPECT_EQ(Shell("xorriso -osirrox on -indev " + Q(image) + " -load sbsector " + std::to_string(start) +
-                        " -extract / " + Q(out_dir) + " 2>&1",
-                    &out),
-              0)
-        << out;
-    Shell("chmod -R u+w " + Q(out_dir));
-    return Tree(out_dir);
-  }
-
-  static std::string Digest(const std::string& bytes) {
-    return std::to_string(bytes.size()) + ":" + std::to_string(std::hash<std::string>{}(bytes));
+    return apptest::XorrisoTree(image, apptest::LastSessionStart(*rig.recorders.at(letter)), Path(name + ".out"));
   }
 
   std::string dir_;

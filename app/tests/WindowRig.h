@@ -38,6 +38,7 @@
 #include "platform/gui/Timer.h"
 #include "platform/gui/Tray.h"
 #include "platform/gui/TreeView.h"
+#include "recorder/tests/BurnFixture.h"
 #include "recorder/tests/DriveMachine.h"
 #include "recorder/xrCDBC.h"
 #include "shell/EwFileExplorer28List.h"
@@ -111,7 +112,9 @@ class WindowRig {
       auto r = VirtualRecorder::Open(config);
       r->SetTimingPercent(0);
       recorders[entry.letter] = r.get();
-      return r;
+      auto hooked = std::make_unique<burntest::HookTarget>(std::move(r));
+      hooks[entry.letter] = hooked.get();
+      return hooked;
     };
     machine.Start(map);
     start = Create<TStartForm>(nullptr);
@@ -188,6 +191,8 @@ class WindowRig {
   ScopedClock scoped_clock{clock};
   DriveMachine machine;
   std::map<char, VirtualRecorder*> recorders;
+  // Each drive's commands pass here first: a test may act just before one.
+  std::map<char, burntest::HookTarget*> hooks;
   ScriptedDialogService dialogs;
   ScopedDialogService scoped_dialogs{dialogs};
   FakeShell shell;
