@@ -1,10 +1,14 @@
 // TIFF: the first image of a file, in strips, samples interleaved, rows top
 // to bottom; uncompressed, PackBits, or CCITT modified Huffman and
-// one-dimensional T.4 fax data.
+// one-dimensional T.4 fax data. YCbCr is 8-bit, in data units of up to 4 x 2
+// luma samples (4 x 2 at most) sharing one chroma pair, turned into RGB here with the file's
+// luma coefficients and reference black and white.
 
 #include <algorithm>
 #include <cstring>
+#include <cmath>
 #include <map>
+#include <optional>
 
 #include "pictures/GraphicCompression.h"
 #include "pictures/GraphicStrings.h"
@@ -28,6 +32,9 @@ enum : uint16_t {
   tagT4Options = 292,
   tagPredictor = 317,
   tagColorMap = 320,
+  tagYCbCrCoefficients = 529,
+  tagYCbCrSubSampling = 530,
+  tagReferenceBlackWhite = 532,
 };
 
 class TiffDirectory {
@@ -108,6 +115,24 @@ class TiffDirectory {
     return values;
   }
 
+  // The values of a RATIONAL tag; empty when absent, of another type, or
+  // with a zero denominator.
+  std::vector<double> Rationals(uint16_t tag) const {
+    const auto it = entries_.find(tag);
+    if (it == entries_.end() || it->second.type != 5) return {};
+    const Entry& e = it->second;
+    if (uint64_t(e.count) * 8 > in_.Size()) in_.Truncated();
+    in_.Seek(U32(e.value));
+    const auto bytes = in_.Bytes(size_t(e.count) * 8);
+    std::vector<double> values(e.count);
+    for (size_t i = 0; i < e.count; ++i) {
+      const uint32_t den = U32(bytes.data() + i * 8 + 4);
+      if (den == 0) return {};
+      values[i] = double(U32(bytes.data() + i * 8)) / den;
+    }
+    return values;
+  }
+
   uint32_t Value(uint16_t tag, uint32_t fallback) const {
     const auto v = Values(tag);
     return v.empty() ? fallback : v[0];
@@ -122,6 +147,36 @@ class TiffDirectory {
   TPictureReader& in_;
   bool big_;
   std::map<uint16_t, Entry> entries_;
+};
+
+// 8-bit YCbCr to RGB by the file's luma coefficients (default those of
+// television, 0.299 0.587 0.114) and reference black and white (default
+// 0 255 for luma, 128 255 for each chroma sample).
+class YCbCrToRgb {
+ public:
+  explicit YCbCrToRgb(const TiffDirectory& dir) {
+    const auto luma = dir.Rationals(tagYCbCrCoefficients);
+    if (luma.size() >= 3) red_ = luma[0], green_ = luma[1], blue_ = luma[2];
+    const auto ref = dir.Rationals(tagReferenceBlackWhite);
+    if (ref.size() >= 6) std::copy_n(ref.begin(), 6, ref_);
+    if (green_ <= 0 || ref_[1] == ref_[0] || ref_[3] == ref_[2] || ref_[5] == ref_[4]) valid_ = false;
+  }
+  bool Valid() const { return valid_; }
+
+  void Convert(const uint8_t* unit, int lumaIndex, int chromaIndex, uint8_t* rgb) const {
+    const double y = (unit[lumaIndex] - ref_[0]) * 255 / (ref_[1] - ref_[0]);
+    const double cb = (unit[chromaIndex] - ref_[2]) * 127 / (ref_[3] - ref_[2]);
+    const double cr = (unit[chromaIndex + 1] - ref_[4]) * 127 / (ref_[5] - ref_[4]);
+    const double r = y + cr * (2 - 2 * red_), b = y + cb * (2 - 2 * blue_);
+    const double g = (y - blue_ * b - red_ * r) / green_;
+    rgb[0] = Clamp8(r), rgb[1] = Clamp8(g), rgb[2] = Clamp8(b);
+  }
+
+ private:
+  static uint8_t Clamp8(double v) { return uint8_t(std::clamp<long>(std::lrint(v), 0, 255)); }
+  double red_ = 0.299, green_ = 0.587, blue_ = 0.114;
+  double ref_[6] = {0, 255, 128, 255, 128, 255};
+  bool valid_ = true;
 };
 
 [[noreturn]] void BadColorFormat() { throw EInvalidGraphic(GraphicMessage(gs::kInvalidColorFormat, kName)); }
@@ -156,6 +211,8 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   cm.SetSourceBitsPerSample(int(bits));
   cm.SetTargetBitsPerSample(bits == 16 ? 8 : int(bits));
   const bool wideSamples = bits == 8 || bits == 16;
+  // Data units: subH x subV luma samples, then Cb and Cr (YCbCr only).
+  uint32_t subH = 1, subV = 1;
   switch (photometric) {
     case 0:
     case 1:
@@ -183,20 +240,43 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
       cm.SetSourceScheme(psCMYK);
       cm.SetTargetScheme(psBGR);
       break;
-    case 6:
+    case 6: {
+      if (samples != 3 || bits != 8) BadColorFormat();
+      const auto sub = dir.Values(tagYCbCrSubSampling);
+      subH = sub.size() > 0 ? sub[0] : 2;
+      subV = sub.size() > 1 ? sub[1] : 2;
+      // Units of 4 x 4 are refused: no peer decodes them alike to check us.
+      if ((subH != 1 && subH != 2 && subH != 4) || (subV != 1 && subV != 2) || subV > subH) BadColorFormat();
+      if (predictor == 2 && subH * subV > 1) BadColorFormat();
+      // The reader makes RGB rows itself; the manager only reorders them.
+      cm.SetSourceSamplesPerPixel(3);
+      cm.SetTargetSamplesPerPixel(3);
+      cm.SetSourceScheme(psRGB);
+      cm.SetTargetScheme(psBGR);
+      break;
+    }
     case 8:
       if (samples != 3 || !wideSamples) BadColorFormat();
       cm.SetSourceSamplesPerPixel(3);
       cm.SetTargetSamplesPerPixel(3);
-      cm.SetSourceScheme(photometric == 6 ? psYCbCr : psCIELab);
+      cm.SetSourceScheme(psCIELab);
       cm.SetTargetScheme(psBGR);
-      if (photometric == 8) cm.SourceOptions = optLabScaledL | (big ? optSwapBytes : 0);
+      cm.SourceOptions = optLabScaledL | (big ? optSwapBytes : 0);
       break;
     default:
       BadColorFormat();
   }
   const uint64_t bitsPerPixel = uint64_t(bits) * samples;
   const size_t rowSize = size_t((uint64_t(width) * bitsPerPixel + 7) / 8);
+  // The bytes of subV rows (one row of data units for YCbCr).
+  const size_t unitRowSize =
+      photometric == 6 ? size_t((width + subH - 1) / subH) * (subH * subV + 2) : rowSize;
+  const uint64_t unitRows = (uint64_t(height) + subV - 1) / subV;
+  std::optional<YCbCrToRgb> ycbcr;
+  if (photometric == 6) {
+    ycbcr.emplace(dir);
+    if (!ycbcr->Valid()) RaiseInvalidImage(kName);
+  }
 
   std::unique_ptr<TDecoder> decoder;
   switch (compression) {
@@ -221,8 +301,8 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     if (width > 0x7FFFFFF) RaiseInvalidImage(kName);
   }
   // PackBits unpacks at most 128 bytes from 2; plain data must all be there.
-  if (compression == 1 && uint64_t(rowSize) * height > in.Size()) in.Truncated();
-  if (compression == 32773 && uint64_t(rowSize) * height / 64 > in.Size()) RaiseInvalidImage(kName);
+  if (compression == 1 && uint64_t(unitRowSize) * unitRows > in.Size()) in.Truncated();
+  if (compression == 32773 && uint64_t(unitRowSize) * unitRows / 64 > in.Size()) RaiseInvalidImage(kName);
   AllocateRaster(dib, width, height, cm.TargetPixelFormat(), kName);
 
   if (cm.TargetScheme() == psIndexed) {
@@ -250,12 +330,12 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   if (offsets.empty()) RaiseInvalidImage(kName);
   if (offsets.size() == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
 
-  std::vector<uint8_t> strip;
+  std::vector<uint8_t> strip, rgb(photometric == 6 ? size_t(width) * 3 : 0);
   uint32_t row = 0;
   for (size_t s = 0; s < offsets.size() && row < height; ++s) {
     const uint32_t stripRows =
         std::clamp<uint32_t>(rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)], 1, height - row);
-    strip.assign(size_t(stripRows) * rowSize, 0);
+    strip.assign(size_t((stripRows + subV - 1) / subV) * unitRowSize, 0);
     in.Seek(offsets[s]);
     if (decoder) {
       const size_t count = s < byteCounts.size() ? byteCounts[s] : in.Left();
@@ -267,7 +347,7 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
       in.Read(strip.data(), strip.size());
     }
     for (uint32_t r = 0; r < stripRows; ++r, ++row) {
-      uint8_t* line = strip.data() + size_t(r) * rowSize;
+      uint8_t* line = strip.data() + size_t(r / subV) * unitRowSize;
       if (predictor == 2 && width > 1) {
         if (bits == 8) {
           if (samples == 3)
@@ -288,6 +368,13 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
             p[big ? 1 : 0] = uint8_t(sum);
           }
         }
+      }
+      if (ycbcr) {
+        const uint32_t unitSize = subH * subV + 2;
+        for (uint32_t x = 0; x < width; ++x)
+          ycbcr->Convert(line + size_t(x / subH) * unitSize, int((r % subV) * subH + x % subH),
+                         int(subH * subV), rgb.data() + size_t(x) * 3);
+        line = rgb.data();
       }
       cm.ConvertRow({line}, dib.Row(int(row)), width);
     }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "pictures/GraphicStrings.h"
@@ -211,4 +212,140 @@ TEST(RasterReadersTiff, HostileFilesFail) {
     }
   }
   for (const QByteArray& bytes : cases) EXPECT_NE(LoadError(bytes), "") << bytes.size();
+}
+
+namespace {
+
+// What libtiff's own RGBA path makes of a file: tiff2rgba writes plain RGBA,
+// which the peer then reads back.
+PeerImage LibtiffPixels(const QTemporaryDir& dir, const QString& file) {
+  const QString out = dir.filePath(QFileInfo(file).baseName() + "-rgba.tif");
+  RunTool(Tool("tiff2rgba"), {"-c", "none", file, out});
+  return PeerPixels(out);
+}
+
+// A little-endian single-directory TIFF: tags of SHORT or LONG values (the
+// strip offset is filled in), then the strip data.
+QByteArray BuildTiff(std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags, const QByteArray& data) {
+  QByteArray dirBytes, extra;
+  auto put16 = [](QByteArray& f, uint32_t v) { f.append(char(v & 0xFF)), f.append(char(v >> 8 & 0xFF)); };
+  auto put32 = [&](QByteArray& f, uint32_t v) { put16(f, v & 0xFFFF), put16(f, v >> 16); };
+  const uint32_t extraStart = 8 + 2 + uint32_t(tags.size()) * 12 + 4;
+  uint32_t extraSize = 0;
+  for (const auto& t : tags)
+    if (t.second.size() > 2) extraSize += uint32_t(t.second.size()) * 2;
+  const uint32_t dataOffset = extraStart + extraSize;
+  put16(dirBytes, uint32_t(tags.size()));
+  for (auto& [tag, values] : tags) {
+    const bool isLong = tag == 273 || tag == 279;
+    if (tag == 273) values = {dataOffset};
+    put16(dirBytes, tag);
+    put16(dirBytes, isLong ? 4 : 3);
+    put32(dirBytes, uint32_t(values.size()));
+    if (isLong) {
+      put32(dirBytes, values[0]);
+    } else if (values.size() <= 2) {
+      put16(dirBytes, values[0]);
+      put16(dirBytes, values.size() > 1 ? values[1] : 0);
+    } else {
+      put32(dirBytes, extraStart + uint32_t(extra.size()));
+      for (uint32_t v : values) put16(extra, v);
+    }
+  }
+  put32(dirBytes, 0);
+  return QByteArray("II*\0\x08\0\0\0", 8) + dirBytes + extra + data;
+}
+
+// YCbCr in data units of h x v luma samples and one Cb, Cr pair, from a
+// pattern that makes every sample differ.
+QByteArray YCbCrUnits(int width, int height, int h, int v) {
+  QByteArray data;
+  int seed = 7;
+  for (int by = 0; by < (height + v - 1) / v; ++by)
+    for (int bx = 0; bx < (width + h - 1) / h; ++bx) {
+      for (int i = 0; i < h * v; ++i) data.append(char(16 + (seed = (seed * 29 + 11) % 224)));
+      data.append(char(60 + (bx * 37 + by * 11) % 140));
+      data.append(char(200 - (bx * 13 + by * 41) % 150));
+    }
+  return data;
+}
+
+}  // namespace
+
+TEST(RasterReadersTiff, YCbCrMatchesLibtiff) {
+  if (Tool("convert").isEmpty() || Tool("tiff2rgba").isEmpty())
+    GTEST_SKIP() << "ImageMagick or libtiff tools missing";
+  QTemporaryDir dir;
+  const QString src = dir.filePath("src.ppm");
+  WriteAll(src, PatternPpm(45, 31));
+  struct Made {
+    const char* name;
+    QStringList options;
+  } made[] = {
+      {"ycbcr", {"-colorspace", "YCbCr", "-compress", "None"}},
+      {"ycbcr big-endian", {"-colorspace", "YCbCr", "-endian", "MSB", "-compress", "None"}},
+      {"ycbcr packbits strips", {"-colorspace", "YCbCr", "-compress", "RLE", "-define", "tiff:rows-per-strip=4"}},
+  };
+  std::vector<std::pair<std::string, QString>> files;
+  for (const Made& m : made) {
+    const QString file = dir.filePath(QString(m.name).replace(' ', '_') + ".tif");
+    RunTool(Tool("convert"), QStringList{src} + m.options + QStringList{file});
+    files.emplace_back(m.name, file);
+  }
+  // Subsampled YCbCr, hand-made: odd sizes leave partial data units at the
+  // right and bottom edges; without the subsampling tag units are 2 x 2.
+  struct Sub {
+    int h, v;
+    bool tagged;
+  } subs[] = {{1, 1, true}, {2, 1, true}, {2, 2, true}, {4, 1, true}, {4, 2, true}, {2, 2, false}};
+  for (const Sub& s : subs) {
+    const int width = 11, height = 9;
+    const QByteArray data = YCbCrUnits(width, height, s.h, s.v);
+    std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags = {
+        {256, {uint32_t(width)}}, {257, {uint32_t(height)}}, {258, {8, 8, 8}}, {259, {1}}, {262, {6}},
+        {273, {0}},               {277, {3}},                {278, {uint32_t(height)}}, {279, {uint32_t(data.size())}},
+        {284, {1}},               {530, {uint32_t(s.h), uint32_t(s.v)}}};
+    if (!s.tagged) tags.pop_back();
+    const QString name = QString("ycbcr_%1x%2%3").arg(s.h).arg(s.v).arg(s.tagged ? "" : "_default");
+    const QString file = dir.filePath(name + ".tif");
+    WriteAll(file, BuildTiff(tags, data));
+    files.emplace_back(name.toStdString(), file);
+  }
+  for (const auto& [name, file] : files) {
+    TTIFFGraphic tiff;
+    try {
+      tiff.LoadFromBytes(ReadAll(file));
+    } catch (const EInvalidGraphic& e) {
+      ADD_FAILURE() << name << ": " << e.what();
+      continue;
+    }
+    EXPECT_EQ(tiff.PixelFormat(), pf24bit) << name;
+    // libtiff turns YCbCr into RGB through fixed-point tables, so a channel
+    // may round one step away from the exact product.
+    ExpectSamePixels(tiff, LibtiffPixels(dir, file), 1, QString::fromStdString(name));
+  }
+}
+
+TEST(RasterReadersTiff, YCbCrVariantsNotReadAreRefused) {
+  const std::string refused = "Invalid color format in TIF/TIFF file.";
+  struct Case {
+    const char* name;
+    uint32_t bits, h, v;
+  } cases[] = {
+      {"4 x 4 units", 8, 4, 4}, {"taller than wide", 8, 1, 2}, {"3 x 1 units", 8, 3, 1}, {"16 bits", 16, 1, 1}};
+  for (const Case& c : cases) {
+    const QByteArray data(4096, '\x80');
+    const QByteArray file = BuildTiff({{256, {4}},
+                                       {257, {4}},
+                                       {258, {c.bits, c.bits, c.bits}},
+                                       {259, {1}},
+                                       {262, {6}},
+                                       {273, {0}},
+                                       {277, {3}},
+                                       {278, {4}},
+                                       {279, {uint32_t(data.size())}},
+                                       {530, {c.h, c.v}}},
+                                      data);
+    EXPECT_EQ(LoadError(file), refused) << c.name;
+  }
 }
