@@ -30,6 +30,7 @@ enum : uint16_t {
   tagRowsPerStrip = 278,
   tagStripByteCounts = 279,
   tagT4Options = 292,
+  tagPlanarConfiguration = 284,
   tagPredictor = 317,
   tagColorMap = 320,
   tagYCbCrCoefficients = 529,
@@ -205,6 +206,8 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   const uint32_t fillOrder = dir.Value(tagFillOrder, 1);
   if (width == 0 || height == 0) RaiseInvalidImage(kName);
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) BadColorFormat();
+  // Samples stored one plane after another would come out as stripes.
+  if (samples > 1 && dir.Value(tagPlanarConfiguration, 1) != 1) BadColorFormat();
 
   TColorManager& cm = ColorManager();
   cm.SourceOptions = big ? optSwapBytes : 0;

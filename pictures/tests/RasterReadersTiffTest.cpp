@@ -326,24 +326,26 @@ TEST(RasterReadersTiff, YCbCrMatchesLibtiff) {
   }
 }
 
-TEST(RasterReadersTiff, YCbCrVariantsNotReadAreRefused) {
+TEST(RasterReadersTiff, YCbCrAndPlaneVariantsNotReadAreRefused) {
   const std::string refused = "Invalid color format in TIF/TIFF file.";
   struct Case {
     const char* name;
-    uint32_t bits, h, v;
-  } cases[] = {
-      {"4 x 4 units", 8, 4, 4}, {"taller than wide", 8, 1, 2}, {"3 x 1 units", 8, 3, 1}, {"16 bits", 16, 1, 1}};
+    uint32_t bits, h, v, photometric, planar;
+  } cases[] = {{"4 x 4 units", 8, 4, 4, 6, 1},     {"taller than wide", 8, 1, 2, 6, 1},
+               {"3 x 1 units", 8, 3, 1, 6, 1},     {"16 bits", 16, 1, 1, 6, 1},
+               {"ycbcr in planes", 8, 1, 1, 6, 2}, {"rgb in planes", 8, 1, 1, 2, 2}};
   for (const Case& c : cases) {
     const QByteArray data(4096, '\x80');
     const QByteArray file = BuildTiff({{256, {4}},
                                        {257, {4}},
                                        {258, {c.bits, c.bits, c.bits}},
                                        {259, {1}},
-                                       {262, {6}},
+                                       {262, {c.photometric}},
                                        {273, {0}},
                                        {277, {3}},
                                        {278, {4}},
                                        {279, {uint32_t(data.size())}},
+                                       {284, {c.planar}},
                                        {530, {c.h, c.v}}},
                                       data);
     EXPECT_EQ(LoadError(file), refused) << c.name;
