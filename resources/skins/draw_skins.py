@@ -229,11 +229,13 @@ def controls_picture(s):
         p.fill(80 + i * 16, 0, 16, 16, window if i < 2 else s["client"])
         p.frame(80 + i * 16, 0, 16, 16, c)
         p.frame(81 + i * 16, 1, 14, 14, mix(c, window, 0.6))
-    # Row 16: check boxes (unchecked, checked, mixed) and radio buttons.
+    # Row 16: check boxes (unchecked, checked, mixed) and radio buttons. On
+    # a dark window the face line would vanish: the boxes take a light edge.
+    mark_line = mix(s["text"], window, 0.4) if s["window"][0] < 128 else line
     for i in range(3):
         x = i * 13
         p.fill(x, 16, 13, 13, window)
-        p.frame(x, 16, 13, 13, line)
+        p.frame(x, 16, 13, 13, mark_line)
         if i == 1:
             check(p, x, 16, accent)
         if i == 2:
@@ -244,14 +246,22 @@ def controls_picture(s):
             for xx in range(13):
                 d = (xx - 6) ** 2 + (yy - 6) ** 2
                 if d <= 36:
-                    p.put(x + xx, 16 + yy, line if d > 25 else window)
+                    p.put(x + xx, 16 + yy, mark_line if d > 25 else window)
                 if i == 1 and d <= 6:
                     p.put(x + xx, 16 + yy, accent)
     # Arrows 8 x 8: up, down, left, right.
     for i, d in enumerate(("up", "down", "left", "right")):
         arrow(p, 65 + i * 8, 16, d, s["text"] if s["window"][0] < 128 else line)
-    # Scroll track.
-    p.fill(97, 16, 16, 16, mix(s["client"], line, 0.15))
+    # Scroll tracks: the standing one (edges left and right, 16 x 16, also
+    # the frame for either kind) and the lying one (edges above and below,
+    # 15 x 16).
+    track, edge = mix(s["client"], line, 0.15), mix(s["client"], line, 0.5)
+    p.fill(97, 16, 16, 16, track)
+    p.fill(113, 16, 15, 16, track)
+    p.fill(113, 16, 15, 1, edge)
+    p.fill(113, 31, 15, 1, edge)
+    p.fill(97, 16, 1, 16, edge)
+    p.fill(112, 16, 1, 16, edge)
     # Row 32: thumbs (normal, hot, pressed), progress frame and bar, track bar.
     for i, state in enumerate(("normal", "hot", "pressed")):
         face(p, i * 16, 32, s, state)
@@ -368,15 +378,30 @@ def face_links(prop_names, y=0):
     return out
 
 
-def text_object(name, s, size=(80, 16), align="taLeft", bold=False, disabled=True, states=False):
+def dark(s):
+    return s["window"][0] < 128
+
+
+def muted(s):
+    """Disabled text: toward the background, but still plain to read (a
+    dark skin keeps more of its light text)."""
+    return mix(s["text"], s["client"], 0.45 if dark(s) else 0.6)
+
+
+def state_fonts(s, bold=False):
+    """The hot, current and pressed looks read the text as plainly as the
+    normal one; without them a state falls back to a dark default."""
+    out = []
+    for prop in ("FontHot", "FontFocused", "FontPressed"):
+        out += font(prop, s["text"], bold)
+    return out
+
+
+def text_object(name, s, size=(80, 16), align="taLeft", bold=False, disabled=True):
     props = ["Align = saClient", "Color = clNone", f"Width = {size[0]}", f"Height = {size[1]}",
-             f"TextAlign = {align}"] + font("Font", s["text"], bold)
-    if states:
-        # The hot, current and pressed looks read the text as plainly.
-        for prop in ("FontHot", "FontFocused", "FontPressed"):
-            props += font(prop, s["text"], bold)
+             f"TextAlign = {align}"] + font("Font", s["text"], bold) + state_fonts(s, bold)
     if disabled:
-        props += font("FontDisabled", mix(s["text"], s["client"], 0.6))
+        props += font("FontDisabled", muted(s))
     return obj(name, "TSeTextObject", props)
 
 
@@ -484,7 +509,7 @@ def objects(s):
                      ["Width = 23", "Height = 22", "Color = clNone", f"HotColor = {color(s['hot'])}",
                       f"PressedColor = {color(s['pressed'])}", f"FocusedColor = {color(s['pressed'])}",
                       "DisabledColor = clNone"] + font("HotFont", s["text"]) + font("PressedFont", s["text"]) +
-                     font("FocusedFont", s["text"]) + font("DisabledFont", mix(s["text"], s["client"], 0.6))),
+                     font("FocusedFont", s["text"]) + font("DisabledFont", muted(s))),
                  arrow_button("Chevron", s, "down"),
                  obj("FlatChevron", "TSeBitmapSkinObject",
                      ["Width = 8", "Height = 8", "TileStyle = tsCenter"] + link("Bitmap", "Controls", 73, 16, 8, 8)),
@@ -504,7 +529,7 @@ def objects(s):
                         "DisabledColor = clNone"] + font("Font", s["text"]) +
                        font("FocusedFont", s["window"] if s["window"][0] > 128 else s["text"]) +
                        font("PressedFont", s["text"]) + font("HotFont", s["text"]) +
-                       font("DisabledFont", mix(s["text"], s["client"], 0.6)))] + marks(s))
+                       font("DisabledFont", muted(s)))] + marks(s))
     combo = obj("ComboBox", "TSeSkinObject", [f"Color = {color(s['window'])}", "Width = 120", "Height = 21"],
                 [edit_frame(), arrow_button("Button", s, "down"), text_object("Text", s, (120, 21), disabled=False)])
     check = obj("CheckBox", "TSeSkinObject", ["Color = clNone", "Width = 13", "Height = 13"],
@@ -525,7 +550,7 @@ def objects(s):
                      font("Font", s["accent"] if s["window"][0] > 128 else s["title_text"], True) +
                      font("ActiveFont", s["accent"] if s["window"][0] > 128 else s["title_text"], True))])
     label = obj("Label", "TSeTextObject", ["Color = clNone", "Width = 80", "Height = 16"] + font("Font", s["text"]) +
-                font("FontDisabled", mix(s["text"], s["client"], 0.6)))
+                state_fonts(s) + font("FontDisabled", muted(s)))
     status = obj("StatusBar", "TSeSkinObject", [f"Color = {color(s['face_bottom'])}", "Width = 200", "Height = 20"],
                  [obj("Frame", "TSeBitmapObject", ["Align = saClient", "Width = 200", "Height = 20"] + box(96, 56, m=1)),
                   obj("Panel", "TSeBitmapObject", ["Width = 50", "Height = 20"] + box(112, 56, m=1) +
@@ -570,11 +595,13 @@ def objects(s):
                     link("FocusedBitmap", "Controls", 32, 56, 16, 16) +
                     link("DisabledBitmap", "Controls", 48, 56, 16, 16)),
                 obj("Frame", "TSeBitmapObject", ["Width = 289", "Height = 173"] + box(64, 56, m=2)),
-                text_object("Text", s, (60, 20), "taCenter", states=True),
+                text_object("Text", s, (60, 20), "taCenter"),
                 arrow_button("LeftButton", s, "left"), arrow_button("RightButton", s, "right")])
     scroll = obj("ScrollBar", "TSeSkinObject", ["Color = clNone", "Width = 16", "Height = 120"],
                  [obj("Frame", "TSeBitmapObject", ["Width = 16", "Height = 120"] + link("Bitmap", "Controls", 97, 16, 16, 16) +
                       ["TileStyle = tsStretch"]),
+                  obj("VertFrame", "TSeBitmapObject", ["Width = 16", "Height = 120"] + box(97, 16, m=1)),
+                  obj("HorzFrame", "TSeBitmapObject", ["Width = 120", "Height = 16"] + box(113, 16, 15, 16, m=1)),
                   arrow_button("TopButton", s, "up"), arrow_button("BottomButton", s, "down"),
                   arrow_button("LeftButton", s, "left"), arrow_button("RightButton", s, "right"),
                   obj("Slider", "TSeButtonObject", ["Width = 16", "Height = 30"] + box(0, 32, m=3) +
