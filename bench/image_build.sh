@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Image build against its peers, on one generated tree: 100000 files in 200
-# folders plus four 256 MB files (about 1.7 GB). Each tool's best of RUNS
+# folders plus four 256 MB files (about 1.7 GB); SCALE=N builds 1/N of it (N
+# a divisor of 200, say 4 on a busy machine). Each tool's median of RUNS
 # rounds, the tools taking turns in every round:
 #   cat      every file of the tree, in one stream, into one output file
 #   xorriso  xorriso -as mkisofs -J
@@ -17,7 +18,9 @@ case $build in /*) ;; *) build=$root/$build ;; esac
 mkimage=$build/bin/mkimage
 bench=${BENCH_DIR:-/tmp/burner-bench}
 runs=${RUNS:-3}
+scale=${SCALE:-1}
 tree=$bench/tree
+[ "$scale" = 1 ] || tree=$bench/tree-1of$scale
 out=$bench/out
 
 if [ ! -x "$mkimage" ]; then
@@ -29,7 +32,7 @@ if [ ! -f "$tree/.complete" ]; then
   echo "image_build: generating the tree in $tree"
   rm -rf "$tree"
   mkdir -p "$tree"
-  for d in $(seq 0 199); do
+  for d in $(seq 0 $((200 / scale - 1))); do
     dir=$tree/folder$d
     mkdir -p "$dir"
     # 500 files a folder, sizes from 512 bytes to about 12 KB by folder.
@@ -37,7 +40,7 @@ if [ ! -f "$tree/.complete" ]; then
     head -c $((500 * size)) /dev/urandom | split -b "$size" -a 3 -d - "$dir/file"
   done
   mkdir -p "$tree/big"
-  for i in 1 2 3 4; do head -c $((256 << 20)) /dev/urandom >"$tree/big/part$i.bin"; done
+  for i in 1 2 3 4; do head -c $(((256 << 20) / scale)) /dev/urandom >"$tree/big/part$i.bin"; done
   touch "$tree/.complete"
 fi
 rm -f "$tree/.complete.list"
@@ -55,7 +58,8 @@ timed() {
   rm -f "$out"/*
   echo "$end - $start" | bc -l
 }
-lower() { if [ -z "$1" ] || [ "$(echo "$2 < $1" | bc -l)" = 1 ]; then echo "$2"; else echo "$1"; fi; }
+# The middle of the times given (the lower middle for an even count).
+median() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 
 run_cat() { find "$tree" -type f ! -name '.complete*' -print0 | sort -z | xargs -0 cat >"$out/all.cat"; }
 run_xorriso() { xorriso -as mkisofs -quiet -J -o "$out/xorriso.iso" "$tree"; }
@@ -69,18 +73,18 @@ isoinfo -d -i "$out/check.iso" >/dev/null
 rm -f "$out"/*
 
 # Taking turns, a busy spell of the machine falls on every tool alike.
-t_cat= t_xorriso= t_direct= t_threaded=
+all_cat=() all_xorriso=() all_direct=() all_threaded=()
 for _ in $(seq "$runs"); do
-  t_cat=$(lower "$t_cat" "$(timed run_cat)")
-  t_xorriso=$(lower "$t_xorriso" "$(timed run_xorriso)")
-  t_direct=$(lower "$t_direct" "$(timed run_direct)")
-  t_threaded=$(lower "$t_threaded" "$(timed run_threaded)")
+  all_cat+=("$(timed run_cat)")
+  all_xorriso+=("$(timed run_xorriso)")
+  all_direct+=("$(timed run_direct)")
+  all_threaded+=("$(timed run_threaded)")
 done
-t_cat=$(printf '%.3f' "$t_cat") t_xorriso=$(printf '%.3f' "$t_xorriso")
-t_direct=$(printf '%.3f' "$t_direct") t_threaded=$(printf '%.3f' "$t_threaded")
+t_cat=$(printf '%.3f' "$(median "${all_cat[@]}")") t_xorriso=$(printf '%.3f' "$(median "${all_xorriso[@]}")")
+t_direct=$(printf '%.3f' "$(median "${all_direct[@]}")") t_threaded=$(printf '%.3f' "$(median "${all_threaded[@]}")")
 
 ratio() { printf '%.2f' "$(echo "$1 / $2" | bc -l)"; }
-echo "tree: $files files, $((bytes >> 20)) MB; best of $runs rounds"
+echo "tree: $files files, $((bytes >> 20)) MB; median of $runs rounds"
 printf '%-10s %8s s\n' cat "$t_cat" xorriso "$t_xorriso" direct "$t_direct" threaded "$t_threaded"
 echo "direct/cat $(ratio "$t_direct" "$t_cat")   direct/xorriso $(ratio "$t_direct" "$t_xorriso")"
 echo "threaded/cat $(ratio "$t_threaded" "$t_cat")   threaded/xorriso $(ratio "$t_threaded" "$t_xorriso")"

@@ -680,6 +680,7 @@ int TQCDBurner::CreateImageFile(const std::string& FileName, bool Direct) {
     cache_ = std::make_unique<TCacheThread>(std::move(params), device_lock_);
   }
   for (;;) {
+    const std::uint64_t seen = cache_->Changes();
     if (cache_->Primed()) {
       StartImageWriteThread();
       return -1;
@@ -694,7 +695,7 @@ int TQCDBurner::CreateImageFile(const std::string& FileName, bool Direct) {
       if (OnWriteDone) OnWriteDone(this, status);
       return -1;
     }
-    TheClock().SleepMs(100);
+    cache_->WaitForChange(seen, 100);
   }
 }
 
@@ -769,6 +770,7 @@ void TQCDBurner::WriteImageThread() {
         break;
       }
       for (;;) {
+        const std::uint64_t seen = cache->Changes();
         {
           std::lock_guard guard(device_lock_);
           n = cache->GetBlock(buffer.get() + fill);
@@ -778,7 +780,7 @@ void TQCDBurner::WriteImageThread() {
           break;
         }
         if (n != -1) break;
-        TheClock().SleepMs(1);
+        cache->WaitForChange(seen, 10);
       }
     }
     if (cache->Status().empty()) flush();

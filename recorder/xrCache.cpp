@@ -84,6 +84,29 @@ void TCacheThread::WaitFor() {
   if (thread_.joinable()) thread_.join();
 }
 
+void TCacheThread::Abort() {
+  aborted_ = true;
+  Wake();
+}
+
+void TCacheThread::Wake() {
+  {
+    std::lock_guard guard(wake_mutex_);
+    ++changes_;
+  }
+  woken_.notify_all();
+}
+
+std::uint64_t TCacheThread::Changes() {
+  std::lock_guard guard(wake_mutex_);
+  return changes_;
+}
+
+void TCacheThread::WaitForChange(std::uint64_t seen, std::uint32_t ms) {
+  std::unique_lock guard(wake_mutex_);
+  woken_.wait_for(guard, std::chrono::milliseconds(ms), [&] { return changes_ != seen; });
+}
+
 std::string TCacheThread::Status() const {
   std::lock_guard guard(text_mutex_);
   return status_;
@@ -110,6 +133,7 @@ void TCacheThread::Fail(const std::string& text) {
     if (status_.empty()) status_ = text;
   }
   finished_ = true;
+  Wake();
 }
 
 int TCacheThread::GetBlock(std::uint8_t* buffer) {
@@ -128,6 +152,7 @@ int TCacheThread::GetBlock(std::uint8_t* buffer) {
   bytes_in_cache_ -= block.count;
   bytes_to_deliver_ -= block.count;
   consumer_busy_ = false;
+  Wake();
   return block.count;
 }
 
@@ -158,11 +183,13 @@ void TCacheThread::QueueCarry() {
   std::lock_guard guard(lock_);
   queue_.push_back(std::move(carry_));
   carry_ = Block{};
+  Wake();
 }
 
 // Waits while the queue is full; false when an abort came meanwhile.
 bool TCacheThread::WaitForRoom() {
   for (;;) {
+    const std::uint64_t seen = Changes();
     std::size_t queued;
     {
       std::lock_guard guard(lock_);
@@ -174,8 +201,8 @@ bool TCacheThread::WaitForRoom() {
       AbortNow();
       return false;
     }
-    primed_ = true;
-    TheClock().SleepMs(1);
+    if (!primed_.exchange(true)) Wake();
+    WaitForChange(seen, 10);
   }
 }
 
@@ -190,8 +217,11 @@ bool TCacheThread::QueueHeader() {
     block.count = static_cast<int>(piece);
     pos += piece;
     if (piece == static_cast<std::size_t>(block_size_)) {
-      std::lock_guard guard(lock_);
-      queue_.push_back(std::move(block));
+      {
+        std::lock_guard guard(lock_);
+        queue_.push_back(std::move(block));
+      }
+      Wake();
     } else {
       carry_ = std::move(block);  // completed by the data that follows
     }
@@ -299,13 +329,17 @@ void TCacheThread::Execute() {
     }
   }
   primed_ = true;
-  while (bytes_to_deliver_ > 0) {
+  Wake();
+  for (;;) {
+    const std::uint64_t seen = Changes();
+    if (bytes_to_deliver_ <= 0) break;
     if (aborted_) {
       producer_busy_ = true;
       Fail("OPERATION ABORTED BY USER");
       return;
     }
-    TheClock().SleepMs(10);
+    WaitForChange(seen, 10);
   }
   finished_ = true;
+  Wake();
 }

@@ -7,6 +7,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -103,8 +104,14 @@ class TCacheThread {
   // returns its byte count; 0 when all is delivered or the cache stopped,
   // -1 when the queue is empty for the moment.
   int GetBlock(std::uint8_t* buffer);
-  void Abort() { aborted_ = true; }
+  void Abort();
   void WaitFor();
+  // Changes so far: a block queued or taken, the cache primed, finished or
+  // failed, an abort. Read it before looking at the state, then wait with
+  // WaitForChange for the next one (at most `ms`): nothing falls between.
+  // Neither may be called while holding the device lock.
+  std::uint64_t Changes();
+  void WaitForChange(std::uint64_t seen, std::uint32_t ms);
 
   bool Primed() const { return primed_; }
   bool Finished() const { return finished_; }
@@ -134,6 +141,8 @@ class TCacheThread {
   void AbortNow();
   void Fail(const std::string& text);
   void SetPriority(TCachePriority p) { priority_ = p; }
+  // Wakes every WaitForChange.
+  void Wake();
 
   Params params_;
   TDeviceLock& lock_;
@@ -150,6 +159,9 @@ class TCacheThread {
   std::atomic<std::int64_t> bytes_in_cache_{0};
   std::atomic<std::int64_t> bytes_to_deliver_{0};
   std::atomic<TCachePriority> priority_{TCachePriority::Lower};
+  std::mutex wake_mutex_;
+  std::condition_variable woken_;
+  std::uint64_t changes_ = 0;  // under wake_mutex_
   mutable std::mutex text_mutex_;
   std::string status_;
   std::string current_file_;
