@@ -52,8 +52,6 @@ constexpr int kScaleHeight = 25;
 constexpr int kSecondsPerPixel = 6;
 const QString kSaveQuestion = QStringLiteral("The task has been changed, save it?");
 const QString kFolderMask = QStringLiteral("*.mp3;*.wav;*.wma;*.ape");
-// Key handlers see the host's virtual key codes.
-constexpr int kVirtualKeyDelete = 0x2E;
 
 QString MinutesSeconds(int seconds) { return QString("%1:%2").arg(seconds / 60).arg(seconds % 60); }
 
@@ -229,7 +227,7 @@ void TAudioForm::BuildLayout() {
   length->SetWidth(120);
   clbox->OnEditing = [](TControl*, TListItem*, bool& allow) { allow = false; };
   clbox->OnKeyDown = [this](TControl*, int& key, TShiftState) {
-    if (key == kVirtualKeyDelete) btnRemoveClick();
+    if (key == VK_DELETE) btnRemoveClick();
   };
   // Rows dragged within the list swap places; files and folders from the
   // explorer pane or a file manager arrive through the drop target below.

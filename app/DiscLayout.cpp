@@ -72,12 +72,12 @@ TfrmDiscLayout::TfrmDiscLayout(TComponent* owner) : TForm(owner) {
   tvDir->SetPopupMenu(PopupMenu1);
   fl->SetPopupMenu(PopupMenu2);
   tvDir->OnKeyDown = [this](TControl*, int& key, TShiftState) {
-    if (key == Qt::Key_Delete) Delete1Click();
-    if (key == Qt::Key_F5) Button1Click();
+    if (key == VK_DELETE) Delete1Click();
+    if (key == VK_F5) Button1Click();
   };
   fl->OnKeyDown = [this](TControl*, int& key, TShiftState) {
-    if (key == Qt::Key_Delete) MenuItem1Click();
-    if (key == Qt::Key_F5) Button1Click();
+    if (key == VK_DELETE) MenuItem1Click();
+    if (key == VK_F5) Button1Click();
   };
 }
 

@@ -42,9 +42,6 @@ namespace {
 constexpr int kScaleWidth = 969;
 constexpr int kScaleHeight = 25;
 constexpr int kScaleMegabytes = 5250;
-// The host's code of the Delete key, as key handlers receive it.
-constexpr int kVirtualKeyDelete = 0x2E;
-constexpr int kVirtualKeyF1 = 0x70;
 
 const QString kSaveQuestion = QStringLiteral("The task has been changed, save it?");
 
@@ -206,7 +203,7 @@ void TForm1::BuildMenu() {
   TSeSkinItem* tools = MenuEntry(root, "Too&ls");
   MenuEntry(tools, "&Check the latest version", [this] { CheckLatestVersionClick(); });
   TSeSkinItem* help = MenuEntry(root, "&Help");
-  MenuEntry(help, "Co&ntent", [this] { btnHelpClick(); }, ShortCut(kVirtualKeyF1, {}));
+  MenuEntry(help, "Co&ntent", [this] { btnHelpClick(); }, ShortCut(VK_F1, {}));
   TSeSkinItem* contact = MenuEntry(help, "Con&tact Us");
   const auto mail = [](QString TAppStrings::*address) {
     return [address] { Shell().Open("mailto:" + AppStrings().*address); };
@@ -484,7 +481,7 @@ void TForm1::CreateFolderClick(TControl*) {
 void TForm1::RemoveFolderClick(TControl*) { editor_->RemoveSelectedFolder(); }
 
 void TForm1::clboxKeyDown(int& key) {
-  if (key == kVirtualKeyDelete) RemoveEntriesClick();
+  if (key == VK_DELETE) RemoveEntriesClick();
 }
 
 // --- Help menu, About and the version check

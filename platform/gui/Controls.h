@@ -339,3 +339,7 @@ class TCustomControl : public TWinControl, public TCanvasPainting {
 TCustomForm* GetParentForm(const TControl* control);
 // The host's key codes for Qt keys (VK_* values) and back.
 int VirtualKeyFromQt(int qt_key);
+// The host key codes that key handlers compare with by name.
+inline constexpr int VK_DELETE = 0x2E;
+inline constexpr int VK_F1 = 0x70;
+inline constexpr int VK_F5 = 0x74;

@@ -199,6 +199,8 @@ bool TWidgetHost::FilterMouse(QObject* watched, QEvent* event) {
 
 bool TWidgetHost::FilterKey(QEvent* event) {
   auto* key_event = static_cast<QKeyEvent*>(event);
+  filtered_key_ = key_event;
+  filtered_key_time_ = key_event->timestamp();
   int key = VirtualKeyFromQt(key_event->key());
   const TShiftState shift = ShiftOf(key_event->modifiers());
   QPointer<TWidgetHost> self(this);
@@ -222,6 +224,24 @@ bool TWidgetHost::FilterKey(QEvent* event) {
     }
   }
   return false;
+}
+
+void TWidgetHost::keyPressEvent(QKeyEvent* event) {
+  // Left unused by the inner widget after its filter raised the key events:
+  // on to the form, once.
+  if (event == filtered_key_ && event->timestamp() == filtered_key_time_) {
+    event->ignore();
+    return;
+  }
+  TWinControl::keyPressEvent(event);
+}
+
+void TWidgetHost::keyReleaseEvent(QKeyEvent* event) {
+  if (event == filtered_key_ && event->timestamp() == filtered_key_time_) {
+    event->ignore();
+    return;
+  }
+  TWinControl::keyReleaseEvent(event);
 }
 
 bool TWidgetHost::FilterDrag(QEvent* event) {

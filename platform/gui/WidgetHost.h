@@ -119,6 +119,8 @@ class TWidgetHost : public TWinControl {
   void Notification(TComponent* component, TOperation operation) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void FontChanged() override;
   void ColorChanged() override;
   void EnabledChanged() override;
@@ -141,4 +143,10 @@ class TWidgetHost : public TWinControl {
   bool dragging_ = false;
   QPoint press_pos_;
   QEvent* forwarding_ = nullptr;
+  // The last key event the inner widget's filter raised the key events for:
+  // the same event reaching the host afterwards (the inner widget left it
+  // unused) must not raise them again. The time stamp tells a new event at
+  // the same address apart.
+  const QKeyEvent* filtered_key_ = nullptr;
+  quint64 filtered_key_time_ = 0;
 };

@@ -295,3 +295,21 @@ TEST_F(TreeViewTest, OwnerFreesTheTree) {
 }
 
 }  // namespace
+
+// A key the view leaves unused (Delete, F5) raises the key events once, as
+// does one it uses (Down).
+TEST_F(TreeViewTest, KeyEventsAreRaisedOncePerKey) {
+  TTreeNodes* nodes = tree->Items();
+  TTreeNode* root = nodes->Add(nullptr, "My Disc");
+  nodes->AddChild(root, "Folder");
+  root->Expand(false);
+  tree->SetSelected(root);
+  std::vector<int> downs, ups;
+  tree->OnKeyDown = [&](TControl*, int& key, TShiftState) { downs.push_back(key); };
+  tree->OnKeyUp = [&](TControl*, int& key, TShiftState) { ups.push_back(key); };
+  ShowForm();
+  QWidget* keys = tree->focusProxy() ? tree->focusProxy() : tree;
+  for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F5, Qt::Key_Down}) QTest::keyClick(keys, key);
+  EXPECT_EQ(downs, (std::vector<int>{VK_DELETE, VK_F5, 0x28}));
+  EXPECT_EQ(ups, (std::vector<int>{VK_DELETE, VK_F5, 0x28}));
+}
