@@ -31,6 +31,17 @@ bool HaveDisplay() {
   return false;
 }
 
+// The skinned windows place, move and shape themselves, which a Wayland
+// compositor does not let a client do: in a Wayland session with XWayland
+// the program runs through X11, unless the user chose a platform.
+void PreferX11UnderWayland() {
+  const char* chosen = std::getenv("QT_QPA_PLATFORM");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* x11 = std::getenv("DISPLAY");
+  if ((chosen && *chosen) || !wayland || !*wayland || !x11 || !*x11) return;
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -41,6 +52,7 @@ int main(int argc, char** argv) {
         stderr);
     return 1;
   }
+  PreferX11UnderWayland();
   InitializeModules();
   QApplication qt(argc, argv);
   TApplication application;
