@@ -24,25 +24,8 @@ using apptest::FileTree;
 using apptest::Press;
 using apptest::WindowRig;
 
-class DataDiscEndToEnd : public ::testing::Test {
+class DataDiscEndToEnd : public apptest::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/burner-e2e-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
-  std::string Path(const std::string& rel) const { return dir_ + "/" + rel; }
-  QString QPath(const std::string& rel) const { return QString::fromStdString(Path(rel)); }
-  void Write(const std::string& rel, const std::string& bytes) {
-    fs::create_directories(fs::path(Path(rel)).parent_path());
-    std::ofstream(Path(rel), std::ios::binary) << bytes;
-  }
-
   // Burn on the main window, then Start in the burn dialog with the disc
   // left open; runs until the dialog's finishing button is enabled.
   static void BurnThroughTheDialog(DialogRig& d) {
@@ -82,7 +65,6 @@ class DataDiscEndToEnd : public ::testing::Test {
     return by_xorriso;
   }
 
-  std::string dir_;
 };
 
 TEST_F(DataDiscEndToEnd, StartPageToTwoSessionsOnADvdPlusRThatReadBackByteForByte) {

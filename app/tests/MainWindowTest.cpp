@@ -22,25 +22,8 @@ namespace {
 namespace fs = std::filesystem;
 using apptest::WindowRig;
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public apptest::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/burner-app-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::permissions(dir_, fs::perms::all, fs::perm_options::add, ec);
-    fs::remove_all(dir_, ec);
-  }
-  std::string Path(const std::string& rel) const { return dir_ + "/" + rel; }
-  QString QPath(const std::string& rel) const { return QString::fromStdString(Path(rel)); }
-  void Write(const std::string& rel, const std::string& text) {
-    fs::create_directories(fs::path(Path(rel)).parent_path());
-    std::ofstream(Path(rel), std::ios::binary) << text;
-  }
-
   static std::map<std::string, std::string> Tree(const std::string& root) { return apptest::HostTree(root); }
   static std::string Digest(const std::string& bytes) { return apptest::Digest(bytes); }
   // The last session of the disc in drive `letter`, extracted by xorriso.
@@ -49,7 +32,6 @@ class MainWindow : public ::testing::Test {
     return apptest::XorrisoTree(image, apptest::LastSessionStart(*rig.recorders.at(letter)), Path(name + ".out"));
   }
 
-  std::string dir_;
 };
 
 // Names a task file and a disc must carry unchanged.

@@ -14,6 +14,9 @@
 #include <QMimeData>
 #include <QTest>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
@@ -213,6 +216,30 @@ class WindowRig {
  private:
   std::map<char, VirtualMedium> media_;
   int burn_done_seen_ = 0;
+};
+
+// A test with a scratch folder of its own, removed afterwards even where a
+// test took permissions away.
+class ScratchFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/burner-app-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    dir_ = tmpl;
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::permissions(dir_, std::filesystem::perms::all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(dir_, ec);
+  }
+  std::string Path(const std::string& rel) const { return dir_ + "/" + rel; }
+  QString QPath(const std::string& rel) const { return QString::fromStdString(Path(rel)); }
+  void Write(const std::string& rel, const std::string& bytes) {
+    std::filesystem::create_directories(std::filesystem::path(Path(rel)).parent_path());
+    std::ofstream(Path(rel), std::ios::binary) << bytes;
+  }
+
+  std::string dir_;
 };
 
 }  // namespace apptest
