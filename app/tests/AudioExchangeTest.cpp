@@ -7,9 +7,11 @@
 #include <QTemporaryDir>
 #include <thread>
 
+#include "app/tests/EnvOverride.h"
 #include "platform/core/AudioExchange.h"
 
 namespace ax = audio_exchange;
+using apptest::EnvOverride;
 
 namespace {
 
@@ -18,23 +20,6 @@ void WriteText(const QString& path, const QByteArray& text) {
   ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
   f.write(text);
 }
-
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const QByteArray& value) : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-    if (value.isNull()) qunsetenv(name);
-    else qputenv(name, value);
-  }
-  ~EnvOverride() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  QByteArray old_;
-  bool had_;
-};
 
 TEST(AudioExchange, JobRoundTripsAndKeepsOrLosesTheOldStatus) {
   QTemporaryDir dir;

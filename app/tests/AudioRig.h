@@ -16,6 +16,7 @@
 #include "app/Audio.h"
 #include "app/AudioBurning.h"
 #include "app/tests/DialogRig.h"
+#include "app/tests/EnvOverride.h"
 #include "platform/gui/RichEdit.h"
 #include "skin/se_binding_bars.h"
 #include "skin/se_binding_buttons.h"
@@ -23,23 +24,6 @@
 #include "skin/se_menus.h"
 
 namespace apptest {
-
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const QByteArray& value)
-      : name_(name), old_(qgetenv(name)), had_(qEnvironmentVariableIsSet(name)) {
-    qputenv(name, value);
-  }
-  ~EnvOverride() {
-    if (had_) qputenv(name_, old_);
-    else qunsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  QByteArray old_;
-  bool had_;
-};
 
 class AudioRig {
  public:
