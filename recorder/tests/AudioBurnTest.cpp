@@ -186,10 +186,7 @@ TEST_F(AudioBurn, CdparanoiaAndIcedaxReadTheTracksBack) {
   if (isotest::Shell("command -v cdparanoia >/dev/null") != 0) GTEST_SKIP() << "cdparanoia is not installed";
   const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
   if (!std::filesystem::exists(preload)) GTEST_SKIP() << preload << " is not built";
-  std::string device;
-  for (int n = 0; device.empty(); ++n) {
-    if (!std::filesystem::exists("/dev/sr" + std::to_string(n))) device = "/dev/sr" + std::to_string(n);
-  }
+  const std::string device = burntest::FreeDevicePath();
   BurnRig rig(VirtualMedium::CdR, true);
   const std::string one = Pcm(7 * 176400 + 4, 7);
   const std::string two = Pcm(5 * 176400, 8);

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,5 +150,14 @@ struct BurnRig {
     return out;
   }
 };
+
+// The first /dev/srN that no real drive holds: the name under which the
+// preload library shows a virtual recorder to another program.
+inline std::string FreeDevicePath() {
+  for (int n = 0;; ++n) {
+    const std::string path = "/dev/sr" + std::to_string(n);
+    if (!std::filesystem::exists(path)) return path;
+  }
+}
 
 }  // namespace burntest

@@ -28,10 +28,7 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
   if (Shell("command -v xorriso") != 0) GTEST_SKIP() << "xorriso is not installed";
   const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
   if (!std::filesystem::exists(preload)) GTEST_SKIP() << preload << " is not built";
-  std::string device;
-  for (int n = 0; device.empty(); ++n) {
-    if (!std::filesystem::exists("/dev/sr" + std::to_string(n))) device = "/dev/sr" + std::to_string(n);
-  }
+  const std::string device = burntest::FreeDevicePath();
   WriteFile(Path("one/first.txt"), "first\n");
   WriteFile(Path("two/second.bin"), Pattern(100000, 2));
 
@@ -89,10 +86,7 @@ TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
   }
   const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
   if (!std::filesystem::exists(preload)) GTEST_SKIP() << preload << " is not built";
-  std::string device;
-  for (int n = 0; device.empty(); ++n) {
-    if (!std::filesystem::exists("/dev/sr" + std::to_string(n))) device = "/dev/sr" + std::to_string(n);
-  }
+  const std::string device = burntest::FreeDevicePath();
   WriteFile(Path("one/first.txt"), "first\n");
   WriteFile(Path("one/deep/block.bin"), Pattern(300000, 1));
   WriteFile(Path("two/second.bin"), Pattern(100000, 2));
