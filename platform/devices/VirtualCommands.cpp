@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/core/Clock.h"
+#include "platform/devices/CdSector.h"
 
 namespace vrec {
 
@@ -222,8 +223,6 @@ ScsiResult Read10(VirtualDisc& disc, const ScsiCommand& command) {
   return result;
 }
 
-std::uint8_t Bcd(std::uint32_t v) { return static_cast<std::uint8_t>(((v / 10) << 4) | (v % 10)); }
-
 // The Q sub-channel of an audio block in its formatted 16-byte form:
 // control and ADR, track, index, relative and absolute time (binary MSF).
 void PutQ(std::uint8_t* out, const VirtualTrack& track, std::uint32_t lba) {
@@ -241,9 +240,10 @@ void PutQ(std::uint8_t* out, const VirtualTrack& track, std::uint32_t lba) {
 
 // READ CD of the sectors this drive records: audio blocks whole (2352
 // bytes, with the formatted Q sub-channel when asked), data blocks (mode 1)
-// as their user data, optionally behind the sync pattern and the header.
-// EDC/ECC, C2 and raw sub-channel data are not kept, so asking for them is
-// refused, as is a sector type the track does not hold.
+// as any run of their sync pattern, header, user data and EDC/ECC, built
+// from the user data the disc keeps. C2 and raw sub-channel data are not
+// kept, so asking for them is refused, as is a sector type the track does
+// not hold.
 ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   const std::uint8_t expected = (command.cdb[1] >> 2) & 0x07;
   const std::uint32_t lba = Get32(&command.cdb[2]);
@@ -258,11 +258,15 @@ ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   if (first == nullptr && disc.IsSequential()) return Sense(0x05, 0x21, 0x00);  // nothing recorded there
   if ((expected == 1 && !audio) || (expected == 2 && audio)) return Sense(0x05, 0x64, 0x00);
   if ((flags & 0x06) != 0 || (subchannel != 0 && subchannel != 2)) return Sense(kInvalidField);
-  const bool sync = flags & 0x80, header = flags & 0x20, user = flags & 0x10;
-  if (!audio && ((flags & 0x48) != 0 || subchannel != 0 || (sync && !header))) return Sense(kInvalidField);
+  const bool sync = flags & 0x80, header = flags & 0x20, user = flags & 0x10, edc = flags & 0x08;
+  // A mode 1 sector has no sub-header: "all headers" is its header alone.
+  // The sync pattern comes only with the header, the EDC/ECC only with the data.
+  if (!audio && (subchannel != 0 || (sync && !header) || (edc && !user))) return Sense(kInvalidField);
+  // The parts of the raw sector asked for, which always follow each other.
+  const std::uint32_t from = sync ? CdMode1Layout::kSync : header ? CdMode1Layout::kHeader : CdMode1Layout::kUser;
+  const std::uint32_t to = edc ? kCdRawSectorSize : user ? CdMode1Layout::kEdc : header ? CdMode1Layout::kUser : 0;
   // An audio sector has no sync, header or EDC: any of them asks for the whole sector.
-  const std::uint32_t main_bytes =
-      audio ? ((flags & 0xF8) != 0 ? kAudioBlockSize : 0) : (sync ? 12 : 0) + (header ? 4 : 0) + (user ? kBlockSize : 0);
+  const std::uint32_t main_bytes = audio ? ((flags & 0xF8) != 0 ? kAudioBlockSize : 0) : to - std::min(from, to);
   const std::uint32_t per_sector = main_bytes + (subchannel == 2 ? 16 : 0);
   if (per_sector == 0) return Good();
   const std::uint64_t bytes = std::uint64_t{count} * per_sector;
@@ -271,24 +275,14 @@ ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   std::vector<std::uint8_t> blocks(std::size_t{count} * block);
   if (auto error = disc.Read(lba, count, blocks.data(), audio)) return Sense(*error);
   std::uint8_t* out = command.data;
+  std::uint8_t raw[kCdRawSectorSize];
   for (std::uint32_t i = 0; i < count; ++i) {
     const auto source = blocks.begin() + std::ptrdiff_t{i} * block;
     if (audio) {
       if (main_bytes != 0) out = std::copy_n(source, kAudioBlockSize, out);
-    } else {
-      if (sync) {
-        static constexpr std::uint8_t kSync[12] = {0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0};
-        out = std::copy(std::begin(kSync), std::end(kSync), out);
-      }
-      if (header) {
-        // Minute, second and frame in BCD, then the mode.
-        const std::uint32_t frames = lba + i + 150;
-        *out++ = Bcd(frames / (60 * 75));
-        *out++ = Bcd(frames / 75 % 60);
-        *out++ = Bcd(frames % 75);
-        *out++ = 0x01;
-      }
-      if (user) out = std::copy_n(source, kBlockSize, out);
+    } else if (main_bytes != 0) {
+      EncodeCdMode1Sector(lba + i, &*source, raw);
+      out = std::copy(raw + from, raw + to, out);
     }
     if (subchannel == 2) {
       PutQ(out, *disc.TrackHolding(lba + i), lba + i);

@@ -186,7 +186,7 @@ std::optional<std::uint32_t> VirtualDisc::InvisibleStart() const {
 
 std::uint32_t VirtualDisc::PendingPregap() const {
   // Only track at once: written at once, the cue sheet places every pre-gap.
-  if (!IsCd() || !AudioTrackMode() || (write_page[2] & 0x0F) != 1) return 0;
+  if (!IsCd() || (write_page[2] & 0x0F) != 1) return 0;
   auto start = InvisibleStart();
   // The first track of a session has its pre-gap before the program area.
   if (!start || *start == OpenSessionStart()) return 0;
@@ -231,10 +231,9 @@ bool VirtualDisc::OpenSessionHasTracks() const {
 std::uint32_t VirtualDisc::RecordedEnd() const {
   if (IsReadOnly()) return capacity;
   if (IsOverwrite()) return written_extent;
+  // Run-out blocks hold nothing to read or export.
   std::uint32_t end = 0;
-  for (const VirtualTrack& track : tracks) {
-    end = std::max(end, track.closed ? track.End() : track.NextWritable());
-  }
+  for (const VirtualTrack& track : tracks) end = std::max(end, track.NextWritable());
   return end;
 }
 
@@ -408,10 +407,15 @@ std::optional<SenseError> VirtualDisc::Write(std::uint32_t lba, std::uint32_t co
 
 const VirtualTrack* VirtualDisc::TrackHolding(std::uint32_t lba) const {
   for (const VirtualTrack& track : tracks) {
-    const std::uint32_t readable_end = track.closed ? track.End() : track.NextWritable();
-    if (lba >= track.Begin() && lba < readable_end) return &track;
+    if (lba >= track.Begin() && lba < track.NextWritable()) return &track;
   }
   return nullptr;
+}
+
+bool VirtualDisc::InRunOut(std::uint32_t lba) const {
+  return std::any_of(tracks.begin(), tracks.end(), [&](const VirtualTrack& track) {
+    return track.runout != 0 && lba >= track.NextWritable() && lba < track.End();
+  });
 }
 
 std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data,
@@ -423,9 +427,10 @@ std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t cou
     std::uint64_t pos = lba;
     while (pos < end) {
       const VirtualTrack* holder = TrackHolding(static_cast<std::uint32_t>(pos));
-      if (holder == nullptr) return kLbaOutOfRange;
+      // A run-out block is there, but holds no user data of any mode.
+      if (holder == nullptr) return InRunOut(static_cast<std::uint32_t>(pos)) ? kIllegalModeForTrack : kLbaOutOfRange;
       if (holder->audio != audio) return kIllegalModeForTrack;
-      pos = std::min<std::uint64_t>(end, holder->closed ? holder->End() : holder->NextWritable());
+      pos = std::min<std::uint64_t>(end, holder->NextWritable());
     }
   } else {
     if (audio) return kIllegalModeForTrack;
@@ -592,6 +597,19 @@ void VirtualDisc::FinishSessionAtOnce() {
   CloseSession(!NextSessionAllowed());
 }
 
+void VirtualDisc::CloseOne(VirtualTrack& track) const {
+  if (track.reserved != 0) {
+    // A reserved track is padded to its reserved size.
+    track.recorded = track.reserved;
+  } else if (IsCd() && !track.audio) {
+    // A data track written track at once ends in run-out blocks, where the
+    // drive leaves the track (the next track's pre-gap or the lead-out
+    // comes after them).
+    track.runout = std::min(kRunOutBlocks, capacity - track.NextWritable());
+  }
+  track.closed = true;
+}
+
 std::optional<SenseError> VirtualDisc::CloseTrack(std::uint32_t number) {
   if (!IsSequential()) return kInvalidFieldInCdb;
   if (TestWriteMode()) {
@@ -601,9 +619,7 @@ std::optional<SenseError> VirtualDisc::CloseTrack(std::uint32_t number) {
   for (VirtualTrack& track : tracks) {
     if (track.number != number) continue;
     if (track.closed) return kInvalidFieldInCdb;
-    // A reserved track is padded to its reserved size.
-    if (track.reserved != 0) track.recorded = track.reserved;
-    track.closed = true;
+    CloseOne(track);
     return std::nullopt;
   }
   // Closing the empty invisible track has nothing to do.
@@ -628,8 +644,7 @@ std::optional<SenseError> VirtualDisc::CloseSession(bool finalize) {
   }
   for (VirtualTrack& track : tracks) {
     if (track.session != OpenSession() || track.closed) continue;
-    if (track.reserved != 0) track.recorded = track.reserved;
-    track.closed = true;
+    CloseOne(track);
   }
   ++closed_sessions;
   if (finalize || OpenSessionStart() >= capacity) finalized = true;

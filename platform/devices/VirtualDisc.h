@@ -16,8 +16,13 @@
 inline constexpr std::uint32_t kBlockSize = 2048;
 // A CD-DA sector: 588 stereo frames of 16-bit samples.
 inline constexpr std::uint32_t kAudioBlockSize = 2352;
-// The two seconds of silence a track-at-once audio track starts with.
+// The two seconds a track-at-once track starts with when another track of
+// its session comes before it (silence on audio tracks).
 inline constexpr std::uint32_t kAudioPregap = 150;
+// The blocks a CD recorder writes after the last data block of a track it
+// closes when written track at once: they belong to the track and hold no
+// user data.
+inline constexpr std::uint32_t kRunOutBlocks = 2;
 
 // A track on sequential media. A track that is neither reserved nor closed
 // is the incomplete ("invisible") track being written; at most one exists.
@@ -30,9 +35,10 @@ struct VirtualTrack {
   bool closed = false;
   bool audio = false;         // CD-DA: 2352-byte sectors, kept beside the image
   std::uint32_t pregap = 0;   // silent blocks before `start` that belong to the track
+  std::uint32_t runout = 0;   // unreadable blocks after the data of a closed CD data track
 
   std::uint32_t Begin() const { return start - pregap; }
-  std::uint32_t Size() const { return reserved != 0 ? reserved : recorded; }
+  std::uint32_t Size() const { return reserved != 0 ? reserved : recorded + runout; }
   std::uint32_t End() const { return start + Size(); }
   std::uint32_t NextWritable() const { return start + recorded; }
 };
@@ -113,9 +119,9 @@ class VirtualDisc {
   // Where the invisible track starts; nullopt when the disc takes no more.
   std::optional<std::uint32_t> InvisibleStart() const;
   std::uint32_t LastTrackNumber() const { return tracks.empty() ? 0 : tracks.back().number; }
-  // Silence the drive lays down before the invisible track's first block:
-  // a track-at-once audio track that follows another track starts after
-  // its pre-gap.
+  // What the drive lays down before the invisible track's first block: a
+  // track-at-once track that follows another track of its session starts
+  // after its pre-gap.
   std::uint32_t PendingPregap() const;
   // Where the invisible track's data begins (its start plus any pre-gap).
   std::optional<std::uint32_t> InvisibleNextWritable() const;
@@ -149,8 +155,11 @@ class VirtualDisc {
   // tracks); a block of the other kind is an illegal mode for the track.
   std::optional<SenseError> Read(std::uint32_t lba, std::uint32_t count, std::uint8_t* data,
                                  bool audio = false) const;
-  // The track whose blocks (pre-gap included) hold `lba`, on sequential media.
+  // The track whose readable blocks (pre-gap included) hold `lba`, on
+  // sequential media; its run-out blocks are not among them.
   const VirtualTrack* TrackHolding(std::uint32_t lba) const;
+  // Whether `lba` is a run-out block of a closed track.
+  bool InRunOut(std::uint32_t lba) const;
   std::optional<SenseError> ReserveTrack(std::uint32_t size);
   // CD session at once (write type 2): SEND CUE SHEET lays out the session's
   // tracks (mode 1 data, 2048 bytes a block), the host then writes every
@@ -197,6 +206,7 @@ class VirtualDisc {
   std::string AudioPath() const { return image_path_ + ".audio"; }
 
  private:
+  void CloseOne(VirtualTrack& track) const;
   void DropAudio();
   void OpenAudio() const;
   std::string image_path_;

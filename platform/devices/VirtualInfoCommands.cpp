@@ -265,9 +265,9 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
     view.audio = track->audio;
     view.packet = !disc.IsCd();
     if (track->closed) {
-      view.size = track->Size();
-      view.lra_valid = view.size != 0;
-      view.last_recorded = track->End() - 1;
+      view.size = track->Size();  // run-out blocks included
+      view.lra_valid = track->recorded != 0;
+      view.last_recorded = track->NextWritable() - 1;
       view.packet = false;
     } else if (track->reserved != 0) {
       view.reserved = true;

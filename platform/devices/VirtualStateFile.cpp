@@ -86,7 +86,7 @@ void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
     if (track.audio && !medium_spec.cd) reader.Fail(name + " is an audio track on a medium that is not a CD");
     if (track.reserved != 0 && track.recorded > track.reserved)
       reader.Fail(name + " holds more than it reserved");
-    if (std::uint64_t{track.start} + std::max(track.reserved, track.recorded) > disc.capacity) {
+    if (std::uint64_t{track.start} + std::max(track.reserved, track.recorded + track.runout) > disc.capacity) {
       reader.Fail(name + " ends beyond the capacity");
     }
     if (!track.closed && track.session <= disc.closed_sessions)
@@ -95,7 +95,9 @@ void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
       reader.Fail("more than one incomplete track");
     if (track.closed && track.Size() == 0) reader.Fail(name + " is closed but empty");
     if (!track.closed && track.reserved == 0 && track.recorded == 0) reader.Fail(name + " is open but empty");
-    previous_end = std::max(track.start + track.reserved, track.start + track.recorded);
+    if (track.runout != 0 && (!track.closed || track.reserved != 0 || track.audio || !medium_spec.cd))
+      reader.Fail(name + " has run-out blocks, which only closed CD data tracks written track at once have");
+    previous_end = std::max(track.start + track.reserved, track.start + track.recorded + track.runout);
     previous_session = track.session;
   }
   if (disc.closed_sessions > 0 &&
@@ -217,12 +219,12 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
     } else if (key == "track") {
       if (disc.tracks.size() >= 99) reader.Fail("more than 99 tracks");
       std::istringstream words(value);
-      std::string fields[9];
+      std::string fields[11];
       int count = 0;
-      while (count < 9 && words >> fields[count]) ++count;
-      // An audio track adds its kind and its pre-gap: "... closed audio 150".
-      if (count != 6 && !(count == 8 && fields[6] == "audio"))
-        reader.Fail("track needs: number session start reserved recorded open|closed [audio PREGAP]");
+      while (count < 11 && words >> fields[count]) ++count;
+      const char* const kTrackFormat =
+          "track needs: number session start reserved recorded open|closed [audio|pregap BLOCKS] [runout BLOCKS]";
+      if (count < 6 || count % 2 != 0) reader.Fail(kTrackFormat);
       VirtualTrack track;
       track.number = static_cast<std::uint32_t>(reader.Number(fields[0], "track number", 99));
       track.session = static_cast<std::uint32_t>(reader.Number(fields[1], "track session", 99));
@@ -233,9 +235,20 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
           static_cast<std::uint32_t>(reader.Number(fields[4], "track recorded size", kMaxBlocks));
       if (fields[5] != "open" && fields[5] != "closed") reader.Fail("track state must be open or closed");
       track.closed = fields[5] == "closed";
-      if (count == 8) {
-        track.audio = true;
-        track.pregap = static_cast<std::uint32_t>(reader.Number(fields[7], "track pre-gap", kAudioPregap));
+      // Then what only some tracks have, each a word and a number: an audio
+      // track its kind and pre-gap ("audio 150"), a data track its pre-gap
+      // ("pregap 150") and its run-out ("runout 2").
+      for (int at = 6; at < count; at += 2) {
+        const std::string& what = fields[at];
+        const bool gap = what == "audio" || what == "pregap";
+        if (gap && at == 6) {
+          track.audio = what == "audio";
+          track.pregap = static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track pre-gap", kAudioPregap));
+        } else if (what == "runout" && at == count - 2) {
+          track.runout = static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track run-out", kRunOutBlocks));
+        } else {
+          reader.Fail(kTrackFormat);
+        }
       }
       if (track.number == 0 || track.session == 0) reader.Fail("track and session numbers start at 1");
       disc.tracks.push_back(track);
@@ -290,7 +303,12 @@ void SaveVirtualState(const std::string& path, const VirtualDisc& disc, const Vi
   for (const VirtualTrack& track : disc.tracks) {
     out << "track = " << track.number << " " << track.session << " " << track.start << " " << track.reserved
         << " " << track.recorded << " " << (track.closed ? "closed" : "open");
-    if (track.audio) out << " audio " << track.pregap;
+    if (track.audio) {
+      out << " audio " << track.pregap;
+    } else if (track.pregap != 0) {
+      out << " pregap " << track.pregap;
+    }
+    if (track.runout != 0) out << " runout " << track.runout;
     out << "\n";
   }
   for (const VirtualFault& fault : faults.list) out << "fault = " << FormatFault(fault) << "\n";

@@ -16,7 +16,8 @@
 //   written_extent = 0
 //   timing = 100
 //   operation = none                      (or: format|blank <start ms> <end ms>)
-//   track = 1 1 0 0 1200 closed           (number session start reserved recorded open|closed)
+//   track = 1 1 0 0 1200 closed runout 2  (number session start reserved recorded open|closed,
+//                                          then [audio|pregap BLOCKS] [runout BLOCKS])
 //   fault = sense opcode=2A key=3 asc=0C ascq=00 count=1
 
 #include <string>

@@ -227,6 +227,11 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   const Outcome toc = Client("wodim -toc dev=" + cd_);
   EXPECT_OUTPUT(toc, "first: 1 last 1");
   EXPECT_OUTPUT(toc, "track:   1 lba:         0");
+  // The lead-out follows the track's two run-out blocks.
+  char lead_out[64];
+  std::snprintf(lead_out, sizeof lead_out, "track:lout lba: %9ju",
+                std::uintmax_t{std::filesystem::file_size(dir_ / "test.iso") / 2048 + 2});
+  EXPECT_OUTPUT(toc, lead_out);
   EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + cd_ + " -extract / cd"), "Extracted from ISO image");
   ExpectSameTree(dir_ / "cd");
 
@@ -269,6 +274,10 @@ TEST_F(PeerCheck, CdrdaoReadsTheSessionsOfAMultiSessionCd) {
 
   const Outcome toc = Client("cdrdao read-toc --session 2 --device " + cd_ + " --datafile s2.bin s2.toc");
   EXPECT_OUTPUT(toc, "Reading of toc data finished successfully.");
+  // cdrdao tells the data mode from the raw sector READ CD returns, and
+  // only guesses it when the sector lacks its EDC/ECC.
+  EXPECT_OUTPUT(toc, "Analyzing track 01 (MODE1)");
+  EXPECT_EQ(toc.output.find("Cannot determine mode"), std::string::npos) << toc.output;
   std::ifstream file(dir_ / "s2.toc");
   const std::string text((std::istreambuf_iterator<char>(file)), {});
   EXPECT_NE(text.find("TRACK MODE1"), std::string::npos) << text;

@@ -127,9 +127,10 @@ TEST_F(VirtualAudio, AudioAndDataDoNotMix) {
   ASSERT_TRUE(mmc::ModeSelectPage(drive, AudioPage()).ok());
   EXPECT_EQ(WriteAudio(drive, 20, Samples(1, 0)).sense(), mmc::Sense(5, 0x64, 0));  // the open data track
   ASSERT_TRUE(mmc::CloseTrackSession(drive, 1, 1).ok());
-  ASSERT_EQ(NextWritable(drive), 170u);
+  // After the data track's two run-out blocks and the audio track's pre-gap.
+  ASSERT_EQ(NextWritable(drive), 172u);
   const auto audio = Samples(3, 9);
-  ASSERT_TRUE(WriteAudio(drive, 170, audio).ok());
+  ASSERT_TRUE(WriteAudio(drive, 172, audio).ok());
   ASSERT_TRUE(mmc::CloseTrackSession(drive, 1, 2).ok());
   ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
 
@@ -137,9 +138,10 @@ TEST_F(VirtualAudio, AudioAndDataDoNotMix) {
   ASSERT_TRUE(toc.ok());
   EXPECT_EQ(toc.data[4 + 1], 0x14);
   EXPECT_EQ(toc.data[12 + 1], 0x10);
-  EXPECT_EQ(mmc::Read10(drive, 170, 1).sense(), mmc::Sense(5, 0x64, 0));
-  EXPECT_EQ(mmc::Read10(drive, 19, 2).sense(), mmc::Sense(5, 0x64, 0));  // runs into the pre-gap
-  EXPECT_EQ(ReadCd(drive, 170, 1, 2).sense(), mmc::Sense(5, 0x64, 0));
+  EXPECT_EQ(mmc::Read10(drive, 172, 1).sense(), mmc::Sense(5, 0x64, 0));
+  EXPECT_EQ(mmc::Read10(drive, 19, 2).sense(), mmc::Sense(5, 0x64, 0));  // runs into the run-out
+  EXPECT_EQ(mmc::Read10(drive, 22, 1).sense(), mmc::Sense(5, 0x64, 0));  // the audio pre-gap
+  EXPECT_EQ(ReadCd(drive, 172, 1, 2).sense(), mmc::Sense(5, 0x64, 0));
   EXPECT_EQ(ReadCd(drive, 0, 1, 1).sense(), mmc::Sense(5, 0x64, 0));
   EXPECT_TRUE(mmc::Read10(drive, 0, 20).ok());
   const mmc::Reply data = ReadCd(drive, 0, 1, 2, 0x10, 0, 2048);
@@ -147,7 +149,7 @@ TEST_F(VirtualAudio, AudioAndDataDoNotMix) {
   EXPECT_EQ(data.data, std::vector<std::uint8_t>(2048, 0x5A));
 
   // With the Q sub-channel: track 2, index 0 counting down in the pre-gap, then index 1.
-  const mmc::Reply q = ReadCd(drive, 169, 2, 1, 0x10, 2, kSector + 16);
+  const mmc::Reply q = ReadCd(drive, 171, 2, 1, 0x10, 2, kSector + 16);
   ASSERT_TRUE(q.ok());
   const std::uint8_t* q0 = &q.data[kSector];
   const std::uint8_t* q1 = &q.data[2 * kSector + 16];

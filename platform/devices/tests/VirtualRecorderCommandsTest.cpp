@@ -287,7 +287,9 @@ TEST_F(VirtualRecorderCommandsTest, CdTocPmaAndAtip) {
   EXPECT_EQ(toc.data[8 + 1], 0);  // track 1 at 00:02:00
   EXPECT_EQ(toc.data[8 + 2], 2);
   EXPECT_EQ(toc.data[8 + 3], 0);
-  EXPECT_EQ(toc.data[16 + 2], 6);  // lead-out at block 300: 00:06:00
+  // Lead-out at block 302, after the track's two run-out blocks: 00:06:02.
+  EXPECT_EQ(toc.data[16 + 2], 6);
+  EXPECT_EQ(toc.data[16 + 3], 2);
   mmc::Reply full = mmc::ReadToc(drive, 2);
   ASSERT_TRUE(full.ok());
   // A0, A1, A2, track 1, B0, C0 of session 1.
@@ -295,18 +297,55 @@ TEST_F(VirtualRecorderCommandsTest, CdTocPmaAndAtip) {
   EXPECT_EQ(full.data[4 + 3], 0xA0);
   EXPECT_EQ(full.data[4 + 22 + 3], 0xA2);
   EXPECT_EQ(full.data[4 + 22 + 9], 6);
+  EXPECT_EQ(full.data[4 + 22 + 10], 2);
   EXPECT_EQ(full.data[4 + 33 + 3], 1);
   const std::uint8_t* b0 = &full.data[4 + 44];
   EXPECT_EQ(b0[1], 0x54);
   EXPECT_EQ(b0[3], 0xB0);
-  // The next program area starts 11400 blocks after the lead-out: block 11700, 02:38:00.
+  // The next program area starts 11400 blocks after the lead-out: block 11702, 02:38:02.
   EXPECT_EQ(b0[4], 2);
   EXPECT_EQ(b0[5], 38);
-  EXPECT_EQ(b0[6], 0);
+  EXPECT_EQ(b0[6], 2);
   EXPECT_EQ(b0[8], 79);
   mmc::Reply disc = mmc::ReadDiscInformation(drive);
   EXPECT_EQ(disc.data[21], 79);  // last possible lead-out
   EXPECT_EQ(mmc::ReadToc(drive, 5).sense(), mmc::Sense(5, 0x24, 0));
+}
+
+// Data tracks written track at once on CD: each closed track ends in two
+// run-out blocks, and the next track of the session starts after its
+// 150-block pre-gap, 152 blocks after the last data of the one before.
+TEST_F(VirtualRecorderCommandsTest, CdDataTracksAtOnceEndInRunOutBlocks) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 3).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 300, 0x11).ok());
+  ASSERT_TRUE(mmc::CloseTrackSession(drive, 1, 1).ok());
+  const mmc::Reply invisible = mmc::ReadTrackInformation(drive, 0xFF);
+  ASSERT_TRUE(invisible.ok());
+  EXPECT_EQ(Be32(&invisible.data[8]), 452u);
+  EXPECT_EQ(Be32(&invisible.data[12]), 452u);
+  EXPECT_EQ(mmc::Write10(drive, 302, 1).sense(), mmc::Sense(5, 0x21, 2)) << "inside the pre-gap";
+  ASSERT_TRUE(mmc::Write10(drive, 452, 300, 0x22).ok());
+  ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
+
+  auto check = [](VirtualRecorder& d) {
+    const mmc::Reply toc = mmc::ReadToc(d, 0);
+    ASSERT_TRUE(toc.ok());
+    ASSERT_EQ(toc.data.size(), 4u + 3 * 8);
+    EXPECT_EQ(Be32(&toc.data[4 + 4]), 0u);
+    EXPECT_EQ(Be32(&toc.data[12 + 4]), 452u);
+    EXPECT_EQ(Be32(&toc.data[20 + 4]), 754u) << "lead-out after the second run-out";
+    EXPECT_EQ(Be32(&mmc::ReadTrackInformation(d, 1).data[24]), 302u);
+    EXPECT_EQ(Be32(&mmc::ReadTrackInformation(d, 2).data[24]), 302u);
+    EXPECT_EQ(mmc::Read10(d, 300, 1).sense(), mmc::Sense(5, 0x64, 0));
+    EXPECT_EQ(mmc::Read10(d, 298, 4).sense(), mmc::Sense(5, 0x64, 0)) << "a read that runs into the run-out";
+    EXPECT_TRUE(mmc::Read10(d, 451, 2).ok()) << "the pre-gap and the first block";
+    EXPECT_EQ(mmc::Read10(d, 752, 1).sense(), mmc::Sense(5, 0x64, 0));
+    EXPECT_EQ(d.Summary().used, 752u) << "the export ends with the last data";
+  };
+  check(drive);
+  // The layout, pre-gap and run-outs with it, outlives the process.
+  check(Reopen());
 }
 
 TEST_F(VirtualRecorderCommandsTest, CdTakesOnlyTwoKilobyteBlocks) {
@@ -534,6 +573,7 @@ TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWho
 
 // READ CD of a data track: the user data READ(10) gives, behind the sync
 // pattern and header when asked; what the drive does not keep is refused.
+// (CdSectorTest checks the rest of the raw sector.)
 TEST_F(VirtualRecorderCommandsTest, ReadCdOfDataSectors) {
   VirtualRecorder& drive = Open(VirtualMedium::CdR);
   ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 0).ok());
@@ -553,7 +593,7 @@ TEST_F(VirtualRecorderCommandsTest, ReadCdOfDataSectors) {
   EXPECT_EQ(framed.data[2064 + 12 + 3], 0x01);  // mode 1
   EXPECT_TRUE(std::equal(plain.data.begin() + 2048, plain.data.end(), framed.data.begin() + 2064 + 16));
   EXPECT_EQ(read_cd(1, 0x10, 2 * 2352).sense(), mmc::Sense(5, 0x64, 0));  // audio from a data track
-  EXPECT_EQ(read_cd(0, 0xF8, 2 * 2352).sense(), mmc::Sense(5, 0x24, 0));  // EDC/ECC not kept
+  EXPECT_EQ(read_cd(0, 0xFA, 2 * 2646).sense(), mmc::Sense(5, 0x24, 0));  // C2 error flags are not kept
   VirtualRecorder& dvd = Open(VirtualMedium::DvdR, "dvd.img");
   EXPECT_EQ(mmc::RunIn(dvd, mmc::Cdb({0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}), 2048).sense(),
             mmc::Sense(5, 0x30, 0x02));

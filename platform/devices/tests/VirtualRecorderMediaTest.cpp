@@ -110,17 +110,18 @@ struct SequentialCase {
   std::uint32_t later_gap;
   bool cd;
   bool plus;  // DVD+R family: a session close never finalizes
+  std::uint32_t runout;  // blocks a closed track carries after its data
 };
 
 void PrintTo(const SequentialCase& c, std::ostream* os) { *os << MediumKey(c.medium); }
 
 const SequentialCase kSequential[] = {
-    {VirtualMedium::CdR, 11400, 6900, true, false},
-    {VirtualMedium::CdRw, 11400, 6900, true, false},
-    {VirtualMedium::DvdR, 16384, 6144, false, false},
-    {VirtualMedium::DvdRwSequential, 16384, 6144, false, false},
-    {VirtualMedium::DvdPlusR, 2048, 2048, false, true},
-    {VirtualMedium::DvdPlusRDl, 2048, 2048, false, true},
+    {VirtualMedium::CdR, 11400, 6900, true, false, 2},
+    {VirtualMedium::CdRw, 11400, 6900, true, false, 2},
+    {VirtualMedium::DvdR, 16384, 6144, false, false, 0},
+    {VirtualMedium::DvdRwSequential, 16384, 6144, false, false, 0},
+    {VirtualMedium::DvdPlusR, 2048, 2048, false, true, 0},
+    {VirtualMedium::DvdPlusRDl, 2048, 2048, false, true, 0},
 };
 
 class SequentialMediumTest : public VirtualRecorderTestBase,
@@ -170,9 +171,11 @@ TEST_P(SequentialMediumTest, OneAndTwoSessionsShowInDiscTrackAndTocAnswers) {
   EXPECT_EQ(disc.data[6], 2);
   mmc::Reply track1 = mmc::ReadTrackInformation(drive, 1);
   EXPECT_EQ(Be32(&track1.data[8]), 0u);
-  EXPECT_EQ(Be32(&track1.data[24]), 1000u);
+  EXPECT_EQ(Be32(&track1.data[24]), 1000u + c.runout);
+  EXPECT_EQ(Be32(&track1.data[28]), 999u);  // the last block of data
   EXPECT_EQ(track1.data[7] & 0x01, 0);  // closed: no next writable address
-  const std::uint32_t second = 1000 + c.first_gap;
+  // The next session's gap counts from the lead-out, after the run-out.
+  const std::uint32_t second = 1000 + c.runout + c.first_gap;
   EXPECT_EQ(NextWritable(drive), second);
   mmc::Reply track2 = mmc::ReadTrackInformation(drive, 2);
   EXPECT_EQ(Be32(&track2.data[16]), capacity - second);
@@ -184,7 +187,7 @@ TEST_P(SequentialMediumTest, OneAndTwoSessionsShowInDiscTrackAndTocAnswers) {
   EXPECT_EQ(toc.data[3], 1);
   EXPECT_EQ(Be32(&toc.data[8]), 0u);
   EXPECT_EQ(toc.data[14], 0xAA);
-  EXPECT_EQ(Be32(&toc.data[16]), 1000u);
+  EXPECT_EQ(Be32(&toc.data[16]), 1000u + c.runout);
 
   WriteSession(drive, second, 500, 0x22);
 
@@ -194,13 +197,13 @@ TEST_P(SequentialMediumTest, OneAndTwoSessionsShowInDiscTrackAndTocAnswers) {
   EXPECT_EQ(toc.data[4 + 8 + 2], 2);
   EXPECT_EQ(Be32(&toc.data[4 + 8 + 4]), second);
   EXPECT_EQ(toc.data[4 + 16 + 2], 0xAA);
-  EXPECT_EQ(Be32(&toc.data[4 + 16 + 4]), second + 500);
+  EXPECT_EQ(Be32(&toc.data[4 + 16 + 4]), second + 500 + c.runout);
   mmc::Reply sessions = mmc::ReadToc(drive, 1);
   ASSERT_TRUE(sessions.ok());
   EXPECT_EQ(sessions.data[3], 2);  // last complete session
   EXPECT_EQ(sessions.data[6], 2);  // its first track
   EXPECT_EQ(Be32(&sessions.data[8]), second);
-  EXPECT_EQ(NextWritable(drive), second + 500 + c.later_gap);
+  EXPECT_EQ(NextWritable(drive), second + 500 + c.runout + c.later_gap);
   disc = mmc::ReadDiscInformation(drive);
   EXPECT_EQ(disc.data[4], 3);
 
@@ -211,11 +214,13 @@ TEST_P(SequentialMediumTest, OneAndTwoSessionsShowInDiscTrackAndTocAnswers) {
   mmc::Reply second_data = mmc::Read10(drive, second + 499, 1);
   ASSERT_TRUE(second_data.ok());
   EXPECT_EQ(second_data.data[2047], 0x22);
-  EXPECT_EQ(mmc::Read10(drive, 1000, 1).sense(), mmc::Sense(5, 0x21, 0));
+  // Run-out blocks are on the disc but hold no data.
+  EXPECT_EQ(mmc::Read10(drive, 1000, 1).sense(), c.runout != 0 ? mmc::Sense(5, 0x64, 0) : mmc::Sense(5, 0x21, 0));
+  EXPECT_EQ(mmc::Read10(drive, 1000 + c.runout, 1).sense(), mmc::Sense(5, 0x21, 0));
 
   // The layout outlives the process.
   VirtualRecorder& again = Reopen();
-  EXPECT_EQ(NextWritable(again), second + 500 + c.later_gap);
+  EXPECT_EQ(NextWritable(again), second + 500 + c.runout + c.later_gap);
   EXPECT_EQ(mmc::ReadToc(again, 0).data, toc.data);
 }
 
@@ -254,7 +259,8 @@ TEST_P(SequentialMediumTest, ReservedTrackTakesWritesUpToItsSize) {
   EXPECT_EQ(reserved.data[6] & 0xC0, 0xC0);  // reserved and blank
   EXPECT_EQ(Be32(&reserved.data[24]), size);
   mmc::Reply invisible = mmc::ReadTrackInformation(drive, 2);
-  EXPECT_EQ(Be32(&invisible.data[8]), size);
+  // On CD the next track written track at once starts after its pre-gap.
+  EXPECT_EQ(Be32(&invisible.data[8]), size + (c.cd ? 150 : 0));
 
   ASSERT_TRUE(mmc::Write10(drive, 0, 50).ok());
   EXPECT_EQ(mmc::Write10(drive, 50, static_cast<std::uint16_t>(size)).sense(), mmc::Sense(5, 0x21, 0x02));
@@ -264,6 +270,9 @@ TEST_P(SequentialMediumTest, ReservedTrackTakesWritesUpToItsSize) {
   mmc::Reply closed = mmc::ReadTrackInformation(drive, 1);
   EXPECT_EQ(Be32(&closed.data[24]), size);
   EXPECT_EQ(closed.data[7] & 0x01, 0);
+  // Closed, it is a complete track: the reserved and blank bits are both
+  // clear (a DVD+R track as much as any).
+  EXPECT_EQ(closed.data[6] & 0xC0, 0x00);
   EXPECT_TRUE(mmc::Read10(drive, size - 1, 1).ok());
 }
 
