@@ -10,11 +10,11 @@ inline constexpr std::uint32_t kCdRawSectorSize = 2352;
 
 // Offsets of the parts of a mode 1 sector.
 struct CdMode1Layout {
-  static constexpr std::uint32_t kSync = 0;      // 12 bytes: 00 FF*10 00
-  static constexpr std::uint32_t kHeader = 12;   // minute, second, frame (BCD), mode
-  static constexpr std::uint32_t kUser = 16;     // 2048 bytes
-  static constexpr std::uint32_t kEdc = 2064;    // 4 bytes, least significant first
-  static constexpr std::uint32_t kZero = 2068;   // 8 bytes of zeros
+  static constexpr std::uint32_t kSync = 0;        // 12 bytes: 00 FF*10 00
+  static constexpr std::uint32_t kHeader = 12;     // minute, second, frame (BCD), mode
+  static constexpr std::uint32_t kUser = 16;       // 2048 bytes
+  static constexpr std::uint32_t kEdc = 2064;      // 4 bytes, least significant first
+  static constexpr std::uint32_t kZero = 2068;     // 8 bytes of zeros
   static constexpr std::uint32_t kPParity = 2076;  // 172 bytes
   static constexpr std::uint32_t kQParity = 2248;  // 104 bytes
 };

@@ -263,10 +263,16 @@ ScsiResult ReadCd(VirtualDisc& disc, const ScsiCommand& command) {
   // The sync pattern comes only with the header, the EDC/ECC only with the data.
   if (!audio && (subchannel != 0 || (sync && !header) || (edc && !user))) return Sense(kInvalidField);
   // The parts of the raw sector asked for, which always follow each other.
-  const std::uint32_t from = sync ? CdMode1Layout::kSync : header ? CdMode1Layout::kHeader : CdMode1Layout::kUser;
-  const std::uint32_t to = edc ? kCdRawSectorSize : user ? CdMode1Layout::kEdc : header ? CdMode1Layout::kUser : 0;
+  const std::uint32_t from = sync     ? CdMode1Layout::kSync
+                             : header ? CdMode1Layout::kHeader
+                                      : CdMode1Layout::kUser;
+  const std::uint32_t to = edc      ? kCdRawSectorSize
+                           : user   ? CdMode1Layout::kEdc
+                           : header ? CdMode1Layout::kUser
+                                    : 0;
   // An audio sector has no sync, header or EDC: any of them asks for the whole sector.
-  const std::uint32_t main_bytes = audio ? ((flags & 0xF8) != 0 ? kAudioBlockSize : 0) : to - std::min(from, to);
+  const std::uint32_t main_bytes =
+      audio ? ((flags & 0xF8) != 0 ? kAudioBlockSize : 0) : to - std::min(from, to);
   const std::uint32_t per_sector = main_bytes + (subchannel == 2 ? 16 : 0);
   if (per_sector == 0) return Good();
   const std::uint64_t bytes = std::uint64_t{count} * per_sector;

@@ -428,7 +428,8 @@ std::optional<SenseError> VirtualDisc::Read(std::uint32_t lba, std::uint32_t cou
     while (pos < end) {
       const VirtualTrack* holder = TrackHolding(static_cast<std::uint32_t>(pos));
       // A run-out block is there, but holds no user data of any mode.
-      if (holder == nullptr) return InRunOut(static_cast<std::uint32_t>(pos)) ? kIllegalModeForTrack : kLbaOutOfRange;
+      if (holder == nullptr)
+        return InRunOut(static_cast<std::uint32_t>(pos)) ? kIllegalModeForTrack : kLbaOutOfRange;
       if (holder->audio != audio) return kIllegalModeForTrack;
       pos = std::min<std::uint64_t>(end, holder->NextWritable());
     }

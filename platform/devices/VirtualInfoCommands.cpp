@@ -269,6 +269,10 @@ std::optional<TrackView> ViewOf(const VirtualDisc& disc, std::uint32_t number) {
       view.lra_valid = track->recorded != 0;
       view.last_recorded = track->NextWritable() - 1;
       view.packet = false;
+      // On DVD+R a closed track keeps the reserved bit: reserved and not
+      // blank is a complete (or partly written reserved) track there, while
+      // neither bit names the incomplete track being written.
+      view.reserved = disc.medium == VirtualMedium::DvdPlusR || disc.medium == VirtualMedium::DvdPlusRDl;
     } else if (track->reserved != 0) {
       view.reserved = true;
       view.blank = track->recorded == 0;

@@ -86,7 +86,8 @@ void ValidateLayout(StateReader& reader, const VirtualDisc& disc) {
     if (track.audio && !medium_spec.cd) reader.Fail(name + " is an audio track on a medium that is not a CD");
     if (track.reserved != 0 && track.recorded > track.reserved)
       reader.Fail(name + " holds more than it reserved");
-    if (std::uint64_t{track.start} + std::max(track.reserved, track.recorded + track.runout) > disc.capacity) {
+    if (std::uint64_t{track.start} + std::max(track.reserved, track.recorded + track.runout) >
+        disc.capacity) {
       reader.Fail(name + " ends beyond the capacity");
     }
     if (!track.closed && track.session <= disc.closed_sessions)
@@ -223,7 +224,8 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
       int count = 0;
       while (count < 11 && words >> fields[count]) ++count;
       const char* const kTrackFormat =
-          "track needs: number session start reserved recorded open|closed [audio|pregap BLOCKS] [runout BLOCKS]";
+          "track needs: number session start reserved recorded open|closed "
+          "[audio|pregap BLOCKS] [runout BLOCKS]";
       if (count < 6 || count % 2 != 0) reader.Fail(kTrackFormat);
       VirtualTrack track;
       track.number = static_cast<std::uint32_t>(reader.Number(fields[0], "track number", 99));
@@ -243,9 +245,11 @@ void LoadVirtualState(const std::string& path, VirtualDisc& disc, VirtualFaults&
         const bool gap = what == "audio" || what == "pregap";
         if (gap && at == 6) {
           track.audio = what == "audio";
-          track.pregap = static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track pre-gap", kAudioPregap));
+          track.pregap =
+              static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track pre-gap", kAudioPregap));
         } else if (what == "runout" && at == count - 2) {
-          track.runout = static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track run-out", kRunOutBlocks));
+          track.runout =
+              static_cast<std::uint32_t>(reader.Number(fields[at + 1], "track run-out", kRunOutBlocks));
         } else {
           reader.Fail(kTrackFormat);
         }

@@ -1,5 +1,6 @@
-// xorriso reads a disc this program burned in two sessions, through the
-// preload library that shows the virtual recorder to it as /dev/srN.
+// xorriso, wodim, cdrdao and dvd+rw-mediainfo read a disc this program
+// burned in two sessions, through the preload library that shows the
+// virtual recorder to them as /dev/srN.
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,7 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
     rig.Add(Path("two"));
     ASSERT_EQ(rig.BurnCompilation(), "");
     const std::int64_t start = rig.rec->Layout().SessionStart;
+    const VirtualDiscSummary disc = rig.vrec->Summary();
     rig.ReleaseDrive();
 
     const std::string files = rig.machine.files.path();
@@ -69,18 +71,53 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
     std::size_t listed = 0;
     for (auto at = out.find("'/first.txt'"); at != std::string::npos; at = out.find("'/first.txt'", at + 1)) ++listed;
     EXPECT_EQ(listed, sequential ? 2u : 1u) << out;
+
+    // The TOC and track readers report the tracks the drive's own summary holds.
+    auto expect_in = [&](const std::string& text) {
+      EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+    };
+    char line[96];
+    if (medium == VirtualMedium::CdR && Shell("command -v wodim cdrdao >/dev/null") == 0) {
+      ASSERT_EQ(disc.tracks.size(), 2u);
+      ASSERT_EQ(Shell(client + "wodim -toc dev=" + device + " 2>&1", &out), 0) << out;
+      for (const VirtualTrackSummary& t : disc.tracks) {
+        std::snprintf(line, sizeof line, "track: %3u lba: %9u", t.number, t.start);
+        expect_in(line);
+      }
+      // The lead-out follows the last track's run-out blocks.
+      std::snprintf(line, sizeof line, "track:lout lba: %9u", disc.tracks[1].start + disc.tracks[1].size);
+      expect_in(line);
+      ASSERT_EQ(Shell(client + "cdrdao disk-info --device " + device + " 2>&1", &out), 0) << out;
+      expect_in("Sessions             : 2");
+      expect_in("Start of last session: " + std::to_string(disc.tracks[1].start) + " (");
+      expect_in("Start of new session : " + std::to_string(disc.next_writable) + " (");
+    }
+    if (medium == VirtualMedium::DvdPlusR && Shell("command -v dvd+rw-mediainfo >/dev/null") == 0) {
+      ASSERT_EQ(disc.tracks.size(), 2u);
+      ASSERT_EQ(Shell(client + "dvd+rw-mediainfo " + device + " 2>&1", &out), 0) << out;
+      expect_in("Number of Sessions:    3");  // the two closed ones and the empty next one
+      // A closed DVD+R track reports the reserved bit, which the tool reads as complete.
+      for (const VirtualTrackSummary& t : disc.tracks) {
+        std::snprintf(line, sizeof line,
+                      "READ TRACK INFORMATION[#%u]:\n Track State:           partial/complete\n"
+                      " Track Start Address:   %u*2KB",
+                      t.number, t.start);
+        expect_in(line);
+      }
+    }
   }
 }
 
 // Discs the Debian burning programs write through the preload library, read
 // back by our own session import: every file extracted byte-equal. wodim
 // and cdrskin (whose default on a blank CD is session at once) write a CD
-// at once; growisofs starts a disc (-Z) and appends a session (-M, reading
-// the old tree through the drive descriptor it hands to mkisofs), or writes
-// a DVD-R disc at once.
+// at once, cdrdao a second session at once after wodim's first; growisofs
+// starts a disc (-Z) and appends a session (-M, reading the old tree
+// through the drive descriptor it hands to mkisofs), or writes a DVD-R disc
+// at once.
 TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
   if (kSanitized) GTEST_SKIP() << "sanitizer runtimes cannot be preloaded into other programs";
-  for (const char* program : {"wodim", "cdrskin", "growisofs", "xorriso"}) {
+  for (const char* program : {"wodim", "cdrskin", "growisofs", "xorriso", "genisoimage", "cdrdao"}) {
     if (Shell(std::string("command -v ") + program + " >/dev/null") != 0)
       GTEST_SKIP() << program << " is not installed (scripts/bootstrap installs it)";
   }
@@ -94,6 +131,7 @@ TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
   ASSERT_EQ(Shell("xorriso -as mkisofs -quiet -R -J -o " + Q(Path("one.iso")) + " " + Q(Path("one")), &out),
             0)
       << out;
+  WriteFile(Path("next.toc"), "CD_ROM\nTRACK MODE1\nDATAFILE \"" + Path("next.iso") + "\"\n");
 
   struct Case {
     VirtualMedium medium;
@@ -103,6 +141,13 @@ TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
       {VirtualMedium::CdR, {"wodim -v -sao gracetime=0 dev=DEV ONE.ISO"}, "Sending CUE sheet..."},
       {VirtualMedium::CdRw, {"cdrskin -v gracetime=0 dev=DEV ONE.ISO"}, "in real SAO mode"},
       {VirtualMedium::CdR, {"cdrskin -v -tao -multi gracetime=0 dev=DEV ONE.ISO"}, "in real TAO mode"},
+      // A later session written at once: the cue sheet places its tracks
+      // after the first session's lead-out and gap.
+      {VirtualMedium::CdR,
+       {"wodim -v -tao -multi gracetime=0 dev=DEV ONE.ISO",
+        "sh -c \"genisoimage -quiet -R -J -C \\$(wodim -msinfo dev=DEV) -M DEV -o NEXT.ISO TWO\"",
+        "cdrdao write -n --force --multi --device DEV NEXT.TOC"},
+       "Writing finished successfully"},
       {VirtualMedium::DvdR, {"growisofs -use-the-force-luke=dao -Z DEV=ONE.ISO"}, "engaging DVD-R DAO"},
       {VirtualMedium::DvdPlusR, {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"}, "-M /dev/fd/"},
       {VirtualMedium::DvdPlusRw, {"growisofs -Z DEV -R -J ONE", "growisofs -M DEV -R -J TWO"}, "-M /dev/fd/"},
@@ -123,6 +168,8 @@ TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
     for (std::string burn : c.burns) {
       for (const auto& [name, value] : {std::pair<std::string, std::string>{"DEV", device},
                                         {"ONE.ISO", Q(Path("one.iso"))},
+                                        {"NEXT.ISO", Q(Path("next.iso"))},
+                                        {"NEXT.TOC", Q(Path("next.toc"))},
                                         {"ONE", Q(Path("one"))},
                                         {"TWO", Q(Path("two"))}}) {
         for (auto at = burn.find(name); at != std::string::npos; at = burn.find(name, at + value.size()))

@@ -47,7 +47,8 @@ std::string ParityFault(const std::uint8_t* sector) {
   for (unsigned column = 0; column < 86; ++column) {
     std::vector<std::uint8_t> word;
     for (unsigned row = 0; row < 26; ++row) word.push_back(area[column + 86 * row]);
-    if (Syndromes(word) != std::pair<std::uint8_t, std::uint8_t>{0, 0}) return "P column " + std::to_string(column);
+    if (Syndromes(word) != std::pair<std::uint8_t, std::uint8_t>{0, 0})
+      return "P column " + std::to_string(column);
   }
   for (unsigned diagonal = 0; diagonal < 52; ++diagonal) {
     std::vector<std::uint8_t> word;
@@ -72,7 +73,8 @@ const SectorCase kSectors[] = {
     {"zeros at 00:02:00", 0, [](std::size_t) -> std::uint8_t { return 0; }},
     {"ones at 18:45:40", 84265, [](std::size_t) -> std::uint8_t { return 0xFF; }},
     {"ramp at 79:59:74", 359849, [](std::size_t i) { return static_cast<std::uint8_t>(i); }},
-    {"noise at 00:02:16", 16, [](std::size_t i) { return static_cast<std::uint8_t>((i * 2654435761u) >> 13); }},
+    {"noise at 00:02:16", 16,
+     [](std::size_t i) { return static_cast<std::uint8_t>((i * 2654435761u) >> 13); }},
 };
 
 }  // namespace
@@ -95,7 +97,8 @@ TEST(CdSector, ParitiesAndEdcOfMode1SectorsCheckOut) {
     EXPECT_TRUE(std::equal(user.begin(), user.end(), sector.begin() + 16));
     // The CRC run over the data and the EDC behind it leaves no remainder.
     EXPECT_EQ(CdEdc(sector.data(), 2068), 0u);
-    EXPECT_TRUE(std::all_of(sector.begin() + 2068, sector.begin() + 2076, [](std::uint8_t b) { return b == 0; }));
+    EXPECT_TRUE(
+        std::all_of(sector.begin() + 2068, sector.begin() + 2076, [](std::uint8_t b) { return b == 0; }));
     EXPECT_EQ(ParityFault(sector.data()), "");
     // One changed byte of user data breaks both codes.
     sector[16 + 1000] ^= 0x01;
@@ -120,16 +123,16 @@ TEST_F(ReadCdRawTest, Mode1SectorPartsAsSelected) {
     std::uint32_t from, to;  // the part of the raw sector returned; from == to: refused
   };
   const Selection kSelections[] = {
-      {0xF8, 0, 2352},    {0xB8, 0, 2352},     {0xF0, 0, 2064},  {0xB0, 0, 2064},   {0xE0, 0, 16},
-      {0x78, 12, 2352},   {0x38, 12, 2352},    {0x30, 12, 2064}, {0x20, 12, 16},    {0x18, 16, 2352},
-      {0x10, 16, 2064},   {0x58, 16, 2352},    {0x80, 0, 0},     {0x90, 0, 0},      {0x08, 0, 0},
-      {0xA8, 0, 0},
+      {0xF8, 0, 2352}, {0xB8, 0, 2352},  {0xF0, 0, 2064},  {0xB0, 0, 2064},
+      {0xE0, 0, 16},   {0x78, 12, 2352}, {0x38, 12, 2352}, {0x30, 12, 2064},
+      {0x20, 12, 16},  {0x18, 16, 2352}, {0x10, 16, 2064}, {0x58, 16, 2352},
+      {0x80, 0, 0},    {0x90, 0, 0},     {0x08, 0, 0},     {0xA8, 0, 0},
   };
   for (const Selection& s : kSelections) {
     SCOPED_TRACE(testing::Message() << "flags " << std::hex << int(s.flags));
     const std::uint32_t size = s.to - s.from;
-    const mmc::Reply reply = mmc::RunIn(
-        drive, mmc::Cdb({0xBE, 2 << 2, 0, 0, 0, 1, 0, 0, 2, s.flags, 0, 0}), std::max<std::uint32_t>(size, 2352) * 2);
+    const mmc::Reply reply = mmc::RunIn(drive, mmc::Cdb({0xBE, 2 << 2, 0, 0, 0, 1, 0, 0, 2, s.flags, 0, 0}),
+                                        std::max<std::uint32_t>(size, 2352) * 2);
     if (size == 0) {
       EXPECT_EQ(reply.sense(), mmc::Sense(5, 0x24, 0));
       continue;

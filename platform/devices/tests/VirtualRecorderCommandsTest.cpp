@@ -550,6 +550,43 @@ TEST_F(VirtualRecorderCommandsTest, SessionAtOnceOnCdWritesFromTheFirstPregap) {
   }
 }
 
+// A later session written at once: its cue sheet numbers its track after
+// the disc's last one and places it after the first session's run-out and
+// the 11400-block gap; a sheet that lays a track over the recorded session
+// (track 1 at 00:02:00 again) is refused before any block is sent.
+TEST_F(VirtualRecorderCommandsTest, LaterSessionAtOnceFollowsTheGap) {
+  VirtualRecorder& drive = Open(VirtualMedium::CdR);
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 1, 3).ok());
+  ASSERT_TRUE(mmc::Write10(drive, 0, 300, 0x11).ok());
+  ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
+  constexpr std::uint32_t kStart = 302 + 11400;
+  constexpr std::uint32_t kBlocks = 40;
+
+  ASSERT_TRUE(mmc::SetWriteParameters(drive, 2, 3).ok());
+  EXPECT_EQ(SendCueSheet(drive, DataCueSheet(kBlocks)).sense(), mmc::Sense(5, 0x26, 0));
+  std::vector<std::uint8_t> sheet;
+  CueEntry(sheet, 0x41, 0, 0, 0x14, -150);
+  CueEntry(sheet, 0x41, 2, 0, 0x10, kStart - 150);
+  CueEntry(sheet, 0x41, 2, 1, 0x10, kStart);
+  CueEntry(sheet, 0x41, 0xAA, 1, 0x14, kStart + kBlocks);
+  ASSERT_TRUE(SendCueSheet(drive, sheet).ok());
+  EXPECT_EQ(Be32(&mmc::ReadTrackInformation(drive, 0xFF).data[12]), kStart - 150);
+  ASSERT_TRUE(mmc::Write10(drive, kStart - 150, 150, 0).ok());
+  ASSERT_TRUE(mmc::Write10(drive, kStart, kBlocks, 0x22).ok());
+  ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+
+  const VirtualDiscSummary disc = drive.Summary();
+  EXPECT_EQ(disc.status, "appendable");
+  ASSERT_EQ(disc.tracks.size(), 2u);
+  EXPECT_EQ(disc.tracks[1].start, kStart);
+  EXPECT_EQ(disc.tracks[1].size, kBlocks) << "a track written at once has no run-out";
+  EXPECT_EQ(Be32(&mmc::ReadToc(drive, 0, 0xAA).data[8]), kStart + kBlocks) << "lead-out";
+  const mmc::Reply last = mmc::Read10(drive, kStart + kBlocks - 1, 1);
+  ASSERT_TRUE(last.ok());
+  EXPECT_EQ(last.data[0], 0x22);
+  EXPECT_TRUE(mmc::Read10(drive, 299, 1).ok()) << "the first session is untouched";
+}
+
 // The six-byte mode commands carry the same pages as the ten-byte ones, and
 // a parameter list sent is reported taken in full.
 TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWhole) {

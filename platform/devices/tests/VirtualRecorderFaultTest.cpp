@@ -150,7 +150,7 @@ TEST_F(VirtualRecorderFaultTest, CommandLogRecordsEveryCommand) {
 const char kGood[] =
     "version = 1\nimage = disc.img\nmedium = cd-r\ntray = closed\ncapacity = 359849\nclosed_sessions = 1\n"
     "finalized = 0\nformatted = 0\nwritten_extent = 0\ntiming = 100\noperation = none\n"
-    "track = 1 1 0 0 300 closed\ntrack = 2 2 11700 0 50 open\n";
+    "track = 1 1 0 0 300 closed runout 2\ntrack = 2 2 11702 0 50 open\n";
 
 TEST_F(VirtualRecorderFaultTest, GoodStateFileLoads) {
   std::ofstream(Path("disc.img")).put('\0');
@@ -160,8 +160,8 @@ TEST_F(VirtualRecorderFaultTest, GoodStateFileLoads) {
   EXPECT_EQ(summary.medium, VirtualMedium::CdR);
   EXPECT_EQ(summary.status, "appendable");
   ASSERT_EQ(summary.tracks.size(), 2u);
-  EXPECT_EQ(summary.next_writable, 11750u);
-  EXPECT_TRUE(mmc::Write10(drive, 11750, 1).ok());
+  EXPECT_EQ(summary.next_writable, 11752u);
+  EXPECT_TRUE(mmc::Write10(drive, 11752, 1).ok());
 }
 
 TEST_F(VirtualRecorderFaultTest, BadStateFilesAreRefusedWithAClearMessage) {
@@ -186,10 +186,11 @@ TEST_F(VirtualRecorderFaultTest, BadStateFilesAreRefusedWithAClearMessage) {
       {replace("359849", "2298496"), "does not match"},
       {replace("tray = closed", "tray = ajar"), "tray must be open or closed"},
       {replace("finalized = 0", "finalized = yes"), "finalized must be 0 or 1"},
-      {replace("11700 0 50 open", "200 0 50 open"), "overlaps"},
-      {replace("11700 0 50 open", "359800 0 50 open"), "beyond the capacity"},
+      {replace("11702 0 50 open", "200 0 50 open"), "overlaps"},
+      {replace("11702 0 50 open", "359800 0 50 open"), "beyond the capacity"},
       {replace("track = 2 2", "track = 3 2"), "numbered"},
-      {replace("track = 1 1 0 0 300 closed", "track = 1 1 0 0 300 open"), "open in a closed session"},
+      {replace("track = 1 1 0 0 300 closed runout 2", "track = 1 1 0 0 300 open"),
+       "open in a closed session"},
       {"version = 1\nmedium = cd-r\ncapacity = 359849\nclosed_sessions = 2\ntrack = 1 1 0 0 300 closed\n",
        "session without tracks"},
       {replace("operation = none", "operation = format 10"), "operation must be"},
@@ -200,6 +201,11 @@ TEST_F(VirtualRecorderFaultTest, BadStateFilesAreRefusedWithAClearMessage) {
       {base + "fault = explode\n", "unknown fault kind"},
       {base + "track = 3 2 20000 0 1 open\n", "more than one incomplete track"},
       {replace("medium = cd-r", "medium = dvd+rw"), "does not match"},
+      {replace("50 open", "50 open runout 2"), "run-out blocks"},
+      {replace("closed runout 2", "closed runout 3"), "track run-out"},
+      {replace("closed runout 2", "closed runout 2 pregap 150"), "track needs"},
+      {replace("closed runout 2", "closed runout"), "track needs"},
+      {replace("11702 0 50 open", "301 0 50 open"), "overlaps"},  // track 1's run-out ends at 302
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

@@ -215,7 +215,8 @@ TEST_P(SequentialMediumTest, OneAndTwoSessionsShowInDiscTrackAndTocAnswers) {
   ASSERT_TRUE(second_data.ok());
   EXPECT_EQ(second_data.data[2047], 0x22);
   // Run-out blocks are on the disc but hold no data.
-  EXPECT_EQ(mmc::Read10(drive, 1000, 1).sense(), c.runout != 0 ? mmc::Sense(5, 0x64, 0) : mmc::Sense(5, 0x21, 0));
+  EXPECT_EQ(mmc::Read10(drive, 1000, 1).sense(),
+            c.runout != 0 ? mmc::Sense(5, 0x64, 0) : mmc::Sense(5, 0x21, 0));
   EXPECT_EQ(mmc::Read10(drive, 1000 + c.runout, 1).sense(), mmc::Sense(5, 0x21, 0));
 
   // The layout outlives the process.
@@ -270,9 +271,9 @@ TEST_P(SequentialMediumTest, ReservedTrackTakesWritesUpToItsSize) {
   mmc::Reply closed = mmc::ReadTrackInformation(drive, 1);
   EXPECT_EQ(Be32(&closed.data[24]), size);
   EXPECT_EQ(closed.data[7] & 0x01, 0);
-  // Closed, it is a complete track: the reserved and blank bits are both
-  // clear (a DVD+R track as much as any).
-  EXPECT_EQ(closed.data[6] & 0xC0, 0x00);
+  // Closed, it is a complete track: not blank, and reserved on DVD+R only
+  // (where neither bit names the incomplete track still being written).
+  EXPECT_EQ(closed.data[6] & 0xC0, c.plus ? 0x80 : 0x00);
   EXPECT_TRUE(mmc::Read10(drive, size - 1, 1).ok());
 }
 
