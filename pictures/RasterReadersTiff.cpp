@@ -1,10 +1,13 @@
 // TIFF: the first image of a file, in strips, samples interleaved, rows top
 // to bottom; uncompressed, PackBits, or CCITT modified Huffman and
 // one-dimensional T.4 fax data. YCbCr is 8-bit, in data units of up to 4 x 2
-// luma samples (4 x 2 at most) sharing one chroma pair, turned into RGB here with the file's
-// luma coefficients and reference black and white.
+// luma samples sharing one chroma pair, turned into RGB here with the file's
+// luma coefficients and reference black and white. CIE L*a*b* (8 or 16 bits)
+// is turned into RGB here too, through the sRGB display libtiff's RGBA
+// reader uses, so a picture looks as libtiff's tools show it.
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <cmath>
 #include <map>
@@ -33,6 +36,7 @@ enum : uint16_t {
   tagPlanarConfiguration = 284,
   tagPredictor = 317,
   tagColorMap = 320,
+  tagWhitePoint = 318,
   tagYCbCrCoefficients = 529,
   tagYCbCrSubSampling = 530,
   tagReferenceBlackWhite = 532,
@@ -180,6 +184,64 @@ class YCbCrToRgb {
   bool valid_ = true;
 };
 
+// CIE L*a*b* as a display shows it, the way libtiff's RGBA reader sees the
+// file: L* is 0-100 over the whole sample range; a* and b* are signed (8-bit
+// samples one unit a step, 16-bit ones 1/256). The reference white comes
+// from the WhitePoint chromaticity (D50 without one) at a luminance of 100.
+// X, Y and Z become the light of each sRGB gun, which shows 1 for black and
+// 100 for white; the gun's light above black, in 1500 steps (truncated),
+// picks its value through a gamma of 2.4.
+class LabToRgb {
+ public:
+  LabToRgb(const TiffDirectory& dir, bool big, bool wide) : big_(big), wide_(wide) {
+    double x = kD50[0] / (kD50[0] + kD50[1] + kD50[2]), y = kD50[1] / (kD50[0] + kD50[1] + kD50[2]);
+    const auto white = dir.Rationals(tagWhitePoint);
+    if (white.size() >= 2) x = white[0], y = white[1];
+    if (!(y > 0)) valid_ = false;
+    white_[0] = x / y * 100, white_[1] = 100, white_[2] = (1 - x - y) / y * 100;
+    for (size_t i = 0; i < gun_.size(); ++i)
+      gun_[i] = uint8_t(std::lrint(255 * std::pow(double(i) / kSteps, 1 / 2.4)));
+  }
+  bool Valid() const { return valid_; }
+
+  void Convert(const uint8_t* lab, uint8_t* rgb) const {
+    double l, a, b;
+    if (wide_) {
+      auto u16 = [&](const uint8_t* p) { return big_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[1] << 8 | p[0]); };
+      l = u16(lab) * 100.0 / 65535, a = int16_t(u16(lab + 2)) / 256.0, b = int16_t(u16(lab + 4)) / 256.0;
+    } else {
+      l = lab[0] * 100.0 / 255, a = int8_t(lab[1]), b = int8_t(lab[2]);
+    }
+    double fy, yy;
+    if (l < 8) {
+      yy = l * white_[1] / 903.292;
+      fy = 7.787 * yy / white_[1] + 16.0 / 116;
+    } else {
+      fy = (l + 16) / 116;
+      yy = white_[1] * fy * fy * fy;
+    }
+    auto inverse = [](double t, double white) {
+      return t * t * t > 0.008856 ? white * t * t * t : white * (t - 16.0 / 116) / 7.787;
+    };
+    const double xyz[3] = {inverse(a / 500 + fy, white_[0]), yy, inverse(fy - b / 200, white_[2])};
+    for (size_t c = 0; c < 3; ++c) {
+      const double light = kToRgb[c][0] * xyz[0] + kToRgb[c][1] * xyz[1] + kToRgb[c][2] * xyz[2];
+      const double above = (std::clamp(light, 1.0, 100.0) - 1) / 99;
+      rgb[c] = gun_[size_t(std::clamp(int(above * kSteps), 0, kSteps))];
+    }
+  }
+
+ private:
+  static constexpr int kSteps = 1500;
+  static constexpr double kD50[3] = {96.425, 100.0, 82.468};
+  static constexpr double kToRgb[3][3] = {
+      {3.2410, -1.5374, -0.4986}, {-0.9692, 1.8760, 0.0416}, {0.0556, -0.2040, 1.0570}};
+  bool big_, wide_;
+  bool valid_ = true;
+  double white_[3];
+  std::array<uint8_t, kSteps + 1> gun_;
+};
+
 [[noreturn]] void BadColorFormat() { throw EInvalidGraphic(GraphicMessage(gs::kInvalidColorFormat, kName)); }
 [[noreturn]] void BadCompression() {
   throw EInvalidGraphic(GraphicMessage(gs::kImageNotSupported, gs::kCompression, kName));
@@ -260,11 +322,12 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     }
     case 8:
       if (samples != 3 || !wideSamples) BadColorFormat();
+      // Like YCbCr: the reader makes 8-bit RGB rows, the manager reorders.
+      cm.SetSourceBitsPerSample(8);
       cm.SetSourceSamplesPerPixel(3);
       cm.SetTargetSamplesPerPixel(3);
-      cm.SetSourceScheme(psCIELab);
+      cm.SetSourceScheme(psRGB);
       cm.SetTargetScheme(psBGR);
-      cm.SourceOptions = optLabScaledL | (big ? optSwapBytes : 0);
       break;
     default:
       BadColorFormat();
@@ -279,6 +342,11 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   if (photometric == 6) {
     ycbcr.emplace(dir);
     if (!ycbcr->Valid()) RaiseInvalidImage(kName);
+  }
+  std::optional<LabToRgb> lab;
+  if (photometric == 8) {
+    lab.emplace(dir, big, bits == 16);
+    if (!lab->Valid()) RaiseInvalidImage(kName);
   }
 
   std::unique_ptr<TDecoder> decoder;
@@ -333,7 +401,7 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   if (offsets.empty()) RaiseInvalidImage(kName);
   if (offsets.size() == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
 
-  std::vector<uint8_t> strip, rgb(photometric == 6 ? size_t(width) * 3 : 0);
+  std::vector<uint8_t> strip, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
   uint32_t row = 0;
   for (size_t s = 0; s < offsets.size() && row < height; ++s) {
     const uint32_t stripRows =
@@ -377,6 +445,10 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
         for (uint32_t x = 0; x < width; ++x)
           ycbcr->Convert(line + size_t(x / subH) * unitSize, int((r % subV) * subH + x % subH),
                          int(subH * subV), rgb.data() + size_t(x) * 3);
+        line = rgb.data();
+      } else if (lab) {
+        const size_t step = bits / 8 * 3;
+        for (uint32_t x = 0; x < width; ++x) lab->Convert(line + x * step, rgb.data() + size_t(x) * 3);
         line = rgb.data();
       }
       cm.ConvertRow({line}, dib.Row(int(row)), width);

@@ -224,36 +224,44 @@ PeerImage LibtiffPixels(const QTemporaryDir& dir, const QString& file) {
   return PeerPixels(out);
 }
 
-// A little-endian single-directory TIFF: tags of SHORT or LONG values (the
-// strip offset is filled in), then the strip data.
-QByteArray BuildTiff(std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags, const QByteArray& data) {
+// A single-directory TIFF in either byte order: tags of SHORT values, LONG
+// for the strip tables (the strip offset is filled in) and RATIONAL for the
+// white point (numerator, denominator pairs); then the strip data.
+QByteArray BuildTiff(std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags, const QByteArray& data,
+                     bool big = false) {
   QByteArray dirBytes, extra;
-  auto put16 = [](QByteArray& f, uint32_t v) { f.append(char(v & 0xFF)), f.append(char(v >> 8 & 0xFF)); };
-  auto put32 = [&](QByteArray& f, uint32_t v) { put16(f, v & 0xFFFF), put16(f, v >> 16); };
+  auto put16 = [big](QByteArray& f, uint32_t v) {
+    const char lo = char(v & 0xFF), hi = char(v >> 8 & 0xFF);
+    f.append(big ? hi : lo), f.append(big ? lo : hi);
+  };
+  auto put32 = [&](QByteArray& f, uint32_t v) {
+    put16(f, big ? v >> 16 : v & 0xFFFF), put16(f, big ? v & 0xFFFF : v >> 16);
+  };
+  auto type = [](uint16_t tag) { return tag == 273 || tag == 279 ? 4 : tag == 318 ? 5 : 3; };
+  auto bytes = [&](uint16_t tag, size_t count) { return count * (type(tag) == 3 ? 2 : 4); };
   const uint32_t extraStart = 8 + 2 + uint32_t(tags.size()) * 12 + 4;
   uint32_t extraSize = 0;
   for (const auto& t : tags)
-    if (t.second.size() > 2) extraSize += uint32_t(t.second.size()) * 2;
+    if (bytes(t.first, t.second.size()) > 4) extraSize += uint32_t(bytes(t.first, t.second.size()));
   const uint32_t dataOffset = extraStart + extraSize;
   put16(dirBytes, uint32_t(tags.size()));
   for (auto& [tag, values] : tags) {
-    const bool isLong = tag == 273 || tag == 279;
     if (tag == 273) values = {dataOffset};
     put16(dirBytes, tag);
-    put16(dirBytes, isLong ? 4 : 3);
-    put32(dirBytes, uint32_t(values.size()));
-    if (isLong) {
+    put16(dirBytes, uint32_t(type(tag)));
+    put32(dirBytes, uint32_t(type(tag) == 5 ? values.size() / 2 : values.size()));
+    if (type(tag) == 4) {
       put32(dirBytes, values[0]);
-    } else if (values.size() <= 2) {
+    } else if (bytes(tag, values.size()) <= 4) {
       put16(dirBytes, values[0]);
       put16(dirBytes, values.size() > 1 ? values[1] : 0);
     } else {
       put32(dirBytes, extraStart + uint32_t(extra.size()));
-      for (uint32_t v : values) put16(extra, v);
+      for (uint32_t v : values) type(tag) == 5 ? put32(extra, v) : put16(extra, v);
     }
   }
   put32(dirBytes, 0);
-  return QByteArray("II*\0\x08\0\0\0", 8) + dirBytes + extra + data;
+  return QByteArray(big ? "MM\0*\0\0\0\x08" : "II*\0\x08\0\0\0", 8) + dirBytes + extra + data;
 }
 
 // YCbCr in data units of h x v luma samples and one Cb, Cr pair, from a
@@ -350,4 +358,64 @@ TEST(RasterReadersTiff, YCbCrAndPlaneVariantsNotReadAreRefused) {
                                       data);
     EXPECT_EQ(LoadError(file), refused) << c.name;
   }
+}
+
+TEST(RasterReadersTiff, CieLabMatchesLibtiff) {
+  if (Tool("convert").isEmpty() || Tool("tiff2rgba").isEmpty())
+    GTEST_SKIP() << "ImageMagick or libtiff tools missing";
+  QTemporaryDir dir;
+  // L*, a*, b* spread over their whole ranges, dark and saturated colours
+  // included (those fall outside sRGB and are clipped).
+  const int width = 64, height = 40;
+  QByteArray lab8, lab16LE, lab16BE;
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245 + 12345) >> 8; };
+  for (int i = 0; i < width * height; ++i) {
+    const uint16_t l = uint16_t(next()), a = uint16_t(next()), b = uint16_t(next());
+    for (uint16_t v : {uint16_t(l >> 8), uint16_t(a >> 8), uint16_t(b >> 8)}) lab8.append(char(v));
+    for (uint16_t v : {l, a, b}) {
+      lab16LE.append(char(v & 0xFF)), lab16LE.append(char(v >> 8));
+      lab16BE.append(char(v >> 8)), lab16BE.append(char(v & 0xFF));
+    }
+  }
+  auto build = [&](uint32_t bits, const QByteArray& data, bool big,
+                   std::vector<uint32_t> whitePoint) {
+    std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags = {
+        {256, {uint32_t(width)}}, {257, {uint32_t(height)}}, {258, {bits, bits, bits}},
+        {259, {1}},               {262, {8}},                {273, {0}},
+        {277, {3}},               {278, {uint32_t(height)}}, {279, {uint32_t(data.size())}},
+        {284, {1}}};
+    if (!whitePoint.empty()) tags.push_back({318, whitePoint});
+    return BuildTiff(tags, data, big);
+  };
+  const std::vector<uint32_t> d65 = {3127, 10000, 3290, 10000};
+  struct Case {
+    const char* name;
+    QByteArray file;
+  } cases[] = {
+      {"lab 8", build(8, lab8, false, {})},
+      {"lab 8 big-endian", build(8, lab8, true, {})},
+      {"lab 16", build(16, lab16LE, false, {})},
+      {"lab 16 big-endian", build(16, lab16BE, true, {})},
+      {"lab 8 white D65", build(8, lab8, false, d65)},
+      {"lab 16 big-endian white D65", build(16, lab16BE, true, d65)},
+  };
+  for (const Case& c : cases) {
+    const QString file = dir.filePath(QString(c.name).replace(' ', '_') + ".tif");
+    WriteAll(file, c.file);
+    TTIFFGraphic tiff;
+    try {
+      tiff.LoadFromBytes(c.file);
+    } catch (const EInvalidGraphic& e) {
+      ADD_FAILURE() << c.name << ": " << e.what();
+      continue;
+    }
+    EXPECT_EQ(tiff.PixelFormat(), pf24bit) << c.name;
+    // libtiff works in single precision: a gun's light at the very edge of
+    // one of its 1500 steps may fall one step away.
+    ExpectSamePixels(tiff, LibtiffPixels(dir, file), 1, c.name);
+  }
+  // A white point with no luminance is refused, as libtiff refuses it.
+  EXPECT_EQ(LoadError(build(8, lab8, false, {3127, 10000, 0, 1})),
+            "Cannot load image. Invalid or unexpected TIF/TIFF image format.");
 }
