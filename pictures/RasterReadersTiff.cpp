@@ -1,7 +1,8 @@
-// TIFF: the first image of a file, in strips, samples interleaved, rows top
-// to bottom; uncompressed, PackBits, or CCITT modified Huffman and
-// one-dimensional T.4 fax data. YCbCr is 8-bit, in data units of up to 4 x 2
-// luma samples sharing one chroma pair, turned into RGB here with the file's
+// TIFF: the first image of a file, in strips, samples interleaved or one
+// plane after another, rows top to bottom; uncompressed, PackBits, or CCITT
+// modified Huffman and one-dimensional T.4 fax data. YCbCr is 8-bit, in data
+// units of 1, 2 or 4 by 1, 2 or 4 luma samples (never taller than wide; 1 x 1
+// when in planes) sharing one chroma pair, turned into RGB here with the file's
 // luma coefficients and reference black and white. CIE L*a*b* (8 or 16 bits)
 // is turned into RGB here too, through the sRGB display libtiff's RGBA
 // reader uses, so a picture looks as libtiff's tools show it.
@@ -207,7 +208,9 @@ class LabToRgb {
   void Convert(const uint8_t* lab, uint8_t* rgb) const {
     double l, a, b;
     if (wide_) {
-      auto u16 = [&](const uint8_t* p) { return big_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[1] << 8 | p[0]); };
+      auto u16 = [&](const uint8_t* p) {
+        return big_ ? uint16_t(p[0] << 8 | p[1]) : uint16_t(p[1] << 8 | p[0]);
+      };
       l = u16(lab) * 100.0 / 65535, a = int16_t(u16(lab + 2)) / 256.0, b = int16_t(u16(lab + 4)) / 256.0;
     } else {
       l = lab[0] * 100.0 / 255, a = int8_t(lab[1]), b = int8_t(lab[2]);
@@ -268,8 +271,11 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   const uint32_t fillOrder = dir.Value(tagFillOrder, 1);
   if (width == 0 || height == 0) RaiseInvalidImage(kName);
   if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) BadColorFormat();
-  // Samples stored one plane after another would come out as stripes.
-  if (samples > 1 && dir.Value(tagPlanarConfiguration, 1) != 1) BadColorFormat();
+  const uint32_t planarConfiguration = dir.Value(tagPlanarConfiguration, 1);
+  if (planarConfiguration != 1 && planarConfiguration != 2) BadColorFormat();
+  // Samples one plane after another: each strip of rows comes once per
+  // sample, and the reader interleaves them before anything else.
+  const bool planar = samples > 1 && planarConfiguration == 2;
 
   TColorManager& cm = ColorManager();
   cm.SourceOptions = big ? optSwapBytes : 0;
@@ -306,12 +312,16 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
       cm.SetTargetScheme(psBGR);
       break;
     case 6: {
-      if (samples != 3 || bits != 8) BadColorFormat();
+      if (samples != 3) BadColorFormat();
+      if (bits == 16) throw EInvalidGraphic(GraphicMessage(gs::kImageNotSupported, gs::kYCbCr16Bits, kName));
+      if (bits != 8) BadColorFormat();
       const auto sub = dir.Values(tagYCbCrSubSampling);
       subH = sub.size() > 0 ? sub[0] : 2;
       subV = sub.size() > 1 ? sub[1] : 2;
-      // Units of 4 x 4 are refused: no peer decodes them alike to check us.
-      if ((subH != 1 && subH != 2 && subH != 4) || (subV != 1 && subV != 2) || subV > subH) BadColorFormat();
+      auto allowed = [](uint32_t n) { return n == 1 || n == 2 || n == 4; };
+      if (!allowed(subH) || !allowed(subV) || subV > subH) BadColorFormat();
+      // Subsampled chroma planes would be smaller than the luma plane.
+      if (planar && subH * subV > 1) BadColorFormat();
       if (predictor == 2 && subH * subV > 1) BadColorFormat();
       // The reader makes RGB rows itself; the manager only reorders them.
       cm.SetSourceSamplesPerPixel(3);
@@ -398,24 +408,44 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   const auto offsets = dir.Values(tagStripOffsets);
   const auto byteCounts = dir.Values(tagStripByteCounts);
   auto rowsPerStrip = dir.Values(tagRowsPerStrip);
-  if (offsets.empty()) RaiseInvalidImage(kName);
-  if (offsets.size() == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
+  const size_t planes = planar ? samples : 1;
+  const size_t stripsPerPlane = offsets.size() / planes;
+  if (stripsPerPlane == 0) RaiseInvalidImage(kName);
+  if (stripsPerPlane == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
 
-  std::vector<uint8_t> strip, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
+  // Strip `index` of the file, decoded into `buffer` (sized by the caller).
+  auto readStrip = [&](size_t index, std::vector<uint8_t>& buffer) {
+    in.Seek(offsets[index]);
+    if (decoder) {
+      const size_t count = index < byteCounts.size() ? byteCounts[index] : in.Left();
+      const auto packed = in.Bytes(std::min<size_t>(count, 0x7FFFFFFF));
+      const uint8_t* source = packed.data();
+      uint8_t* dest = buffer.data();
+      decoder->Decode(source, dest, int(packed.size()), int(std::min<size_t>(buffer.size(), 0x7FFFFFFF)));
+    } else {
+      in.Read(buffer.data(), buffer.size());
+    }
+  };
+
+  std::vector<uint8_t> strip, plane, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
   uint32_t row = 0;
-  for (size_t s = 0; s < offsets.size() && row < height; ++s) {
+  for (size_t s = 0; s < stripsPerPlane && row < height; ++s) {
     const uint32_t stripRows =
         std::clamp<uint32_t>(rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)], 1, height - row);
     strip.assign(size_t((stripRows + subV - 1) / subV) * unitRowSize, 0);
-    in.Seek(offsets[s]);
-    if (decoder) {
-      const size_t count = s < byteCounts.size() ? byteCounts[s] : in.Left();
-      const auto packed = in.Bytes(std::min<size_t>(count, 0x7FFFFFFF));
-      const uint8_t* source = packed.data();
-      uint8_t* dest = strip.data();
-      decoder->Decode(source, dest, int(packed.size()), int(std::min<size_t>(strip.size(), 0x7FFFFFFF)));
+    if (planar) {
+      // Samples of 8 or 16 bits: each plane's row is width samples.
+      const size_t sampleBytes = bits / 8, planeRow = size_t(width) * sampleBytes;
+      plane.assign(size_t(stripRows) * planeRow, 0);
+      for (size_t p = 0; p < planes; ++p) {
+        readStrip(p * stripsPerPlane + s, plane);
+        for (size_t r = 0; r < stripRows; ++r)
+          for (size_t x = 0; x < width; ++x)
+            std::memcpy(strip.data() + r * rowSize + (x * planes + p) * sampleBytes,
+                        plane.data() + r * planeRow + x * sampleBytes, sampleBytes);
+      }
     } else {
-      in.Read(strip.data(), strip.size());
+      readStrip(s, strip);
     }
     for (uint32_t r = 0; r < stripRows; ++r, ++row) {
       uint8_t* line = strip.data() + size_t(r / subV) * unitRowSize;

@@ -217,13 +217,18 @@ TEST(RasterReadersFixtures, DrHaloWithAndWithoutPalette) {
   EXPECT_EQ(coloured.Dib().GetColor(2, 1), uint32_t(RGB(90, 60, 30)));
   EXPECT_EQ(LoadError<TCUTGraphic>(cut.d.left(8)), "Stream read error in CUT file.");
 
-  // Pictures copied from other systems come with upper-case names.
-  WriteAll(dir.filePath("OLD.CUT"), cut.d);
-  WriteAll(dir.filePath("OLD.PAL"), pal.d);
-  TCUTGraphic upper;
-  upper.LoadFromFile(dir.filePath("OLD.CUT"));
-  EXPECT_EQ(upper.PaletteFile, dir.filePath("OLD.PAL"));
-  EXPECT_EQ(upper.Dib().GetColor(0, 0), uint32_t(RGB(210, 140, 70)));
+  // Pictures copied from other systems come with upper-case names, and the
+  // palette's extension need not share the picture's case.
+  const std::pair<const char*, const char*> names[] = {
+      {"OLD.CUT", "OLD.PAL"}, {"scan.cut", "scan.PAL"}, {"Mixed.CUT", "Mixed.pal"}, {"odd.Cut", "odd.pAl"}};
+  for (const auto& [picture, palette] : names) {
+    WriteAll(dir.filePath(picture), cut.d);
+    WriteAll(dir.filePath(palette), pal.d);
+    TCUTGraphic found;
+    found.LoadFromFile(dir.filePath(picture));
+    EXPECT_EQ(found.PaletteFile, dir.filePath(palette)) << picture;
+    EXPECT_EQ(found.Dib().GetColor(0, 0), uint32_t(RGB(210, 140, 70))) << picture;
+  }
 }
 
 TEST(RasterReadersFixtures, AutodeskAnimator) {
