@@ -6,21 +6,23 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDropEvent>
-#include <QMimeData>
-#include <QTreeView>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QRegularExpression>
+#include <QTreeView>
 #include <cmath>
 
+#include "app/About.h"
 #include "app/AppGlobals.h"
 #include "app/AudioBurning.h"
 #include "app/Monkey.h"
+#include "app/SkinnedExplorer.h"
+#include "app/ToolButtons.h"
 #include "app/Unit1.h"
 #include "app/Unit1Views.h"
-#include "app/start.h"
-#include "app/About.h"
 #include "app/schedule.h"
+#include "app/start.h"
 #include "platform/core/AtomicFile.h"
 #include "platform/core/AudioExchange.h"
 #include "platform/core/DirEnum.h"
@@ -93,26 +95,6 @@ void DrawTimeScale(TBitmap& bitmap) {
     const QString label = QString("%1 min").arg(minutes);
     canvas.TextOut(minutes == 74 ? x - 2 - canvas.TextWidth(label) : x + 2, 1, label);
   }
-}
-
-TSeSkinSpeedButton* ToolButton(TForm* owner, TWinControl* bar, const QString& caption, const QString& hint, int& x,
-                               int width = 44) {
-  auto* button = Create<TSeSkinSpeedButton>(owner);
-  button->SetSkinEngine(AppSkinEngine());
-  button->SetBounds(x, 0, width, 26);
-  button->SetCaption(caption);
-  button->SetHint(hint);
-  button->SetFlat(true);
-  button->SetParent(bar);
-  x += width;
-  return button;
-}
-
-void ToolDivider(TForm* owner, TWinControl* bar, int& x) {
-  auto* divider = Create<TSeSpeedDivider>(owner);
-  divider->SetBounds(x, 0, 6, 26);
-  divider->SetParent(bar);
-  x += 6;
 }
 
 TForm1* Main() { return AppForms().Form1; }
@@ -258,6 +240,7 @@ void TAudioForm::BuildLayout() {
   lbFiles->SetAlign(alClient);
   Dirlist->SetFileList(lbFiles);
   lbFiles->SetMask("*.MP3;*.WAV;*.APE;*.WMA");
+  SkinExplorer(Dirlist, lbFiles, AppSkinEngine());
 
   DirDialog1 = Create<TwpnBrowseDirectoryDlg>(this);
   OpenDialog2 = Create<TOpenDialog>(this);
@@ -283,47 +266,46 @@ void TAudioForm::BuildToolBar() {
   tbAudio->SetSkinEngine(AppSkinEngine());
   tbAudio->SetParent(this);
   tbAudio->SetAlign(alTop);
-  tbAudio->SetHeight(30);
+  tbAudio->SetHeight(kToolButtonHeight + 4);
   tbAudio->SetBorderWidth(2);
   tbAudio->SetButtonAutoSize(false);
   // The bar lines its children up in the order of their positions.
-  int x = 0;
-  btnNew = ToolButton(this, tbAudio, "New", "Creates a new task", x);
-  btnOpen = ToolButton(this, tbAudio, "Open", "Opens an existing task", x);
-  btnSave = ToolButton(this, tbAudio, "Save", "Saves current task", x);
-  ToolDivider(this, tbAudio, x);
-  btnAdd = ToolButton(this, tbAudio, "Add", "Add audio files / Folders", x);
-  btnRemove = ToolButton(this, tbAudio, "Remove", "Remove", x, 52);
-  btnClear = ToolButton(this, tbAudio, "Clear", "Clear", x);
-  ToolDivider(this, tbAudio, x);
+  TToolRow row{this, tbAudio, AppSkinEngine()};
+  btnNew = AddToolButton(row, "New", "Creates a new task", TToolGlyph::New, 44);
+  btnOpen = AddToolButton(row, "Open", "Opens an existing task", TToolGlyph::Open, 44);
+  btnSave = AddToolButton(row, "Save", "Saves current task", TToolGlyph::Save, 44);
+  AddToolDivider(row, 6);
+  btnAdd = AddToolButton(row, "Add", "Add audio files / Folders", TToolGlyph::Add, 44);
+  btnRemove = AddToolButton(row, "Remove", "Remove", TToolGlyph::Remove, 52);
+  btnClear = AddToolButton(row, "Clear", "Clear", TToolGlyph::Clear, 44);
+  AddToolDivider(row, 6);
+  TSeSpeedContainer* drive = AddToolHolder(row, 54 + 216);
   lDrive = Create<TLabel>(this);
   lDrive->SetAutoSize(false);
   lDrive->SetTransparent(true);
   lDrive->SetLayout(tlCenter);
-  lDrive->SetBounds(x, 0, 54, 26);
+  lDrive->SetBounds(0, 0, 54, kToolButtonHeight);
   lDrive->SetCaption("  Drive :");
-  lDrive->SetParent(tbAudio);
-  x += 54;
+  lDrive->SetParent(drive);
   cbDrives = Create<TSeSkinComboBox>(this);
   cbDrives->SetSkinEngine(AppSkinEngine());
-  cbDrives->SetBounds(x, 0, 216, 26);
+  cbDrives->SetBounds(54, kToolComboTop, 216, kToolComboHeight);
   cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
-  cbDrives->SetParent(tbAudio);
-  x += 216;
-  ToolDivider(this, tbAudio, x);
-  bEject = ToolButton(this, tbAudio, "Eject", "Ejects the disc", x);
-  bCaps = ToolButton(this, tbAudio, "Drive", "Displays the information of the drive", x);
-  bDisc = ToolButton(this, tbAudio, "Disc", "Displays the information of the disc", x);
-  ToolDivider(this, tbAudio, x);
-  bBurn = ToolButton(this, tbAudio, "Burn", "Burns the current task", x);
-  btnClone = ToolButton(this, tbAudio, "Copy", "Creates a copy of CD \\ DVD", x);
-  btnErase = ToolButton(this, tbAudio, "Erase", "Erases a CD \\ DVD", x);
-  ToolDivider(this, tbAudio, x);
-  bAdvance = ToolButton(this, tbAudio, "Options", "Options", x, 54);
-  btnAbout = ToolButton(this, tbAudio, "About", "About", x);
-  btnHelp = ToolButton(this, tbAudio, "Help", "Help", x);
+  cbDrives->SetParent(drive);
+  AddToolDivider(row, 6);
+  bEject = AddToolButton(row, "Eject", "Ejects the disc", TToolGlyph::Eject, 44);
+  bCaps = AddToolButton(row, "Drive", "Displays the information of the drive", TToolGlyph::Drive, 44);
+  bDisc = AddToolButton(row, "Disc", "Displays the information of the disc", TToolGlyph::Disc, 44);
+  AddToolDivider(row, 6);
+  bBurn = AddToolButton(row, "Burn", "Burns the current task", TToolGlyph::Burn, 44);
+  btnClone = AddToolButton(row, "Copy", "Creates a copy of CD \\ DVD", TToolGlyph::CopyDisc, 44);
+  btnErase = AddToolButton(row, "Erase", "Erases a CD \\ DVD", TToolGlyph::Erase, 44);
+  AddToolDivider(row, 6);
+  bAdvance = AddToolButton(row, "Options", "Options", TToolGlyph::Options, 54);
+  btnAbout = AddToolButton(row, "About", "About", TToolGlyph::About, 44);
+  btnHelp = AddToolButton(row, "Help", "Help", TToolGlyph::Help, 44);
 
   btnNew->OnClick = [this](TControl* c) { btnNewClick(c); };
   btnOpen->OnClick = [this](TControl* c) { btnOpenClick(c); };
@@ -413,8 +395,10 @@ void TAudioForm::AddFolder(const QString& folder) {
 
 void TAudioForm::AddDropped(const QStringList& paths) {
   for (const QString& path : paths) {
-    if (QFileInfo(path).isDir()) AddFolder(path);
-    else AddTrack(path);
+    if (QFileInfo(path).isDir())
+      AddFolder(path);
+    else
+      AddTrack(path);
   }
   RecalcTotalLength();
   Modified = true;
@@ -595,7 +579,8 @@ TAudioForm* CreateAudioForms() {
     };
   }
   if (TScheduleForm* schedule = AppForms().ScheduleForm) {
-    schedule->StartScheduledAudioBurn = [burning](const QStringList& tracks, const TScheduleOptions& options) {
+    schedule->StartScheduledAudioBurn = [burning](const QStringList& tracks,
+                                                  const TScheduleOptions& options) {
       burning->StartScheduled(tracks, options);
     };
   }

@@ -1,6 +1,6 @@
 // The audio CD window and the audio burning window for gui-preview, over a
 // main window of their own with a virtual CD-R in a scratch folder; plain,
-// and in each skin shipped beside the program ("audio:devoir").
+// and in each skin shipped beside the program ("audio-devoir").
 
 #include <QCoreApplication>
 #include <QDir>
@@ -102,7 +102,7 @@ void RegisterAudioPreviews() {
   const QDir skins(QCoreApplication::applicationDirPath() + "/Skins");
   for (const QString& file : skins.entryList({"*.mskn"}, QDir::Files, QDir::Name)) {
     const QString name = file.chopped(5);
-    RegisterPreviewWindow("audio:" + name, [name] { return AudioPreview(name); });
-    RegisterPreviewWindow("audio-burning:" + name, [name] { return AudioBurningPreview(name); });
+    RegisterPreviewWindow("audio-" + name, [name] { return AudioPreview(name); });
+    RegisterPreviewWindow("audio-burning-" + name, [name] { return AudioBurningPreview(name); });
   }
 }

@@ -24,9 +24,9 @@
 #include "platform/gui/ComCtrls.h"
 #include "platform/gui/Preview.h"
 #include "platform/gui/StdCtrls.h"
+#include "recorder/xrCDBC.h"
 #include "skin/se_binding_buttons.h"
 #include "skin/se_engine.h"
-#include "recorder/xrCDBC.h"
 
 namespace {
 
@@ -88,7 +88,7 @@ void FillCompilation() {
 // The preview takes the long-lived form over; the program's table forgets it.
 std::unique_ptr<TCustomForm> Borrowed(TCustomForm* form) { return std::unique_ptr<TCustomForm>(form); }
 
-void RegisterBurnDialog(const QString& name, const QString& mode, bool progress, const QString& skin = "None") {
+void RegisterBurnDialog(const QString& name, const QString& mode, bool progress, const QString& skin) {
   RegisterPreviewWindow(name, [mode, progress, skin] {
     Main();
     UseSkin(skin);
@@ -132,25 +132,36 @@ void RegisterOptionsPage(const QString& name, int page) {
 }  // namespace
 
 void RegisterDialogPreviews() {
-  RegisterBurnDialog("burn-dialog", "Burn", false);
-  RegisterBurnDialog("burn-dialog-copy", "Copy", false);
-  RegisterBurnDialog("burn-dialog-build-iso", "BuildISO", false);
-  RegisterBurnDialog("burn-dialog-burn-iso", "BurnISO", false);
-  RegisterBurnDialog("burn-dialog-progress", "Burn", true);
-  // The same windows in a shipped skin.
-  RegisterBurnDialog("burn-dialog-devoir", "Burn", false, "devoir");
-  RegisterBurnDialog("burn-dialog-copy-devoir", "Copy", false, "devoir");
-  RegisterBurnDialog("burn-dialog-build-iso-devoir", "BuildISO", false, "devoir");
-  RegisterBurnDialog("burn-dialog-burn-iso-devoir", "BurnISO", false, "devoir");
-  RegisterBurnDialog("burn-dialog-progress-devoir", "Burn", true, "devoir");
-  const char* pages[] = {"options-general", "options-burning", "options-schedule", "options-sound", "options-skins"};
-  for (int i = 0; i < 5; ++i) RegisterOptionsPage(pages[i], i);
-  for (const QString skin : {"None", "devoir"})
-    RegisterPreviewWindow(skin == "None" ? "erase-window" : "erase-window-" + skin, [skin] {
+  // Each window plain ("burn-dialog") and in every shipped skin
+  // ("burn-dialog-devoir").
+  QStringList skins{"None"};
+  const QDir shipped(QCoreApplication::applicationDirPath() + "/Skins");
+  for (const QString& file : shipped.entryList({"*.mskn"}, QDir::Files, QDir::Name)) skins << file.chopped(5);
+  for (const QString& skin : skins) {
+    const QString suffix = skin == "None" ? QString() : "-" + skin;
+    RegisterBurnDialog("burn-dialog" + suffix, "Burn", false, skin);
+    RegisterBurnDialog("burn-dialog-copy" + suffix, "Copy", false, skin);
+    RegisterBurnDialog("burn-dialog-build-iso" + suffix, "BuildISO", false, skin);
+    RegisterBurnDialog("burn-dialog-burn-iso" + suffix, "BurnISO", false, skin);
+    RegisterBurnDialog("burn-dialog-progress" + suffix, "Burn", true, skin);
+    RegisterPreviewWindow("erase-window" + suffix, [skin] {
       Main();
       UseSkin(skin);
       return std::unique_ptr<TCustomForm>(Create<TEraseForm>(nullptr));
     });
+    RegisterPreviewWindow("tips" + suffix, [skin] {
+      AppStrings().AppDir = QCoreApplication::applicationDirPath();  // the build puts Tips.ini there
+      if (skin != "None") UseSkin(skin);
+      return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
+    });
+    RegisterPreviewWindow("about" + suffix, [skin] {
+      if (skin != "None") UseSkin(skin);
+      return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr));
+    });
+  }
+  const char* pages[] = {"options-general", "options-burning", "options-schedule", "options-sound",
+                         "options-skins"};
+  for (int i = 0; i < 5; ++i) RegisterOptionsPage(pages[i], i);
   RegisterPreviewWindow("capabilities", [] {
     auto form = std::unique_ptr<TForm2>(Create<TForm2>(nullptr));
     form->ShowDrive(Main()->qcdb());
@@ -172,20 +183,5 @@ void RegisterDialogPreviews() {
     auto form = std::unique_ptr<TfrmDiscLayout>(Create<TfrmDiscLayout>(nullptr));
     form->SetRecorder(&Main()->qcdb());
     return std::unique_ptr<TCustomForm>(std::move(form));
-  });
-  RegisterPreviewWindow("tips", [] {
-    AppStrings().AppDir = QCoreApplication::applicationDirPath();  // the build puts Tips.ini there
-    return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
-  });
-  RegisterPreviewWindow("about", [] { return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr)); });
-  // The same two windows with a shipped skin loaded.
-  RegisterPreviewWindow("tips-devoir", [] {
-    AppStrings().AppDir = QCoreApplication::applicationDirPath();
-    UseSkin("devoir");
-    return std::unique_ptr<TCustomForm>(Create<TTipForm>(nullptr));
-  });
-  RegisterPreviewWindow("about-devoir", [] {
-    UseSkin("devoir");
-    return std::unique_ptr<TCustomForm>(Create<TAboutForm>(nullptr));
   });
 }

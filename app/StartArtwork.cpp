@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QTransform>
 #include <cmath>
 
 namespace {
@@ -171,11 +172,119 @@ void Gear(QPainter& p, const QRectF& r) {
   p.drawPath(path);
 }
 
-void Help(QPainter& p, const QRectF& r) {
+// The burner's flame filling `r`: two tongues rising from a round foot.
+void Flame(QPainter& p, const QRectF& r) {
+  const auto at = [&r](double u, double v) {
+    return QPointF(r.left() + r.width() * u, r.top() + r.height() * v);
+  };
+  QPainterPath flame;
+  flame.moveTo(at(0.457, 1.0));
+  flame.cubicTo(at(0.0, 0.923), at(0.143, 0.308), at(0.4, 0.0));
+  flame.cubicTo(at(0.371, 0.308), at(0.543, 0.346), at(0.571, 0.077));
+  flame.cubicTo(at(0.8, 0.346), at(1.0, 0.885), at(0.457, 1.0));
+  QLinearGradient fire(0, r.top(), 0, r.bottom());
+  fire.setColorAt(0, QColor(255, 210, 60));
+  fire.setColorAt(1, QColor(230, 70, 10));
+  p.setPen(QPen(QColor(170, 50, 0), r.width() / 22.4));
+  p.setBrush(fire);
+  p.drawPath(flame);
+}
+
+// A sheet of paper with its top right corner folded.
+void Page(QPainter& p, const QRectF& r) {
+  const double fold = r.width() * 0.34;
+  QPainterPath sheet;
+  sheet.moveTo(r.topLeft());
+  sheet.lineTo(r.right() - fold, r.top());
+  sheet.lineTo(r.right(), r.top() + fold);
+  sheet.lineTo(r.bottomRight());
+  sheet.lineTo(r.bottomLeft());
+  sheet.closeSubpath();
+  p.setPen(QPen(QColor(90, 100, 120), 1));
+  p.setBrush(QColor(252, 252, 255));
+  p.drawPath(sheet);
+  QPolygonF corner;
+  corner << QPointF(r.right() - fold, r.top()) << QPointF(r.right() - fold, r.top() + fold)
+         << QPointF(r.right(), r.top() + fold);
+  p.setBrush(QColor(206, 214, 230));
+  p.drawPolygon(corner);
+  // The lines of text.
+  p.setPen(QPen(QColor(150, 170, 210), 1));
+  for (double y = r.top() + r.height() * 0.42; y < r.bottom() - 2; y += r.height() * 0.18)
+    p.drawLine(QPointF(r.left() + 2.5, y), QPointF(r.right() - 2.5, y));
+}
+
+void Floppy(QPainter& p, const QRectF& r) {
+  p.setPen(QPen(QColor(20, 40, 100), 1));
+  p.setBrush(QColor(50, 90, 190));
+  p.drawRoundedRect(r, 1.5, 1.5);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(250, 250, 250));
+  p.drawRect(QRectF(r.left() + r.width() * 0.18, r.top() + 1, r.width() * 0.64, r.height() * 0.42));
+  p.setBrush(QColor(190, 196, 206));
+  p.drawRect(QRectF(r.left() + r.width() * 0.26, r.bottom() - r.height() * 0.36, r.width() * 0.48,
+                    r.height() * 0.36 - 1));
+  p.setBrush(QColor(50, 90, 190));
+  p.drawRect(QRectF(r.left() + r.width() * 0.52, r.bottom() - r.height() * 0.30, r.width() * 0.12,
+                    r.height() * 0.22));
+}
+
+void Scissors(QPainter& p, const QRectF& r) {
+  // Light steel with a dark edge, seen on light faces and dark ones.
+  const QColor steel(150, 160, 184);
+  p.setPen(QPen(steel, r.width() * 0.15, Qt::SolidLine, Qt::RoundCap));
+  const QPointF pivot(r.center().x(), r.top() + r.height() * 0.52);
+  p.drawLine(pivot, QPointF(r.left() + r.width() * 0.25, r.top()));
+  p.drawLine(pivot, QPointF(r.right() - r.width() * 0.25, r.top()));
+  p.drawLine(pivot, QPointF(r.left() + r.width() * 0.30, r.bottom() - r.height() * 0.24));
+  p.drawLine(pivot, QPointF(r.right() - r.width() * 0.30, r.bottom() - r.height() * 0.24));
+  p.setPen(QPen(QColor(200, 30, 30), r.width() * 0.11));
+  p.setBrush(Qt::NoBrush);
+  const double ring = r.width() * 0.17;
+  p.drawEllipse(QPointF(r.left() + ring + 0.5, r.bottom() - ring - 0.5), ring, ring);
+  p.drawEllipse(QPointF(r.right() - ring - 0.5, r.bottom() - ring - 0.5), ring, ring);
+}
+
+void Clipboard(QPainter& p, const QRectF& r) {
+  p.setPen(QPen(QColor(110, 70, 20), 1));
+  p.setBrush(QColor(196, 140, 70));
+  p.drawRoundedRect(r, 1.5, 1.5);
+  p.setPen(QPen(QColor(60, 60, 70), 1));
+  p.setBrush(QColor(170, 176, 190));
+  p.drawRect(QRectF(r.left() + r.width() * 0.30, r.top() - 1, r.width() * 0.40, r.height() * 0.18));
+}
+
+void EjectMark(QPainter& p, const QRectF& r) {
+  const QColor ink(40, 60, 110);
+  QPolygonF roof;
+  roof << QPointF(r.center().x(), r.top()) << QPointF(r.right(), r.top() + r.height() * 0.56)
+       << QPointF(r.left(), r.top() + r.height() * 0.56);
+  p.setPen(QPen(ink.darker(130), 1));
+  p.setBrush(QColor(80, 120, 210));
+  p.drawPolygon(roof);
+  p.drawRect(QRectF(r.left(), r.bottom() - r.height() * 0.24, r.width(), r.height() * 0.24));
+}
+
+void DriveBox(QPainter& p, const QRectF& r) {
+  QLinearGradient metal(r.topLeft(), r.bottomLeft());
+  metal.setColorAt(0, QColor(226, 230, 238));
+  metal.setColorAt(1, QColor(150, 158, 176));
+  p.setPen(QPen(QColor(70, 78, 96), 1));
+  p.setBrush(metal);
+  p.drawRoundedRect(r, 1.5, 1.5);
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(50, 56, 70));
+  p.drawRect(QRectF(r.left() + 2, r.top() + r.height() * 0.34, r.width() - 4, r.height() * 0.16));
+  p.setBrush(QColor(40, 200, 60));
+  p.drawRect(QRectF(r.right() - 5, r.bottom() - r.height() * 0.30, 3, r.height() * 0.16));
+}
+
+// A round sign with a letter, as the About and Help glyphs carry.
+void SignBall(QPainter& p, const QRectF& r, QColor light, QColor dark, const QString& letter) {
   QRadialGradient ball(r.center() - QPointF(r.width() * 0.2, r.height() * 0.25), r.width() * 0.8);
-  ball.setColorAt(0, QColor(120, 170, 250));
-  ball.setColorAt(1, QColor(20, 70, 180));
-  p.setPen(QPen(QColor(16, 50, 130), 1));
+  ball.setColorAt(0, light);
+  ball.setColorAt(1, dark);
+  p.setPen(QPen(dark.darker(140), 1));
   p.setBrush(ball);
   p.drawEllipse(r);
   QFont font("DejaVu Sans");
@@ -183,9 +292,31 @@ void Help(QPainter& p, const QRectF& r) {
   font.setBold(true);
   p.setFont(font);
   p.setPen(Qt::white);
-  p.drawText(r, Qt::AlignCenter, "?");
+  p.drawText(r, Qt::AlignCenter, letter);
 }
 
+// A bold plus, minus or cross in a dark-edged colour, legible on any face.
+enum class TMark { Plus, Minus, Cross };
+void Mark(QPainter& p, const QRectF& r, TMark mark, QColor color) {
+  QPainterPath path;
+  const QPointF c = r.center();
+  const double arm = r.width() / 2, bar = r.width() * 0.16;
+  if (mark != TMark::Minus) path.addRect(QRectF(c.x() - bar, c.y() - arm, bar * 2, arm * 2));
+  path.addRect(QRectF(c.x() - arm, c.y() - bar, arm * 2, bar * 2));
+  path = path.simplified();
+  if (mark == TMark::Cross)
+    path = QTransform().translate(c.x(), c.y()).rotate(45).translate(-c.x(), -c.y()).map(path);
+  p.setPen(QPen(color.darker(170), 1));
+  p.setBrush(color);
+  p.drawPath(path);
+}
+
+// A file holding a disc's image: a page with a small disc on it.
+void ImageFile(QPainter& p, const QRectF& r) {
+  Page(p, r);
+  const double d = r.width() * 0.62;
+  Disc(p, QRectF(r.center().x() - d / 2, r.bottom() - d - 1.5, d, d), QColor(250, 200, 120));
+}
 }  // namespace
 
 QImage ProductIcon(const QImage& backdrop) {
@@ -193,17 +324,7 @@ QImage ProductIcon(const QImage& backdrop) {
   const double s = backdrop.width();
   Disc(*c, QRectF(s * 0.03, s * 0.03, s * 0.94, s * 0.94));
   // The flame of the burner across the disc's lower right.
-  QPainterPath flame;
-  flame.moveTo(s * 0.62, s * 0.98);
-  flame.cubicTo(s * 0.30, s * 0.94, s * 0.40, s * 0.62, s * 0.58, s * 0.46);
-  flame.cubicTo(s * 0.56, s * 0.62, s * 0.68, s * 0.64, s * 0.70, s * 0.50);
-  flame.cubicTo(s * 0.86, s * 0.64, s * 1.00, s * 0.92, s * 0.62, s * 0.98);
-  QLinearGradient fire(0, s * 0.46, 0, s);
-  fire.setColorAt(0, QColor(255, 210, 60));
-  fire.setColorAt(1, QColor(230, 70, 10));
-  c->setPen(QPen(QColor(170, 50, 0), s / 32.0));
-  c->setBrush(fire);
-  c->drawPath(flame);
+  Flame(*c, QRectF(s * 0.30, s * 0.46, s * 0.70, s * 0.52));
   return c.Take();
 }
 
@@ -297,7 +418,8 @@ QImage LaunchGlyph(TLaunchGlyph glyph, int size, QColor face) {
       Gear(*c, QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88));
       break;
     case TLaunchGlyph::Help:
-      Help(*c, QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88));
+      SignBall(*c, QRectF(s * 0.06, s * 0.06, s * 0.88, s * 0.88), QColor(120, 170, 250), QColor(20, 70, 180),
+               "?");
       break;
   }
   return c.Take();
@@ -312,6 +434,85 @@ QImage WindowGlyph(bool close, int size, QColor background) {
     c->drawLine(QPointF(hi, lo), QPointF(lo, hi));
   } else {
     c->drawLine(QPointF(lo, hi), QPointF(hi, hi));
+  }
+  return c.Take();
+}
+
+QImage ToolGlyph(TToolGlyph glyph, int size) {
+  Canvas c(size, size, Qt::transparent);
+  const double s = size;
+  const auto box = [s](double x, double y, double w, double h) { return QRectF(s * x, s * y, s * w, s * h); };
+  switch (glyph) {
+    case TToolGlyph::New:
+      Page(*c, box(0.18, 0.06, 0.64, 0.86));
+      break;
+    case TToolGlyph::Open:
+      Folder(*c, box(0.06, 0.20, 0.88, 0.66));
+      break;
+    case TToolGlyph::Save:
+      Floppy(*c, box(0.10, 0.10, 0.80, 0.80));
+      break;
+    case TToolGlyph::Cut:
+      Scissors(*c, box(0.14, 0.06, 0.72, 0.86));
+      break;
+    case TToolGlyph::Copy:
+      Page(*c, box(0.08, 0.06, 0.56, 0.66));
+      Page(*c, box(0.36, 0.28, 0.56, 0.66));
+      break;
+    case TToolGlyph::Paste:
+      Clipboard(*c, box(0.10, 0.12, 0.64, 0.80));
+      Page(*c, box(0.42, 0.36, 0.50, 0.58));
+      break;
+    case TToolGlyph::Eject:
+      EjectMark(*c, box(0.14, 0.16, 0.72, 0.68));
+      break;
+    case TToolGlyph::Drive:
+      DriveBox(*c, box(0.06, 0.26, 0.88, 0.50));
+      break;
+    case TToolGlyph::Disc:
+      Disc(*c, box(0.06, 0.06, 0.88, 0.88));
+      break;
+    case TToolGlyph::Options:
+      Gear(*c, box(0.08, 0.08, 0.84, 0.84));
+      break;
+    case TToolGlyph::Burn:
+      Disc(*c, box(0.03, 0.03, 0.80, 0.80));
+      Flame(*c, box(0.40, 0.40, 0.58, 0.56));
+      break;
+    case TToolGlyph::CopyDisc:
+      Disc(*c, box(0.02, 0.02, 0.64, 0.64));
+      Disc(*c, box(0.32, 0.32, 0.64, 0.64), QColor(250, 210, 140));
+      break;
+    case TToolGlyph::Erase:
+      Disc(*c, box(0.03, 0.03, 0.80, 0.80), QColor(200, 200, 250));
+      Mark(*c, box(0.52, 0.52, 0.42, 0.42), TMark::Cross, QColor(230, 60, 60));
+      break;
+    case TToolGlyph::BurnIso:
+      ImageFile(*c, box(0.08, 0.04, 0.62, 0.86));
+      Flame(*c, box(0.46, 0.44, 0.50, 0.52));
+      break;
+    case TToolGlyph::BuildIso:
+      Folder(*c, box(0.04, 0.06, 0.56, 0.44));
+      ImageFile(*c, box(0.36, 0.30, 0.56, 0.66));
+      break;
+    case TToolGlyph::About:
+      SignBall(*c, box(0.08, 0.08, 0.84, 0.84), QColor(120, 200, 140), QColor(20, 120, 60), "i");
+      break;
+    case TToolGlyph::Help:
+      SignBall(*c, box(0.08, 0.08, 0.84, 0.84), QColor(120, 170, 250), QColor(20, 70, 180), "?");
+      break;
+    case TToolGlyph::Add:
+      Note(*c, box(0.06, 0.08, 0.50, 0.70));
+      Mark(*c, box(0.50, 0.50, 0.44, 0.44), TMark::Plus, QColor(40, 170, 60));
+      break;
+    case TToolGlyph::Remove:
+      Note(*c, box(0.06, 0.08, 0.50, 0.70));
+      Mark(*c, box(0.50, 0.50, 0.44, 0.44), TMark::Minus, QColor(220, 60, 50));
+      break;
+    case TToolGlyph::Clear:
+      Page(*c, box(0.10, 0.06, 0.60, 0.80));
+      Mark(*c, box(0.48, 0.48, 0.46, 0.46), TMark::Cross, QColor(220, 60, 50));
+      break;
   }
   return c.Take();
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The start page's pictures, all drawn here in code: the product icon, the
-// title and link bars, the glyph of each launcher button and the two small
-// window buttons. Each is painted smoothly once, when the page is made, on
-// the colour it will be shown on, so no edge needs a mask.
+// The program's pictures, all drawn here in code: the product icon, the
+// start page's title and link bars, the glyph of each launcher button and
+// the two small window buttons, and the glyphs of the windows' tool
+// buttons. The start page's are painted smoothly once, when the page is
+// made, on the colour they will be shown on, so no edge needs a mask.
 
 #include <QColor>
 #include <QImage>
@@ -19,3 +20,30 @@ QImage LinkBar(int width, int height);
 QImage LaunchGlyph(TLaunchGlyph glyph, int size, QColor face);
 // The minimise and close glyphs of the title bar, on `background`.
 QImage WindowGlyph(bool close, int size, QColor background);
+
+enum class TToolGlyph {
+  New,
+  Open,
+  Save,
+  Cut,
+  Copy,
+  Paste,
+  Eject,
+  Drive,
+  Disc,
+  Options,
+  Burn,
+  CopyDisc,
+  Erase,
+  BurnIso,
+  BuildIso,
+  About,
+  Help,
+  Add,
+  Remove,
+  Clear
+};
+
+// A tool button's glyph, `size` x `size`, smooth on a transparent ground:
+// it shows on any skin's face, light or dark.
+QImage ToolGlyph(TToolGlyph glyph, int size);

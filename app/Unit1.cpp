@@ -9,9 +9,11 @@
 
 #include "app/About.h"
 #include "app/AppGlobals.h"
+#include "app/SkinnedExplorer.h"
+#include "app/ToolButtons.h"
 #include "app/start.h"
-#include "platform/core/Exceptions.h"
 #include "platform/core/AtomicFile.h"
+#include "platform/core/Exceptions.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Buttons.h"
@@ -20,6 +22,7 @@
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/ListView.h"
 #include "platform/gui/Menus.h"
+#include "platform/gui/Shell.h"
 #include "platform/gui/StdCtrls.h"
 #include "platform/gui/Timer.h"
 #include "platform/gui/TreeView.h"
@@ -27,7 +30,6 @@
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28Tree.h"
 #include "shell/xrExDD.h"
-#include "platform/gui/Shell.h"
 #include "skin/se_binding_bars.h"
 #include "skin/se_binding_buttons.h"
 #include "skin/se_binding_lists.h"
@@ -58,28 +60,10 @@ T* Skinned(TForm1* form, TWinControl* parent, const TRect& bounds = {}) {
 
 // A bar of the tool-bar row; its buttons keep their own widths.
 TSeSkinToolBar* ToolBar(TForm1* form, TWinControl* row, int left, int width) {
-  auto* bar = Skinned<TSeSkinToolBar>(form, row, Bounds(left, 0, width, 26));
+  auto* bar = Skinned<TSeSkinToolBar>(form, row, Bounds(left, 0, width, kToolButtonHeight));
   bar->SetButtonAutoSize(false);
   bar->SetBorderWidth(0);
   return bar;
-}
-
-TSeSkinSpeedButton* ToolButton(TForm1* form, TSeSkinToolBar* bar, const QString& caption, const QString& hint,
-                               int& x, int width = 42) {
-  auto* button = Skinned<TSeSkinSpeedButton>(form, bar, Bounds(x, 0, width, 26));
-  button->SetCaption(caption);
-  button->SetHint(hint);
-  button->SetShowHint(true);
-  button->SetFlat(true);
-  x += width;
-  return button;
-}
-
-void Divider(TForm1* form, TSeSkinToolBar* bar, int& x) {
-  auto* divider = Create<TSeSpeedDivider>(form);
-  divider->SetBounds(x, 0, 8, 26);
-  divider->SetParent(bar);
-  x += 8;
 }
 
 TSeSkinItem* MenuEntry(TSeCustomItem* parent, const QString& caption, std::function<void()> action = {},
@@ -233,17 +217,17 @@ void TForm1::BuildToolBars() {
   tbTools = Skinned<TSeSkinToolBar>(this, this);
   tbTools->SetAlign(alTop);
   tbTools->SetButtonAutoSize(false);
-  tbTools->SetHeight(30);
+  tbTools->SetHeight(kToolButtonHeight + 4);
 
-  int x = 0;
   tbFile = ToolBar(this, tbTools, 0, 6 * 42 + 8);
-  btnNew = ToolButton(this, tbFile, "New", "Creates a new task", x);
-  btnOpen = ToolButton(this, tbFile, "Open", "Opens an existing task", x);
-  btnSave = ToolButton(this, tbFile, "Save", "Saves current task", x);
-  Divider(this, tbFile, x);
-  btnCut = ToolButton(this, tbFile, "Cut", "Cut", x);
-  btnCopy = ToolButton(this, tbFile, "Copy", "Copy", x);
-  btnPaste = ToolButton(this, tbFile, "Paste", "Paste", x);
+  TToolRow row{this, tbFile, SeSkinEngine1};
+  btnNew = AddToolButton(row, "New", "Creates a new task", TToolGlyph::New, 42);
+  btnOpen = AddToolButton(row, "Open", "Opens an existing task", TToolGlyph::Open, 42);
+  btnSave = AddToolButton(row, "Save", "Saves current task", TToolGlyph::Save, 42);
+  AddToolDivider(row, 8);
+  btnCut = AddToolButton(row, "Cut", "Cut", TToolGlyph::Cut, 42);
+  btnCopy = AddToolButton(row, "Copy", "Copy", TToolGlyph::Copy, 42);
+  btnPaste = AddToolButton(row, "Paste", "Paste", TToolGlyph::Paste, 42);
   btnNew->OnClick = [this](TControl* c) { btnNewClick(c); };
   btnOpen->OnClick = [this](TControl* c) { btnOpenClick(c); };
   btnSave->OnClick = [this](TControl* c) { btnSaveClick(c); };
@@ -251,50 +235,49 @@ void TForm1::BuildToolBars() {
   btnCopy->OnClick = [this](TControl* c) { btnCopyClick(c); };
   btnPaste->OnClick = [this](TControl* c) { btnPasteClick(c); };
 
-  x = 0;
   tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), 8 + 62 + 214 + 4 * 42 + 10);
-  Divider(this, tbDrive, x);
-  lDrive = Skinned<TSeSkinLabel>(this, tbDrive, Bounds(x, 0, 62, 26));
+  row = {this, tbDrive, SeSkinEngine1};
+  AddToolDivider(row, 8);
+  // A gap after the combo, so its button does not touch the first tool.
+  TSeSpeedContainer* drive = AddToolHolder(row, 66 + 214);
+  lDrive = Skinned<TSeSkinLabel>(this, drive, Bounds(0, 0, 62, kToolButtonHeight));
   lDrive->SetAutoSize(false);
   lDrive->SetLayout(tlCenter);
   lDrive->SetAlignment(taRightJustify);
   lDrive->SetCaption("Drive:");
-  x += 66;
-  cbDrives = Skinned<TSeSkinComboBox>(this, tbDrive, Bounds(x, 0, 206, 26));
+  cbDrives = Skinned<TSeSkinComboBox>(this, drive, Bounds(66, kToolComboTop, 206, kToolComboHeight));
   cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
   cbDrives->SetShowHint(true);
   cbDrives->OnChange = [this](TControl* c) { cbDrivesChange(c); };
-  // A gap after the combo, so its button does not touch the first tool.
-  x += 214;
-  bEject = ToolButton(this, tbDrive, "Eject", "Ejects the disc", x);
-  bCaps = ToolButton(this, tbDrive, "Drive", "Displays the information of the drive", x);
-  bDisc = ToolButton(this, tbDrive, "Disc", "Displays the information of the disc", x);
-  bAdvance = ToolButton(this, tbDrive, "Options", "Options", x, 52);
+  bEject = AddToolButton(row, "Eject", "Ejects the disc", TToolGlyph::Eject, 42);
+  bCaps = AddToolButton(row, "Drive", "Displays the information of the drive", TToolGlyph::Drive, 42);
+  bDisc = AddToolButton(row, "Disc", "Displays the information of the disc", TToolGlyph::Disc, 42);
+  bAdvance = AddToolButton(row, "Options", "Options", TToolGlyph::Options, 52);
   bEject->OnClick = [this](TControl* c) { bEjectClick(c); };
   bAdvance->OnClick = [this](TControl*) {
     if (ShowOptions) ShowOptions();
   };
 
-  x = 0;
   tbBurn = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 3 * 44);
-  Divider(this, tbBurn, x);
-  bBurn = ToolButton(this, tbBurn, "Burn", "Burns the current task", x, 44);
-  btnClone = ToolButton(this, tbBurn, "Copy", "Creates a copy of CD \\ DVD", x, 44);
-  btnErase = ToolButton(this, tbBurn, "Erase", "Erases a CD \\ DVD", x, 44);
+  row = {this, tbBurn, SeSkinEngine1};
+  AddToolDivider(row, 8);
+  bBurn = AddToolButton(row, "Burn", "Burns the current task", TToolGlyph::Burn, 44);
+  btnClone = AddToolButton(row, "Copy", "Creates a copy of CD \\ DVD", TToolGlyph::CopyDisc, 44);
+  btnErase = AddToolButton(row, "Erase", "Erases a CD \\ DVD", TToolGlyph::Erase, 44);
   bBurn->OnClick = [this](TControl* c) { bBurnClick(c); };
-  x = 0;
   tbISO = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 2 * 66);
-  Divider(this, tbISO, x);
-  btnBurnISO = ToolButton(this, tbISO, "Burn ISO", "Burns ISO", x, 66);
-  btnBuildISO = ToolButton(this, tbISO, "Build ISO", "Builds ISO", x, 66);
+  row = {this, tbISO, SeSkinEngine1};
+  AddToolDivider(row, 8);
+  btnBurnISO = AddToolButton(row, "Burn ISO", "Burns ISO", TToolGlyph::BurnIso, 66);
+  btnBuildISO = AddToolButton(row, "Build ISO", "Builds ISO", TToolGlyph::BuildIso, 66);
   tbISO->Hide();
-  x = 0;
   tbHelp = ToolBar(this, tbTools, tbBurn->Left() + tbBurn->Width(), 8 + 2 * 44);
-  Divider(this, tbHelp, x);
-  btnAbout = ToolButton(this, tbHelp, "About", "About", x, 44);
-  btnHelp = ToolButton(this, tbHelp, "Help", "Help", x, 44);
+  row = {this, tbHelp, SeSkinEngine1};
+  AddToolDivider(row, 8);
+  btnAbout = AddToolButton(row, "About", "About", TToolGlyph::About, 44);
+  btnHelp = AddToolButton(row, "Help", "Help", TToolGlyph::Help, 44);
   btnAbout->OnClick = [this](TControl* c) { btnAboutClick(c); };
   btnHelp->OnClick = [this](TControl* c) { btnHelpClick(c); };
 }
@@ -382,6 +365,7 @@ void TForm1::BuildExplorer() {
   lbFiles->SetAlign(alClient);
   Dirlist->SetFileList(lbFiles);
   lbFiles->SetMask("*.*");
+  SkinExplorer(Dirlist, lbFiles, SeSkinEngine1);
 }
 
 void TForm1::BuildPopups() {

@@ -1,6 +1,6 @@
 // Preview windows of the skinned edits, memo, views and scroll box: one
 // window per shipped skin ("skin-bound-edits-<skin>") and one without a
-// skin ("skin-bound-edits-plain").
+// skin ("skin-bound-edits").
 
 #include <QDir>
 #include <memory>
@@ -89,7 +89,7 @@ std::unique_ptr<TCustomForm> BoundEditsForm(const QString& skinFile) {
 }  // namespace
 
 void RegisterBoundEditPreviewWindows() {
-  RegisterPreviewWindow("skin-bound-edits-plain", [] { return BoundEditsForm(QString()); });
+  RegisterPreviewWindow("skin-bound-edits", [] { return BoundEditsForm(QString()); });
   const QDir skins(QString::fromStdString(se::ProgramFolder()) + "Skins");
   for (const QString& file : skins.entryList({"*.mskn"}, QDir::Files, QDir::Name)) {
     const QString path = skins.filePath(file);

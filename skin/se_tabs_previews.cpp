@@ -1,6 +1,6 @@
 // Preview windows of the tab and page controls, the track bar and the tool
 // bar: "skin-tabs" and "skin-toolbar" in the plain look, and one of each per
-// shipped skin ("skin-tabs:devoir", ...), drawn by the skinned wrappers.
+// shipped skin ("skin-tabs-devoir", ...), drawn by the skinned wrappers.
 
 #include <QDir>
 
@@ -130,7 +130,7 @@ void RegisterTabsPreviewWindows() {
   const QDir skins(QString::fromStdString(se::ProgramFolder()) + "Skins");
   for (const QString& file : skins.entryList({"*.mskn"}, QDir::Files, QDir::Name)) {
     const QString name = file.chopped(5);
-    RegisterPreviewWindow("skin-tabs:" + name, [name] { return MakeTabsForm(name); });
-    RegisterPreviewWindow("skin-toolbar:" + name, [name] { return MakeToolBarForm(name); });
+    RegisterPreviewWindow("skin-tabs-" + name, [name] { return MakeTabsForm(name); });
+    RegisterPreviewWindow("skin-toolbar-" + name, [name] { return MakeToolBarForm(name); });
   }
 }
