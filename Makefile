@@ -42,10 +42,11 @@ TSAN_TESTS ?= .
 # Every fuzz target, built with clang and libFuzzer, run a few seconds each;
 # only the fuzz targets and the libraries they link are built.
 FUZZ_SECONDS ?= 10
+FUZZ_OPTIONS ?=
 fuzz: bootstrap
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBURNER_FUZZ=ON
 	cmake --build build-fuzz -j $(JOBS) --target fuzz/all
-	scripts/run-fuzzers build-fuzz/fuzz $(FUZZ_SECONDS)
+	FUZZ_OPTIONS="$(FUZZ_OPTIONS)" scripts/run-fuzzers build-fuzz/fuzz $(FUZZ_SECONDS)
 
 bench: build
 	scripts/run-benchmarks $(BUILD)

@@ -121,10 +121,75 @@ QRegion RoundRectRegion(const TRect& r, int roundX, int roundY) {
   return region;
 }
 
+// Scan conversion by the even-odd rule, pixel for pixel the host's own: an
+// edge from (x1, y1) down to (x2, y2) crosses the rows y1 .. y2 - 1, each at
+// the first pixel whose left side lies on or right of it, and a row's
+// crossings pair up into spans. Rows with the same spans become one band.
+// The work grows with the rows and the crossings, whatever the shape (the
+// host's own conversion takes minutes for some large self-crossing
+// polygons), and a polygon whose region needs more rectangles than a region
+// record holds gives the empty region.
 QRegion PolygonRegion(std::span<const TPoint> points) {
-  QPolygon polygon;
-  for (const TPoint& p : points) polygon << QPoint(p.X, p.Y);
-  return QRegion(polygon, Qt::OddEvenFill);
+  struct Edge {
+    int top, bottom;  // rows top .. bottom - 1
+    std::int64_t x, dx, dy;
+  };
+  if (points.size() < 3) return {};
+  std::vector<Edge> edges;
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    TPoint a = points[i], b = points[(i + 1) % points.size()];
+    if (a.Y == b.Y) continue;
+    if (a.Y > b.Y) std::swap(a, b);
+    edges.push_back({a.Y, b.Y, a.X, std::int64_t(b.X) - a.X, std::int64_t(b.Y) - a.Y});
+  }
+  if (edges.empty()) return {};
+  std::sort(edges.begin(), edges.end(), [](const Edge& a, const Edge& b) { return a.top < b.top; });
+  const auto crossing = [](const Edge& e, int y) {
+    // ceil((y - top) * dx / dy) without overflow, dy > 0
+    const __int128 n = __int128(std::int64_t(y) - e.top) * e.dx;
+    const __int128 q = n / e.dy;
+    return std::int64_t(q + (n % e.dy > 0 ? 1 : 0)) + e.x;
+  };
+  constexpr std::int64_t kMaxRects = (kMaxRegionData - std::int64_t(kRegionHeader)) / std::int64_t(kRegionRect);
+  std::vector<QRect> rects;
+  std::vector<std::int64_t> band, row, xs;  // spans as left, right pairs
+  std::int64_t bandTop = 0, bandBottom = 0;
+  const auto flush = [&] {
+    for (std::size_t i = 0; i < band.size(); i += 2)
+      rects.emplace_back(QPoint(int(band[i]), int(bandTop)), QPoint(int(band[i + 1] - 1), int(bandBottom - 1)));
+    band.clear();
+    return std::int64_t(rects.size()) <= kMaxRects;
+  };
+  std::vector<const Edge*> active;
+  std::size_t next = 0;
+  std::int64_t y = edges.front().top;
+  while (next < edges.size() || !active.empty()) {
+    if (active.empty()) y = edges[next].top;
+    while (next < edges.size() && edges[next].top == y) active.push_back(&edges[next++]);
+    xs.clear();
+    for (const Edge* e : active) xs.push_back(crossing(*e, int(y)));
+    std::sort(xs.begin(), xs.end());
+    row.clear();
+    for (std::size_t i = 0; i + 1 < xs.size(); i += 2) {
+      if (xs[i] >= xs[i + 1]) continue;
+      if (!row.empty() && row.back() >= xs[i])
+        row.back() = std::max(row.back(), xs[i + 1]);
+      else
+        row.insert(row.end(), {xs[i], xs[i + 1]});
+    }
+    if (row != band || y != bandBottom) {
+      if (!flush()) return {};
+      band = row;
+      bandTop = y;
+    }
+    bandBottom = y + 1;
+    ++y;
+    std::erase_if(active, [&](const Edge* e) { return e->bottom <= y; });
+  }
+  if (!flush()) return {};
+  QRegion region;
+  region.setRects(rects.data(), int(rects.size()));
+  return region;
 }
 
 std::vector<TPoint> DiamondPoints(const TRect& r) {

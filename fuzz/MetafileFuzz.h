@@ -7,18 +7,21 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "fuzz/FuzzScratch.h"
 #include "platform/gui/Graphic.h"
 #include "platform/gui/Metafile.h"
 #include "platform/gui/MetafileFormats.h"
 
 namespace metafile_fuzz {
 
-// Text drawing needs the font database, which needs an application.
+// Text drawing needs the font database, which needs an application. Its
+// runtime folder goes to the scratch folder, which goes away at the end.
 inline void StartApplication() {
   static int argc = 1;
   static char name[] = "fuzz";
   static char* argv[] = {name, nullptr};
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(FuzzScratchFolder()));
   static QGuiApplication app(argc, argv);
 }
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QPolygon>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -81,6 +82,76 @@ TEST(QRXRegion, PointListsStoreTheirRegionOnlyAsAPointList) {
   properties.Read(back);
   EXPECT_EQ(back.Points().Count(), 5);
   EXPECT_EQ(back.StoredRegionData(), region.StoredRegionData());
+}
+
+// Polygons become regions pixel for pixel as the host converts them, at any
+// size: self-crossing, with repeated and collinear corners, with horizontal
+// and vertical edges.
+TEST(QRXRegionGeometry, PolygonsFillAsTheHostFillsThem) {
+  const std::vector<std::vector<TPoint>> cases = {
+      {{549, 512}, {1024, 7680}, {7680, 1280}, {5120, 5120}},  // crosses itself; once slow to convert
+      {{0, 0}, {37, 91}, {91, 3}, {5, 60}, {88, 70}},           // a five-pointed star drawn in one stroke
+      {{10, 10}, {60, 10}, {60, 40}, {10, 40}},
+      {{3, 7}, {3, 7}, {50, 9}, {50, 9}, {20, 44}},
+      {{0, 0}, {20, 20}, {40, 40}, {0, 40}},
+      {{-30, -5}, {25, -40}, {-2, 33}, {40, 12}, {-41, 9}, {15, 47}},
+      {{0, 0}, {10, 0}, {20, 0}},
+      {{5, 5}, {30, 5}},
+  };
+  for (const std::vector<TPoint>& points : cases) {
+    // The host's own conversion is fast enough at a tenth of the size.
+    for (const int scale : {1, 10}) {
+      std::vector<TPoint> scaled;
+      QPolygon polygon;
+      for (const TPoint& p : points) {
+        scaled.push_back({p.X / scale, p.Y / scale});
+        polygon << QPoint(p.X / scale, p.Y / scale);
+      }
+      if (scale == 1 && points.front().X == 549) continue;
+      const QRegion ours = PolygonRegion(scaled);
+      const QRegion host(polygon, Qt::OddEvenFill);
+      EXPECT_TRUE((ours ^ host).isEmpty()) << "polygon of " << points.size() << " corners at 1/" << scale;
+      EXPECT_EQ(ours, host);
+    }
+  }
+}
+
+// A stored point list spans at most 65536 pixels each way; a large
+// self-crossing one converts at once and as exactly as a small one.
+TEST(QRXRegionGeometry, LargeSelfCrossingPolygonsConvertExactly) {
+  // An hourglass of 2n rows: row y spans n - |n - y| .. n + |n - y|.
+  const int n = 30000;
+  const QRegion hourglass = PolygonRegion(std::vector<TPoint>{{0, 0}, {2 * n, 0}, {0, 2 * n}, {2 * n, 2 * n}});
+  std::int64_t expected = 0;
+  for (int y = 0; y < 2 * n; ++y) expected += 2 * std::abs(n - y);
+  EXPECT_EQ(Area(hourglass), expected);
+  EXPECT_EQ(hourglass.rectCount(), 2 * n - 1);
+  EXPECT_EQ(hourglass.boundingRect(), QRect(0, 0, 2 * n, 2 * n));
+
+  // The stored point list of a form file: read, converted and stored.
+  TQRXRegion region;
+  region.SetShape(TQRXRegionShape::rsPointList);
+  for (const TPoint p : {TPoint{-32768, -32768}, TPoint{32767, 32767}, TPoint{32767, -32768}, TPoint{-32768, 32767}})
+    region.Points().AddPoint(p);
+  QRegion stored;
+  ASSERT_TRUE(RegionFromData(region.StoredRegionData(), stored));
+  EXPECT_EQ(stored.boundingRect(), QRect(QPoint(-32768, -32767), QPoint(32766, 32766)));
+  EXPECT_NEAR(double(Area(stored)), 65535.0 * 65535.0 / 2, 65535.0 * 2);
+}
+
+// A region that would need more rectangles than a region record holds is
+// refused as empty instead of taking gigabytes.
+TEST(QRXRegionGeometry, PolygonsTooDetailedForARegionRecordGiveNoRegion) {
+  // Teeth across the whole height, closed by a diagonal: every row is a
+  // band of its own holding a span per tooth.
+  std::vector<TPoint> comb;
+  for (int i = 0; i <= 160; ++i) comb.push_back({i * 400 - 32000, (i % 2) ? 32000 : -32000});
+  comb.push_back({32000, 32767});
+  EXPECT_TRUE(PolygonRegion(comb).isEmpty());
+  comb.resize(20);
+  comb.push_back({32000, 32767});
+  const QRegion fewer = PolygonRegion(comb);
+  EXPECT_GT(fewer.rectCount(), 64000 * 9);
 }
 
 TEST(QRXRegionGeometry, CornerTables) {
