@@ -525,3 +525,53 @@ TEST(RasterReadersTiff, CieLabMatchesLibtiff) {
   EXPECT_EQ(LoadError(build(8, lab8, false, {3127, 10000, 0, 1})),
             "Cannot load image. Invalid or unexpected TIF/TIFF image format.");
 }
+
+TEST(RasterReadersTiff, DamagedPlanesAndLabFilesFailCleanly) {
+  // 16-bit samples in three planes of two strips each, and big-endian
+  // 16-bit L*a*b* with a white point: every byte of the header, directory,
+  // tables and first samples flipped in turn gives a picture or a refusal.
+  const QByteArray samples(6 * 4 * 2 * 3, '\x5A');
+  const std::vector<uint32_t> halves(6, uint32_t(samples.size() / 6));
+  const QByteArray planes = BuildTiff({{256, {6}},
+                                       {257, {4}},
+                                       {258, {16, 16, 16}},
+                                       {259, {1}},
+                                       {262, {2}},
+                                       {273, {}},
+                                       {277, {3}},
+                                       {278, {2}},
+                                       {279, halves},
+                                       {284, {2}}},
+                                      samples);
+  const QByteArray lab = BuildTiff({{256, {6}},
+                                    {257, {4}},
+                                    {258, {16, 16, 16}},
+                                    {259, {1}},
+                                    {262, {8}},
+                                    {273, {}},
+                                    {277, {3}},
+                                    {278, {4}},
+                                    {279, {uint32_t(samples.size())}},
+                                    {284, {1}},
+                                    {318, {3127, 10000, 3290, 10000}}},
+                                   samples, true);
+  for (const QByteArray& good : {planes, lab}) {
+    {
+      TTIFFGraphic intact;
+      intact.LoadFromBytes(good);
+      EXPECT_EQ(intact.Width(), 6);
+    }
+    for (int i = 0; i < std::min<int>(int(good.size()), 260); ++i) {
+      for (const char bits : {'\xFF', '\x01', '\x80'}) {
+        QByteArray bad = good;
+        bad[i] = char(bad[i] ^ bits);
+        try {
+          TTIFFGraphic tiff;
+          tiff.LoadFromBytes(bad);
+        } catch (const EInvalidGraphic&) {
+        }
+      }
+    }
+    for (int cut = 0; cut < good.size(); cut += 7) EXPECT_NE(LoadError(good.left(cut)), "") << cut;
+  }
+}

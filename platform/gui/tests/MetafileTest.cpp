@@ -182,7 +182,12 @@ TEST(Metafile, RenderingAgreesWithLibwmf) {
   b.Select(0).Select(1).Rectangle(20, 20, 180, 140);
   // No ellipse here: libwmf's PNG output leaves ellipses unfilled (its SVG
   // output fills them); our ellipses are checked by the tests above.
+  // The pentagon is cut by a clipping rectangle; the restored state lifts
+  // it (the triangle lies wholly outside it). libwmf's PNG output draws
+  // rounded rectangles square, so there are none here.
+  b.Record(0x001E, {}).Record(0x0416, {200, 400, 0, 200});
   b.Select(3).Select(2).Polygon({{290, 40}, {380, 110}, {350, 280}, {230, 280}, {200, 110}});
+  b.Record(0x0127, {0xFFFF}).Select(3).Select(2);
   b.Polygon({{30, 280}, {120, 160}, {190, 280}});
   b.Record(0x0214, {200, 20}).Record(0x0213, {20, 380});  // a line across the top right
   QTemporaryDir dir;
