@@ -843,45 +843,59 @@ ScsiResult GetPerformance(VirtualDisc& disc, const ScsiCommand& command) {
 
 // -------------------------------------------------- READ DISC STRUCTURE
 
+namespace {
+
+// The book type and version (the first byte of the physical format
+// information, and of a +R/+RW disc's ADIP) and the recorded-layer type.
+std::pair<std::uint8_t, std::uint8_t> BookOf(VirtualMedium medium) {
+  switch (medium) {
+    case VirtualMedium::DvdRam:
+      return {0x11, 0x04};
+    case VirtualMedium::DvdR:
+      return {0x25, 0x02};
+    case VirtualMedium::DvdRwSequential:
+    case VirtualMedium::DvdRwRestricted:
+      return {0x32, 0x04};
+    case VirtualMedium::DvdPlusRw:
+      return {0x92, 0x04};
+    case VirtualMedium::DvdPlusR:
+      return {0xA1, 0x02};
+    case VirtualMedium::DvdPlusRDl:
+      return {0xE1, 0x02};
+    default:
+      return {0x00, 0x01};  // DVD-ROM, embossed
+  }
+}
+
+bool IsPlus(VirtualMedium medium) {
+  return medium == VirtualMedium::DvdPlusR || medium == VirtualMedium::DvdPlusRDl ||
+         medium == VirtualMedium::DvdPlusRw;
+}
+
+// The structures the present medium has, with their lengths (header not counted).
+std::vector<std::pair<std::uint8_t, std::uint16_t>> DvdStructures(const VirtualDisc& disc) {
+  std::vector<std::pair<std::uint8_t, std::uint16_t>> list = {{0x00, 2048}};
+  if (!disc.IsReadOnly()) list.push_back({0x10, 2048});
+  if (IsPlus(disc.medium)) list.push_back({0x11, 256});
+  if (disc.medium == VirtualMedium::DvdPlusRDl) list.push_back({0x20, 8});
+  list.push_back({0xFF, 0});  // filled in below: the list itself
+  list.back().second = static_cast<std::uint16_t>(4 * list.size());
+  return list;
+}
+
+}  // namespace
+
 ScsiResult ReadDvdStructure(VirtualDisc& disc, const ScsiCommand& command) {
   if (command.cdb[1] != 0) return Sense(kInvalidField);  // DVD structures only
   if (disc.IsCd()) return Sense(kIncompatibleFormat);
   const std::uint8_t format = command.cdb[7];
   const std::uint32_t allocation = Get16(&command.cdb[8]);
+  const auto [book, layer] = BookOf(disc.medium);
   std::vector<std::uint8_t> answer;
-  if (format == 0x00) {
+  // 10h: the same information as the control data zone of a recordable
+  // disc holds it.
+  if (format == 0x00 || (format == 0x10 && !disc.IsReadOnly())) {
     answer.assign(4 + 2048, 0);
-    std::uint8_t book = 0x00;
-    std::uint8_t layer = 0x01;  // embossed
-    switch (disc.medium) {
-      case VirtualMedium::DvdRam:
-        book = 0x11;
-        layer = 0x04;
-        break;
-      case VirtualMedium::DvdR:
-        book = 0x25;
-        layer = 0x02;
-        break;
-      case VirtualMedium::DvdRwSequential:
-      case VirtualMedium::DvdRwRestricted:
-        book = 0x32;
-        layer = 0x04;
-        break;
-      case VirtualMedium::DvdPlusRw:
-        book = 0x92;
-        layer = 0x04;
-        break;
-      case VirtualMedium::DvdPlusR:
-        book = 0xA1;
-        layer = 0x02;
-        break;
-      case VirtualMedium::DvdPlusRDl:
-        book = 0xE1;
-        layer = 0x02;
-        break;
-      default:
-        break;
-    }
     const bool dual = disc.medium == VirtualMedium::DvdPlusRDl;
     answer[4] = book;
     answer[5] = 0x02;  // 120 mm, 10.08 Mbit/s
@@ -892,9 +906,27 @@ ScsiResult ReadDvdStructure(VirtualDisc& disc, const ScsiCommand& command) {
     Put32(&answer[8], first);
     Put32(&answer[12], first + (size == 0 ? 0 : size - 1));
     Put32(&answer[16], dual ? first + size / 2 - 1 : 0);
+  } else if (format == 0x11 && IsPlus(disc.medium)) {
+    // ADIP: the book and the disc's maker and media type, as pressed into
+    // the groove of a +R or +RW disc.
+    answer.assign(4 + 256, 0);
+    answer[4] = book;
+    answer[5] = 0x02;
+    answer[6] = static_cast<std::uint8_t>((disc.medium == VirtualMedium::DvdPlusRDl ? 0x20 : 0) | layer);
+    PutText(answer, 4 + 19, "BURNERVR", 8);  // disc manufacturer ID
+    PutText(answer, 4 + 27, disc.medium == VirtualMedium::DvdPlusRw ? "W01" : "R01", 3);  // media type ID
+    answer[4 + 30] = 0x01;                                                                // product revision
   } else if (format == 0x20 && disc.medium == VirtualMedium::DvdPlusRDl) {
     answer.assign(12, 0);
     Put32(&answer[8], disc.capacity / 2);
+  } else if (format == 0xFF) {
+    // The structures this medium has, each readable and not writable.
+    answer.assign(4, 0);
+    for (const auto& [code, length] : DvdStructures(disc)) {
+      const std::uint8_t d[4] = {code, 0x40, static_cast<std::uint8_t>(length >> 8),
+                                 static_cast<std::uint8_t>(length)};
+      answer.insert(answer.end(), d, d + 4);
+    }
   } else {
     return Sense(kInvalidField);
   }

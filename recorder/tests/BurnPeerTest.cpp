@@ -96,6 +96,7 @@ TEST_F(BurnPeer, XorrisoListsEverySessionOfOurDisc) {
       ASSERT_EQ(disc.tracks.size(), 2u);
       ASSERT_EQ(Shell(client + "dvd+rw-mediainfo " + device + " 2>&1", &out), 0) << out;
       expect_in("Number of Sessions:    3");  // the two closed ones and the empty next one
+      expect_in("Media ID:              BURNERVR/R01");
       // A closed DVD+R track reports the reserved bit, which the tool reads as complete.
       for (const VirtualTrackSummary& t : disc.tracks) {
         std::snprintf(line, sizeof line,

@@ -240,6 +240,7 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   const Outcome info = Client("dvd+rw-mediainfo " + dvd_);
   EXPECT_OUTPUT(info, "Disc status:           complete");
   EXPECT_OUTPUT(info, "State of Last Session: complete");
+  EXPECT_OUTPUT(info, "Media Book Type:       25h, DVD-R book");
   EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + dvd_ + " -extract / dvd"), "Extracted from ISO image");
   ExpectSameTree(dir_ / "dvd");
 }

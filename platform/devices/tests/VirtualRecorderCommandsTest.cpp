@@ -587,6 +587,61 @@ TEST_F(VirtualRecorderCommandsTest, LaterSessionAtOnceFollowsTheGap) {
   EXPECT_TRUE(mmc::Read10(drive, 299, 1).ok()) << "the first session is untouched";
 }
 
+// READ DVD STRUCTURE: the physical format information names each
+// recordable medium's book and is repeated as its control data zone holds it,
+// +R and +RW discs give their ADIP with the maker's media ID, and format
+// FFh lists what the medium has.
+TEST_F(VirtualRecorderCommandsTest, DvdStructuresFollowTheMedium) {
+  struct Case {
+    VirtualMedium medium;
+    std::uint8_t book;
+    std::vector<std::uint8_t> formats;  // as format FFh lists them
+  } const cases[] = {
+      {VirtualMedium::DvdR, 0x25, {0x00, 0x10, 0xFF}},
+      {VirtualMedium::DvdRwSequential, 0x32, {0x00, 0x10, 0xFF}},
+      {VirtualMedium::DvdRam, 0x11, {0x00, 0x10, 0xFF}},
+      {VirtualMedium::DvdPlusRw, 0x92, {0x00, 0x10, 0x11, 0xFF}},
+      {VirtualMedium::DvdPlusR, 0xA1, {0x00, 0x10, 0x11, 0xFF}},
+      {VirtualMedium::DvdPlusRDl, 0xE1, {0x00, 0x10, 0x11, 0x20, 0xFF}},
+  };
+  auto read = [](VirtualRecorder& d, std::uint8_t format, std::uint16_t length) {
+    return mmc::RunIn(
+        d, mmc::Cdb({0xAD, 0, 0, 0, 0, 0, 0, format, std::uint8_t(length >> 8), std::uint8_t(length), 0, 0}),
+        length);
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(MediumKey(c.medium));
+    VirtualRecorder& drive = Open(c.medium, "s" + std::to_string(n++) + ".img");
+    const mmc::Reply physical = read(drive, 0x00, 2052);
+    ASSERT_TRUE(physical.ok());
+    EXPECT_EQ(physical.data[4], c.book);
+    const bool plus = std::count(c.formats.begin(), c.formats.end(), 0x11) != 0;
+    const mmc::Reply zone = read(drive, 0x10, 2052);
+    ASSERT_TRUE(zone.ok());
+    EXPECT_EQ(zone.data, physical.data);
+    const mmc::Reply adip = read(drive, 0x11, 260);
+    if (plus) {
+      ASSERT_TRUE(adip.ok());
+      EXPECT_EQ(adip.data[4], c.book);
+      EXPECT_EQ(std::string(adip.data.begin() + 4 + 19, adip.data.begin() + 4 + 27), "BURNERVR");
+    } else {
+      EXPECT_EQ(adip.sense(), mmc::Sense(5, 0x24, 0));
+    }
+    const mmc::Reply list = read(drive, 0xFF, 64);
+    ASSERT_TRUE(list.ok());
+    ASSERT_EQ(list.data.size(), 4 + 4 * c.formats.size());
+    EXPECT_EQ(Be16(&list.data[0]), list.data.size() - 2);
+    for (std::size_t i = 0; i < c.formats.size(); ++i) {
+      EXPECT_EQ(list.data[4 + 4 * i], c.formats[i]);
+      EXPECT_EQ(list.data[4 + 4 * i + 1], 0x40) << "readable";
+    }
+    EXPECT_EQ(read(drive, 0x05, 8).sense(), mmc::Sense(5, 0x24, 0));
+  }
+  VirtualRecorder& cd = Open(VirtualMedium::CdR, "cd.img");
+  EXPECT_EQ(read(cd, 0x00, 2052).sense(), mmc::Sense(5, 0x30, 0x02));
+}
+
 // The six-byte mode commands carry the same pages as the ten-byte ones, and
 // a parameter list sent is reported taken in full.
 TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWhole) {
