@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cwchar>
 #include <optional>
 #include <vector>
 
@@ -546,13 +547,55 @@ QImage ImagePart(const QImage& image, int width, int height) {
   return QImage(image.constBits(), width, height, image.bytesPerLine(), image.format());
 }
 
+// `count` pixels of one colour. The C library's wide-character fill sets
+// 32-bit units with the widest stores the processor has, as Qt's own
+// fills do.
+void Fill32(QRgb* to, QRgb color, int count) {
+  static_assert(sizeof(wchar_t) == sizeof(QRgb));
+  std::wmemset(reinterpret_cast<wchar_t*>(to), wchar_t(color), std::size_t(count));
+}
+
+// The linear bands written straight into a 32-bit surface, within the
+// part of it the canvas may draw on; false when the canvas has no such
+// surface.
+bool FillLinearBands(TCanvas& canvas, const TRect& rect, bool vertical, const std::vector<QRgb>& colors) {
+  return canvas.PaintPixels([&](QImage& image, const QRegion& writable) {
+    const int w = rect.Width(), h = rect.Height(), n = int(colors.size());
+    uchar* bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+    auto row = [&](int y) { return reinterpret_cast<QRgb*>(bits + y * stride); };
+    // One row of the horizontal bands, copied onto every row.
+    std::vector<QRgb> line;
+    if (!vertical) {
+      line.resize(std::size_t(w));
+      for (int i = 0; i < n; ++i)
+        std::fill(line.begin() + MulDiv(i, w, n), line.begin() + MulDiv(i + 1, w, n), colors[std::size_t(i)]);
+    }
+    for (const QRect& part : writable.intersected(rect.ToQRect())) {
+      const int x0 = part.left(), x1 = part.right() + 1, y0 = part.top(), y1 = part.bottom() + 1;
+      if (!vertical) {
+        for (int y = y0; y < y1; ++y)
+          std::copy(line.begin() + (x0 - rect.Left), line.begin() + (x1 - rect.Left), row(y) + x0);
+        continue;
+      }
+      for (int i = 0; i < n; ++i) {
+        const int top = std::max(y0, rect.Top + MulDiv(i, h, n));
+        const int bottom = std::min(y1, rect.Top + MulDiv(i + 1, h, n));
+        for (int y = top; y < bottom; ++y) Fill32(row(y) + x0, colors[std::size_t(i)], x1 - x0);
+      }
+    }
+  });
+}
+
 // The two linear styles. Band i covers the columns (horizontal) or rows
-// (vertical) MulDiv(i, size, n) up to MulDiv(i + 1, size, n). A canvas
-// call costs about what copying 20000 pixels does (it opens its surface
-// afresh), so few bands over a large area are filled one by one, and
-// otherwise a strip of the bands is made once and copied along the area.
+// (vertical) MulDiv(i, size, n) up to MulDiv(i + 1, size, n). Where the
+// canvas cannot hand over its pixels: a canvas call costs about what
+// copying 20000 pixels does (it opens its surface afresh), so few bands
+// over a large area are filled one by one, and otherwise a strip of the
+// bands is made once and copied along the area.
 void DrawLinearGradient(TCanvas& canvas, const TRect& rect, bool vertical, const TQRXColorList& list,
                         const std::vector<QRgb>& colors) {
+  if (FillLinearBands(canvas, rect, vertical, colors)) return;
   constexpr int kStrip = 256;
   constexpr long long kPixelsPerCall = 20000;
   const int w = rect.Width(), h = rect.Height(), n = int(colors.size());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+
 #include <cmath>
 #include <map>
 #include <set>
@@ -167,6 +169,92 @@ TEST(QRXDraw, EllipticBandsCoverTheAreasOfTheirRings) {
     }
     // The largest ellipse reaches past the corners: no pixel keeps the lime.
     EXPECT_EQ(area.count(Rgb(clLime)), 0u);
+  }
+}
+
+// The gradient on every kind of surface a canvas draws on must come out
+// the same as through a painter held open by the caller (a widget's paint
+// event), under every kind of clip, reaching past the surface or not.
+TEST(QRXDraw, GradientsAgreeOnEverySurface) {
+  enum Surface { kBitmap32, kBitmap24, kBitmap8, kImageRgb32, kImageArgb32, kImageRgb24 };
+  struct Case {
+    TQRXGradientStyle style;
+    int n;
+    TRect rect;
+    unsigned flags;
+    bool hole;  // a clip region with a hole cut into it, set before drawing
+  };
+  using enum TQRXGradientStyle;
+  const Case cases[] = {
+      {gstVertical, 236, Rect(3, 4, 150, 110), 0, false},
+      {gstVertical, 7, Rect(-20, -9, 170, 90), kQRXDrawClip, false},
+      {gstVertical, 40, Rect(10, 2, 200, 140), 0, true},
+      {gstHorizontal, 236, Rect(-35, 5, 121, 100), 0, true},
+      {gstHorizontal, 9, Rect(0, 0, 160, 120), kQRXDrawOffscreen | kQRXDrawClip, false},
+      {gstElliptic, 30, Rect(4, 6, 150, 100), 0, false},
+      {gstElliptic, 12, Rect(-30, 20, 130, 130), kQRXDrawClip, true},
+      {gstElliptic, 5, Rect(5, 5, 150, 115), kQRXDrawOffscreen, true},
+  };
+  constexpr int kW = 160, kH = 120;
+  auto draw = [](TCanvas& canvas, const Case& c) {
+    if (c.hole) {
+      const QRegion all(0, 0, kW, kH);
+      canvas.SelectClipRgn(&all);
+      canvas.ExcludeClipRect(Rect(40, 30, 90, 70));
+    }
+    TQRXColorList colors;
+    CalcGradientColors(RGB(240, 30, 5), RGB(5, 60, 230), c.n, &colors, true);
+    DrawGradient(canvas, c.rect, c.style, &colors, nullptr, c.flags, 0);
+    canvas.SelectClipRgn(nullptr);
+  };
+  auto fresh = [](QImage::Format format) {
+    QImage image(kW, kH, format);
+    image.fill(QColor(0, 255, 0));
+    return image;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int(c.style) * 1000 + c.n);
+    QImage expected = fresh(QImage::Format_RGB32);
+    {
+      QPainter painter(&expected);
+      TCanvas canvas;
+      canvas.BeginPainting(&painter);
+      draw(canvas, c);
+      canvas.EndPainting();
+    }
+    for (Surface surface : {kBitmap32, kBitmap24, kBitmap8, kImageRgb32, kImageArgb32, kImageRgb24}) {
+      SCOPED_TRACE(int(surface));
+      QImage got;
+      if (surface <= kBitmap8) {
+        TBitmap b;
+        b.SetSize(kW, kH);
+        if (surface == kBitmap24) b.SetPixelFormat(pf24bit);
+        if (surface == kBitmap8) {
+          // A palette holding every colour drawn, so none is approximated.
+          b.SetPixelFormat(pf8bit);
+          TQRXColorList colors;
+          CalcGradientColors(RGB(240, 30, 5), RGB(5, 60, 230), c.n, &colors, true);
+          std::vector<TRGBQuad> palette{{0, 255, 0, 0}, {255, 255, 255, 0}};
+          for (TColor color : colors) {
+            const uint32_t v = ColorToRGB(color);
+            palette.push_back({uint8_t(GetBValue(v)), uint8_t(GetGValue(v)), uint8_t(GetRValue(v)), 0});
+          }
+          b.SetPalette(palette);
+        }
+        b.Canvas().Brush().SetColor(clLime);
+        b.Canvas().FillRect(Rect(0, 0, kW, kH));
+        draw(b.Canvas(), c);
+        got = b.ToQImage();
+      } else {
+        got = fresh(surface == kImageRgb32   ? QImage::Format_RGB32
+                    : surface == kImageArgb32 ? QImage::Format_ARGB32
+                                              : QImage::Format_RGB888);
+        TCanvas canvas(&got);
+        draw(canvas, c);
+        got = got.convertToFormat(QImage::Format_RGB32);
+      }
+      ASSERT_EQ(got, expected);
+    }
   }
 }
 

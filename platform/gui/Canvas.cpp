@@ -603,6 +603,25 @@ bool TCanvas::PaintImage(F&& work) {
   return true;
 }
 
+bool TCanvas::PaintPixels(const std::function<void(QImage& image, const QRegion& writable)>& work) {
+  if (external_) return false;
+  QPaintDevice* dev = BeginSurface();
+  if (!dev) return false;
+  auto* image = dev->devType() == QInternal::Image ? static_cast<QImage*>(dev) : nullptr;
+  if (!image || image->devicePixelRatio() != 1.0 ||
+      (image->format() != QImage::Format_RGB32 && image->format() != QImage::Format_ARGB32)) {
+    EndSurface();
+    return false;
+  }
+  QRegion writable(image->rect());
+  if (clip_) writable &= *clip_;
+  if (OnChanging) OnChanging(this);
+  work(*image, writable);
+  EndSurface();
+  if (OnChange) OnChange(this);
+  return true;
+}
+
 void TCanvas::DrawImage(const QPoint& at, const QImage& source, std::optional<TColor> transparent,
                         bool blend) {
   if (source.isNull()) return;

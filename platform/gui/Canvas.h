@@ -176,6 +176,13 @@ class TCanvas {
   // image's alpha is blended over the surface when `blend` is set.
   void DrawImage(const QPoint& at, const QImage& image, std::optional<TColor> transparent = std::nullopt,
                  bool blend = false);
+  // For routines that fill many pixels at once: when the canvas opens its
+  // surface itself (no painter from BeginPainting) and the surface is a
+  // 32-bit image, `work` gets the image and the part of it that may be
+  // written (the surface within the clip region) and true is returned;
+  // `work` must write whole opaque pixels, as a solid fill does. Otherwise
+  // nothing happens and false is returned: draw through the other calls.
+  bool PaintPixels(const std::function<void(QImage& image, const QRegion& writable)>& work);
 
  protected:
   // Opens the surface for drawing; the image, when the surface is one, is
