@@ -142,10 +142,11 @@ TEST_F(BurnPeer, PeerBurnedDiscsImportByteEqual) {
       {VirtualMedium::CdR, {"wodim -v -sao gracetime=0 dev=DEV ONE.ISO"}, "Sending CUE sheet..."},
       {VirtualMedium::CdRw, {"cdrskin -v gracetime=0 dev=DEV ONE.ISO"}, "in real SAO mode"},
       {VirtualMedium::CdR, {"cdrskin -v -tao -multi gracetime=0 dev=DEV ONE.ISO"}, "in real TAO mode"},
-      // A later session written at once: the cue sheet places its tracks
-      // after the first session's lead-out and gap.
+      // Both sessions written at once: wodim starts the disc (mode 1 data
+      // with -data; its XA default has no cue sheet form), cdrdao's cue
+      // sheet places the later session after the first one's lead-out and gap.
       {VirtualMedium::CdR,
-       {"wodim -v -tao -multi gracetime=0 dev=DEV ONE.ISO",
+       {"wodim -v -sao -multi -data gracetime=0 dev=DEV ONE.ISO",
         "sh -c \"genisoimage -quiet -R -J -C \\$(wodim -msinfo dev=DEV) -M DEV -o NEXT.ISO TWO\"",
         "cdrdao write -n --force --multi --device DEV NEXT.TOC"},
        "Writing finished successfully"},
