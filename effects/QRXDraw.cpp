@@ -630,45 +630,89 @@ void DrawLinearGradient(TCanvas& canvas, const TRect& rect, bool vertical, const
 // cy + rh), the ellipses drawn from the largest in, so a pixel takes the
 // band of the smallest ellipse holding its centre. Each row is worked out
 // from the ellipses' spans on it, once per pixel, where drawing the
-// ellipses one over another would paint the middle n times. Pixels outside
-// every ellipse get `outside`; `covered` tells whether any did.
-QImage EllipticBands(int w, int h, const std::vector<QRgb>& colors, QRgb outside, bool& covered) {
-  const int n = int(colors.size());
-  const int cx = w / 2, cy = h / 2;
-  std::vector<double> rw(std::size_t(n), 0), rh(std::size_t(n), 0);
-  for (int i = 0; i < n; ++i) {
-    rw[std::size_t(i)] = double(std::lround(MulDiv(i + 1, w, n) / 1.4));
-    rh[std::size_t(i)] = double(std::lround(MulDiv(i + 1, h, n) / 1.4));
-  }
-  QImage image(w, h, QImage::Format_RGB32);
-  covered = true;
-  for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-    const double dy = y + 0.5 - cy;
-    // The span drawn so far: [lo, hi), widening band by band.
-    int lo = cx, hi = cx;
+// ellipses one over another would paint the middle n times.
+class EllipticBands {
+ public:
+  EllipticBands(int w, int h, const std::vector<QRgb>& colors)
+      : w_(w), cx_(w / 2), cy_(h / 2), colors_(colors), rw_(colors.size()), rh_(colors.size()) {
+    const int n = int(colors.size());
     for (int i = 0; i < n; ++i) {
-      const double a = rw[std::size_t(i)], b = rh[std::size_t(i)];
+      rw_[std::size_t(i)] = double(std::lround(MulDiv(i + 1, w, n) / 1.4));
+      rh_[std::size_t(i)] = double(std::lround(MulDiv(i + 1, h, n) / 1.4));
+    }
+  }
+
+  // Row y into row[0, w); returns the span [lo, hi) the ellipses cover
+  // (empty when lo >= hi). Pixels outside it are left as they were.
+  std::pair<int, int> Row(int y, QRgb* row) const {
+    const double dy = y + 0.5 - cy_;
+    // The span drawn so far: [lo, hi), widening band by band.
+    int lo = cx_, hi = cx_;
+    for (std::size_t i = 0; i < colors_.size(); ++i) {
+      const double a = rw_[i], b = rh_[i];
       if (a <= 0 || b <= std::abs(dy)) continue;
       const double half = a * std::sqrt(1 - (dy / b) * (dy / b));
       // Pixel x is inside when |x + 0.5 - cx| < half.
-      const int left = std::max(0, int(std::floor(cx - half - 0.5)) + 1);
-      const int right = std::min(w, int(std::ceil(cx + half - 0.5)));
+      const int left = std::max(0, int(std::floor(cx_ - half - 0.5)) + 1);
+      const int right = std::min(w_, int(std::ceil(cx_ + half - 0.5)));
       if (left >= right) continue;
-      const QRgb c = colors[std::size_t(i)];
+      const QRgb c = colors_[i];
       if (left < lo) std::fill(row + left, row + lo, c);
       if (right > hi) std::fill(row + hi, row + right, c);
       lo = std::min(lo, left);
       hi = std::max(hi, right);
     }
-    if (lo > 0 || hi < w) {
-      covered = false;
-      std::fill(row, row + lo, outside);
-      std::fill(row + std::max(lo, hi), row + w, outside);
-    }
+    return {lo, hi};
   }
-  return image;
-}
+
+  // The whole area as an image; pixels outside every ellipse get
+  // `outside`, and `covered` tells whether any did.
+  QImage Image(int h, QRgb outside, bool& covered) const {
+    QImage image(w_, h, QImage::Format_RGB32);
+    covered = true;
+    for (int y = 0; y < h; ++y) {
+      auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+      const auto [lo, hi] = Row(y, row);
+      if (lo > 0 || hi < w_) {
+        covered = false;
+        std::fill(row, row + lo, outside);
+        std::fill(row + std::max(lo, hi), row + w_, outside);
+      }
+    }
+    return image;
+  }
+
+  // The bands written straight into a 32-bit surface within the part the
+  // canvas may draw on; `outside` (when given) where no ellipse reaches,
+  // else the surface shows there. False when the canvas has no such surface.
+  bool Fill(TCanvas& canvas, const TRect& rect, std::optional<QRgb> outside) const {
+    return canvas.PaintPixels([&](QImage& image, const QRegion& writable) {
+      std::vector<QRgb> line(static_cast<std::size_t>(w_));
+      uchar* bits = image.bits();
+      const qsizetype stride = image.bytesPerLine();
+      for (const QRect& part : writable.intersected(rect.ToQRect())) {
+        // Columns and rows of the part, counted from the rectangle.
+        const int x0 = part.left() - rect.Left, x1 = part.right() + 1 - rect.Left;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+          auto [lo, hi] = Row(y - rect.Top, line.data());
+          hi = std::max(lo, hi);
+          QRgb* to = reinterpret_cast<QRgb*>(bits + y * stride);
+          const int from = std::clamp(lo, x0, x1), until = std::clamp(hi, x0, x1);
+          std::copy(line.data() + from, line.data() + until, to + (rect.Left + from));
+          if (outside) {
+            Fill32(to + (rect.Left + x0), *outside, from - x0);
+            Fill32(to + (rect.Left + until), *outside, x1 - until);
+          }
+        }
+      }
+    });
+  }
+
+ private:
+  int w_, cx_, cy_;
+  const std::vector<QRgb>& colors_;
+  std::vector<double> rw_, rh_;
+};
 
 }  // namespace
 
@@ -692,15 +736,19 @@ void DrawGradient(TCanvas& canvas, const TRect& rect, TQRXGradientStyle style, c
     const TCopyMode mode = canvas.CopyMode();
     canvas.SetCopyMode(cmSrcCopy);
     if (style == gstElliptic) {
-      bool covered = true;
+      const EllipticBands ellipses(w, h, pixels);
       // Drawn straight on, the canvas shows where no ellipse reaches.
-      const QImage bands = EllipticBands(w, h, pixels, offscreen ? 0xFFFFFFFF : 0, covered);
-      if (covered || offscreen)
-        canvas.DrawImage(QPoint(rect.Left, rect.Top), bands);
-      else
-        canvas.DrawImage(QPoint(rect.Left, rect.Top),
-                         QImage(bands.constBits(), w, h, bands.bytesPerLine(), QImage::Format_ARGB32), std::nullopt,
-                         true);
+      const std::optional<QRgb> outside = offscreen ? std::optional<QRgb>(0xFFFFFFFF) : std::nullopt;
+      if (!ellipses.Fill(canvas, rect, outside)) {
+        bool covered = true;
+        const QImage bands = ellipses.Image(h, outside.value_or(0), covered);
+        if (covered || offscreen)
+          canvas.DrawImage(QPoint(rect.Left, rect.Top), bands);
+        else
+          canvas.DrawImage(QPoint(rect.Left, rect.Top),
+                           QImage(bands.constBits(), w, h, bands.bytesPerLine(), QImage::Format_ARGB32),
+                           std::nullopt, true);
+      }
     } else {
       DrawLinearGradient(canvas, rect, style == gstVertical, *colors, pixels);
     }

@@ -20,7 +20,13 @@ class TBitmapCanvas : public TCanvas {
     TDib& dib = owner_.dib_;
     if (dib.Empty()) return nullptr;
     if (dib.format == pf32bit) {
-      surface_ = QImage(dib.bits.data(), dib.width, dib.height, dib.stride, QImage::Format_RGB32);
+      // The image over the pixel memory is kept from call to call while the
+      // memory stays where it is, and with it the paint engine Qt makes for
+      // an image's first painter.
+      if (surface_.constBits() != dib.bits.data() || surface_.width() != dib.width ||
+          surface_.height() != dib.height || surface_.bytesPerLine() != dib.stride ||
+          surface_.format() != QImage::Format_RGB32)
+        surface_ = QImage(dib.bits.data(), dib.width, dib.height, dib.stride, QImage::Format_RGB32);
     } else {
       surface_ = owner_.ToQImage();
       before_ = surface_;
@@ -50,7 +56,7 @@ class TBitmapCanvas : public TCanvas {
         }
       }
     }
-    surface_ = QImage();
+    if (dib.format != pf32bit) surface_ = QImage();
     before_ = QImage();
     owner_.Changed();
   }

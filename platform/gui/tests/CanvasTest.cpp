@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Canvas.h"
 
@@ -240,6 +242,51 @@ TEST(Canvas, PaletteBitmapsTakeTheNearestEntryAndKeepUntouchedIndexes) {
   EXPECT_EQ(b.ScanLine(0)[1], 3);
   EXPECT_EQ(b.ScanLine(0)[2], 2);
   EXPECT_EQ(b.ScanLine(0)[3], 2);
+}
+
+// Whatever moves or replaces a 32-bit bitmap's pixels between two calls,
+// the next call draws into the pixels the bitmap has then, and nowhere else.
+TEST(Canvas, BitmapCanvasFollowsItsPixelMemory) {
+  struct Case {
+    const char* what;
+    std::function<void(TBitmap& b, TBitmap& other)> change;
+  };
+  const Case cases[] = {
+      {"resized away and back",
+       [](TBitmap& b, TBitmap&) {
+         b.SetSize(300, 200);
+         b.SetSize(20, 20);
+       }},
+      {"assigned one of its size", [](TBitmap& b, TBitmap& other) { b.Assign(other); }},
+      {"assigned another size",
+       [](TBitmap& b, TBitmap& other) {
+         other.SetSize(25, 22);
+         b.Assign(other);
+       }},
+      {"through 24 bits and back",
+       [](TBitmap& b, TBitmap&) {
+         b.SetPixelFormat(pf24bit);
+         b.SetPixelFormat(pf32bit);
+       }},
+      {"loaded from bytes", [](TBitmap& b, TBitmap& other) { b.LoadFromBytes(other.SaveToBytes()); }},
+  };
+  auto pixel = [](const TBitmap& b, int x, int y) {
+    return reinterpret_cast<const uint32_t*>(b.ScanLine(y))[x] & 0xFFFFFF;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto b = White(pf32bit);
+    auto other = White(pf32bit);
+    b->Canvas().Brush().SetColor(clRed);
+    b->Canvas().FillRect(Rect(0, 0, 2, 2));
+    ASSERT_EQ(pixel(*b, 1, 1), 0xFF0000u);
+    c.change(*b, *other);
+    b->Canvas().Brush().SetColor(clBlue);
+    b->Canvas().FillRect(Rect(5, 6, 8, 9));
+    EXPECT_EQ(pixel(*b, 6, 7), 0x0000FFu);
+    EXPECT_EQ(pixel(*b, 9, 7), 0xFFFFFFu);
+    EXPECT_EQ(pixel(*other, 6, 7), 0xFFFFFFu);
+  }
 }
 
 TEST(Canvas, CopyRectWithRasterCodesAndTransparentDraw) {
