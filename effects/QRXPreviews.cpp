@@ -473,21 +473,25 @@ std::unique_ptr<TCustomForm> ButtonGallery() {
   return form;
 }
 
+struct Gallery {
+  const char* name;
+  std::unique_ptr<TCustomForm> (*make)();
+};
+const Gallery kGalleries[] = {{"effects-gradients", Gradients},
+                              {"effects-shapes", Shapes},
+                              {"effects-frames", Frames},
+                              {"effects-startpage", StartPage},
+                              {"fx-buttons", ButtonGallery}};
+
 }  // namespace
 
 std::unique_ptr<TCustomForm> MakeEffectsPreview(const QString& name) {
-  if (name == "effects-gradients") return Gradients();
-  if (name == "effects-shapes") return Shapes();
-  if (name == "effects-frames") return Frames();
-  if (name == "effects-startpage") return StartPage();
-  return nullptr;
+  for (const Gallery& g : kGalleries)
+    if (name == g.name) return g.make();
+  return MakeRegionPreview(name);
 }
 
 void RegisterEffectsPreviewWindows() {
-  RegisterPreviewWindow("effects-gradients", Gradients);
-  RegisterPreviewWindow("effects-shapes", Shapes);
-  RegisterPreviewWindow("effects-frames", Frames);
-  RegisterPreviewWindow("effects-startpage", StartPage);
-  RegisterPreviewWindow("fx-buttons", ButtonGallery);
+  for (const Gallery& g : kGalleries) RegisterPreviewWindow(g.name, g.make);
   RegisterRegionPreviewWindows();
 }

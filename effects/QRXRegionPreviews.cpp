@@ -102,7 +102,13 @@ std::unique_ptr<TCustomForm> MakeShapedForm() {
 
 }  // namespace
 
+std::unique_ptr<TCustomForm> MakeRegionPreview(const QString& name) {
+  if (name == "effects-region-shapes") return MakeRegionGallery();
+  if (name == "effects-shaped-form") return MakeShapedForm();
+  return nullptr;
+}
+
 void RegisterRegionPreviewWindows() {
-  RegisterPreviewWindow("effects-region-shapes", MakeRegionGallery);
-  RegisterPreviewWindow("effects-shaped-form", MakeShapedForm);
+  for (const char* name : {"effects-region-shapes", "effects-shaped-form"})
+    RegisterPreviewWindow(name, [name] { return MakeRegionPreview(name); });
 }

@@ -1,6 +1,7 @@
 // Golden pictures of the effects galleries (gradients in every style, every
 // shape with each bevel and shadow, frames and 3D text, the start page's
-// pieces), compared pixel for pixel offscreen and, in a child run, on a
+// pieces, every region shape, a shaped form, every button kind in its
+// states), compared pixel for pixel offscreen and, in a child run, on a
 // real X server under Xvfb. BURNER_WRITE_GOLDEN=1 writes them anew after a
 // deliberate change; look at the PNG before committing it.
 
@@ -20,7 +21,8 @@
 
 namespace {
 
-const char* const kScenes[] = {"effects-gradients", "effects-shapes", "effects-frames", "effects-startpage"};
+const char* const kScenes[] = {"effects-gradients",     "effects-shapes",      "effects-frames", "effects-startpage",
+                               "effects-region-shapes", "effects-shaped-form", "fx-buttons"};
 
 QString GoldenPath(const QString& name) {
   return QString(BURNER_SOURCE_DIR) + "/effects/tests/golden/" + name + ".png";
