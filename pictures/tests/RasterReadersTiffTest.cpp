@@ -1,5 +1,7 @@
 // TIFF: files ImageMagick and libtiff write, compared with ImageMagick's
-// own decoding; compressions the reader does not take are refused.
+// own decoding; hand-made YCbCr, CIE L*a*b* and sample-plane files compared
+// with what libtiff's tiff2rgba makes of them; compressions and variants the
+// reader does not take are refused, damaged files fail cleanly.
 
 #include <gtest/gtest.h>
 
