@@ -230,11 +230,15 @@ TSeCustomButton::TSeCustomButton(TComponent* owner)
   SetTabStop(true);
   SetBounds(0, 0, 75, 25);
   glyph_->OnChange = [this](TGraphic*) { GlyphChanged(); };
-  QObject::connect(qApp, &QApplication::focusChanged, this,
-                   [this](QWidget*, QWidget* now) { FocusMoved(now); });
+  QObject::connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { FocusMoved(now); });
 }
 
-TSeCustomButton::~TSeCustomButton() { glyph_->OnChange = nullptr; }
+TSeCustomButton::~TSeCustomButton() {
+  // The widget's own teardown moves the focus: the application must not call
+  // back into a button that is half gone.
+  QObject::disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+  glyph_->OnChange = nullptr;
+}
 
 void TSeCustomButton::Loaded() {
   TSeCustomControl::Loaded();

@@ -18,6 +18,11 @@ TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner, Qt::Window) {
 TCustomForm::~TCustomForm() {
   if (modal_loop_) modal_loop_->quit();
   if (Application().MainForm() == this) Application().SetMainForm(nullptr);
+  // Owned parts go while this is still a whole form: those that sit in it
+  // (or in a sibling that lays itself out again as they leave) still call on
+  // their parent.
+  MarkDestroying();
+  DestroyComponents();
 }
 
 void TCustomForm::Init() {

@@ -270,7 +270,10 @@ TEST_F(SkinForm, ASkinChangeBindsAgainAndNoPointerOutlivesTheOldSkin) {
     ASSERT_NE(frame_->HotObject(), nullptr);
     ASSERT_NE(frame_->CapturedObject(), nullptr);
     Load(next);
-    EXPECT_EQ(frame_->HotObject(), nullptr) << next;
+    // The change lets events run, and the hover timer may already mark the
+    // new skin's button under the mouse; nothing of the old copy may stay.
+    const auto* newClose = frame_->SkinCopy() ? frame_->SkinCopy()->FindObjectByName("Close") : nullptr;
+    EXPECT_TRUE(frame_->HotObject() == nullptr || frame_->HotObject() == newClose) << next;
     EXPECT_EQ(frame_->CapturedObject(), nullptr) << next;
     Release(close);
     form_->grab();

@@ -439,3 +439,40 @@ TEST(Controls, OwnerAndParentMayDifferWithoutADoubleFree) {
   EXPECT_TRUE(again.isNull());
   EXPECT_TRUE(holder.isNull());
 }
+
+namespace {
+
+// A holder that, like a bar sizing itself to its bands, lays itself out
+// again when a child leaves it, calling on its own parent as it does.
+class RefittingHolder : public TCustomControl {
+ public:
+  explicit RefittingHolder(TComponent* owner) : TCustomControl(owner) {}
+  std::vector<bool>* parent_whole = nullptr;
+
+ protected:
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::ChildRemoved && parent_whole) {
+      parent_whole->push_back(Parent() && dynamic_cast<TWinControl*>(parentWidget()) == Parent());
+      SetHeight(Height() - 1);
+    }
+    return TCustomControl::event(event);
+  }
+};
+
+}  // namespace
+
+TEST(Controls, PartsFreedWithTheirFormStillSeeAWholeParent) {
+  // The form owns both; the button sits in the holder and goes first, and
+  // the holder, hearing it leave, calls on the form, which must still be a
+  // whole container then.
+  std::vector<bool> parent_whole;
+  {
+    auto form = CreateUnique<TForm>();
+    auto* holder = Create<RefittingHolder>(form.get());
+    holder->SetParent(form.get());
+    holder->SetBounds(0, 0, 100, 30);
+    holder->parent_whole = &parent_whole;
+    Create<TestButton>(form.get())->SetParent(holder);
+  }
+  EXPECT_EQ(parent_whole, std::vector<bool>{true});
+}
