@@ -115,7 +115,13 @@ void TAddScheduleForm::BuildTiming() {
   auto label = [this](const QString& caption, int x, int y, int width) {
     return PlaceSkinned<TSeSkinLabel>(gpbTiming, x, y, width, 16, caption);
   };
-  auto picker = [this](int x, int y) { return Place<TDateTimePicker>(gpbTiming, x, y, 120, 22); };
+  // The skin has no date picker: the pickers take the colours of the skinned
+  // edits beside them, enabled or not.
+  auto picker = [this](int x, int y) {
+    auto* p = Place<TDateTimePicker>(gpbTiming, x, y, 120, 22);
+    Create<TSeSkinColourBinding>(p, "Edit")->SetSkinEngine(AppSkinEngine());
+    return p;
+  };
   auto time_box = [this](int x, int y) {
     auto* m = PlaceSkinned<TSeSkinMaskEdit>(gpbTiming, x, y, 56, 22);
     m->SetEditMask(kTimeMask);

@@ -235,7 +235,7 @@ void TForm1::BuildToolBars() {
   btnCopy->OnClick = [this](TControl* c) { btnCopyClick(c); };
   btnPaste->OnClick = [this](TControl* c) { btnPasteClick(c); };
 
-  tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), 8 + 62 + 214 + 4 * 42 + 10);
+  tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), 8 + 66 + 214 + 3 * 42 + 52);
   row = {this, tbDrive, SeSkinEngine1};
   AddToolDivider(row, 8);
   // A gap after the combo, so its button does not touch the first tool.

@@ -188,31 +188,41 @@ template <class Base>
 TSeSkinOverlayControl<Base>::TSeSkinOverlayControl(TComponent* owner, const char* object)
     : TSeSkinned<Base>(owner, object) {}
 
-template <class Base>
-void TSeSkinOverlayControl<Base>::Bound() {
-  TSeSkinObject* copy = this->Copy();
-  // A skin that names no colour (clNone) leaves the control its own. With
-  // the skin's background goes the skin's text colour, so that a dark skin
-  // never leaves dark text on it.
+void TSeSkinColours::Apply(TControl& control, const TSeSkinBinding& binding) {
+  TSeSkinObject* copy = binding.SkinCopy();
   if (copy && copy->Color() != clNone) {
     if (!skin_color_) {
-      plain_color_ = this->Color();
-      plain_parent_color_ = this->ParentColor();
-      plain_font_ = *this->Font();
-      plain_parent_font_ = this->ParentFont();
+      plain_color_ = control.Color();
+      plain_parent_color_ = control.ParentColor();
+      plain_font_ = *control.Font();
+      plain_parent_font_ = control.ParentFont();
       skin_color_ = true;
     }
-    this->SetColor(copy->Color());
-    TFont font = *this->Font();
-    font.SetColor(this->FindOrCopy("Text")->GetFont().Color());
-    this->SetFont(font);
+    control.SetColor(copy->Color());
+    TFont font = *control.Font();
+    font.SetColor(binding.FindOrCopy("Text")->GetFont().Color());
+    control.SetFont(font);
   } else if (skin_color_) {
     skin_color_ = false;
-    this->SetColor(plain_color_);
-    if (plain_parent_color_) this->SetParentColor(true);
-    this->SetFont(plain_font_);
-    if (plain_parent_font_) this->SetParentFont(true);
+    control.SetColor(plain_color_);
+    if (plain_parent_color_) control.SetParentColor(true);
+    control.SetFont(plain_font_);
+    if (plain_parent_font_) control.SetParentFont(true);
   }
+}
+
+TSeSkinColourBinding::TSeSkinColourBinding(TComponent* control, const char* object)
+    : TComponent(control),
+      control_(dynamic_cast<TControl*>(control)),
+      binding_(Create<TSeSkinBinding>(this, object)) {
+  binding_->OnBind = [this] {
+    if (control_) colours_.Apply(*control_, *binding_);
+  };
+}
+
+template <class Base>
+void TSeSkinOverlayControl<Base>::Bound() {
+  colours_.Apply(*this, this->Binding());
   if (TSeSubScrollBar* sub = this->SubScrollBar()) {
     for (TSeInplaceScrollBar* overlay : {sub->VertScrollBar(), sub->HorzScrollBar()}) {
       if (!overlay) continue;

@@ -51,6 +51,36 @@ class TSeSkinViewDecor : public TComponent {
   QPalette plain_palette_;
 };
 
+// The colours a skin gives a control: the background of its copy and the
+// colour of "Text" (else of the copy) for the font, never one without the
+// other, so that a dark skin never leaves dark text on it. A skin that names
+// no colour (clNone), or none, gives the control back the colours it had.
+class TSeSkinColours {
+ public:
+  void Apply(TControl& control, const TSeSkinBinding& binding);
+
+ private:
+  bool skin_color_ = false;
+  TColor plain_color_ = clWindow;
+  bool plain_parent_color_ = false;
+  TFont plain_font_;
+  bool plain_parent_font_ = false;
+};
+
+// A plain control of the class library (a date picker in a skinned window)
+// that takes the colours of a skin object as the skinned edits do. Owned by
+// the control.
+class TSeSkinColourBinding : public TComponent {
+ public:
+  TSeSkinColourBinding(TComponent* control, const char* object);
+  void SetSkinEngine(TSeSkinEngine* engine) { binding_->SetSkinEngine(engine); }
+
+ private:
+  TControl* control_;
+  TSeSkinBinding* binding_;
+  TSeSkinColours colours_;
+};
+
 template <class Base>
 class TSeSkinOverlayControl : public TSeSkinned<Base> {
  public:
@@ -62,13 +92,7 @@ class TSeSkinOverlayControl : public TSeSkinned<Base> {
   void PaintBorder(TCanvas& canvas, const TRect& rect) override;
 
  private:
-  // The colours the control had before a skin gave it its own, put back
-  // when the skin goes.
-  bool skin_color_ = false;
-  TColor plain_color_ = clWindow;
-  bool plain_parent_color_ = false;
-  TFont plain_font_;
-  bool plain_parent_font_ = false;
+  TSeSkinColours colours_;
 };
 
 // "Edit": "Frame".

@@ -14,6 +14,9 @@
 #include "app/tests/DiscReadBack.h"
 #include "app/tests/WindowRig.h"
 #include "platform/gui/Http.h"
+#include "shell/EwFileExplorer28List.h"
+#include "shell/EwFileExplorer28Tree.h"
+#include "skin/se_binding_views.h"
 #include "skin/se_engine.h"
 #include "recorder/tests/IsoTestSupport.h"
 
@@ -33,6 +36,14 @@ class MainWindow : public apptest::ScratchFolderTest {
   }
 
 };
+
+// Whether the skin draws the headers of a control that is no skinned
+// wrapper (the explorer's); false when nothing binds it to the skin.
+bool DecorSkinned(TComponent* control) {
+  for (int i = 0; i < control->ComponentCount(); ++i)
+    if (auto* decor = dynamic_cast<TSeSkinViewDecor*>(control->Components(i))) return decor->HeaderSkinned();
+  return false;
+}
 
 // Names a task file and a disc must carry unchanged.
 const char* const kHardNames[] = {"Photos (2019)", "with space", "Café déjà", "数据 文件", ")starts"};
@@ -422,6 +433,9 @@ TEST_F(MainWindow, EveryPartOfTheWindowWearsTheSkinAndDropsIt) {
       {"entry list", [&] { return form.clbox->Binding().UseSkin(); }},
       {"capacity bar", [&] { return form.ProgressBar1->Binding().UseSkin(); }},
       {"status bar", [&] { return form.StatusBar1->Binding().UseSkin(); }},
+      {"entry list headers", [&] { return form.clbox->HeaderDecor()->HeaderSkinned(); }},
+      {"explorer tree", [&] { return DecorSkinned(form.Dirlist); }},
+      {"explorer file list", [&] { return DecorSkinned(form.lbFiles); }},
   };
   for (const auto& [name, skinned] : parts) EXPECT_FALSE(skinned()) << name;
   form.SeSkinEngine1->SetSkinFile(BURNER_BINARY_DIR "/bin/Skins/devoir.mskn");

@@ -2,12 +2,17 @@
 // border is the skin's frame and the background its colour while a skin
 // is loaded, the plain look without one; a skin change repaints them and
 // binds their overlay bars again; the bars scroll their control under
-// clicks with the skin's button size.
+// clicks with the skin's button size. Views and plain controls no wrapper
+// makes take the skin's headers, bars and colours through a decor.
 
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
+#include <QTreeWidget>
 #include <functional>
 
+#include "platform/gui/ComCtrls.h"
 #include "skin/se_binding_views.h"
 #include "skin/tests/SkinBindingFixture.h"
 
@@ -160,4 +165,112 @@ TEST_F(SkinnedViews, TheSkinnedBarScrollsItsMemoUnderTheMouse) {
   QCoreApplication::processEvents();
   EXPECT_EQ(real->value(), pageDown);
   EXPECT_EQ(bar->Position(), real->value());
+}
+
+namespace {
+
+// A view of a control no skinned wrapper makes (as the explorer's are): a
+// tree with a header, two columns and enough rows for a vertical bar.
+class ForeignView : public TWinControl {
+ public:
+  explicit ForeignView(TComponent* owner) : TWinControl(owner), view(new QTreeWidget(this)) {
+    view->setHeaderLabels({"Name", "Size"});
+    view->header()->resizeSection(0, 90);
+    for (int i = 0; i < 60; ++i) view->addTopLevelItem(new QTreeWidgetItem({QString("Row %1").arg(i), "1"}));
+  }
+  void resizeEvent(QResizeEvent*) override { view->setGeometry(rect()); }
+  QTreeWidget* view;
+};
+
+QStyleOptionSlider BarOption(QScrollBar* bar) {
+  QStyleOptionSlider option;
+  option.initFrom(bar);
+  option.orientation = bar->orientation();
+  option.minimum = bar->minimum();
+  option.maximum = bar->maximum();
+  option.sliderPosition = option.sliderValue = bar->value();
+  option.pageStep = bar->pageStep();
+  option.singleStep = bar->singleStep();
+  option.upsideDown = false;
+  return option;
+}
+
+}  // namespace
+
+TEST_F(SkinnedViews, HeadersBarsAndColoursOfOtherViewsFollowTheSkin) {
+  auto* foreign = Place<ForeignView>(10, 10, 200, 150);
+  Create<TSeSkinViewDecor>(foreign, foreign->view, true)->SetSkinEngine(engine_.get());
+  auto* list = Bound<TSeSkinSListView>(10, 170, 200, 60);
+  list->SetViewStyle(vsReport);
+  list->Columns()->Add()->SetCaption("Name");
+  list->Columns()->Items(0)->SetWidth(90);
+  struct HeaderCase {
+    const char* name;
+    QHeaderView* header;
+  } const headers[] = {{"foreign view", foreign->view->header()}, {"skinned list view", list->View()->header()}};
+  ShowAll();
+  QScrollBar* bar = foreign->view->verticalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  const QPalette plainPalette = foreign->view->palette();
+  const int plainBar = bar->width();
+  QImage plainHeaders[2];
+  for (int i = 0; i < 2; ++i) plainHeaders[i] = Shot(headers[i].header);
+
+  for (const char* skin : {"slate", "devoir", "meadow"}) {
+    SCOPED_TRACE(skin);
+    Load(skin);
+    QCoreApplication::processEvents();
+    // The view takes the list's background and text colours together.
+    const TSeSkinObject* listBox = engine_->Source().GetObjectByName("ListBox");
+    EXPECT_EQ(foreign->view->palette().color(QPalette::Base), ColorToQColor(listBox->Color()));
+    TSeSkinObject* text = engine_->Source().GetObjectByName("ListBox")->FindObjectByName("Text");
+    if (!text) text = engine_->Source().GetObjectByName("ListBox");
+    EXPECT_EQ(foreign->view->palette().color(QPalette::Text), ColorToQColor(text->GetFont().Color()));
+    // A header section shows the skin's button face right of its caption.
+    for (const HeaderCase& c : headers) {
+      SCOPED_TRACE(c.name);
+      const int w = c.header->sectionSize(0), h = c.header->height();
+      const QPoint free(w - 4, h / 2);
+      EXPECT_EQ(Shot(c.header).pixel(free) & 0xFFFFFF,
+                Picture("Button", "Face", Rect(0, 0, w, h), w, h).pixel(free) & 0xFFFFFF);
+    }
+    // The bar is as thick as the skin's and its first button is the skin's.
+    QStyleOptionSlider option = BarOption(bar);
+    const QRect up = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSubLine, bar);
+    ASSERT_FALSE(up.isEmpty());
+    const QImage drawn = Picture("ScrollBar", "TopButton", Bounds(up.x(), up.y(), up.width(), up.height()),
+                                 bar->width(), bar->height());
+    EXPECT_EQ(Shot(bar).pixel(up.center()) & 0xFFFFFF, drawn.pixel(up.center()) & 0xFFFFFF);
+  }
+
+  // Without a skin everything looks as before.
+  Load("");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(foreign->view->palette(), plainPalette);
+  EXPECT_EQ(bar->width(), plainBar);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(Mismatches(Shot(headers[i].header), plainHeaders[i], 0), 0) << headers[i].name;
+}
+
+TEST_F(SkinnedViews, APlainControlTakesTheEditsColoursEnabledOrNotAndGivesThemBack) {
+  auto* picker = Place<TDateTimePicker>(10, 10, 120, 22);
+  Create<TSeSkinColourBinding>(picker, "Edit")->SetSkinEngine(engine_.get());
+  const TColor plainColor = picker->Color(), plainText = picker->Font()->Color();
+  ShowAll();
+  for (const char* skin : {"slate", "devoir"}) {
+    SCOPED_TRACE(skin);
+    Load(skin);
+    TSeSkinObject* edit = engine_->Source().GetObjectByName("Edit");
+    TSeSkinObject* text = edit->FindObjectByName("Text");
+    EXPECT_EQ(picker->Color(), edit->Color());
+    EXPECT_EQ(picker->Font()->Color(), (text ? text : edit)->GetFont().Color());
+    // A disabled picker keeps the pair, so its date stays as legible.
+    picker->SetEnabled(false);
+    const QPalette shown = picker->Inner()->palette();
+    EXPECT_EQ(shown.color(QPalette::Disabled, QPalette::Text), ColorToQColor(picker->Font()->Color()));
+    EXPECT_EQ(shown.color(QPalette::Disabled, QPalette::Base), ColorToQColor(picker->Color()));
+    picker->SetEnabled(true);
+  }
+  Load("");
+  EXPECT_EQ(picker->Color(), plainColor);
+  EXPECT_EQ(picker->Font()->Color(), plainText);
 }
