@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "platform/gui/Application.h"
 #include "platform/gui/DrawText.h"
@@ -70,7 +72,7 @@ bool CompositorRunning() {
 TSeCustomForm* FindFormHook(TControl* control) {
   if (!control) return nullptr;
   TControl* top = control;
-  while (top->Parent()) top = top->Parent();
+  while (!dynamic_cast<TCustomForm*>(top) && top->Parent()) top = top->Parent();
   auto* form = dynamic_cast<TCustomForm*>(top);
   if (!form) return nullptr;
   for (int i = 0; i < form->ComponentCount(); ++i)
@@ -112,6 +114,43 @@ class DragOutline : public QWidget {
   }
 };
 
+// Watches an MDI parent's client area for its frame: the frame paints its
+// background there and keeps a maximized child filling it.
+class MDIClientWatch : public QObject {
+ public:
+  MDIClientWatch(QWidget* client, std::function<void(QWidget*)> paint, std::function<void()> resized)
+      : QObject(client), paint_(std::move(paint)), resized_(std::move(resized)) {
+    client->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      paint_(static_cast<QWidget*>(watched));
+      return true;
+    }
+    if (event->type() == QEvent::Resize) resized_();
+    return false;
+  }
+
+ private:
+  std::function<void(QWidget*)> paint_;
+  std::function<void()> resized_;
+};
+
+const char* const kMDICaptionEnding = "seMDICaptionEnding";
+
+// Gives the MDI parent's caption a new ending, cutting the one set last
+// (only while the caption still ends with it: a caption the program set
+// meanwhile is its own).
+void SetMDIParentCaptionEnding(TCustomForm* parent, const QString& ending) {
+  QString text = parent->Caption();
+  const QString old = parent->property(kMDICaptionEnding).toString();
+  if (!old.isEmpty() && text.endsWith(old)) text.chop(old.size());
+  parent->setProperty(kMDICaptionEnding, ending);
+  parent->SetCaption(text + ending);
+}
+
 QFont CaptionFont(TFont& font, bool small) {
   font.SetName("DejaVu Sans");
   font.SetHeight(small ? -11 : -12);
@@ -138,11 +177,26 @@ TSeCustomForm::TSeCustomForm(TComponent* owner)
   shadow_->OnChange = [this](TSeShadow*) {
     if (!Loading()) UpdateFrame();
   };
-  if (auto* form = dynamic_cast<TCustomForm*>(owner)) caption_ = form->Caption();
+  if (auto* form = dynamic_cast<TCustomForm*>(owner)) {
+    caption_ = form->Caption();
+    if (form->FormStyle() == fsMDIChild) {
+      minimize_application_ = false;
+      gravitation_->SetSize(9);
+      border_icons_ &= ~kbiTray;
+    }
+  }
 }
 
 TSeCustomForm::~TSeCustomForm() {
   MarkDestroying();
+  if (mdi_client_watch_) delete mdi_client_watch_.data();
+  // A maximized child going away takes its buttons and caption ending with it.
+  if (TCustomForm* parent = mdi_parent_; parent && !parent->Destroying()) {
+    TSeCustomForm* parentFrame = se::FindFormHook(parent);
+    TSeCustomMenuBar* bar = parentFrame ? parentFrame->MenuBar() : nullptr;
+    if (bar && bar->MDIChildForm() == this) bar->HideMDIButtons();
+    if (window_state_ == kwsMaximized) SetMDIParentCaptionEnding(parent, {});
+  }
   if (outline_window_) delete outline_window_.data();
   ShowTrayIcon(false);
   SetControl(nullptr);
@@ -164,12 +218,25 @@ void TSeCustomForm::Attach() {
   attached_ = true;
   if (caption_.isEmpty()) caption_ = form->Caption();
   form->SetBorderStyle(bsNone);
-  composited_ = se::CompositorRunning();
+  mdi_parent_ = form->MDIParent();
+  // A child window is drawn by its parent's window: no compositor for it.
+  composited_ = !mdi_parent_ && se::CompositorRunning();
   if (composited_ && !form->testAttribute(Qt::WA_WState_Created)) {
     form->setAttribute(Qt::WA_TranslucentBackground);
     form->setAutoFillBackground(false);
   }
-  if (stay_on_top_) form->SetFormStyle(fsStayOnTop);
+  if (stay_on_top_ && !mdi_parent_ && !form->MDIClient()) form->SetFormStyle(fsStayOnTop);
+  if (QWidget* client = form->MDIClient()) {
+    std::weak_ptr<int> alive = alive_;
+    mdi_client_watch_ = new MDIClientWatch(
+        client,
+        [this, alive](QWidget* w) {
+          if (!alive.expired()) PaintMDIClient(w);
+        },
+        [this, alive] {
+          if (!alive.expired()) FitMaximizedMDIChildren();
+        });
+  }
   SetControl(form);
   SizeChanged();
   if (loaded_window_state_ != kwsNormal) {
@@ -244,7 +311,8 @@ void TSeCustomForm::SetWindowState(TSeWindowState value) {
 void TSeCustomForm::SetStayOnTop(bool value) {
   if (value == stay_on_top_) return;
   stay_on_top_ = value;
-  if (TCustomForm* form = Form(); form && attached_) form->SetFormStyle(value ? fsStayOnTop : fsNormal);
+  if (TCustomForm* form = Form(); form && attached_ && form->FormStyle() != fsMDIChild && form->FormStyle() != fsMDIForm)
+    form->SetFormStyle(value ? fsStayOnTop : fsNormal);
 }
 
 void TSeCustomForm::SetCaption(const QString& value) {
@@ -285,7 +353,10 @@ TSeFrameLayout TSeCustomForm::Layout() const {
   return l;
 }
 
-TRect TSeCustomForm::GetClientArea() { return se::FrameClientArea(Layout()); }
+TRect TSeCustomForm::GetClientArea() {
+  if (MDIMaximized()) return Rect(0, 0, frame_width_, frame_height_);
+  return se::FrameClientArea(Layout());
+}
 
 TRect TSeCustomForm::GetClientBounds() {
   const TRect c = GetClientArea();
@@ -295,6 +366,7 @@ TRect TSeCustomForm::GetClientBounds() {
 TRect TSeCustomForm::GetBorderIconRect(unsigned icon) { return se::FrameBorderIconRect(Layout(), icon); }
 
 std::uint8_t TSeCustomForm::HitTest(int x, int y) {
+  if (MDIMaximized()) return kfpClient;
   TRect grip;
   // A status bar's size grip sizes the window like its corner.
   if (TCustomForm* form = Form()) {
@@ -329,6 +401,9 @@ TRect TSeCustomForm::GetMinimizedRect() {
 
 TRect TSeCustomForm::GetWorkArea() const {
   TCustomForm* form = Form();
+  // An MDI child lives in its parent's client area.
+  if (form && form->MDIParent() && form->parentWidget())
+    return Rect(0, 0, form->parentWidget()->width(), form->parentWidget()->height());
   QScreen* screen = form ? form->screen() : QGuiApplication::primaryScreen();
   if (!screen) return Rect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
   const QRect a = screen->availableGeometry();
@@ -336,6 +411,8 @@ TRect TSeCustomForm::GetWorkArea() const {
 }
 
 TRect TSeCustomForm::GetMaximizedRect() {
+  // A maximized MDI child covers its parent's client area, frame and all.
+  if (IsMDIChild()) return GetWorkArea();
   // The screen that holds the window, not the first one: a window on a
   // second monitor maximizes there.
   TRect area = GetWorkArea();
@@ -369,6 +446,10 @@ TPoint TSeCustomForm::ScreenToWindow(const TPoint& p) const {
   // confirmed the last move yet.
   TCustomForm* form = Form();
   if (!form) return p;
+  if (form->MDIParent()) {
+    const QPoint q = form->mapFromGlobal(QPoint(p.X, p.Y));
+    return {q.x(), q.y()};
+  }
   return {p.X - form->x(), p.Y - form->y()};
 }
 
@@ -504,7 +585,7 @@ void TSeCustomForm::PaintBackground(TCanvas& canvas) {
 }
 
 void TSeCustomForm::CaptureBackground(const TRect& r) {
-  if (capture_suspended_ || composited_ || r == captured_rect_) return;
+  if (capture_suspended_ || composited_ || r == captured_rect_ || IsMDIChild()) return;
   if (!shadow_->Enabled() && !blending_->Enabled() && !animation_->Enabled()) return;
   if (r.IsEmpty()) return;
   QScreen* screen = QGuiApplication::primaryScreen();
@@ -583,13 +664,7 @@ void TSeCustomForm::PaintWindow(QPainter& painter, const QRegion& region) {
     painter.save();
     painter.setClipRect(QRect(c.Left, c.Top, c.Width(), c.Height()));
     painter.translate(c.Left, c.Top);
-    TCanvas canvas;
-    canvas.BeginPainting(&painter);
-    if (OnPaint)
-      OnPaint(this, canvas);
-    else
-      PaintBackground(canvas);
-    canvas.EndPainting();
+    PaintClientBackground(painter);
     painter.restore();
   }
   if (!frame_paint_) return;
@@ -801,6 +876,10 @@ void TSeCustomForm::DoBeforeMessage(QEvent* event, bool& handled) {
       }
       break;
     default:
+      if (event->type() == TMDIActivateEvent::EventType()) {
+        if (IsMDIChild()) MDIActivated(*static_cast<TMDIActivateEvent*>(event));
+        break;
+      }
       if (event->type() == TMessageEvent::EventType()) {
         TMessage& m = static_cast<TMessageEvent*>(event)->Message();
         if (m.Msg == SEM_ERASEBKGND && m.WParam) {
@@ -809,13 +888,7 @@ void TSeCustomForm::DoBeforeMessage(QEvent* event, bool& handled) {
           const TRect c = GetClientArea();
           painter->save();
           painter->translate(c.Left, c.Top);
-          TCanvas canvas;
-          canvas.BeginPainting(painter);
-          if (OnPaint)
-            OnPaint(this, canvas);
-          else
-            PaintBackground(canvas);
-          canvas.EndPainting();
+          PaintClientBackground(*painter);
           painter->restore();
           m.Result = 1;
           handled = true;
@@ -841,8 +914,17 @@ void TSeCustomForm::DoAfterMessage(QEvent* event, bool& handled) {
       break;
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
+      // An MDI child looks active by its parent's choice (MDIActivated).
+      if (IsMDIChild()) break;
       form_active_ = event->type() == QEvent::WindowActivate;
       PaintFrame();
+      break;
+    case QEvent::Hide:
+      // A maximized child that hides gives the parent its look back.
+      if (IsMDIChild() && !event->spontaneous()) {
+        if (TSeCustomMenuBar* bar = MDIParentMenuBar(); bar && bar->MDIChildForm() == this) bar->HideMDIButtons();
+        if (window_state_ == kwsMaximized) UpdateMDIParentCaption();
+      }
       break;
     case QEvent::Show:
       if (animation_->Enabled() && loaded_window_state_ == kwsNormal) AnimateShow();
@@ -851,6 +933,7 @@ void TSeCustomForm::DoAfterMessage(QEvent* event, bool& handled) {
       if (form->Caption() != caption_) {
         caption_ = form->Caption();
         PaintFrame();
+        if (MDIMaximized() && form->Visible()) UpdateMDIParentCaption();
       }
       break;
     default:
@@ -1019,7 +1102,12 @@ void TSeCustomForm::TrackDrag(TShiftState shift, int x, int y) {
     drag_last_ = {x, y};
   } else {
     if (!outline_window_) outline_window_ = new DragOutline;
-    static_cast<DragOutline*>(outline_window_.data())->Place(b);
+    TRect onScreen = b;
+    if (QWidget* parent = form->MDIParent() ? form->parentWidget() : nullptr) {
+      const QPoint o = parent->mapToGlobal(QPoint(0, 0));
+      OffsetRect(onScreen, o.x(), o.y());
+    }
+    static_cast<DragOutline*>(outline_window_.data())->Place(onScreen);
     drag_outline_ = b;
   }
 }
@@ -1062,7 +1150,8 @@ void TSeCustomForm::EndDrag(TMouseButton button, TShiftState shift, int x, int y
     if (alive.expired()) return;
   } else if (button == mbRight && code == kfpCaption && Form()) {
     TCustomForm* form = Form();
-    popup_point_ = {form->x() + x, form->y() + y};
+    const QPoint g = form->mapToGlobal(QPoint(x, y));
+    popup_point_ = form->MDIParent() ? TPoint{g.x(), g.y()} : TPoint{form->x() + x, form->y() + y};
     ShowSystemMenu();
     if (alive.expired()) return;
     popup_point_ = {};
@@ -1095,6 +1184,10 @@ void TSeCustomForm::Maximize() {
   }
   TCustomForm* form = Form();
   if (!form) return;
+  std::weak_ptr<int> alive = alive_;
+  // One maximized child at a time: the one maximized before steps back.
+  if (IsMDIChild()) RestoreMaximizedMDIChildren();
+  if (alive.expired() || window_state_ == kwsMaximized) return;
   previous_state_ = window_state_;
   if (loaded_window_state_ == kwsNormal) SaveNormalBounds({kwsRollup, kwsMinimized});
   window_state_ = kwsMaximized;
@@ -1102,6 +1195,11 @@ void TSeCustomForm::Maximize() {
   SizeChanged();
   SetFormRect(GetMaximizedRect());
   loaded_window_state_ = kwsNormal;
+  if (IsMDIChild()) {
+    form->raise();
+    if (TSeCustomMenuBar* bar = MDIParentMenuBar()) bar->ShowMDIButtons(this);
+    UpdateMDIParentCaption();
+  }
 }
 
 void TSeCustomForm::Minimize() {
@@ -1117,6 +1215,13 @@ void TSeCustomForm::Minimize() {
   previous_state_ = leaving;
   if (loaded_window_state_ == kwsNormal) SaveNormalBounds({kwsRollup, kwsMaximized});
   window_state_ = kwsMinimized;
+  if (IsMDIChild()) {
+    SizeChanged();
+    if (TSeCustomMenuBar* bar = MDIParentMenuBar()) bar->HideMDIButtons();
+    std::weak_ptr<int> alive = alive_;
+    RestoreMaximizedMDIChildren();
+    if (alive.expired()) return;
+  }
   if (minimize_application_)
     Application().Minimize();
   else
@@ -1203,6 +1308,12 @@ void TSeCustomForm::Restore() {
         previous_state_ = kwsMaximized;
         SizeChanged();
         SetFormRect(normal_bounds_);
+        if (IsMDIChild()) {
+          if (TSeCustomMenuBar* bar = MDIParentMenuBar()) bar->HideMDIButtons();
+          std::weak_ptr<int> alive = alive_;
+          RestoreMaximizedMDIChildren();
+          if (alive.expired()) return;
+        }
       }
       break;
     case kwsMinimized:
@@ -1271,7 +1382,149 @@ void TSeCustomForm::Close() {
     form->SetModalResult(mrCancel);
     return;
   }
+  if (IsMDIChild()) {
+    CloseMDIChild(form);
+    return;
+  }
   form->Close();
+}
+
+bool TSeCustomForm::CloseMDIChild(TCustomForm* form) {
+  // A child window closes to its minimized caption when it can be minimized.
+  TCloseAction action = (border_icons_ & kbiMinimize) ? caMinimize : caNone;
+  std::weak_ptr<int> alive = alive_;
+  if (!form->QueryClose(action) || alive.expired()) return false;
+  switch (action) {
+    case caNone:
+      return false;
+    case caMinimize:
+      Minimize();
+      return true;
+    case caHide:
+    case caFree: {
+      if (TSeCustomMenuBar* bar = MDIParentMenuBar(); bar && bar->MDIChildForm() == this) bar->HideMDIButtons();
+      RestoreMaximizedMDIChildren();
+      if (alive.expired()) return true;
+      if (action == caFree)
+        form->Release();
+      else
+        form->Hide();
+      return true;
+    }
+  }
+  return false;
+}
+
+// ---- MDI ------------------------------------------------------------------
+
+bool TSeCustomForm::IsMDIChild() const {
+  TCustomForm* form = Form();
+  return form && form->MDIParent();
+}
+
+bool TSeCustomForm::IsMDIParent() const {
+  TCustomForm* form = Form();
+  return form && form->MDIClient();
+}
+
+bool TSeCustomForm::MDIMaximized() const { return window_state_ == kwsMaximized && IsMDIChild(); }
+
+TCustomForm* TSeCustomForm::GetMDIParent() const {
+  TCustomForm* form = Form();
+  return form ? form->MDIParent() : nullptr;
+}
+
+TSeCustomForm* TSeCustomForm::GetMDIParentFrame() const { return se::FindFormHook(GetMDIParent()); }
+
+TSeCustomMenuBar* TSeCustomForm::MDIParentMenuBar() const {
+  TSeCustomForm* frame = GetMDIParentFrame();
+  return frame ? frame->MenuBar() : nullptr;
+}
+
+bool TSeCustomForm::HasMaximizedMDIChild() const {
+  const bool child = IsMDIChild();
+  TCustomForm* parent = child ? GetMDIParent() : (IsMDIParent() ? Form() : nullptr);
+  if (!parent) return false;
+  // Only children that are shown: a hidden one covers nothing.
+  for (int i = 0; i < parent->MDIChildCount(); ++i) {
+    TCustomForm* c = parent->MDIChildren(i);
+    if (!c->Visible()) continue;
+    if (child && c->WindowState() == wsMaximized) return true;
+    if (TSeCustomForm* frame = se::FindFormHook(c); frame && frame->WindowState() == kwsMaximized) return true;
+  }
+  return false;
+}
+
+void TSeCustomForm::UpdateMDIParentCaption() {
+  TCustomForm* parent = GetMDIParent();
+  if (!parent) return;
+  SetMDIParentCaptionEnding(parent, HasMaximizedMDIChild() ? " - [" + caption_ + "]" : QString());
+}
+
+void TSeCustomForm::RestoreMaximizedMDIChildren() {
+  const bool child = IsMDIChild();
+  TCustomForm* parent = child ? GetMDIParent() : (IsMDIParent() ? Form() : nullptr);
+  if (!parent) return;
+  std::vector<std::pair<TSeCustomForm*, std::weak_ptr<int>>> maximized;
+  for (int i = 0; i < parent->MDIChildCount(); ++i) {
+    TCustomForm* c = parent->MDIChildren(i);
+    if (c == Form()) continue;
+    if (TSeCustomForm* frame = se::FindFormHook(c); frame && frame->WindowState() == kwsMaximized)
+      maximized.emplace_back(frame, frame->AliveToken());
+  }
+  std::weak_ptr<int> alive = alive_;
+  for (auto& [frame, token] : maximized)
+    if (!token.expired() && frame->WindowState() == kwsMaximized) frame->Restore();
+  if (child && !alive.expired()) UpdateMDIParentCaption();
+}
+
+void TSeCustomForm::MDIActivated(const TMDIActivateEvent& event) {
+  TCustomForm* form = Form();
+  if (!form) return;
+  const bool activated = event.Activated() == form;
+  form_active_ = activated;
+  PaintFrame();
+  if (!activated || !HasMaximizedMDIChild()) return;
+  UpdateMDIParentCaption();
+  if (window_state_ == kwsMaximized) {
+    if (TSeCustomMenuBar* bar = MDIParentMenuBar()) bar->ShowMDIButtons(this);
+    return;
+  }
+  // The child coming to the front takes over the maximized look, once the
+  // activation has run its course (and unless another child came up since).
+  std::weak_ptr<int> alive = alive_;
+  QTimer::singleShot(0, form, [this, alive] {
+    TCustomForm* now = alive.expired() ? nullptr : Form();
+    if (now && now->Active() && window_state_ != kwsMaximized) Maximize();
+  });
+}
+
+void TSeCustomForm::PaintMDIClient(QWidget* client) {
+  TCustomForm* form = Form();
+  // A maximized child covers it all.
+  if (!form || HasMaximizedMDIChild()) return;
+  const TRect c = GetClientArea();
+  QPainter painter(client);
+  painter.translate(c.Left - client->x(), c.Top - client->y());
+  PaintClientBackground(painter);
+}
+
+void TSeCustomForm::PaintClientBackground(QPainter& painter) {
+  TCanvas canvas;
+  canvas.BeginPainting(&painter);
+  if (OnPaint)
+    OnPaint(this, canvas);
+  else
+    PaintBackground(canvas);
+  canvas.EndPainting();
+}
+
+void TSeCustomForm::FitMaximizedMDIChildren() {
+  TCustomForm* form = Form();
+  if (!form) return;
+  for (int i = 0; i < form->MDIChildCount(); ++i)
+    if (TSeCustomForm* frame = se::FindFormHook(form->MDIChildren(i)); frame && frame->WindowState() == kwsMaximized)
+      frame->SetFormRect(frame->GetMaximizedRect());
 }
 
 void TSeCustomForm::ContextHelp() {}
@@ -1337,7 +1590,12 @@ void TSeCustomForm::ShowSystemMenu() {
     p = popup_point_;
   } else if (form) {
     const TRect c = GetClientArea();
-    p = {form->x() + c.Left, form->y() + c.Top};
+    if (form->MDIParent()) {
+      const QPoint g = form->mapToGlobal(QPoint(c.Left, c.Top));
+      p = {g.x(), g.y()};
+    } else {
+      p = {form->x() + c.Left, form->y() + c.Top};
+    }
   }
   TPopupMenu* link = window_state_ == kwsTray ? tray_menu_link_ : system_menu_link_;
   if (link) {

@@ -10,6 +10,13 @@
 // runs; without one they are composed over a snapshot of the screen.
 //
 // Everything is done by our own code, so it works without a window manager.
+//
+// On an MDI child (Forms.h) the frame is a child window's: it moves and
+// sizes inside the parent's MDI client area, snaps to that area's edges,
+// maximizes to fill it with no frame at all (the parent's caption then ends
+// in " - [child]" and the parent frame's menu bar shows the child's icon
+// and buttons), and follows the parent's activation of its children. On an
+// MDI parent it paints the client area's background itself.
 
 #include <QPointer>
 #include <QRegion>
@@ -170,6 +177,26 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   TrayIcon* Tray() const { return tray_.get(); }
   // The form's icon at the small icon size.
   TIcon* GetFormIcon();
+  // Expires with the frame.
+  std::weak_ptr<int> AliveToken() const { return alive_; }
+
+  // ---- MDI.
+  bool IsMDIChild() const;
+  bool IsMDIParent() const;
+  // A maximized MDI child: no frame, the whole window is client area.
+  bool MDIMaximized() const;
+  // For an MDI child: the form whose client area holds it; else null.
+  TCustomForm* GetMDIParent() const;
+  TSeCustomForm* GetMDIParentFrame() const;
+  // Whether a shown MDI child of this child's parent (or of this parent)
+  // is maximized.
+  bool HasMaximizedMDIChild() const;
+  // The parent's caption ends in " - [<this child's caption>]" while a
+  // child is maximized and loses that ending when none is.
+  void UpdateMDIParentCaption();
+  // For an MDI child: restores every maximized sibling, then the parent's
+  // caption follows; for an MDI parent: restores every maximized child.
+  void RestoreMaximizedMDIChildren();
 
  protected:
   void Loaded() override;
@@ -201,6 +228,15 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   void ShowTrayIcon(bool show);
   void UpdateCursor(std::uint8_t part);
   void PaintShadow(TSeBitmap& buffer);
+  TSeCustomMenuBar* MDIParentMenuBar() const;
+  void MDIActivated(const TMDIActivateEvent& event);
+  // The client background (OnPaint, else PaintBackground) on a painter
+  // whose origin is the client area's top-left corner.
+  void PaintClientBackground(QPainter& painter);
+  // Fills the MDI client area with this frame's client background.
+  void PaintMDIClient(QWidget* client);
+  void FitMaximizedMDIChildren();
+  bool CloseMDIChild(TCustomForm* form);
 
   TSeBorderStyle border_style_ = kbsStandard;
   TSeBorderIcons border_icons_ = kbiClose | kbiSystemMenu | kbiMinimize | kbiMaximize | kbiRollup | kbiTray;
@@ -261,11 +297,16 @@ class TSeCustomForm : public TSeHook, public TSeFrameActions {
   // Expires with the frame: deferred work and actions that may free the
   // form check it.
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+  // The MDI parent of the form, kept for the frame's own destruction (the
+  // form is half gone by then), and the watcher on a parent's client area.
+  QPointer<TCustomForm> mdi_parent_;
+  QPointer<QObject> mdi_client_watch_;
 };
 
 namespace se {
 
-// The first active frame on the form that holds `control`, else null.
+// The first active frame on the form that holds `control` (the innermost
+// one: an MDI child's controls belong to the child), else null.
 TSeCustomForm* FindFormHook(TControl* control);
 // Whether a compositing manager runs on this display (X11 only).
 bool CompositorRunning();

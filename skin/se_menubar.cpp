@@ -40,7 +40,7 @@ TSeCustomMenuBar::TSeCustomMenuBar(TComponent* owner)
   items_->SetParentComponent(this);
   items_->SetPopupOptions(options_.get());
   items_->OnChange = [this](TSeCustomItem*) {
-    if (!Loading() && !Destroying()) ItemsChanged();
+    if (!Loading() && !Destroying() && !mdi_updating_) ItemsChanged();
   };
   view_ = std::make_unique<TSeMenuBarView>(this);
   view_->SetItems(items_.get());
@@ -58,11 +58,91 @@ TSeCustomMenuBar::~TSeCustomMenuBar() {
 
 void TSeCustomMenuBar::Init() {
   TSeCustomControl::Init();
+  if (!Loading()) CreateMDIItems();
+  layouting_ = false;
+  ItemsChanged();
+}
+
+void TSeCustomMenuBar::Loaded() {
+  TSeCustomControl::Loaded();
+  CreateMDIItems();
   layouting_ = false;
   ItemsChanged();
 }
 
 TSeCustomItem* TSeCustomMenuBar::CreateRootItem() { return new TSeCustomItem(nullptr); }
+
+TSeCustomItem* TSeCustomMenuBar::CreateItem() { return new TSeCustomItem(nullptr); }
+
+// ---- MDI ------------------------------------------------------------------
+
+void TSeCustomMenuBar::CreateMDIItems() {
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  if (Designing() || !form || form->FormStyle() != fsMDIForm || mdi_items_[0]) return;
+  for (int kind = 1; kind <= 4; ++kind) {
+    TSeCustomItem* item = CreateItem();
+    item->SetKind(kind);
+    item->SetVisible(false);
+    item->OnClick = [this](TComponent* sender) { MDIItemClick(sender); };
+    mdi_items_[kind - 1] = item;
+  }
+  items_->Insert(0, mdi_items_[3]);
+  items_->Add(mdi_items_[2]);
+  items_->Add(mdi_items_[1]);
+  items_->Add(mdi_items_[0]);
+}
+
+TSeCustomForm* TSeCustomMenuBar::MDIChildForm() const {
+  return mdi_child_alive_.expired() ? nullptr : mdi_child_form_;
+}
+
+void TSeCustomMenuBar::SetMDIItemsVisible(bool visible) {
+  for (TSeCustomItem* item : mdi_items_)
+    if (item) item->SetVisible(visible);
+}
+
+void TSeCustomMenuBar::ShowMDIButtons(TSeCustomForm* frame) {
+  if (!mdi_items_[0]) return;
+  mdi_updating_ = true;
+  SetMDIItemsVisible(true);
+  mdi_child_form_ = frame;
+  mdi_child_alive_ = frame ? frame->AliveToken() : std::weak_ptr<int>();
+  items_->SetMDIForm(frame);
+  mdi_updating_ = false;
+  view_->UpdateLayout();
+  Invalidate();
+}
+
+void TSeCustomMenuBar::HideMDIButtons() {
+  if (!mdi_items_[0]) return;
+  mdi_updating_ = true;
+  SetMDIItemsVisible(false);
+  mdi_child_form_ = nullptr;
+  mdi_child_alive_.reset();
+  items_->SetMDIForm(nullptr);
+  mdi_updating_ = false;
+  view_->UpdateLayout();
+  Invalidate();
+}
+
+void TSeCustomMenuBar::MDIItemClick(TComponent* sender) {
+  auto* item = dynamic_cast<TSeCustomItem*>(sender);
+  TSeCustomForm* frame = MDIChildForm();
+  if (!item || !frame) return;
+  switch (item->Kind()) {
+    case 1: frame->Close(); break;
+    case 2: frame->Restore(); break;
+    case 3: frame->Minimize(); break;
+    case 4: {
+      QPointer<QWidget> self(this);
+      frame->ShowSystemMenu();
+      // The icon stays hot no longer than its menu.
+      if (self) view_->HotTrack(mapToGlobal(QPoint(-1, -1)));
+      break;
+    }
+    default: break;
+  }
+}
 
 void TSeCustomMenuBar::SetPopupMenuOptions(const TSePopupMenuOptions& value) {
   options_->Assign(value);

@@ -3,6 +3,11 @@
 // children of its root item in a row. A click on an item, Alt with an
 // item's accelerator letter, a lone Alt or F10 enter its menu loop; the
 // shortcuts of its items work anywhere in its window.
+//
+// On an MDI parent form the bar holds four hidden items (Kind 4, 3, 2, 1):
+// while a child is maximized they show its icon at the bar's left, which
+// opens the child's system menu, and its minimize, restore and close
+// buttons at the bar's right.
 
 #include <QPointer>
 #include <memory>
@@ -52,8 +57,23 @@ class TSeCustomMenuBar : public TSeCustomControl {
 
   void SetBounds(int left, int top, int width, int height) override;
 
+  // ---- MDI.
+  TSeCustomItem* MDISystemItem() const { return mdi_items_[3]; }
+  TSeCustomItem* MDIMinimizeItem() const { return mdi_items_[2]; }
+  TSeCustomItem* MDIRestoreItem() const { return mdi_items_[1]; }
+  TSeCustomItem* MDICloseItem() const { return mdi_items_[0]; }
+  // The maximized child whose items show; null when they are hidden.
+  TSeCustomForm* MDIChildForm() const;
+  void ShowMDIButtons(TSeCustomForm* frame);
+  void HideMDIButtons();
+  // What the MDI items do when clicked.
+  void MDIItemClick(TComponent* sender);
+
  protected:
   virtual TSeCustomItem* CreateRootItem();
+  // An item of the bar's own making (the MDI items).
+  virtual TSeCustomItem* CreateItem();
+  void Loaded() override;
   void PaintBackground() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
@@ -65,6 +85,15 @@ class TSeCustomMenuBar : public TSeCustomControl {
   std::unique_ptr<TSeCustomItem> items_;
   std::unique_ptr<TSeMenuBarView> view_;
   std::unique_ptr<TSePopupMenuOptions> options_;
+  // Made when the owner is an MDI parent form.
+  void CreateMDIItems();
+  void SetMDIItemsVisible(bool visible);
+
+  // Indexed by Kind - 1.
+  TSeCustomItem* mdi_items_[4] = {};
+  TSeCustomForm* mdi_child_form_ = nullptr;
+  std::weak_ptr<int> mdi_child_alive_;
+  bool mdi_updating_ = false;
   bool auto_size_ = true;
   bool show_bevel_ = false;
   bool layouting_ = false;

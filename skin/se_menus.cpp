@@ -11,6 +11,7 @@
 #include "platform/core/StringList.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/DrawText.h"
+#include "platform/gui/Icon.h"
 #include "platform/gui/ImgList.h"
 #include "platform/gui/Painters.h"
 #include "skin/se_const.h"
@@ -196,6 +197,14 @@ void TSeCustomItem::SetTree(const std::function<void(TSeCustomItem*)>& set) {
   for (auto& child : items_) child->SetTree(set);
 }
 
+void TSeCustomItem::SetMDIForm(TSeCustomForm* value) {
+  const std::weak_ptr<int> alive = value ? value->AliveToken() : std::weak_ptr<int>();
+  SetTree([value, alive](TSeCustomItem* i) {
+    i->mdi_form_ = value;
+    i->mdi_form_alive_ = alive;
+  });
+}
+
 void TSeCustomItem::SetAnimatePending(bool value) {
   SetTree([value](TSeCustomItem* i) { i->animate_pending_ = value; });
 }
@@ -306,6 +315,29 @@ void TSeCustomItem::MeasureItem(TCanvas& canvas, TSeItemView& view, int& width, 
 void TSeCustomItem::PaintItem(TCanvas& canvas, TSeItemView& view, const TRect& rect, bool selected, bool hover) {
   canvas.SetFont(se::MenuFont());
   canvas.Brush().SetStyle(bsClear);
+  if (view.IsMenuBar() && kind_ != 0) {
+    // A maximized MDI child's icon and buttons.
+    se::FillRectColor(canvas, rect, clMenu);
+    if (kind_ == 4) {
+      TSeCustomForm* frame = MDIForm();
+      if (!frame) return;
+      if (selected) {
+        if (hover)
+          Raised(canvas, rect);
+        else
+          Sunken(canvas, rect);
+      }
+      TIcon* icon = frame->GetFormIcon();
+      if (icon && !icon->Empty())
+        icon->Draw(canvas, Bounds(rect.Left + 1, rect.Top + 1, icon->Width(), icon->Height()));
+      return;
+    }
+    TRect r = Rect(rect.Left + 2, rect.Top + 2, rect.Right - 1, rect.Bottom - 3);
+    static constexpr unsigned kGlyphs[] = {DFCS_CAPTIONCLOSE, DFCS_CAPTIONRESTORE, DFCS_CAPTIONMIN};
+    const unsigned state = selected ? (hover ? DFCS_HOT : DFCS_PUSHED) : 0;
+    DrawFrameControl(canvas, r, DFC_CAPTION, kGlyphs[std::clamp(kind_, 1, 3) - 1] | state);
+    return;
+  }
   if (view.IsMenuBar()) {
     se::FillRectColor(canvas, rect, clMenu);
     if (enabled_ && selected) {
@@ -523,7 +555,8 @@ TRect TSeItemView::GetItemRect(TSeCustomItem* item) {
   int running = 0, widest = 0, tallest = 0;
   for (int i = 0; i < items_->Count(); ++i) {
     TSeCustomItem* child = items_->Items(i);
-    if (!child->Visible() || child->Kind() != 0) continue;
+    // In a bar a shown MDI icon (first) takes its place before the items.
+    if (!child->Visible() || (child->Kind() != 0 && !(horizontal_ && child->Kind() == 4))) continue;
     int w = 0, h = 0;
     child->MeasureItem(canvas, *this, w, h);
     if (horizontal_) {

@@ -86,8 +86,15 @@ class TSeCustomItem : public TComponent {
   TSeCustomItem* Root();
 
   // ---- What the menus set on a tree.
+  // 0 for an ordinary item; a menu bar's MDI items are 1 (close the
+  // maximized child), 2 (restore it), 3 (minimize it) and 4 (its icon, for
+  // its system menu).
   int Kind() const { return kind_; }
   void SetKind(int value) { kind_ = value; }
+  // The frame of the maximized MDI child the MDI items act on (null once
+  // that frame is gone).
+  TSeCustomForm* MDIForm() const { return mdi_form_alive_.expired() ? nullptr : mdi_form_; }
+  void SetMDIForm(TSeCustomForm* value);
   bool AnimatePending() const { return animate_pending_; }
   void SetAnimatePending(bool value);
   bool AnimateOnce() const { return animate_once_; }
@@ -161,6 +168,8 @@ class TSeCustomItem : public TComponent {
   TSeCustomItem* parent_ = nullptr;
   TComponent* parent_component_ = nullptr;
   int kind_ = 0;
+  TSeCustomForm* mdi_form_ = nullptr;
+  std::weak_ptr<int> mdi_form_alive_;
   bool animate_pending_ = false;
   bool animate_once_ = false;
   TSePopupMenuOptions* popup_options_ = nullptr;

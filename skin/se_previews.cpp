@@ -261,6 +261,8 @@ void RegisterButtonPreviewWindows();
 void RegisterSkinFormPreviewWindows();
 // Skinned menus and hints (se_menus_previews.cpp).
 void RegisterMenuPreviewWindows();
+// MDI parents and children with skinned frames (se_mdi_previews.cpp).
+void RegisterMDIPreviewWindows();
 
 // Tabs, pages, track bars and tool bars (se_tabs_previews.cpp).
 void RegisterTabsPreviewWindows();
@@ -274,6 +276,7 @@ void RegisterSkinPreviewWindows() {
   RegisterEditPreviewWindows();
   RegisterSkinFormPreviewWindows();
   RegisterMenuPreviewWindows();
+  RegisterMDIPreviewWindows();
   RegisterBoundEditPreviewWindows();
   RegisterPreviewWindow("skin-trackbars", MakeTrackBarForm);
   RegisterPreviewWindow("skin-overlays", MakeOverlayForm);

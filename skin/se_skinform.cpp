@@ -185,7 +185,7 @@ void TSeSkinForm::Notification(TComponent* component, TOperation operation) {
 
 QRegion TSeSkinForm::CreateFormRegion() {
   if (!UseSkin()) return TSeCustomForm::CreateFormRegion();
-  if (BorderStyle() == kbsNone) {
+  if (BorderStyle() == kbsNone || MDIMaximized()) {
     if (client_) client_->SetBoundsRect(Rect(0, 0, FrameWidth(), FrameHeight()));
     return TSeCustomForm::CreateFormRegion();
   }
@@ -208,7 +208,8 @@ TRect TSeSkinForm::GetBorderIconRect(unsigned icon) {
 }
 
 TRect TSeSkinForm::GetClientArea() {
-  if (!UseSkin() || BorderStyle() == kbsNone) return TSeCustomForm::GetClientArea();
+  // A maximized MDI child has no frame.
+  if (!UseSkin() || BorderStyle() == kbsNone || MDIMaximized()) return TSeCustomForm::GetClientArea();
   if (!client_) return Rect(0, 0, FrameWidth(), FrameHeight());
   PrepareSkin();
   const TRect r = client_->BoundsRect();
@@ -217,7 +218,8 @@ TRect TSeSkinForm::GetClientArea() {
 }
 
 TRect TSeSkinForm::GetMaximizedRect() {
-  if (!UseSkin()) return TSeCustomForm::GetMaximizedRect();
+  // An MDI child fills its parent's client area.
+  if (!UseSkin() || IsMDIChild()) return TSeCustomForm::GetMaximizedRect();
   // A window on top of everything may cover the task bar too.
   if (StayOnTop()) {
     TCustomForm* form = Form();
@@ -230,7 +232,7 @@ TRect TSeSkinForm::GetMaximizedRect() {
 }
 
 TPoint TSeSkinForm::GetMaxSize() {
-  if (!UseSkin()) return TSeCustomForm::GetMaxSize();
+  if (!UseSkin() || IsMDIChild()) return TSeCustomForm::GetMaxSize();
   const TRect m = GetMaximizedRect();
   TPoint size{m.Width(), m.Height()};
   if (Constraints().MaxWidth) size.X = Constraints().MaxWidth;
@@ -259,7 +261,7 @@ void TSeSkinForm::AlignLinkControls() {
 // ---- Painting -------------------------------------------------------------
 
 void TSeSkinForm::PaintNonClient(TCanvas& canvas) {
-  if (!UseSkin() || BorderStyle() == kbsNone) {
+  if (!UseSkin() || BorderStyle() == kbsNone || MDIMaximized()) {
     TSeCustomForm::PaintNonClient(canvas);
     return;
   }
@@ -294,7 +296,7 @@ void TSeSkinForm::PaintBackground(TCanvas& canvas) {
 // ---- Mouse ----------------------------------------------------------------
 
 std::uint8_t TSeSkinForm::HitTest(int x, int y) {
-  if (!UseSkin() || BorderStyle() == kbsNone) return TSeCustomForm::HitTest(x, y);
+  if (!UseSkin() || BorderStyle() == kbsNone || MDIMaximized()) return TSeCustomForm::HitTest(x, y);
   PrepareSkin();
   std::uint8_t part = kfpClient;
   if (TSeSkinObject* object = copy_->ObjectAtPoint(Point(x, y))) part = PartOf(object->Kind());
@@ -340,7 +342,8 @@ void TSeSkinForm::EndDrag(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TSeSkinForm::TrackHover(const TPoint& p) {
   if (!UseSkin()) return;
-  TSeSkinObject* object = copy_->ObjectAtPoint(p);
+  // A maximized MDI child shows none of its frame's objects.
+  TSeSkinObject* object = MDIMaximized() ? nullptr : copy_->ObjectAtPoint(p);
   if (!object) {
     if (TSeSkinObject* old = std::exchange(hot_, nullptr)) old->MouseLeave();
     return;

@@ -163,7 +163,7 @@ void TSeSkinItem::PaintBarItem(TCanvas& canvas, const TRect& rect, TSeObjectStat
   object->SetEnabled(Enabled());
   object->Draw(canvas);
   if (kind == 4) {
-    TSeCustomForm* frame = FindFormFrame();
+    TSeCustomForm* frame = MDIForm();
     TRect box = Rect(0, 0, 16, 16);
     se::CenterRect(box, rect);
     if (frame) se::DrawIconCentered(canvas, box, frame->GetFormIcon());
@@ -333,6 +333,12 @@ void TSeSkinMenuBar::Bound() {
   View()->SetOrigin({r.Left, r.Top});
   View()->UpdateLayout();
   Invalidate();
+}
+
+TSeCustomItem* TSeSkinMenuBar::CreateItem() {
+  auto* item = new TSeSkinItem(nullptr);
+  item->SetSkinEngine(binding_->SkinEngine());
+  return item;
 }
 
 void TSeSkinMenuBar::Dispatch(TMessage& message) {

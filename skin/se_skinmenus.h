@@ -108,6 +108,7 @@ class TSeSkinMenuBar : public TSeCustomMenuBar {
   void ItemsChanged() override;
 
  protected:
+  TSeCustomItem* CreateItem() override;
   void Dispatch(TMessage& message) override;
   void Loaded() override;
   void PaintBackground() override;

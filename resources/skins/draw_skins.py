@@ -617,6 +617,11 @@ def objects(s):
                              "Width = 60", "Height = 19", "TextAlign = taCenter",
                              "TextMarginLeft = 6", "TextMarginRight = 6"] + font("Font", s["text"]) +
                             font("ActiveFont", s["text"]))
+    # A maximized MDI child's buttons in the bar: the caption buttons' pictures.
+    mdi_button = lambda name, col: obj(name, "TSeButtonObject",
+                                       ["Width = 18", "Height = 18"] + box(col * 18, 0, 18, 18, m=3, pic="CaptionButtons") +
+                                       link("BitmapHot", "CaptionButtons", col * 18, 18, 18, 18) +
+                                       link("BitmapPressed", "CaptionButtons", col * 18, 36, 18, 18))
     menubar = obj("MenuBar", "TSeSkinObject", ["Color = clNone", "Width = 200", "Height = 21"],
                   [obj("Frame", "TSeBitmapObject", ["Width = 200", "Height = 21", "MarginLeft = 1", "MarginTop = 1",
                                                     "MarginRight = 1", "MarginBottom = 1"] +
@@ -627,9 +632,7 @@ def objects(s):
                    obj("ToolbarItem", "TSeActiveSkinObject",
                        ["Color = clNone", f"ActiveColor = {color(s['hot'])}", "Width = 60", "Height = 19",
                         "TextAlign = taCenter", "TextMarginLeft = 6", "TextMarginRight = 6"] + font("Font", s["text"]) + font("ActiveFont", s["text"])),
-                   obj("Close", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3)),
-                   obj("Restore", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3)),
-                   obj("Min", "TSeButtonObject", ["Width = 16", "Height = 14"] + box(0, 0, m=3))])
+                   mdi_button("Close", 0), mdi_button("Restore", 2), mdi_button("Min", 3)])
     popup = obj("PopupMenu", "TSeSkinObject", [f"Color = {color(s['window'])}", "Width = 150", "Height = 100"],
                 [obj("Frame", "TSeBitmapObject", ["Width = 150", "Height = 100", "MarginLeft = 3", "MarginTop = 3",
                                                   "MarginRight = 3", "MarginBottom = 3"] +
