@@ -195,7 +195,10 @@ TRect MarkRect(const TSize& size, TSeLeftRight alignment, int width, int height)
 TSeSkinCheckBox::TSeSkinCheckBox(TComponent* owner) : TSeSkinned(owner, "CheckBox") {}
 
 void TSeSkinCheckBox::Bound() {
-  if (Copy()) SetFont(FindOrCopy("Text")->GetFont());
+  if (Copy())
+    TakeSkinFont(FindOrCopy("Text")->GetFont());
+  else
+    PlainFontBack();
 }
 
 TSize TSeSkinCheckBox::GetCheckSize() {
@@ -301,12 +304,27 @@ TFont TSeSkinLabel::WithOwnTraits(const TFont& skin) const {
 }
 
 void TSeSkinLabel::Bound() {
-  if (!Copy()) return;
+  if (!Copy()) {
+    if (!given_) return;
+    // The skin went: the plain font and colour come back, with the style
+    // and size the label's user gave it since.
+    const TFont back = KeptPlainFont() ? WithOwnTraits(*KeptPlainFont()) : *Font();
+    PlainFontBack();
+    if (!(back == *Font())) SetFont(back);
+    given_.reset();
+    SetColor(plain_color_);
+    if (plain_parent_color_) SetParentColor(true);
+    return;
+  }
+  if (!given_) {
+    plain_color_ = Color();
+    plain_parent_color_ = ParentColor();
+  }
   SetColor(Copy()->Color());
   const TFont skin = Copy()->GetFont();
   const TFont font = WithOwnTraits(skin);
   given_ = skin;
-  SetFont(font);
+  TakeSkinFont(font);
 }
 
 void TSeSkinLabel::PaintBackground() {

@@ -124,6 +124,9 @@ class TSeSkinLabel : public TSeSkinned<TSeCustomLabel> {
   // parent's font, or from a default font when it has one of its own).
   TFont WithOwnTraits(const TFont& skin) const;
   std::optional<TFont> given_;
+  // The colour before the first skin, back when the skin goes.
+  TColor plain_color_ = clBtnFace;
+  bool plain_parent_color_ = false;
 };
 
 namespace se {

@@ -11,18 +11,10 @@ TSeSkinEditControl<Base>::TSeSkinEditControl(TComponent* owner) : TSeSkinned<Bas
 template <class Base>
 void TSeSkinEditControl<Base>::Bound() {
   se::BindSkinContextMenu(this->ContextMenu(), this->SkinEngine());
-  if (TSeSkinObject* copy = this->Copy()) {
-    if (!skin_font_) {
-      plain_font_ = *this->Font();
-      plain_parent_font_ = this->ParentFont();
-      skin_font_ = true;
-    }
-    this->SetFont(this->FindOrCopy("Text")->GetFont());
-  } else if (skin_font_) {
-    skin_font_ = false;
-    this->SetFont(plain_font_);
-    if (plain_parent_font_) this->SetParentFont(true);
-  }
+  if (this->Copy())
+    this->TakeSkinFont(this->FindOrCopy("Text")->GetFont());
+  else
+    this->PlainFontBack();
 }
 
 template <class Base>

@@ -26,13 +26,6 @@ class TSeSkinEditControl : public TSeSkinned<Base> {
   // The context menu is a skinned popup menu of skinned items.
   TSeCustomPopupMenu* CreatePopupMenu(TComponent* owner) override;
   TSeCustomItem* CreateMenuItem(TComponent* owner) override;
-
- private:
-  // The font the edit had before a skin gave it one, put back when the
-  // skin goes.
-  bool skin_font_ = false;
-  TFont plain_font_;
-  bool plain_parent_font_ = false;
 };
 
 // "Edit": "Frame", "Text".

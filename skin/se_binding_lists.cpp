@@ -165,8 +165,8 @@ void TSeSkinComboBox::ShowList() {
 void TSeSkinComboBox::Bound() {
   se::BindSkinContextMenu(ContextMenu(), SkinEngine());
   if (auto* list = dynamic_cast<TSeSkinListBox*>(ListBox())) list->SetSkinEngine(SkinEngine());
-  if (!Copy()) return;
-  SetFont(FindOrCopy("Text")->GetFont());
+  if (!Copy()) return PlainFontBack();
+  TakeSkinFont(FindOrCopy("Text")->GetFont());
   if (TSeSkinObject* button = Find("Button")) button_width_ = button->Width();
 }
 

@@ -7,6 +7,7 @@
 // TSeSkinned<TSeCustomX>, names its default object and overrides the
 // painters of its base.
 
+#include <optional>
 #include <string>
 
 #include "skin/se_binding.h"
@@ -65,6 +66,26 @@ class TSeSkinned : public Base {
     if (UseSkin()) this->Invalidate();
   }
 
+  // Gives the control the skin's font; the font it had before the first
+  // is kept for PlainFontBack.
+  void TakeSkinFont(const TFont& font) {
+    if (!plain_font_) {
+      plain_font_ = *this->Font();
+      plain_parent_font_ = this->ParentFont();
+    }
+    this->SetFont(font);
+  }
+  // The skin went: the kept font comes back (and the parent's, when the
+  // control followed it before). Nothing when no skin gave it a font.
+  void PlainFontBack() {
+    if (!plain_font_) return;
+    const TFont plain = *plain_font_;
+    plain_font_.reset();
+    this->SetFont(plain);
+    if (plain_parent_font_) this->SetParentFont(true);
+  }
+  const std::optional<TFont>& KeptPlainFont() const { return plain_font_; }
+
   // Lists and combo boxes draw from the skin while they are being loaded.
   bool skin_while_loading_ = false;
   // The label's copy is not told its control.
@@ -72,4 +93,6 @@ class TSeSkinned : public Base {
 
  private:
   TSeSkinBinding* binding_;
+  std::optional<TFont> plain_font_;
+  bool plain_parent_font_ = false;
 };

@@ -120,9 +120,20 @@ TSeBitmap& SharedBuffer() {
   return *module.shared_buffer;
 }
 
-void UpdateSharedBuffer() {
+QSize BufferLimit() {
   ControlsModule& module = Module();
   if (module.shared_size.isEmpty()) module.shared_size = ScreenSize() + QSize(500, 500);
+  return module.shared_size;
+}
+
+void SizeBuffer(TSeBitmap& buffer, int w, int h) {
+  const QSize limit = BufferLimit();
+  buffer.SetSize(std::min(w, limit.width()), std::min(h, limit.height()));
+}
+
+void UpdateSharedBuffer() {
+  ControlsModule& module = Module();
+  BufferLimit();
   TSeBitmap& buffer = SharedBuffer();
   // Never shrunk: a control painted into it may still rely on its size.
   buffer.SetSize(std::max(buffer.Width(), module.shared_size.width()),
@@ -161,7 +172,7 @@ void PaintParentBackground(TControl* control, QPainter& painter, bool with_graph
     // Qt cannot render another widget into a widget's own paint: go
     // through a bitmap.
     TSeBitmap temp;
-    temp.SetSize(control->Width(), control->Height());
+    se::SizeBuffer(temp, control->Width(), control->Height());
     {
       QImage surface = SeBitmapSurface(temp);
       QPainter bitmap_painter(&surface);
@@ -372,7 +383,7 @@ void TSeCustomControl::PaintBuffered(QPainter& target) {
     if (buffer->Empty()) se::UpdateSharedBuffer();
   } else {
     own = std::make_unique<TSeBitmap>();
-    own->SetSize(w, h);
+    se::SizeBuffer(*own, w, h);
     buffer = own.get();
   }
   const int bw = std::min(w, buffer->Width());
@@ -385,7 +396,7 @@ void TSeCustomControl::PaintBuffered(QPainter& target) {
     PaintSteps(painter, true);
   }
   if (blending_->Enabled()) {
-    blend_buffer_.SetSize(w, h);
+    se::SizeBuffer(blend_buffer_, w, h);
     blend_buffer_.SetAlpha(255);
     {
       QImage surface = SeBitmapSurface(blend_buffer_);
@@ -521,7 +532,7 @@ void TSeGraphicControl::PaintBuffered(QPainter& target) {
     if (buffer->Empty()) se::UpdateSharedBuffer();
   } else {
     own = std::make_unique<TSeBitmap>();
-    own->SetSize(w, h);
+    se::SizeBuffer(*own, w, h);
     buffer = own.get();
   }
   const int bw = std::min(w, buffer->Width());
@@ -533,7 +544,7 @@ void TSeGraphicControl::PaintBuffered(QPainter& target) {
     steps(painter);
   }
   if (blending_->Enabled()) {
-    blend_buffer_.SetSize(w, h);
+    se::SizeBuffer(blend_buffer_, w, h);
     blend_buffer_.SetAlpha(255);
     {
       QImage surface = SeBitmapSurface(blend_buffer_);

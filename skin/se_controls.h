@@ -16,6 +16,7 @@
 // FinalizeSkinControls), which own the shared buffer and the hook list.
 
 #include <QPainter>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 
@@ -229,6 +230,11 @@ namespace se {
 TSeBitmap& SharedBuffer();
 // Sizes the shared buffer to the screen at start-up plus 500 each way.
 void UpdateSharedBuffer();
+// That size: the most of a control a paint buffer holds (a larger control
+// shows only part of itself on the screen).
+QSize BufferLimit();
+// Sizes a control's own buffer to w x h, at most BufferLimit().
+void SizeBuffer(TSeBitmap& buffer, int w, int h);
 }  // namespace se
 
 // The skin library's start-up and shut-down. Counted: only the first

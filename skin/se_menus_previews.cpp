@@ -13,6 +13,7 @@
 #include "skin/se_controls.h"
 #include "skin/se_drawing.h"
 #include "skin/se_engine.h"
+#include "skin/se_previews.h"
 #include "skin/se_hints.h"
 #include "skin/se_skinhints.h"
 #include "skin/se_skinmenus.h"
@@ -43,32 +44,6 @@ TSeSkinEngine* LoadEngine(TComponent* owner, const char* skin) {
   return engine;
 }
 
-TSeSkinItem* AddItem(TSeCustomItem* parent, const QString& caption, TShortCut shortcut = 0) {
-  auto* item = new TSeSkinItem(nullptr);
-  item->SetCaption(caption);
-  item->SetShortCut(shortcut);
-  parent->Add(item);
-  return item;
-}
-
-// The program's main menu, as far as a picture needs it.
-TSeSkinItem* FillMenu(TSeCustomItem* root) {
-  TSeSkinItem* file = AddItem(root, "&File");
-  AddItem(file, "&New compilation", ShortCut('N', ssCtrl));
-  AddItem(file, "&Open...", ShortCut('O', ssCtrl));
-  AddItem(file, "&Save")->SetEnabled(false);
-  AddItem(file, "-");
-  AddItem(file, "Show &log")->SetChecked(true);
-  TSeSkinItem* recent = AddItem(file, "&Recent");
-  AddItem(recent, "Backup.task");
-  AddItem(file, "-");
-  AddItem(file, "E&xit");
-  AddItem(root, "&Edit");
-  AddItem(root, "&Disc");
-  AddItem(root, "&Help");
-  return file;
-}
-
 std::unique_ptr<TCustomForm> MakeMenusForm() {
   constexpr int kColumn = 250;
   auto form = CreateUnique<TForm>();
@@ -85,19 +60,13 @@ std::unique_ptr<TCustomForm> MakeMenusForm() {
     bar->SetParent(owner);
     bar->SetAutoSize(false);
     bar->SetBounds(10 + i * kColumn, 26, kColumn - 20, 21);
-    TSeSkinItem* file = FillMenu(bar->Items());
+    TSeCustomItem* file = FillPreviewMenu(bar->Items(), true);
     bar->SetSkinEngine(LoadEngine(owner, kSkins[i]));
     // The first menu stands open. The popup is a window of its own: its
     // picture is put on the form below the bar, so that one picture shows
     // all four.
     QTimer::singleShot(0, owner, [owner, bar, file] {
-      std::unique_ptr<TSePopupWindow> popup(file->CreatePopupWindow(nullptr, bar->View()));
-      const TRect r = bar->View()->GetItemRect(file);
-      const QPoint tl = bar->mapToGlobal(QPoint(r.Left, r.Top));
-      const TRect screen = Bounds(tl.x(), tl.y(), r.Width(), r.Height());
-      popup->PlaceAt(screen.Left, screen.Bottom, screen, bar->View());
-      bar->View()->SetHotItem(file);
-      popup->View()->SetHotItem(file->Items(1));
+      std::unique_ptr<TSePopupWindow> popup(OpenPreviewMenu(nullptr, bar, file));
       auto* picture = new QLabel(owner);  // owned by the form
       picture->setPixmap(popup->grab());
       const QPoint at = owner->mapFromGlobal(popup->pos());
@@ -144,6 +113,41 @@ std::unique_ptr<TCustomForm> MakeHintForm() {
 }
 
 }  // namespace
+
+TSeCustomItem* FillPreviewMenu(TSeCustomItem* root, bool skinned) {
+  auto add = [skinned](TSeCustomItem* parent, const QString& caption, TShortCut shortcut = 0) {
+    TSeCustomItem* item = skinned ? new TSeSkinItem(nullptr) : new TSeCustomItem(nullptr);
+    item->SetCaption(caption);
+    item->SetShortCut(shortcut);
+    parent->Add(item);
+    return item;
+  };
+  TSeCustomItem* file = add(root, "&File");
+  add(file, "&New compilation", ShortCut('N', ssCtrl));
+  add(file, "&Open...", ShortCut('O', ssCtrl));
+  add(file, "&Save")->SetEnabled(false);
+  add(file, "-");
+  add(file, "Show &log")->SetChecked(true);
+  TSeCustomItem* recent = add(file, "&Recent");
+  add(recent, "Backup.task");
+  add(file, "-");
+  add(file, "E&xit");
+  add(root, "&Edit");
+  add(root, "&Disc");
+  add(root, "&Help");
+  return file;
+}
+
+TSePopupWindow* OpenPreviewMenu(TComponent* owner, TSeCustomMenuBar* bar, TSeCustomItem* item) {
+  TSePopupWindow* popup = item->CreatePopupWindow(owner, bar->View());
+  const TRect r = bar->View()->GetItemRect(item);
+  const QPoint tl = bar->mapToGlobal(QPoint(r.Left, r.Top));
+  const TRect screen = Bounds(tl.x(), tl.y(), r.Width(), r.Height());
+  popup->PlaceAt(screen.Left, screen.Bottom, screen, bar->View());
+  bar->View()->SetHotItem(item);
+  popup->View()->SetHotItem(item->Items(1));
+  return popup;
+}
 
 void RegisterMenuPreviewWindows() {
   RegisterPreviewWindow("skin-menus", MakeMenusForm);

@@ -45,26 +45,7 @@ std::unique_ptr<TCustomForm> MakeFramedForm(bool open) {
   auto* bar = Create<TSeCustomMenuBar>(form.get());
   bar->SetParent(form.get());
   bar->SetAlign(alTop);
-  auto item = [](TSeCustomItem* parent, const QString& caption, TShortCut shortcut = 0) {
-    auto* i = new TSeCustomItem(nullptr);
-    i->SetCaption(caption);
-    i->SetShortCut(shortcut);
-    parent->Add(i);
-    return i;
-  };
-  TSeCustomItem* file = item(bar->Items(), "&File");
-  item(file, "&New compilation", ShortCut('N', ssCtrl));
-  item(file, "&Open...", ShortCut('O', ssCtrl));
-  item(file, "&Save")->SetEnabled(false);
-  item(file, "-");
-  item(file, "Show &log")->SetChecked(true);
-  TSeCustomItem* recent = item(file, "&Recent");
-  item(recent, "Backup.task");
-  item(file, "-");
-  item(file, "E&xit");
-  item(bar->Items(), "&Edit");
-  item(bar->Items(), "&Disc");
-  item(bar->Items(), "&Help");
+  TSeCustomItem* file = FillPreviewMenu(bar->Items(), false);
   auto* label = Create<TLabel>(form.get());
   label->SetParent(form.get());
   label->SetBounds(12, 40, 300, 20);
@@ -72,14 +53,7 @@ std::unique_ptr<TCustomForm> MakeFramedForm(bool open) {
   if (open) {
     TForm* owner = form.get();
     QTimer::singleShot(0, owner, [owner, bar, file] {
-      auto* popup = TSePopupWindow::CreatePopup(owner, file, bar->View());
-      const TRect r = bar->View()->GetItemRect(file);
-      const QPoint tl = bar->mapToGlobal(QPoint(r.Left, r.Top));
-      const TRect screen = Bounds(tl.x(), tl.y(), r.Width(), r.Height());
-      popup->PlaceAt(screen.Left, screen.Bottom, screen, bar->View());
-      bar->View()->SetHotItem(file);
-      popup->View()->SetHotItem(file->Items(1));
-      popup->ShowPopup();
+      OpenPreviewMenu(owner, bar, file)->ShowPopup();
     });
   }
   return form;

@@ -87,8 +87,11 @@ void TSeCustomTabSheet::paintEvent(QPaintEvent*) {
   // The control's page frame shows through; the children paint themselves.
   if (!tab_control_ || tab_control_->ActivePage() != this) return;
   // Painted whole off screen: the skin's stretched pictures are clipped to
-  // the surface they are drawn on, which must be the control's own size.
-  QImage behind(tab_control_->Width(), tab_control_->Height(), QImage::Format_ARGB32_Premultiplied);
+  // the surface they are drawn on, which must be the control's own size
+  // (up to the most a paint buffer holds).
+  const QSize limit = se::BufferLimit();
+  QImage behind(std::min(tab_control_->Width(), limit.width()), std::min(tab_control_->Height(), limit.height()),
+                QImage::Format_ARGB32_Premultiplied);
   behind.fill(Qt::transparent);
   {
     QPainter painter(&behind);

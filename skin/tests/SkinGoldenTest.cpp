@@ -1,7 +1,9 @@
-// Golden pictures of every skinned control in each of our skins, one strip
-// per control and skin with a cell per state (normal, hot, pressed,
-// focused, disabled, as far as the control has them), compared pixel for
-// pixel offscreen and, in a child run, on a real X server under Xvfb.
+// Golden pictures of every skinned control without a skin and in each of
+// our skins, one strip per control and look with a cell per state (normal, hot, pressed,
+// focused, disabled, as far as the control has them), and of the windows
+// that are no single control (hints, a skinned form with its menu open),
+// plain and in each skin, compared pixel for pixel offscreen and, in a
+// child run, on a real X server under Xvfb.
 //
 // After a deliberate change, write them anew and look at each PNG before
 // committing it:
@@ -26,247 +28,19 @@
 #include <vector>
 
 #include "platform/gui/Forms.h"
-#include "skin/se_binding_bars.h"
-#include "skin/se_binding_buttons.h"
-#include "skin/se_binding_controls.h"
-#include "skin/se_binding_edits.h"
-#include "skin/se_binding_lists.h"
-#include "skin/se_binding_tabs.h"
 #include "skin/se_engine.h"
-#include "skin/se_skinmenus.h"
+#include "skin/se_popupmenu.h"
+#include "skin/se_previews.h"
+#include "skin/se_skinhints.h"
 #include "skin/se_skinsource.h"
-#include "skin/se_tabsheets.h"
+#include "skin/tests/SkinnedControls.h"
 #include "skin/tests/XvfbChild.h"
 
 namespace {
 
+using namespace skintest;
+
 const char* const kSkins[] = {"devoir", "meadow", "slate"};
-
-enum class State { Normal, Hot, Pressed, Focused, Disabled };
-const char* StateName(State s) {
-  switch (s) {
-    case State::Normal: return "normal";
-    case State::Hot: return "hot";
-    case State::Pressed: return "pressed";
-    case State::Focused: return "focused";
-    case State::Disabled: return "disabled";
-  }
-  return "?";
-}
-
-// One control: how to make it on a parent, its size, the point the mouse
-// hovers and presses at, and the states it shows.
-struct ControlCase {
-  const char* name;
-  int width;
-  int height;
-  std::function<TControl*(TWinControl* parent, TSeSkinEngine* engine)> make;
-  QPoint at;
-  std::vector<State> states;
-};
-
-// A control bound to the engine at (left, top) on its parent; the cases
-// put theirs at (12, 12).
-template <class T>
-T* Child(TWinControl* parent, TSeSkinEngine* engine, int width, int height, int left = 12, int top = 12) {
-  auto* control = Create<T>(parent);
-  control->SetParent(parent);
-  control->SetBounds(left, top, width, height);
-  control->SetSkinEngine(engine);
-  return control;
-}
-
-const std::vector<State> kAll = {State::Normal, State::Hot, State::Pressed, State::Focused, State::Disabled};
-const std::vector<State> kNoFocus = {State::Normal, State::Hot, State::Pressed, State::Disabled};
-const std::vector<State> kNoPress = {State::Normal, State::Hot, State::Focused, State::Disabled};
-const std::vector<State> kPassive = {State::Normal, State::Hot, State::Disabled};
-
-std::vector<ControlCase> Controls() {
-  return {
-      {"button", 90, 25,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinButton>(p, e, 90, 25);
-         c->SetCaption("&Burn");
-         return c;
-       },
-       {45, 12}, kAll},
-      {"checkbox", 120, 20,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinCheckBox>(p, e, 120, 20);
-         c->SetCaption("&Verify data");
-         c->SetState(cbChecked);
-         return c;
-       },
-       {8, 10}, kAll},
-      {"radiobutton", 120, 20,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinRadioButton>(p, e, 120, 20);
-         c->SetCaption("&Track at once");
-         c->SetChecked(true);
-         return c;
-       },
-       {8, 10}, kAll},
-      {"groupbox", 150, 70,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinGroupBox>(p, e, 150, 70);
-         c->SetCaption("Writing");
-         return c;
-       },
-       {75, 35}, kPassive},
-      {"label", 140, 16,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinLabel>(p, e, 140, 16);
-         c->SetCaption("A label of the skin");
-         return c;
-       },
-       {20, 8}, kPassive},
-      {"speedbutton", 40, 26,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinSpeedButton>(p, e, 40, 26);
-         c->SetCaption("OK");
-         return c;
-       },
-       {20, 13}, kNoFocus},
-      {"speedbutton-flat-chevron", 40, 26,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinSpeedButton>(p, e, 40, 26);
-         c->SetCaption("4");
-         c->SetFlat(true);
-         c->SetShowChevron(true);
-         return c;
-       },
-       {10, 13}, kNoFocus},
-      {"spinbutton", 15, 22, [](TWinControl* p, TSeSkinEngine* e) { return Child<TSeSkinSpinButton>(p, e, 15, 22); },
-       {7, 5}, kNoFocus},
-      {"progressbar", 160, 16,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinProgressBar>(p, e, 160, 16);
-         c->SetPosition(60);
-         return c;
-       },
-       {80, 8}, kPassive},
-      {"statusbar", 260, 22,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinStatusBar>(p, e, 260, 22);
-         c->Panels()->Add()->SetText("Ready");
-         c->Panels()->Items(0)->SetWidth(120);
-         c->Panels()->Add()->SetText("700 MB");
-         c->Panels()->Items(1)->SetWidth(100);
-         return c;
-       },
-       {60, 11}, kPassive},
-      {"toolbar", 200, 30,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinToolBar>(p, e, 200, 30);
-         for (int i = 0; i < 3; ++i) {
-           auto* b = Create<TSeSkinSpeedButton>(c);
-           b->SetParent(c);
-           b->SetBounds(i * 30, 0, 28, 26);
-           b->SetCaption(QString::number(i + 1));
-           b->SetFlat(true);
-           b->SetSkinEngine(e);
-         }
-         return c;
-       },
-       {45, 13}, kNoFocus},
-      {"controlbar", 260, 34,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinControlBar>(p, e, 260, 34);
-         Child<TSeSkinToolBar>(c, e, 120, 26, 14, 2);
-         return c;
-       },
-       {150, 17}, kPassive},
-      {"listbox", 140, 80,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinListBox>(p, e, 140, 80);
-         c->SetShowCheckBoxes(true);
-         c->SetItems({"Audio CD", "Data disc", "Video DVD", "Image file", "Copy disc", "Erase", "Verify"});
-         c->SetState(1, csChecked);
-         c->SetItemIndex(1);
-         return c;
-       },
-       {50, 40}, kAll},
-      {"combobox", 140, 21,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinComboBox>(p, e, 140, 21);
-         c->SetComboStyle(kcsDropDownList);
-         c->SetItems({"ISO 9660", "Joliet"});
-         c->SetItemIndex(1);
-         return c;
-       },
-       {130, 10}, kNoPress},
-      {"edit", 140, 21,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinEdit>(p, e, 140, 21);
-         c->SetText("New disc");
-         return c;
-       },
-       {100, 10}, kNoPress},
-      {"editbutton", 140, 21,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinEditButton>(p, e, 140, 21);
-         c->SetText("/home/disc");
-         return c;
-       },
-       {60, 10}, kNoPress},
-      {"spinedit", 80, 21,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinSpinEdit>(p, e, 80, 21);
-         c->SetText("16");
-         return c;
-       },
-       {30, 10}, kNoPress},
-      {"scrollbar", 160, 17,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinScrollBar>(p, e, 160, 17);
-         c->SetPosition(30);
-         c->SetLargeChange(10);
-         return c;
-       },
-       {8, 8}, kNoFocus},
-      {"tabcontrol", 220, 80,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinTabControl>(p, e, 220, 80);
-         c->SetTabs({"Data", "Audio", "Video"});
-         c->SetTabIndex(0);
-         return c;
-       },
-       {80, 10}, kAll},
-      {"pagecontrol", 220, 80,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinPageControl>(p, e, 220, 80);
-         for (const char* caption : {"&General", "&Burning"}) {
-           auto* page = Create<TSeCustomTabSheet>(c);
-           page->SetCaption(caption);
-           page->SetTabControl(c);
-         }
-         c->SetActivePageIndex(1);
-         return c;
-       },
-       {30, 10}, kAll},
-      {"trackbar", 160, 45,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinTrackBar>(p, e, 160, 45);
-         c->SetMin(0);
-         c->SetMax(10);
-         c->SetPosition(5);
-         c->SetIntervalHighlightType(htLowInterval);
-         return c;
-       },
-       {80, 15}, kAll},
-      {"menubar", 200, 21,
-       [](TWinControl* p, TSeSkinEngine* e) {
-         auto* c = Child<TSeSkinMenuBar>(p, e, 200, 21);
-         for (const char* caption : {"&File", "&Edit", "&Help"}) {
-           auto* item = new TSeSkinItem(nullptr);
-           item->SetCaption(caption);
-           c->Items()->Add(item);
-         }
-         return c;
-       },
-       {60, 10}, kPassive},
-  };
-}
 
 // The shipped skins compiled from their sources, once per process.
 struct Skins {
@@ -326,7 +100,9 @@ QImage Shoot(const ControlCase& k, TSeSkinEngine* engine, State state) {
     case State::Focused: control->setFocus(Qt::OtherFocusReason); break;
     case State::Disabled: control->SetEnabled(false); break;
   }
-  QImage shot = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QPixmap pixmap = k.overlays ? form->grab(QRect(control->Left(), control->Top(), k.width, k.height))
+                                    : control->grab();
+  QImage shot = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
   if (state == State::Pressed) QTest::mouseRelease(control, Qt::LeftButton, {}, k.at);
   MoveMouse(form.get(), away, control, false);
   return shot;
@@ -352,77 +128,163 @@ QImage Strip(const ControlCase& k, TSeSkinEngine* engine) {
   return all;
 }
 
-QString FileName(const char* skin, const ControlCase& k) { return QString("%1/%2.png").arg(skin, k.name); }
-QString GoldenPath(const char* skin, const ControlCase& k) {
-  return QString(BURNER_SOURCE_DIR) + "/skin/tests/golden/skins/" + FileName(skin, k);
+// The hint window as the hint machinery shows it for a control of a form
+// (the shadow is left out: it shows whatever lies behind the window).
+QImage ShootHint(TSeSkinEngine* engine) {
+  auto form = CreateUnique<TForm>();
+  auto* hint = Create<TSeSkinHint>(form.get());
+  hint->SetSkinEngine(engine);
+  hint->Shadow()->SetEnabled(false);
+  auto window = CreateUnique<TSeHintWindow>();
+  const QString text = QStringLiteral("Writes the compilation\nto the disc in the drive");
+  TRect r = window->CalcHintRect(300, text, hint);
+  OffsetRect(r, 40, 40);
+  window->ActivateHintData(r, text, hint);
+  if (!QTest::qWaitForWindowExposed(window.get())) return {};
+  return window->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// The skinned frame with its File menu open: the form's picture with the
+// menu window's laid over it where the screen shows it.
+QImage ShootMenuForm(const std::string& skinFile) {
+  TSkinMenuForm made = MakeSkinMenuForm(skinFile);
+  TCustomForm* form = made.form.get();
+  form->Show();
+  if (!QTest::qWaitForWindowExposed(form)) return {};
+  std::unique_ptr<TSePopupWindow> popup(OpenPreviewMenu(nullptr, made.bar, made.menu));
+  popup->ShowPopup();
+  if (!QTest::qWaitForWindowExposed(popup.get())) return {};
+  QCoreApplication::processEvents();
+  QImage all = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  QPainter painter(&all);
+  painter.drawImage(popup->mapToGlobal(QPoint(0, 0)) - form->mapToGlobal(QPoint(0, 0)), popup->grab().toImage());
+  return all;
+}
+
+// A window that is not one control, photographed whole.
+struct WindowCase {
+  const char* name;
+  std::function<QImage(const std::string& skinFile, TSeSkinEngine* engine)> shoot;
+};
+
+std::vector<WindowCase> Windows() {
+  return {
+      {"hint", [](const std::string&, TSeSkinEngine* e) { return ShootHint(e); }},
+      {"form-menu-open", [](const std::string& file, TSeSkinEngine*) { return ShootMenuForm(file); }},
+  };
+}
+
+const std::vector<State> kWhole = {State::Normal};
+
+// One picture: its folder (the skin, or "plain"), its name and its cells.
+struct Picture {
+  std::string folder;
+  std::string name;
+  std::vector<State> states;
+  QImage image;
+};
+
+QString FileName(const Picture& p) { return QString::fromStdString(p.folder + "/" + p.name + ".png"); }
+QString GoldenPath(const Picture& p) { return QString(BURNER_SOURCE_DIR) + "/skin/tests/golden/skins/" + FileName(p); }
+
 // The states whose cells differ, "size" when the strips' sizes do.
-std::string Differences(const ControlCase& k, const QImage& actual, const QImage& expected) {
+std::string Differences(const std::vector<State>& states, const QImage& actual, const QImage& expected) {
   if (actual.size() != expected.size()) return "size";
   std::string bad;
-  const int cell = actual.width() / static_cast<int>(k.states.size());
-  for (std::size_t i = 0; i < k.states.size(); ++i) {
+  const int cell = actual.width() / static_cast<int>(states.size());
+  for (std::size_t i = 0; i < states.size(); ++i) {
     bool differs = false;
     for (int y = 0; y < actual.height() && !differs; ++y)
       for (int x = static_cast<int>(i) * cell; x < static_cast<int>(i + 1) * cell && !differs; ++x)
         differs = (actual.pixel(x, y) & 0xFFFFFF) != (expected.pixel(x, y) & 0xFFFFFF);
-    if (differs) bad += std::string(bad.empty() ? "" : ",") + StateName(k.states[i]);
+    if (differs) bad += std::string(bad.empty() ? "" : ",") + StateName(states[i]);
   }
   return bad;
 }
 
-// Every strip of every skin, handed to `each`.
-void ForEachStrip(const std::function<void(const char* skin, const ControlCase& k, const QImage& strip)>& each) {
-  for (const char* skin : kSkins) {
+using EachPicture = std::function<void(const Picture&)>;
+
+// No skin ("plain") and each of ours, with the engine that has it loaded
+// and its file; without `load` the engine stays empty.
+void ForEachLook(bool load, const std::function<void(const std::string& folder, const std::string& file,
+                                                     TSeSkinEngine* engine)>& each) {
+  std::vector<std::string> skins = {""};
+  skins.insert(skins.end(), std::begin(kSkins), std::end(kSkins));
+  for (const std::string& skin : skins) {
+    const std::string file = skin.empty() ? std::string() : TheSkins().Path(skin.c_str());
     auto engine = CreateUnique<TSeSkinEngine>();
-    engine->SetSkinFile(TheSkins().Path(skin));
-    ASSERT_FALSE(engine->Source().SkinName.empty()) << skin;
-    for (const ControlCase& k : Controls()) each(skin, k, Strip(k, engine.get()));
+    if (load && !file.empty()) {
+      engine->SetSkinFile(file);
+      ASSERT_FALSE(engine->Source().SkinName.empty()) << skin;
+    }
+    each(skin.empty() ? "plain" : skin, file, engine.get());
   }
+}
+
+// Every strip plain and in every skin, handed to `each`; without `shoot`
+// only its names, the image left empty.
+void ForEachStrip(const EachPicture& each, bool shoot = true) {
+  ForEachLook(shoot, [&](const std::string& folder, const std::string&, TSeSkinEngine* engine) {
+    for (const ControlCase& k : Controls()) each({folder, k.name, k.states, shoot ? Strip(k, engine) : QImage()});
+  });
+}
+
+// Every window plain and in every skin, handed to `each` as ForEachStrip
+// hands the strips.
+void ForEachWindow(const EachPicture& each, bool shoot = true) {
+  ForEachLook(shoot, [&](const std::string& folder, const std::string& file, TSeSkinEngine* engine) {
+    for (const WindowCase& w : Windows()) each({folder, w.name, kWhole, shoot ? w.shoot(file, engine) : QImage()});
+  });
+}
+
+// Writes the picture over its golden file with BURNER_WRITE_GOLDEN set,
+// else compares it with that file.
+void MatchGolden(const Picture& p) {
+  const QString path = GoldenPath(p);
+  if (std::getenv("BURNER_WRITE_GOLDEN") != nullptr) {
+    QDir().mkpath(QFileInfo(path).path());
+    ASSERT_TRUE(p.image.save(path)) << path.toStdString();
+    return;
+  }
+  const QImage expected(path);
+  ASSERT_FALSE(expected.isNull()) << "missing " << path.toStdString() << " (BURNER_WRITE_GOLDEN=1 makes it)";
+  EXPECT_EQ(Differences(p.states, p.image, expected.convertToFormat(QImage::Format_RGB32)), "")
+      << p.folder << " " << p.name;
 }
 
 }  // namespace
 
-TEST(SkinGolden, EveryControlInEveryStateMatchesItsPicture) {
-  const bool write = std::getenv("BURNER_WRITE_GOLDEN") != nullptr;
-  ForEachStrip([&](const char* skin, const ControlCase& k, const QImage& strip) {
-    const QString path = GoldenPath(skin, k);
-    if (write) {
-      QDir().mkpath(QFileInfo(path).path());
-      ASSERT_TRUE(strip.save(path)) << path.toStdString();
-      return;
-    }
-    const QImage expected(path);
-    ASSERT_FALSE(expected.isNull()) << "missing " << path.toStdString() << " (BURNER_WRITE_GOLDEN=1 makes it)";
-    EXPECT_EQ(Differences(k, strip, expected.convertToFormat(QImage::Format_RGB32)), "") << skin << " " << k.name;
-  });
-}
+TEST(SkinGolden, EveryControlInEveryStateMatchesItsPicture) { ForEachStrip(MatchGolden); }
+
+TEST(SkinGolden, HintsAndAFormWithItsMenuOpenMatchTheirPicturesPlainAndSkinned) { ForEachWindow(MatchGolden); }
 
 // The child half of the next test; does nothing in a normal run.
 TEST(SkinGolden, WritePicturesForParent) {
   const QString out = qEnvironmentVariable("BURNER_SKIN_GOLDEN_OUT");
   if (out.isEmpty()) GTEST_SKIP() << "runs only as the child of SameUnderXvfb";
-  ForEachStrip([&](const char* skin, const ControlCase& k, const QImage& strip) {
-    const QString path = out + "/" + FileName(skin, k);
+  const EachPicture write = [&](const Picture& p) {
+    const QString path = out + "/" + FileName(p);
     QDir().mkpath(QFileInfo(path).path());
-    ASSERT_TRUE(strip.save(path)) << path.toStdString();
-  });
+    ASSERT_TRUE(p.image.save(path)) << path.toStdString();
+  };
+  ForEachStrip(write);
+  ForEachWindow(write);
 }
 
 TEST(SkinGolden, SameUnderXvfb) {
   QTemporaryDir dir;
   const XvfbChild child = RunUnderXvfb("SkinGolden.WritePicturesForParent", {{"BURNER_SKIN_GOLDEN_OUT", dir.path()}});
   if (!child.ran) GTEST_SKIP() << "xvfb-run is not installed: the X11 comparison did not run";
-  for (const char* skin : kSkins)
-    for (const ControlCase& k : Controls()) {
-      const QImage x11(dir.filePath(FileName(skin, k)));
-      ASSERT_FALSE(x11.isNull()) << skin << " " << k.name << "\n" << child.log.toStdString();
-      const QImage expected(GoldenPath(skin, k));
-      ASSERT_FALSE(expected.isNull()) << GoldenPath(skin, k).toStdString();
-      EXPECT_EQ(Differences(k, x11.convertToFormat(QImage::Format_RGB32),
-                            expected.convertToFormat(QImage::Format_RGB32)),
-                "")
-          << skin << " " << k.name << " under X11";
-    }
+  const EachPicture compare = [&](const Picture& p) {
+    const QImage x11(dir.filePath(FileName(p)));
+    ASSERT_FALSE(x11.isNull()) << p.folder << " " << p.name << "\n" << child.log.toStdString();
+    const QImage expected(GoldenPath(p));
+    ASSERT_FALSE(expected.isNull()) << GoldenPath(p).toStdString();
+    EXPECT_EQ(Differences(p.states, x11.convertToFormat(QImage::Format_RGB32),
+                          expected.convertToFormat(QImage::Format_RGB32)),
+              "")
+        << p.folder << " " << p.name << " under X11";
+  };
+  ForEachStrip(compare, false);
+  ForEachWindow(compare, false);
 }
