@@ -31,11 +31,13 @@ asan: bootstrap
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp ctest --output-on-failure -j $(JOBS)
 
-# ThreadSanitizer over the tests (the recorder's threads above all).
+# ThreadSanitizer over the tests (the recorder's threads above all). Tests
+# start helper programs after threads run, which the sanitizer allows only
+# with die_after_fork=0.
 tsan: bootstrap
 	cmake -S . -B build-tsan -G $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DBURNER_BENCH=OFF -DBURNER_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS)
-	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/scripts/tsan.supp" ctest --output-on-failure -j $(JOBS) -R "$(TSAN_TESTS)"
+	cd build-tsan && QT_QPA_PLATFORM=offscreen TSAN_OPTIONS="halt_on_error=1 die_after_fork=0 suppressions=$(CURDIR)/scripts/tsan.supp" ctest --output-on-failure -j $(JOBS) -R "$(TSAN_TESTS)"
 
 TSAN_TESTS ?= .
 
