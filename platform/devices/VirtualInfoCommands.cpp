@@ -845,25 +845,32 @@ ScsiResult GetPerformance(VirtualDisc& disc, const ScsiCommand& command) {
 
 namespace {
 
-// The book type and version (the first byte of the physical format
-// information, and of a +R/+RW disc's ADIP) and the recorded-layer type.
-std::pair<std::uint8_t, std::uint8_t> BookOf(VirtualMedium medium) {
+// The first bytes of the physical format information, as the control data
+// zone (and a +R/+RW disc's ADIP) holds them for each kind of disc.
+struct PhysicalFormat {
+  std::uint8_t book;       // book type (high nibble) and part version
+  std::uint8_t structure;  // layers, track path and layer type (1 embossed, 2 recordable, 4 rewritable)
+  std::uint8_t density;    // linear density (high nibble) and track pitch
+  std::uint32_t first;     // physical sector number where the data area starts
+};
+
+PhysicalFormat PhysicalFormatOf(VirtualMedium medium) {
   switch (medium) {
     case VirtualMedium::DvdRam:
-      return {0x11, 0x04};
+      return {0x11, 0x04, 0x42, 0x031000};  // 0.280-0.291 um/bit, 0.615 um track pitch
     case VirtualMedium::DvdR:
-      return {0x25, 0x02};
+      return {0x25, 0x02, 0x00, 0x030000};
     case VirtualMedium::DvdRwSequential:
     case VirtualMedium::DvdRwRestricted:
-      return {0x32, 0x04};
+      return {0x32, 0x04, 0x00, 0x030000};
     case VirtualMedium::DvdPlusRw:
-      return {0x92, 0x04};
+      return {0x92, 0x04, 0x00, 0x030000};
     case VirtualMedium::DvdPlusR:
-      return {0xA1, 0x02};
+      return {0xA1, 0x02, 0x00, 0x030000};
     case VirtualMedium::DvdPlusRDl:
-      return {0xE1, 0x02};
+      return {0xE1, 0x32, 0x10, 0x030000};  // two layers, opposite track path, 0.293 um/bit
     default:
-      return {0x00, 0x01};  // DVD-ROM, embossed
+      return {0x01, 0x01, 0x00, 0x030000};  // DVD-ROM, one embossed layer, 0.267 um/bit, 0.74 um
   }
 }
 
@@ -872,9 +879,17 @@ bool IsPlus(VirtualMedium medium) {
          medium == VirtualMedium::DvdPlusRw;
 }
 
+// DVD-R and DVD-RW discs carry their maker and media type in the land
+// pre-pits of the lead-in, whatever the disc's recording mode.
+bool IsDash(VirtualMedium medium) {
+  return medium == VirtualMedium::DvdR || medium == VirtualMedium::DvdRwSequential ||
+         medium == VirtualMedium::DvdRwRestricted;
+}
+
 // The structures the present medium has, with their lengths (header not counted).
 std::vector<std::pair<std::uint8_t, std::uint16_t>> DvdStructures(const VirtualDisc& disc) {
   std::vector<std::pair<std::uint8_t, std::uint16_t>> list = {{0x00, 2048}};
+  if (IsDash(disc.medium)) list.push_back({0x0E, 64});
   if (!disc.IsReadOnly()) list.push_back({0x10, 2048});
   if (IsPlus(disc.medium)) list.push_back({0x11, 256});
   if (disc.medium == VirtualMedium::DvdPlusRDl) list.push_back({0x20, 8});
@@ -890,29 +905,57 @@ ScsiResult ReadDvdStructure(VirtualDisc& disc, const ScsiCommand& command) {
   if (disc.IsCd()) return Sense(kIncompatibleFormat);
   const std::uint8_t format = command.cdb[7];
   const std::uint32_t allocation = Get16(&command.cdb[8]);
-  const auto [book, layer] = BookOf(disc.medium);
+  const PhysicalFormat physical = PhysicalFormatOf(disc.medium);
   std::vector<std::uint8_t> answer;
   // 10h: the same information as the control data zone of a recordable
   // disc holds it.
   if (format == 0x00 || (format == 0x10 && !disc.IsReadOnly())) {
     answer.assign(4 + 2048, 0);
     const bool dual = disc.medium == VirtualMedium::DvdPlusRDl;
-    answer[4] = book;
-    answer[5] = 0x02;  // 120 mm, 10.08 Mbit/s
-    answer[6] = static_cast<std::uint8_t>((dual ? 0x20 : 0) | layer);
-    answer[7] = 0x10;
-    const std::uint32_t first = 0x030000;
+    answer[4] = physical.book;
+    answer[5] = 0x02;  // 120 mm, read at up to 10.08 Mbit/s
+    answer[6] = physical.structure;
+    answer[7] = physical.density;
+    const std::uint32_t first = physical.first;
     const std::uint32_t size = disc.IsSequential() || disc.formatted || disc.IsReadOnly() ? disc.capacity : 0;
     Put32(&answer[8], first);
-    Put32(&answer[12], first + (size == 0 ? 0 : size - 1));
-    Put32(&answer[16], dual ? first + size / 2 - 1 : 0);
+    if (dual) {
+      // Opposite track path: the second layer's sectors are numbered as the
+      // complement of the first layer's at the same radius, and the data
+      // area ends where the second layer's half ends.
+      const std::uint32_t layer0_end = first + size / 2 - 1;
+      Put32(&answer[12], (~layer0_end & 0xFFFFFF) + (size - size / 2) - 1);
+      Put32(&answer[16], layer0_end);
+    } else {
+      Put32(&answer[12], first + (size == 0 ? 0 : size - 1));
+    }
+  } else if (format == 0x0E && IsDash(disc.medium)) {
+    // Pre-recorded information: five fields of eight bytes, each led by
+    // its number, as the land pre-pits of the lead-in hold them.
+    answer.assign(4 + 64, 0);
+    const bool rewritable = disc.medium != VirtualMedium::DvdR;
+    for (std::uint8_t field = 1; field <= 5; ++field) answer[4 + 8 * (field - 1)] = field;
+    answer[5] = 0x00;  // application code: general purpose
+    // 0.74 um track pitch, 3.49 m/s, 120 mm, 650 nm; organic dye for -R,
+    // phase change with low reflectivity for -RW.
+    answer[6] = rewritable ? 0xD3 : 0xC5;
+    const std::uint32_t last = physical.first + disc.capacity - 1;  // last sector the disc can record
+    answer[7] = static_cast<std::uint8_t>(last >> 16);
+    answer[8] = static_cast<std::uint8_t>(last >> 8);
+    answer[9] = static_cast<std::uint8_t>(last);
+    answer[10] = static_cast<std::uint8_t>((physical.book & 0x0F) << 4);  // part version, no extension
+    // Fields 3 and 4 hold the twelve characters of the manufacturer ID.
+    const std::string id = rewritable ? "BURNERVR-W01" : "BURNERVR-R01";
+    PutText(answer, 4 + 17, id.substr(0, 6), 6);
+    PutText(answer, 4 + 25, id.substr(6, 6), 6);
   } else if (format == 0x11 && IsPlus(disc.medium)) {
     // ADIP: the book and the disc's maker and media type, as pressed into
     // the groove of a +R or +RW disc.
     answer.assign(4 + 256, 0);
-    answer[4] = book;
-    answer[5] = 0x02;
-    answer[6] = static_cast<std::uint8_t>((disc.medium == VirtualMedium::DvdPlusRDl ? 0x20 : 0) | layer);
+    answer[4] = physical.book;
+    answer[5] = 0x0F;  // 120 mm, no maximum read rate given
+    answer[6] = physical.structure;
+    answer[7] = physical.density;
     PutText(answer, 4 + 19, "BURNERVR", 8);  // disc manufacturer ID
     PutText(answer, 4 + 27, disc.medium == VirtualMedium::DvdPlusRw ? "W01" : "R01", 3);  // media type ID
     answer[4 + 30] = 0x01;                                                                // product revision

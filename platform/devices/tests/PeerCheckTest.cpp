@@ -245,6 +245,61 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   ExpectSameTree(dir_ / "dvd");
 }
 
+// dvd+rw-mediainfo on each kind of DVD: the profile, the maker's media ID
+// (ADIP of +R/+RW, pre-recorded lead-in of -R/-RW), the end of the data area
+// from the physical format information, and the book type. The tool prints
+// the book type of the first structure it reads from its buffer before the
+// read, so only its second read (format 00h after 10h, on -R/-RW) shows our
+// book; the others are checked byte by byte in the recorder's own tests.
+// cdrskin reads the -R/-RW media ID on its own.
+TEST_F(PeerCheck, MediainfoNamesEachDvdMedium) {
+  if (!Installed("dvd+rw-mediainfo")) GTEST_SKIP() << "dvd+rw-mediainfo missing (Debian package dvd+rw-tools)";
+  const std::uintmax_t iso_blocks = std::filesystem::file_size(dir_ / "test.iso") / 2048;
+  struct Row {
+    VirtualMedium medium;
+    std::string mounted, media_id, book;  // empty: no such line
+    std::uintmax_t lead_out;
+  } const rows[] = {
+      {VirtualMedium::DvdRom, "10h, DVD-ROM", "", "", iso_blocks},
+      {VirtualMedium::DvdR, "11h, DVD-R Sequential", "BURNERVR-R01", "25h, DVD-R book [revision 5]", 2298496},
+      {VirtualMedium::DvdRwSequential, "14h, DVD-RW Sequential", "BURNERVR-W01", "32h, DVD-RW book [revision 2]",
+       2297888},
+      {VirtualMedium::DvdRwRestricted, "13h, DVD-RW Restricted Overwrite", "BURNERVR-W01",
+       "32h, DVD-RW book [revision 2]", 2297888},
+      {VirtualMedium::DvdRam, "12h, DVD-RAM", "", "", 2236704},
+      {VirtualMedium::DvdPlusRw, "1Ah, DVD+RW", "BURNERVR/W01", "", 0},  // not formatted yet: no data area
+      {VirtualMedium::DvdPlusR, "1Bh, DVD+R", "BURNERVR/R01", "", 2295104},
+      {VirtualMedium::DvdPlusRDl, "2Bh, DVD+R Double Layer", "BURNERVR/R01", "", 2086912},  // the first layer's end
+  };
+  const bool cdrskin = Installed("cdrskin");
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.mounted);
+    const std::string image = MediumKey(row.medium) + ".img";
+    dir_.Write("DriveMap.ini", "[E]\nImage=" + image + "\nMedium=" + MediumKey(row.medium) + "\n");
+    {
+      VirtualRecorderConfig config;
+      config.image_path = dir_ / image;
+      config.initial_medium = row.medium == VirtualMedium::DvdRom ? VirtualMedium::DvdR : row.medium;
+      auto drive = VirtualRecorder::Open(config);
+      if (row.medium == VirtualMedium::DvdRom) drive->ImportIso(dir_ / "test.iso", VirtualMedium::DvdRom);
+    }
+    const Outcome info = Client("dvd+rw-mediainfo " + dvd_);
+    EXPECT_OUTPUT(info, " Mounted Media:         " + row.mounted + "\n");
+    if (row.media_id.empty()) {
+      EXPECT_EQ(info.output.find("Media ID:"), std::string::npos) << info.output;
+    } else {
+      EXPECT_OUTPUT(info, " Media ID:              " + row.media_id + "\n");
+    }
+    if (!row.book.empty()) EXPECT_OUTPUT(info, "READ DVD STRUCTURE[#0h]:\n Media Book Type:       " + row.book);
+    EXPECT_OUTPUT(info, " Legacy lead-out at:    " + std::to_string(row.lead_out) + "*2KB");
+    if (row.medium == VirtualMedium::DvdRom) EXPECT_OUTPUT(info, "DVD-ROM media detected");
+    if (row.medium == VirtualMedium::DvdPlusRDl) EXPECT_OUTPUT(info, "L0 Data Zone Capacity: 2086912*2KB");
+    if (cdrskin && row.media_id.find('-') != std::string::npos) {
+      EXPECT_OUTPUT(Client("cdrskin -minfo dev=" + dvd_), "Product Id:    " + row.media_id + "\n");
+    }
+  }
+}
+
 // cdrdao sends its no-data commands (REZERO UNIT, TEST UNIT READY) with no
 // transfer direction, which the kernel takes; it reads the TOC and session
 // layout of a two-session CD-R that wodim wrote and reports what the drive's

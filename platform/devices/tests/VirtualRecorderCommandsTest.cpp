@@ -587,23 +587,36 @@ TEST_F(VirtualRecorderCommandsTest, LaterSessionAtOnceFollowsTheGap) {
   EXPECT_TRUE(mmc::Read10(drive, 299, 1).ok()) << "the first session is untouched";
 }
 
-// READ DVD STRUCTURE: the physical format information names each
-// recordable medium's book and is repeated as its control data zone holds it,
-// +R and +RW discs give their ADIP with the maker's media ID, and format
-// FFh lists what the medium has.
+// READ DVD STRUCTURE: the physical format information names each medium's
+// book, layers and densities and where its data area lies, and is repeated
+// as a recordable disc's control data zone holds it; +R and +RW discs give
+// their ADIP with the maker's media ID, DVD-R and DVD-RW discs their
+// pre-recorded lead-in information with theirs, and format FFh lists what
+// the medium has.
 TEST_F(VirtualRecorderCommandsTest, DvdStructuresFollowTheMedium) {
   struct Case {
     VirtualMedium medium;
-    std::uint8_t book;
-    std::vector<std::uint8_t> formats;  // as format FFh lists them
+    std::uint8_t book, structure, density;
+    std::uint32_t first, last, layer0_last;  // physical sectors of the data area
+    std::vector<std::uint8_t> formats;       // as format FFh lists them
+    std::string media_id;                    // from the pre-pits or the ADIP
   } const cases[] = {
-      {VirtualMedium::DvdR, 0x25, {0x00, 0x10, 0xFF}},
-      {VirtualMedium::DvdRwSequential, 0x32, {0x00, 0x10, 0xFF}},
-      {VirtualMedium::DvdRam, 0x11, {0x00, 0x10, 0xFF}},
-      {VirtualMedium::DvdPlusRw, 0x92, {0x00, 0x10, 0x11, 0xFF}},
-      {VirtualMedium::DvdPlusR, 0xA1, {0x00, 0x10, 0x11, 0xFF}},
-      {VirtualMedium::DvdPlusRDl, 0xE1, {0x00, 0x10, 0x11, 0x20, 0xFF}},
+      {VirtualMedium::DvdRom, 0x01, 0x01, 0x00, 0x030000, 0x031387, 0, {0x00, 0xFF}, ""},
+      {VirtualMedium::DvdR, 0x25, 0x02, 0x00, 0x030000, 0x26127F, 0, {0x00, 0x0E, 0x10, 0xFF}, "BURNERVR-R01"},
+      {VirtualMedium::DvdRwSequential, 0x32, 0x04, 0x00, 0x030000, 0x26101F, 0, {0x00, 0x0E, 0x10, 0xFF},
+       "BURNERVR-W01"},
+      {VirtualMedium::DvdRwRestricted, 0x32, 0x04, 0x00, 0x030000, 0x26101F, 0, {0x00, 0x0E, 0x10, 0xFF},
+       "BURNERVR-W01"},
+      {VirtualMedium::DvdRam, 0x11, 0x04, 0x42, 0x031000, 0x25311F, 0, {0x00, 0x10, 0xFF}, ""},
+      // Blank and not yet formatted: no data area yet.
+      {VirtualMedium::DvdPlusRw, 0x92, 0x04, 0x00, 0x030000, 0x030000, 0, {0x00, 0x10, 0x11, 0xFF}, "BURNERVRW01"},
+      {VirtualMedium::DvdPlusR, 0xA1, 0x02, 0x00, 0x030000, 0x26053F, 0, {0x00, 0x10, 0x11, 0xFF}, "BURNERVRR01"},
+      // Opposite track path: the second layer ends mirrored to where the first began.
+      {VirtualMedium::DvdPlusRDl, 0xE1, 0x32, 0x10, 0x030000, 0xFCFFFF, 0x22D7FF, {0x00, 0x10, 0x11, 0x20, 0xFF},
+       "BURNERVRR01"},
   };
+  const std::string iso = Path("rom.iso");
+  std::ofstream(iso, std::ios::binary) << std::string(5000 * 2048, 'x');
   auto read = [](VirtualRecorder& d, std::uint8_t format, std::uint16_t length) {
     return mmc::RunIn(
         d, mmc::Cdb({0xAD, 0, 0, 0, 0, 0, 0, format, std::uint8_t(length >> 8), std::uint8_t(length), 0, 0}),
@@ -612,22 +625,55 @@ TEST_F(VirtualRecorderCommandsTest, DvdStructuresFollowTheMedium) {
   int n = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(MediumKey(c.medium));
-    VirtualRecorder& drive = Open(c.medium, "s" + std::to_string(n++) + ".img");
+    const bool pressed = c.medium == VirtualMedium::DvdRom;
+    VirtualRecorder& drive = Open(pressed ? VirtualMedium::DvdR : c.medium, "s" + std::to_string(n++) + ".img");
+    if (pressed) {
+      drive.ImportIso(iso, VirtualMedium::DvdRom);
+      EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(6, 0x28, 0x00));
+    }
+    const auto has = [&](std::uint8_t format) { return std::count(c.formats.begin(), c.formats.end(), format) != 0; };
+
     const mmc::Reply physical = read(drive, 0x00, 2052);
     ASSERT_TRUE(physical.ok());
     EXPECT_EQ(physical.data[4], c.book);
-    const bool plus = std::count(c.formats.begin(), c.formats.end(), 0x11) != 0;
+    EXPECT_EQ(physical.data[5], 0x02) << "120 mm, 10.08 Mbit/s";
+    EXPECT_EQ(physical.data[6], c.structure);
+    EXPECT_EQ(physical.data[7], c.density);
+    EXPECT_EQ(Be32(&physical.data[8]), c.first);
+    EXPECT_EQ(Be32(&physical.data[12]), c.last);
+    EXPECT_EQ(Be32(&physical.data[16]), c.layer0_last);
     const mmc::Reply zone = read(drive, 0x10, 2052);
-    ASSERT_TRUE(zone.ok());
-    EXPECT_EQ(zone.data, physical.data);
+    if (has(0x10)) {
+      ASSERT_TRUE(zone.ok());
+      EXPECT_EQ(zone.data, physical.data);
+    } else {
+      EXPECT_EQ(zone.sense(), mmc::Sense(5, 0x24, 0));
+    }
+
     const mmc::Reply adip = read(drive, 0x11, 260);
-    if (plus) {
+    if (has(0x11)) {
       ASSERT_TRUE(adip.ok());
       EXPECT_EQ(adip.data[4], c.book);
-      EXPECT_EQ(std::string(adip.data.begin() + 4 + 19, adip.data.begin() + 4 + 27), "BURNERVR");
+      EXPECT_EQ(adip.data[6], c.structure);
+      EXPECT_EQ(std::string(adip.data.begin() + 4 + 19, adip.data.begin() + 4 + 30), c.media_id);
     } else {
       EXPECT_EQ(adip.sense(), mmc::Sense(5, 0x24, 0));
     }
+    const mmc::Reply prepits = read(drive, 0x0E, 68);
+    if (has(0x0E)) {
+      ASSERT_TRUE(prepits.ok());
+      ASSERT_EQ(prepits.data.size(), 68u);
+      EXPECT_EQ(Be16(&prepits.data[0]), 66u);
+      for (int field = 1; field <= 5; ++field) EXPECT_EQ(prepits.data[4 + 8 * (field - 1)], field);
+      EXPECT_EQ((prepits.data[6] & 0x02) != 0, c.medium != VirtualMedium::DvdR) << "the rewritable bit";
+      EXPECT_EQ(Be32(&prepits.data[6]) & 0xFFFFFF, c.last) << "the last sector the disc can record";
+      EXPECT_EQ(std::string(prepits.data.begin() + 21, prepits.data.begin() + 27) +
+                    std::string(prepits.data.begin() + 29, prepits.data.begin() + 35),
+                c.media_id);
+    } else {
+      EXPECT_EQ(prepits.sense(), mmc::Sense(5, 0x24, 0));
+    }
+
     const mmc::Reply list = read(drive, 0xFF, 64);
     ASSERT_TRUE(list.ok());
     ASSERT_EQ(list.data.size(), 4 + 4 * c.formats.size());
@@ -635,6 +681,12 @@ TEST_F(VirtualRecorderCommandsTest, DvdStructuresFollowTheMedium) {
     for (std::size_t i = 0; i < c.formats.size(); ++i) {
       EXPECT_EQ(list.data[4 + 4 * i], c.formats[i]);
       EXPECT_EQ(list.data[4 + 4 * i + 1], 0x40) << "readable";
+      const std::uint16_t length = Be16(&list.data[4 + 4 * i + 2]);
+      if (c.formats[i] != 0xFF) {
+        const mmc::Reply whole = read(drive, c.formats[i], 4 + length);
+        ASSERT_TRUE(whole.ok());
+        EXPECT_EQ(Be16(&whole.data[0]), length + 2u) << "format " << int(c.formats[i]);
+      }
     }
     EXPECT_EQ(read(drive, 0x05, 8).sense(), mmc::Sense(5, 0x24, 0));
   }
