@@ -386,6 +386,9 @@ bool TSeSkinForm::SkinMessage(TMessage& m) {
     case SKM_SKINCHANGED: {
       auto* object = reinterpret_cast<TSeSkinObject*>(m.LParam);
       if (!UseSkin() || !object || object->Kind() == skClient) return true;
+      // The whole frame changed (a panel rolled in or out): its outline
+      // follows before it repaints.
+      if (object == copy_.get()) UpdateRegion();
       if (client_) {
         PaintFrame();
       } else if (TCustomForm* form = Form(); form && form->isVisible()) {

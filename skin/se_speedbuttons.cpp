@@ -343,6 +343,19 @@ void TSeCustomSpeedButton::MouseLeave() {
   Invalidate();
 }
 
+void TSeCustomSpeedButton::MouseMove(TShiftState shift, int x, int y) {
+  if (mouse_held_ && state_ != kssChevron && Enabled()) {
+    const TSeSpeedButtonState next = InsideButtonArea(x, y, ClientWidth(), ClientHeight()) ? kssDown
+                                     : down_ && group_index_ != 0                          ? kssExclusive
+                                                                                           : kssUp;
+    if (next != state_) {
+      state_ = next;
+      Invalidate();
+    }
+  }
+  TSeGraphicControl::MouseMove(shift, x, y);
+}
+
 void TSeCustomSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft && mouse_held_) {
     mouse_held_ = false;

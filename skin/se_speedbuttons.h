@@ -88,6 +88,9 @@ class TSeCustomSpeedButton : public TSeGraphicControl {
   void PaintBackground() override;
 
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  // While held, the face is down only with the mouse over it: the window
+  // system sends no enter or leave to the button that holds the mouse.
+  void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseEnter() override;
   void MouseLeave() override;
