@@ -241,6 +241,7 @@ TEST_F(PeerCheck, WodimAndGrowisofsBurnWriteOnceMedia) {
   EXPECT_OUTPUT(info, "Disc status:           complete");
   EXPECT_OUTPUT(info, "State of Last Session: complete");
   EXPECT_OUTPUT(info, "Media Book Type:       25h, DVD-R book");
+  EXPECT_OUTPUT(info, "Media ID:              BURNERVR-R01");  // pressed into the lead-in, kept when written
   EXPECT_OUTPUT(Client("xorriso -osirrox on -indev " + dvd_ + " -extract / dvd"), "Extracted from ISO image");
   ExpectSameTree(dir_ / "dvd");
 }
