@@ -499,15 +499,21 @@ void TSeCustomForm::UpdateFrame(const TRect& before) {
   SizeChanged();
   const TRect now = GetClientBounds();
   // The client area keeps the size it was designed with.
+  TRect coming = form->BoundsRect();
   if (before.Width() > 0 && (before.Width() != now.Width() || before.Height() != now.Height()))
-    form->SetBounds(form->Left(), form->Top(), form->Width() + before.Width() - now.Width(),
+    coming = Bounds(form->Left(), form->Top(), form->Width() + before.Width() - now.Width(),
                     form->Height() + before.Height() - now.Height());
-  SizeChanged();
   capture_suspended_ = false;
+  // The screen is read before the window grows: once it has, the new
+  // strips show the window itself (not yet painted), not what lies behind.
   if (form->isVisible()) {
     captured_rect_ = {};
-    CaptureBackground(form->BoundsRect());
+    CaptureBackground(coming);
   }
+  capture_suspended_ = true;
+  if (coming != form->BoundsRect()) form->SetBounds(coming.Left, coming.Top, coming.Width(), coming.Height());
+  SizeChanged();
+  capture_suspended_ = false;
   if (composited_ && form->windowHandle())
     form->windowHandle()->setOpacity(blending_->Enabled() ? blending_->Value() / 255.0 : 1.0);
   form->update();
@@ -600,6 +606,15 @@ void TSeCustomForm::CaptureBackground(const TRect& r) {
   // pixels come from the previous snapshot, the rest from the screen.
   QRegion fromScreen(now);
   if (!overlap.isEmpty() && !background_.Empty()) fromScreen -= overlap;
+  // The offscreen platform has no desktop: its screen holds our windows
+  // over pixels that are never set, so only what a window covers is read
+  // and the rest stays black.
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    QRegion windows;
+    for (const QWindow* w : QGuiApplication::topLevelWindows())
+      if (w->isExposed()) windows += w->geometry();
+    fromScreen &= windows;
+  }
   for (const QRect& part : fromScreen) {
     const QImage shot = screen->grabWindow(0, part.x(), part.y(), part.width(), part.height()).toImage();
     for (int y = 0; y < shot.height(); ++y)
