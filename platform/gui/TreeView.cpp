@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTreeView>
+#include <algorithm>
+#include <vector>
 
 #include "platform/core/StringList.h"
 #include "platform/gui/Application.h"
@@ -101,6 +103,26 @@ class TreeItemModel final : public QAbstractItemModel {
 
 // The Qt view: asks OnEditing before an edit and keeps a right click from
 // moving the selection unless RightClickSelect is on.
+// Qt's styles keep the branch arrows they draw under the key of the
+// palette they were drawn with, and a widget's palette gets a new key
+// every time it is set, even to colours it had before. A tree whose colours
+// change again and again (skins switched back and forth) would leave a
+// new set of arrows and their key strings in Qt's picture cache at each
+// change, and the strings stay even after the pictures go. The view draws
+// with one shared palette for each set of colours instead, so the arrows
+// of colours seen before are found again.
+const QPalette& SharedPalette(const QPalette& palette) {
+  static std::vector<QPalette> recent;  // the last used first
+  auto it = std::find(recent.begin(), recent.end(), palette);
+  if (it == recent.end()) {
+    if (recent.size() == 16) recent.pop_back();
+    recent.insert(recent.begin(), palette);
+  } else {
+    std::rotate(recent.begin(), it, it + 1);
+  }
+  return recent.front();
+}
+
 class TreeInnerView final : public QTreeView {
  public:
   explicit TreeInnerView(TTreeView* tree) : tree_(tree) {}
@@ -122,6 +144,12 @@ class TreeInnerView final : public QTreeView {
   }
 
  protected:
+  void initViewItemOption(QStyleOptionViewItem* option) const override {
+    QTreeView::initViewItemOption(option);
+    const QPalette::ColorGroup group = option->palette.currentColorGroup();
+    option->palette = SharedPalette(option->palette);
+    option->palette.setCurrentColorGroup(group);
+  }
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
     if (!index.isValid() || tree_->read_only_) return false;
     if (state() == QAbstractItemView::EditingState) return QTreeView::edit(index, trigger, event);

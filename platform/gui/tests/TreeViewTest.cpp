@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QTest>
 #include <QTreeView>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -312,4 +314,43 @@ TEST_F(TreeViewTest, KeyEventsAreRaisedOncePerKey) {
   for (Qt::Key key : {Qt::Key_Delete, Qt::Key_F5, Qt::Key_Down}) QTest::keyClick(keys, key);
   EXPECT_EQ(downs, (std::vector<int>{VK_DELETE, VK_F5, 0x28}));
   EXPECT_EQ(ups, (std::vector<int>{VK_DELETE, VK_F5, 0x28}));
+}
+
+// Qt's style keeps the branch arrows it draws under the key of the palette
+// they were drawn with: the arrows of colours the tree had before must be
+// drawn with the key they had then, or every change of colours (a skin
+// switched back and forth) leaves another set in Qt's cache for good.
+TEST_F(TreeViewTest, ColoursSeenBeforeDrawTheirBranchesUnderTheSameKey) {
+  class KeyRecorder : public QProxyStyle {
+   public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+      if (element == PE_IndicatorBranch) keys.insert(option->palette.cacheKey());
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+    mutable std::set<qint64> keys;
+  };
+  auto* style = new KeyRecorder;
+  style->setParent(form.get());
+  tree->View()->setStyle(style);
+  TTreeNode* disc = tree->Items()->Add(nullptr, "Disc");
+  tree->Items()->AddChild(disc, "Music");
+  tree->FullExpand();
+  ShowForm();
+  auto colours = [&](TColor color, TColor text) {
+    tree->SetColor(color);
+    TFont font = *tree->Font();
+    font.SetColor(text);
+    tree->SetFont(font);
+    tree->View()->viewport()->repaint();
+  };
+  colours(clWindow, clWindowText);
+  colours(clNavy, clYellow);
+  const std::set<qint64> two = style->keys;
+  ASSERT_EQ(two.size(), 2u);
+  for (int i = 0; i < 5; ++i) {
+    colours(clWindow, clWindowText);
+    colours(clNavy, clYellow);
+  }
+  EXPECT_EQ(style->keys, two);
 }
