@@ -202,13 +202,17 @@ void TSeCustomMenuBar::PaintBackground() {
 }
 
 void TSeCustomMenuBar::TrackMenu(QChar accel) {
+  // The letter is handled as the loop's first key.
+  TSeItemView* view = view_.get();
+  TrackLoopFrom(accel.isNull() ? std::function<void()>() : [view, accel] { view->HandleChar(accel); });
+}
+
+void TSeCustomMenuBar::TrackLoopFrom(const std::function<void()>& start) {
   if (view_->Tracking()) return;
   items_->SetAnimatePending(true);
   items_->SetAnimateOnce(true);
   view_->InvalidateView();
-  // The letter is handled as the loop's first key.
-  TSeItemView* view = view_.get();
-  view_->TrackLoop(accel.isNull() ? std::function<void()>() : [view, accel] { view->HandleChar(accel); });
+  view_->TrackLoop(start);
 }
 
 bool TSeCustomMenuBar::IsShortCut(int key, TShiftState shift) { return items_->IsShortCut(key, shift); }
@@ -220,7 +224,15 @@ void TSeCustomMenuBar::MouseDown(TMouseButton button, TShiftState shift, int x, 
     TSeCustomItem* item = items_->Items(i);
     if (item->Visible() && PtInRect(view_->GetItemRect(item), {x, y})) {
       view_->SetHotItem(item);
-      TrackMenu();
+      // A menu drops at the press, so that a drag down it and a release
+      // over an item chooses that item; an item without one acts on the
+      // release.
+      if (item->Count() > 0) {
+        TSeItemView* view = view_.get();
+        TrackLoopFrom([view] { view->EnterHotItem(); });
+      } else {
+        TrackLoopFrom({});
+      }
       return;
     }
   }

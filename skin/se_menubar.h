@@ -10,6 +10,7 @@
 // buttons at the bar's right.
 
 #include <QPointer>
+#include <functional>
 #include <memory>
 
 #include "skin/se_controls.h"
@@ -82,6 +83,9 @@ class TSeCustomMenuBar : public TSeCustomControl {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The menu loop with `start` as its first step.
+  void TrackLoopFrom(const std::function<void()>& start);
+
   std::unique_ptr<TSeCustomItem> items_;
   std::unique_ptr<TSeMenuBarView> view_;
   std::unique_ptr<TSePopupMenuOptions> options_;

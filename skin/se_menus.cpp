@@ -844,6 +844,8 @@ void TSeItemView::HandleChar(QChar ch) {
   }
 }
 
+void TSeItemView::EnterHotItem() { HandleKey(kVkReturn); }
+
 void TSeItemView::HandleKey(int key) {
   QPointer<TSeItemView> self(this);
   TSeItemView* parent = parent_view_;
@@ -985,7 +987,15 @@ bool TSeItemView::eventFilter(QObject* watched, QEvent* event) {
         PostKey(kVkReturn);
         return true;
       }
-      if (InHotItemOfChain(g)) return true;
+      if (InHotItemOfChain(g)) {
+        // The bar's item of the open menu, pressed again, closes the menus.
+        TSeItemView* outer = this;
+        while (outer->parent_view_) outer = outer->parent_view_;
+        if (outer != this && outer->is_menu_bar_ && outer->hot_item_ &&
+            PtInRect(outer->GetItemRect(outer->hot_item_), outer->ScreenToView(g)))
+          CancelMenus();
+        return true;
+      }
       // Outside every menu: all of them close. The press is not passed on
       // while the menus held the mouse.
       CancelMenus();

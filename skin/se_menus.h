@@ -237,6 +237,8 @@ class TSeItemView : public QObject {
   void HandleKey(int key);
   // A character typed in the loop: the item with that accelerator.
   void HandleChar(QChar ch);
+  // The hot item as Return takes it: clicked, and its menu opened.
+  void EnterHotItem();
   // Makes this view handle `key` once it is the innermost running level.
   void PostKey(int key);
   void PostOpenSubmenu();

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -95,6 +96,25 @@ class SkinMenus : public ::testing::Test {
     engine_ = CreateUnique<TSeSkinEngine>();
   }
   void LoadSkin(const char* name) { engine_->Source().LoadFromSourceFile(SkinSource(name)); }
+  // A skinned bar on `form`, shown: File (New, Open, a separator, Exit)
+  // and Edit (More, which holds Alpha); the leaves report to `clicks`.
+  TSeSkinMenuBar* ShowBar(TForm* form, QStringList* clicks) {
+    form->SetBounds(150, 120, 400, 300);
+    auto* bar = Create<TSeSkinMenuBar>(form);
+    bar->SetParent(form);
+    bar->SetAlign(alTop);
+    TSeSkinItem* file = Add(bar->Items(), "&File");
+    Add(file, "&New", clicks);
+    Add(file, "&Open", clicks);
+    Add(file, "-");
+    Add(file, "E&xit", clicks);
+    TSeSkinItem* more = Add(Add(bar->Items(), "&Edit"), "&More");
+    Add(more, "&Alpha", clicks);
+    bar->SetSkinEngine(engine_.get());
+    form->Show();
+    QCoreApplication::processEvents();
+    return bar;
+  }
 
   std::unique_ptr<TSeSkinEngine> engine_;
 };
@@ -154,21 +174,7 @@ TEST_F(SkinMenus, KeyboardJourneysThroughASkinnedBar) {
   for (const Case& k : cases) {
     QStringList clicks;
     auto form = CreateUnique<TForm>();
-    form->SetBounds(150, 120, 400, 300);
-    auto* bar = Create<TSeSkinMenuBar>(form.get());
-    bar->SetParent(form.get());
-    bar->SetAlign(alTop);
-    TSeSkinItem* file = Add(bar->Items(), "&File");
-    Add(file, "&New", &clicks);
-    Add(file, "&Open", &clicks);
-    Add(file, "-");
-    Add(file, "E&xit", &clicks);
-    TSeSkinItem* more = Add(Add(bar->Items(), "&Edit"), "&More");
-    Add(more, "&Alpha", &clicks);
-    bar->SetSkinEngine(engine_.get());
-    ASSERT_TRUE(bar->UseSkin());
-    form->Show();
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(ShowBar(form.get(), &clicks)->UseSkin());
     QStringList snaps;
     Play(form.get(), k.rest, &snaps);
     SendKey(form.get(), k.first);
@@ -176,6 +182,140 @@ TEST_F(SkinMenus, KeyboardJourneysThroughASkinnedBar) {
     EXPECT_EQ(clicks.join(",").toStdString(), k.clicked.toStdString()) << k.name;
     EXPECT_EQ(snaps.join(" | ").toStdString(), k.snaps.toStdString()) << k.name;
     EXPECT_EQ(se::InnermostMenu(), nullptr) << k.name;
+  }
+}
+
+// The screen point in the middle of the item of `view` captioned `caption`.
+QPoint Middle(TSeItemView* view, const QString& caption) {
+  for (int i = 0; i < view->Items()->Count(); ++i) {
+    TSeCustomItem* item = view->Items()->Items(i);
+    if (StripHotkey(item->Caption()) != caption) continue;
+    const TRect r = view->GetItemRect(item);
+    return view->Window()->mapToGlobal(QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+  }
+  ADD_FAILURE() << caption.toStdString();
+  return {};
+}
+
+// A mouse event at a screen point, to `to` as the window system gives it
+// to the widget under the mouse (an open menu watches every event).
+void Mouse(QWidget* to, QEvent::Type type, QPoint screen, Qt::MouseButtons held = Qt::NoButton) {
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent e(type, QPointF(to->mapFromGlobal(screen)), QPointF(screen), button, held, Qt::NoModifier);
+  QCoreApplication::sendEvent(to, &e);
+}
+
+// The colour at the left end of an item as its view's window shows it.
+QRgb ItemColour(TSeItemView* view, const QString& caption) {
+  const QPoint at = view->Window()->mapFromGlobal(Middle(view, caption));
+  const TRect r = view->GetItemRect(view->HotItem() ? view->HotItem() : view->Items()->Items(0));
+  return view->Window()->grab().toImage().pixel(r.Left + 3, at.y()) & 0xFFFFFFu;
+}
+
+QRgb Rgb32(TColor color) { return QColor(ColorToQColor(color)).rgb() & 0xFFFFFFu; }
+
+TEST_F(SkinMenus, MouseJourneysThroughASkinnedBar) {
+  LoadSkin("devoir");
+  const TColor barHot =
+      dynamic_cast<TSeActiveSkinObject*>(engine_->Source().GetObjectByName("MenuBar")->FindObjectByName("Item"))
+          ->ActiveColor();
+  const TColor itemHot =
+      dynamic_cast<TSeActiveSkinObject*>(engine_->Source().GetObjectByName("PopupMenu")->FindObjectByName("Item"))
+          ->ActiveColor();
+  QStringList clicks;
+  auto form = CreateUnique<TForm>();
+  TSeSkinMenuBar* bar = ShowBar(form.get(), &clicks);
+  TSeItemView* barView = bar->View();
+  const QPoint file = Middle(barView, "File");
+  const QPoint edit = Middle(barView, "Edit");
+
+  // With no menu open the bar's item under the mouse is hot, in the skin's
+  // colour, until the mouse goes.
+  Mouse(bar, QEvent::MouseMove, edit);
+  ASSERT_NE(barView->HotItem(), nullptr);
+  EXPECT_EQ(StripHotkey(barView->HotItem()->Caption()), "Edit");
+  EXPECT_EQ(ItemColour(barView, "Edit"), Rgb32(barHot));
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(bar, &leave);
+  EXPECT_EQ(barView->HotItem(), nullptr);
+  EXPECT_NE(ItemColour(barView, "Edit"), Rgb32(barHot));
+
+  // The menu loop is modal: each step runs on a turn of its event loop.
+  QStringList snaps;
+  QString hotColour;
+  auto popup = [] { return se::InnermostMenu(); };
+  std::vector<std::function<void()>> steps = {
+      // The press opened File; its release over File leaves it open.
+      [&] { Mouse(bar, QEvent::MouseButtonRelease, file); },
+      [] {}, [] {},
+      [&] { snaps << Chain(); },
+      [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Open")); },
+      [&] {
+        snaps << Chain();
+        hotColour = ItemColour(popup(), "Open") == Rgb32(itemHot) ? "skin" : "other";
+      },
+      // Over Edit on the bar, File's menu gives way to Edit's.
+      [&] { Mouse(popup()->Window(), QEvent::MouseMove, edit); },
+      [] {}, [] {}, [] {},
+      [&] { snaps << Chain(); },
+      [&] { Mouse(popup()->Window(), QEvent::MouseMove, file); },
+      [] {}, [] {}, [] {},
+      [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Exit")); },
+      [&] { snaps << Chain(); },
+      [&] { Mouse(popup()->Window(), QEvent::MouseButtonPress, Middle(popup(), "Exit"), Qt::LeftButton); },
+      [] {}, [] {},
+  };
+  auto play = std::make_shared<std::function<void(std::size_t)>>();
+  *play = [&, play](std::size_t i) {
+    QTimer::singleShot(0, [&, play, i] {
+      if (i >= steps.size() || !popup()) {
+        snaps << "end:" + Chain();
+        se::CancelAllMenus();
+        return;
+      }
+      (*play)(i + 1);
+      steps[i]();
+    });
+  };
+  (*play)(0);
+  Mouse(bar, QEvent::MouseMove, file);
+  Mouse(bar, QEvent::MouseButtonPress, file, Qt::LeftButton);
+  for (int i = 0; i < 40; ++i) QCoreApplication::processEvents();
+  EXPECT_EQ(snaps.join(" | ").toStdString(), "File>New* | File>Open* | Edit>More* | File>Exit* | end:");
+  EXPECT_EQ(hotColour.toStdString(), "skin");
+  EXPECT_EQ(clicks.join(",").toStdString(), "Exit");
+  EXPECT_EQ(se::InnermostMenu(), nullptr);
+
+  // Each journey starts with a press on File: its menu drops at once.
+  const struct {
+    const char* name;
+    std::vector<std::function<void()>> steps;
+    const char* snaps;
+    const char* clicked;
+  } journeys[] = {
+      {"dragged down the menu and released over an item: that item",
+       {[&] { snaps << Chain(); },
+        [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Open"), Qt::LeftButton); },
+        [&] { Mouse(popup()->Window(), QEvent::MouseButtonRelease, Middle(popup(), "Open")); }, [] {}},
+       "File>New* | end:",
+       "Open"},
+      {"released where pressed, then File pressed again: the menu closes",
+       {[&] { Mouse(bar, QEvent::MouseButtonRelease, file); }, [&] { snaps << Chain(); },
+        [&] { Mouse(popup()->Window(), QEvent::MouseButtonPress, file, Qt::LeftButton); }, [] {}, [] {}},
+       "File>New* | end:",
+       ""},
+  };
+  for (const auto& j : journeys) {
+    steps = j.steps;
+    snaps.clear();
+    clicks.clear();
+    (*play)(0);
+    Mouse(bar, QEvent::MouseButtonPress, file, Qt::LeftButton);
+    for (int i = 0; i < 40; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(snaps.join(" | ").toStdString(), j.snaps) << j.name;
+    EXPECT_EQ(clicks.join(",").toStdString(), j.clicked) << j.name;
+    EXPECT_EQ(se::InnermostMenu(), nullptr) << j.name;
+    Mouse(bar, QEvent::MouseButtonRelease, file);
   }
 }
 
