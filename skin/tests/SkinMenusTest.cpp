@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "skin/se_objectclasses2.h"
 #include "skin/se_skinmenus.h"
 #include "skin/se_skinobject.h"
+#include "skin/tests/MenuSteps.h"
 
 namespace {
 
@@ -185,133 +185,84 @@ TEST_F(SkinMenus, KeyboardJourneysThroughASkinnedBar) {
   }
 }
 
-// The screen point in the middle of the item of `view` captioned `caption`.
-QPoint Middle(TSeItemView* view, const QString& caption) {
-  for (int i = 0; i < view->Items()->Count(); ++i) {
-    TSeCustomItem* item = view->Items()->Items(i);
-    if (StripHotkey(item->Caption()) != caption) continue;
-    const TRect r = view->GetItemRect(item);
-    return view->Window()->mapToGlobal(QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
-  }
-  ADD_FAILURE() << caption.toStdString();
-  return {};
-}
-
-// A mouse event at a screen point, to `to` as the window system gives it
-// to the widget under the mouse (an open menu watches every event).
-void Mouse(QWidget* to, QEvent::Type type, QPoint screen, Qt::MouseButtons held = Qt::NoButton) {
-  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
-  QMouseEvent e(type, QPointF(to->mapFromGlobal(screen)), QPointF(screen), button, held, Qt::NoModifier);
-  QCoreApplication::sendEvent(to, &e);
-}
-
 // The colour at the left end of an item as its view's window shows it.
 QRgb ItemColour(TSeItemView* view, const QString& caption) {
-  const QPoint at = view->Window()->mapFromGlobal(Middle(view, caption));
-  const TRect r = view->GetItemRect(view->HotItem() ? view->HotItem() : view->Items()->Items(0));
-  return view->Window()->grab().toImage().pixel(r.Left + 3, at.y()) & 0xFFFFFFu;
+  TSeCustomItem* item = menusteps::ItemOf(view, caption);
+  if (!item) return 0;
+  const TRect r = view->GetItemRect(item);
+  return view->Window()->grab().toImage().pixel(r.Left + 3, (r.Top + r.Bottom) / 2) & 0xFFFFFFu;
 }
 
 QRgb Rgb32(TColor color) { return QColor(ColorToQColor(color)).rgb() & 0xFFFFFFu; }
 
 TEST_F(SkinMenus, MouseJourneysThroughASkinnedBar) {
+  using menusteps::Mouse;
+  using menusteps::MouseInMenu;
   LoadSkin("devoir");
-  const TColor barHot =
-      dynamic_cast<TSeActiveSkinObject*>(engine_->Source().GetObjectByName("MenuBar")->FindObjectByName("Item"))
-          ->ActiveColor();
-  const TColor itemHot =
-      dynamic_cast<TSeActiveSkinObject*>(engine_->Source().GetObjectByName("PopupMenu")->FindObjectByName("Item"))
-          ->ActiveColor();
+  auto activeColor = [&](const char* top) {
+    auto* item = dynamic_cast<TSeActiveSkinObject*>(engine_->Source().GetObjectByName(top)->FindObjectByName("Item"));
+    return item ? Rgb32(item->ActiveColor()) : 0u;
+  };
   QStringList clicks;
   auto form = CreateUnique<TForm>();
   TSeSkinMenuBar* bar = ShowBar(form.get(), &clicks);
   TSeItemView* barView = bar->View();
-  const QPoint file = Middle(barView, "File");
-  const QPoint edit = Middle(barView, "Edit");
+  const QPoint file = menusteps::Middle(barView, "File");
+  const QPoint edit = menusteps::Middle(barView, "Edit");
 
   // With no menu open the bar's item under the mouse is hot, in the skin's
   // colour, until the mouse goes.
   Mouse(bar, QEvent::MouseMove, edit);
   ASSERT_NE(barView->HotItem(), nullptr);
   EXPECT_EQ(StripHotkey(barView->HotItem()->Caption()), "Edit");
-  EXPECT_EQ(ItemColour(barView, "Edit"), Rgb32(barHot));
+  EXPECT_EQ(ItemColour(barView, "Edit"), activeColor("MenuBar"));
   QEvent leave(QEvent::Leave);
   QCoreApplication::sendEvent(bar, &leave);
   EXPECT_EQ(barView->HotItem(), nullptr);
-  EXPECT_NE(ItemColour(barView, "Edit"), Rgb32(barHot));
-
-  // The menu loop is modal: each step runs on a turn of its event loop.
-  QStringList snaps;
-  QString hotColour;
-  auto popup = [] { return se::InnermostMenu(); };
-  std::vector<std::function<void()>> steps = {
-      // The press opened File; its release over File leaves it open.
-      [&] { Mouse(bar, QEvent::MouseButtonRelease, file); },
-      [] {}, [] {},
-      [&] { snaps << Chain(); },
-      [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Open")); },
-      [&] {
-        snaps << Chain();
-        hotColour = ItemColour(popup(), "Open") == Rgb32(itemHot) ? "skin" : "other";
-      },
-      // Over Edit on the bar, File's menu gives way to Edit's.
-      [&] { Mouse(popup()->Window(), QEvent::MouseMove, edit); },
-      [] {}, [] {}, [] {},
-      [&] { snaps << Chain(); },
-      [&] { Mouse(popup()->Window(), QEvent::MouseMove, file); },
-      [] {}, [] {}, [] {},
-      [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Exit")); },
-      [&] { snaps << Chain(); },
-      [&] { Mouse(popup()->Window(), QEvent::MouseButtonPress, Middle(popup(), "Exit"), Qt::LeftButton); },
-      [] {}, [] {},
-  };
-  auto play = std::make_shared<std::function<void(std::size_t)>>();
-  *play = [&, play](std::size_t i) {
-    QTimer::singleShot(0, [&, play, i] {
-      if (i >= steps.size() || !popup()) {
-        snaps << "end:" + Chain();
-        se::CancelAllMenus();
-        return;
-      }
-      (*play)(i + 1);
-      steps[i]();
-    });
-  };
-  (*play)(0);
-  Mouse(bar, QEvent::MouseMove, file);
-  Mouse(bar, QEvent::MouseButtonPress, file, Qt::LeftButton);
-  for (int i = 0; i < 40; ++i) QCoreApplication::processEvents();
-  EXPECT_EQ(snaps.join(" | ").toStdString(), "File>New* | File>Open* | Edit>More* | File>Exit* | end:");
-  EXPECT_EQ(hotColour.toStdString(), "skin");
-  EXPECT_EQ(clicks.join(",").toStdString(), "Exit");
-  EXPECT_EQ(se::InnermostMenu(), nullptr);
+  EXPECT_NE(ItemColour(barView, "Edit"), activeColor("MenuBar"));
 
   // Each journey starts with a press on File: its menu drops at once.
+  QStringList snaps;
+  auto snap = [&] { snaps << Chain(); };
+  auto window = [] { return se::InnermostMenu()->Window(); };
+  auto idle = [] {};
   const struct {
     const char* name;
-    std::vector<std::function<void()>> steps;
+    menusteps::Steps steps;
     const char* snaps;
     const char* clicked;
   } journeys[] = {
+      {"released where pressed, the menu stays; the mouse moves the hot item, to another bar menu and back; a "
+       "press chooses",
+       {[&] { Mouse(bar, QEvent::MouseButtonRelease, file); }, idle, snap,
+        [&] { MouseInMenu(QEvent::MouseMove, "Open"); },
+        [&] {
+          snap();
+          if (ItemColour(se::InnermostMenu(), "Open") != activeColor("PopupMenu")) snaps << "(not the skin's colour)";
+        },
+        [&] { Mouse(window(), QEvent::MouseMove, edit); }, idle, idle, idle, snap,
+        [&] { Mouse(window(), QEvent::MouseMove, file); }, idle, idle, idle,
+        [&] { MouseInMenu(QEvent::MouseMove, "Exit"); }, snap,
+        [&] { MouseInMenu(QEvent::MouseButtonPress, "Exit", Qt::LeftButton); }, idle},
+       "File>New* | File>Open* | Edit>More* | File>Exit* | end:",
+       "Exit"},
       {"dragged down the menu and released over an item: that item",
-       {[&] { snaps << Chain(); },
-        [&] { Mouse(popup()->Window(), QEvent::MouseMove, Middle(popup(), "Open"), Qt::LeftButton); },
-        [&] { Mouse(popup()->Window(), QEvent::MouseButtonRelease, Middle(popup(), "Open")); }, [] {}},
+       {snap, [&] { MouseInMenu(QEvent::MouseMove, "Open", Qt::LeftButton); },
+        [&] { MouseInMenu(QEvent::MouseButtonRelease, "Open"); }, idle},
        "File>New* | end:",
        "Open"},
       {"released where pressed, then File pressed again: the menu closes",
-       {[&] { Mouse(bar, QEvent::MouseButtonRelease, file); }, [&] { snaps << Chain(); },
-        [&] { Mouse(popup()->Window(), QEvent::MouseButtonPress, file, Qt::LeftButton); }, [] {}, [] {}},
+       {[&] { Mouse(bar, QEvent::MouseButtonRelease, file); }, snap,
+        [&] { Mouse(window(), QEvent::MouseButtonPress, file, Qt::LeftButton); }, idle, idle},
        "File>New* | end:",
        ""},
   };
   for (const auto& j : journeys) {
-    steps = j.steps;
     snaps.clear();
     clicks.clear();
-    (*play)(0);
-    Mouse(bar, QEvent::MouseButtonPress, file, Qt::LeftButton);
-    for (int i = 0; i < 40; ++i) QCoreApplication::processEvents();
+    menusteps::Run(
+        j.steps, [&] { Mouse(bar, QEvent::MouseButtonPress, file, Qt::LeftButton); },
+        [&] { snaps << "end:" + Chain(); });
     EXPECT_EQ(snaps.join(" | ").toStdString(), j.snaps) << j.name;
     EXPECT_EQ(clicks.join(",").toStdString(), j.clicked) << j.name;
     EXPECT_EQ(se::InnermostMenu(), nullptr) << j.name;

@@ -1,7 +1,7 @@
 // A skinned tool bar like the main window's, used with the mouse through
 // the window as a user does: a click lands on the button under it, group
 // buttons stay exclusive or toggle, the chevron strip of a drop-down
-// button answers apart from its face, a press dragged off clicks nothing,
+// button answers apart from its face and drops its menu below it, a press dragged off clicks nothing,
 // the hot look follows the mouse from button to button, and an upright
 // bar or a hidden button moves what lies under the mouse.
 
@@ -9,7 +9,9 @@
 
 #include "skin/se_binding_bars.h"
 #include "skin/se_binding_buttons.h"
+#include "skin/se_skinmenus.h"
 #include "skin/se_speedbuttons.h"
+#include "skin/tests/MenuSteps.h"
 #include "skin/tests/SkinBindingFixture.h"
 
 namespace {
@@ -193,4 +195,29 @@ TEST_F(ToolBarInput, WhatLiesUnderTheMouseFollowsTheBarsShapeAndHiddenButtons) {
     EXPECT_EQ(TakeClicks(), c.clicked) << c.y;
   }
   EXPECT_EQ(burn_->BoundsRect(), Rect(2, 158, 40, 210));
+}
+
+TEST_F(ToolBarInput, ADropDownButtonsStripDropsItsMenuBelowItAndTheMouseChooses) {
+  auto* menu = Create<TSeSkinPopupMenu>(form_.get());
+  menu->SetSkinEngine(engine_.get());
+  for (const char* caption : {"Disc", "Image"}) {
+    auto* item = new TSeSkinItem(nullptr);
+    item->SetCaption(caption);
+    item->OnClick = [this, caption](TComponent*) { clicks_.push_back(caption); };
+    menu->Items()->Add(item);
+  }
+  burn_->SetChevronMenu(menu);
+  QPoint droppedAt;
+  menusteps::Run(
+      {[&] { droppedAt = se::InnermostMenu()->Window()->geometry().topLeft(); },
+       [] { menusteps::MouseInMenu(QEvent::MouseMove, "Image"); },
+       [] { menusteps::MouseInMenu(QEvent::MouseButtonPress, "Image", Qt::LeftButton); }, [] {}},
+      [&] { ClickAt({203, 21}); });
+  EXPECT_EQ(TakeClicks(), (Names{"Burn+", "Image"}));
+  // Under the button, from where its chevron strip begins.
+  EXPECT_EQ(droppedAt, burn_->mapToGlobal(QPoint(burn_->Width() - 14 - 1, burn_->Height())));
+  EXPECT_EQ(se::InnermostMenu(), nullptr);
+  // The face still clicks without the menu.
+  ClickAt({176, 21});
+  EXPECT_EQ(TakeClicks(), Names{"Burn"});
 }
