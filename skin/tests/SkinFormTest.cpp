@@ -427,6 +427,7 @@ TEST_F(SkinForm, AToolWindowUsesTheToolWindowObjectOrFallsBackToTheForm) {
 }
 
 TEST_F(SkinForm, AToolWindowsRollButtonLightsPressesAndRollsItsBody) {
+  CountClosesInstead();
   for (const char* skin : {"devoir", "slate", "meadow"}) {
     SCOPED_TRACE(skin);
     Load(skin);
@@ -460,6 +461,10 @@ TEST_F(SkinForm, AToolWindowsRollButtonLightsPressesAndRollsItsBody) {
     EXPECT_EQ(form_->height(), height);
     EXPECT_TRUE(form_->mask().contains(Caption()));
     EXPECT_FALSE(form_->mask().contains(inBody));
+    // Rolled up, its close button still acts.
+    const int closed = closes_;
+    Click(Centre("Close"));
+    EXPECT_EQ(closes_, closed + 1);
     // The second click brings it back, outline and all.
     Click(button);
     EXPECT_EQ(body->Height(), open);

@@ -1,7 +1,8 @@
 // The skinned tab control, page control, track bar and tool bar: each draws
 // from its skin object, keeps its plain look without one, and follows the
 // engine's skin changes by itself; the track bar's mapping and ticks use
-// the sizes the skin gives.
+// the sizes the skin gives, and its thumb takes the skin's lit look under
+// the mouse and while dragged.
 
 #include <gtest/gtest.h>
 
@@ -232,4 +233,54 @@ TEST_F(SkinnedTabs, ToolBarPaintsTheSkinFrameAcrossTheBar) {
 
   engine->SetSkinFile(Path("bare.mskn"));  // no "ToolBar"
   EXPECT_EQ(Shot(bar).pixelColor(1, 1), ToQColor(clBtnFace));
+}
+
+TEST_F(SkinnedTabs, TrackBarThumbLightsUnderTheMouseAndWhileDragged) {
+  engine->SetSkinFile(Path("devoir.mskn"));
+  auto* bar = Create<TSeSkinTrackBar>(form.get());
+  bar->SetParent(form.get());
+  bar->SetBounds(10, 10, 200, 45);
+  bar->SetMax(20);
+  bar->SetPosition(5);
+  bar->SetSkinEngine(engine);
+  auto* other = Create<TSeSkinTrackBar>(form.get());  // holds the focus: a focused thumb is lit too
+  other->SetParent(form.get());
+  other->SetBounds(10, 100, 200, 45);
+  Shot(bar);
+  other->SetFocus();
+  QTest::mouseMove(form.get(), QPoint(300, 300));
+  const TSeTrackGeometry g = bar->Geometry();
+  // The thumb as the bar shows it at a position.
+  auto look = [&](int position) {
+    return Shot(bar).copy(g.ThumbRect(g.PixelFromPosition(position)).ToQRect()).convertToFormat(QImage::Format_RGB32);
+  };
+  const TRect r = g.ThumbRect(g.PixelFromPosition(5));
+  const QPoint thumb((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+  const QImage normal = look(5);
+
+  QTest::mouseMove(bar, thumb);
+  EXPECT_TRUE(bar->ThumbHot());
+  const QImage lit = look(5);
+  EXPECT_NE(lit, normal);
+  QTest::mouseMove(bar, QPoint(thumb.x() + 40, thumb.y()));  // beside the thumb
+  EXPECT_FALSE(bar->ThumbHot());
+  EXPECT_EQ(look(5), normal);
+  QTest::mouseMove(bar, thumb);
+  EXPECT_EQ(look(5), lit);
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(bar, &leave);
+  EXPECT_FALSE(bar->ThumbHot());
+  EXPECT_EQ(look(5), normal);
+
+  // Dragged, the thumb keeps the lit look where it goes; let go, with the
+  // mouse and the focus elsewhere, the plain one.
+  QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+  const QPoint to(g.PixelFromPosition(12), thumb.y());
+  QTest::mouseMove(bar, to);
+  ASSERT_EQ(bar->Position(), 12);
+  EXPECT_EQ(look(12), lit);
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
+  other->SetFocus();
+  QCoreApplication::sendEvent(bar, &leave);
+  EXPECT_EQ(look(12), normal);
 }
