@@ -8,6 +8,7 @@
 
 #include "app/SkinnedPlacing.h"
 #include "app/TaskFile.h"
+#include "app/ToolButtons.h"
 #include "app/Unit1.h"
 #include "app/schedule.h"
 #include "app/scheduleTasks.h"
@@ -38,6 +39,9 @@ const QString kTimeMask = QStringLiteral("!90:00;1;_");
 const QString kAudioFilter =
     QStringLiteral("Audio Files (*.mp3;*.wav;*.wma;*.ape)|*.mp3;*.wav;*.wma;*.ape|All Files (*.*)|*.*");
 constexpr int kMaxPeriod = 365;
+// The list buttons are a row of text high: their glyphs are smaller than a
+// tool bar's.
+constexpr int kListGlyphSize = 16;
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 std::string S(const QString& s) { return s.toStdString(); }
@@ -171,8 +175,11 @@ void TAddScheduleForm::BuildLists() {
     l->SetReadOnly(true);
     return l;
   };
-  auto button = [](TSeSkinGroupBox* parent, const QString& caption, int y, std::function<void()> action) {
+  auto button = [](TSeSkinGroupBox* parent, const QString& caption, TToolGlyph glyph, int y,
+                   std::function<void()> action) {
     auto* b = PlaceSkinned<TSeSkinSpeedButton>(parent, 410, y, 84, 26, caption);
+    b->SetGlyph(ToolGlyphBitmap(glyph, kListGlyphSize));
+    b->SetSpacing(4);
     b->OnClick = [action](TControl*) { action(); };
     return b;
   };
@@ -191,8 +198,8 @@ void TAddScheduleForm::BuildLists() {
     return m;
   };
   // "Add" opens its menu at the chevron, wherever the button is clicked.
-  auto add_button = [&](TSeSkinGroupBox* parent, TPopupMenu* m) {
-    TSeSkinSpeedButton* b = button(parent, "&Add", 22, nullptr);
+  auto add_button = [&](TSeSkinGroupBox* parent, TToolGlyph glyph, TPopupMenu* m) {
+    TSeSkinSpeedButton* b = button(parent, "&Add", glyph, 22, nullptr);
     b->SetShowChevron(true);
     b->SetWidth(84);  // the chevron widens the button; it keeps its column
     b->SetChevronMenu(m);
@@ -208,9 +215,9 @@ void TAddScheduleForm::BuildLists() {
   ltvFile->Columns()->Items(1)->SetWidth(80);
   ppmFile = menu([this] { AddFilesClick(); }, [this] { AddFolderClick(false); });
   ltvFile->SetPopupMenu(ppmFile);
-  btnAddFile = add_button(gpbFile, ppmFile);
-  btnRemoveFile = button(gpbFile, "&Remove", 54, [this] { RemoveSelected(ltvFile); });
-  btnClearFile = button(gpbFile, "C&lear", 86, [this] { ClearList(ltvFile); });
+  btnAddFile = add_button(gpbFile, TToolGlyph::AddFile, ppmFile);
+  btnRemoveFile = button(gpbFile, "&Remove", TToolGlyph::RemoveFile, 54, [this] { RemoveSelected(ltvFile); });
+  btnClearFile = button(gpbFile, "C&lear", TToolGlyph::Clear, 86, [this] { ClearList(ltvFile); });
 
   gpbTrack = group("Audio files");
   ltvTrack = list(gpbTrack);
@@ -218,9 +225,9 @@ void TAddScheduleForm::BuildLists() {
   ltvTrack->Columns()->Items(0)->SetWidth(200 + 180);
   ppmTrack = menu([this] { AddTracksClick(); }, [this] { AddFolderClick(true); });
   ltvTrack->SetPopupMenu(ppmTrack);
-  btnAddTrack = add_button(gpbTrack, ppmTrack);
-  btnRemoveTrack = button(gpbTrack, "&Remove", 54, [this] { RemoveSelected(ltvTrack); });
-  btnClearTrack = button(gpbTrack, "C&lear", 86, [this] { ClearList(ltvTrack); });
+  btnAddTrack = add_button(gpbTrack, TToolGlyph::Add, ppmTrack);
+  btnRemoveTrack = button(gpbTrack, "&Remove", TToolGlyph::Remove, 54, [this] { RemoveSelected(ltvTrack); });
+  btnClearTrack = button(gpbTrack, "C&lear", TToolGlyph::Clear, 86, [this] { ClearList(ltvTrack); });
 }
 
 void TAddScheduleForm::InitEditor(const QString& mode) {

@@ -18,6 +18,7 @@
 #include "app/AudioBurning.h"
 #include "app/Monkey.h"
 #include "app/SkinnedExplorer.h"
+#include "app/SkinnedScale.h"
 #include "app/ToolButtons.h"
 #include "app/Unit1.h"
 #include "app/Unit1Views.h"
@@ -75,26 +76,13 @@ QString CueSheetLength(const QString& cue_path) {
 
 // The scale under the playing-time bar: one pixel per six seconds, a tick
 // every ten minutes, and the two common disc lengths in red.
-void DrawTimeScale(TBitmap& bitmap) {
-  bitmap.SetSize(kScaleWidth, kScaleHeight);
-  TCanvas& canvas = bitmap.Canvas();
-  canvas.Brush().SetColor(clWhite);
-  canvas.FillRect(TRect{0, 0, kScaleWidth, kScaleHeight});
-  canvas.Pen().SetColor(clGray);
-  canvas.Font().SetSize(7);
-  for (int minutes = 0; minutes * 60 / kSecondsPerPixel < kScaleWidth; minutes += 10) {
-    const int x = minutes * 60 / kSecondsPerPixel;
-    canvas.MoveTo(x, kScaleHeight - 5);
-    canvas.LineTo(x, kScaleHeight);
-  }
-  canvas.Pen().SetColor(clRed);
-  for (const int minutes : {74, 80}) {
-    const int x = minutes * 60 / kSecondsPerPixel;
-    canvas.MoveTo(x, 0);
-    canvas.LineTo(x, kScaleHeight);
-    const QString label = QString("%1 min").arg(minutes);
-    canvas.TextOut(minutes == 74 ? x - 2 - canvas.TextWidth(label) : x + 2, 1, label);
-  }
+TScaleDrawing TimeScale() {
+  TScaleDrawing scale{kScaleWidth, kScaleHeight, {}, {}};
+  for (int minutes = 0; minutes * 60 / kSecondsPerPixel < kScaleWidth; minutes += 10)
+    scale.Ticks.push_back(minutes * 60 / kSecondsPerPixel);
+  for (const int minutes : {74, 80})
+    scale.Marks.push_back({minutes * 60 / kSecondsPerPixel, QString("%1 min").arg(minutes), minutes == 74});
+  return scale;
 }
 
 TForm1* Main() { return AppForms().Form1; }
@@ -176,7 +164,7 @@ void TAudioForm::BuildLayout() {
   Image3 = Create<TImage>(this);
   Image3->SetParent(bottom);
   Image3->SetBounds(2, 2, kScaleWidth, kScaleHeight);
-  DrawTimeScale(Image3->Picture()->Bitmap());
+  ShowSkinnedScale(Image3, AppSkinEngine(), TimeScale());
   ProgressBar1 = Create<TSeSkinProgressBar>(this);
   ProgressBar1->SetSkinEngine(AppSkinEngine());
   ProgressBar1->SetParent(bottom);

@@ -311,6 +311,47 @@ void Mark(QPainter& p, const QRectF& r, TMark mark, QColor color) {
   p.drawPath(path);
 }
 
+// A pencil lying from the top right down to its point at the bottom left.
+void Pencil(QPainter& p, const QRectF& r) {
+  p.save();
+  p.translate(r.center());
+  p.rotate(-45);
+  const double length = std::hypot(r.width(), r.height()) * 0.96, thick = r.width() * 0.30;
+  const double left = -length / 2, tip = length * 0.24;
+  QPolygonF point;
+  point << QPointF(left, 0) << QPointF(left + tip, -thick / 2) << QPointF(left + tip, thick / 2);
+  p.setPen(QPen(QColor(120, 90, 50), 1));
+  p.setBrush(QColor(238, 206, 150));
+  p.drawPolygon(point);
+  p.setBrush(QColor(250, 190, 30));
+  p.drawRect(QRectF(left + tip, -thick / 2, length * 0.58, thick));
+  p.setBrush(QColor(230, 110, 130));
+  p.drawRect(QRectF(left + tip + length * 0.58, -thick / 2, length * 0.18, thick));
+  p.setPen(Qt::NoPen);
+  p.setBrush(QColor(50, 50, 60));
+  p.drawPolygon(QPolygonF() << QPointF(left, 0) << QPointF(left + tip * 0.35, -thick * 0.18)
+                            << QPointF(left + tip * 0.35, thick * 0.18));
+  p.restore();
+}
+
+// A green ball with a white arrow head pointing right: start now.
+void PlayBall(QPainter& p, const QRectF& r) {
+  const QColor light(120, 220, 120), dark(20, 130, 40);
+  QRadialGradient ball(r.center() - QPointF(r.width() * 0.2, r.height() * 0.25), r.width() * 0.8);
+  ball.setColorAt(0, light);
+  ball.setColorAt(1, dark);
+  p.setPen(QPen(dark.darker(140), 1));
+  p.setBrush(ball);
+  p.drawEllipse(r);
+  const QPointF c = r.center();
+  const double a = r.width() * 0.22;
+  QPolygonF head;
+  head << QPointF(c.x() - a * 0.7, c.y() - a) << QPointF(c.x() + a * 1.1, c.y()) << QPointF(c.x() - a * 0.7, c.y() + a);
+  p.setPen(QPen(Qt::white, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+  p.setBrush(Qt::white);
+  p.drawPolygon(head);
+}
+
 // A file holding a disc's image: a page with a small disc on it.
 void ImageFile(QPainter& p, const QRectF& r) {
   Page(p, r);
@@ -442,6 +483,28 @@ QImage ToolGlyph(TToolGlyph glyph, int size) {
   Canvas c(size, size, Qt::transparent);
   const double s = size;
   const auto box = [s](double x, double y, double w, double h) { return QRectF(s * x, s * y, s * w, s * h); };
+  // Adding and taking away: what is added or taken, with a green plus or a
+  // red minus at its lower right.
+  using TSubject = void (*)(QPainter&, const QRectF&);
+  struct Marked {
+    TToolGlyph glyph;
+    TSubject subject;
+    QRectF place;  // in parts of the size
+    TMark mark;
+  } const marked[] = {
+      {TToolGlyph::Add, Note, {0.06, 0.08, 0.50, 0.70}, TMark::Plus},
+      {TToolGlyph::Remove, Note, {0.06, 0.08, 0.50, 0.70}, TMark::Minus},
+      {TToolGlyph::AddFile, Page, {0.08, 0.04, 0.52, 0.76}, TMark::Plus},
+      {TToolGlyph::RemoveFile, Page, {0.08, 0.04, 0.52, 0.76}, TMark::Minus},
+      {TToolGlyph::AddTask, Clock, {0.04, 0.04, 0.66, 0.66}, TMark::Plus},
+      {TToolGlyph::DeleteTask, Clock, {0.04, 0.04, 0.66, 0.66}, TMark::Minus},
+  };
+  for (const Marked& m : marked)
+    if (m.glyph == glyph) {
+      m.subject(*c, box(m.place.x(), m.place.y(), m.place.width(), m.place.height()));
+      Mark(*c, box(0.50, 0.50, 0.44, 0.44), m.mark, m.mark == TMark::Plus ? QColor(40, 170, 60) : QColor(220, 60, 50));
+      return c.Take();
+    }
   switch (glyph) {
     case TToolGlyph::New:
       Page(*c, box(0.18, 0.06, 0.64, 0.86));
@@ -501,17 +564,18 @@ QImage ToolGlyph(TToolGlyph glyph, int size) {
     case TToolGlyph::Help:
       SignBall(*c, box(0.08, 0.08, 0.84, 0.84), QColor(120, 170, 250), QColor(20, 70, 180), "?");
       break;
-    case TToolGlyph::Add:
-      Note(*c, box(0.06, 0.08, 0.50, 0.70));
-      Mark(*c, box(0.50, 0.50, 0.44, 0.44), TMark::Plus, QColor(40, 170, 60));
-      break;
-    case TToolGlyph::Remove:
-      Note(*c, box(0.06, 0.08, 0.50, 0.70));
-      Mark(*c, box(0.50, 0.50, 0.44, 0.44), TMark::Minus, QColor(220, 60, 50));
-      break;
     case TToolGlyph::Clear:
       Page(*c, box(0.10, 0.06, 0.60, 0.80));
       Mark(*c, box(0.48, 0.48, 0.46, 0.46), TMark::Cross, QColor(220, 60, 50));
+      break;
+    case TToolGlyph::EditTask:
+      Page(*c, box(0.10, 0.04, 0.60, 0.84));
+      Pencil(*c, box(0.36, 0.26, 0.60, 0.60));
+      break;
+    case TToolGlyph::Run:
+      PlayBall(*c, box(0.08, 0.08, 0.84, 0.84));
+      break;
+    default:
       break;
   }
   return c.Take();

@@ -41,7 +41,13 @@ enum class TToolGlyph {
   Help,
   Add,
   Remove,
-  Clear
+  Clear,
+  AddFile,
+  RemoveFile,
+  AddTask,
+  EditTask,
+  DeleteTask,
+  Run
 };
 
 // A tool button's glyph, `size` x `size`, smooth on a transparent ground:

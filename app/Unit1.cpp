@@ -10,6 +10,7 @@
 #include "app/About.h"
 #include "app/AppGlobals.h"
 #include "app/SkinnedExplorer.h"
+#include "app/SkinnedScale.h"
 #include "app/ToolButtons.h"
 #include "app/start.h"
 #include "platform/core/AtomicFile.h"
@@ -76,33 +77,15 @@ TSeSkinItem* MenuEntry(TSeCustomItem* parent, const QString& caption, std::funct
   return item;
 }
 
-// The scale under the capacity bar: a tick and a label for the sizes of the
-// common discs, on 969 pixels for 5250 MB.
-void DrawCapacityScale(TBitmap& bitmap) {
-  bitmap.SetSize(kScaleWidth, kScaleHeight);
-  TCanvas& canvas = bitmap.Canvas();
-  canvas.Brush().SetColor(clWhite);
-  canvas.FillRect(TRect{0, 0, kScaleWidth, kScaleHeight});
-  canvas.Pen().SetColor(clGray);
-  canvas.Font().SetSize(7);
-  struct Mark {
-    int megabytes;
-    const char* label;
-  } const marks[] = {{650, "650MB"}, {700, "700MB"}, {1400, "1.4GB"}, {4482, "4.7GB"}};
-  for (int mb = 0; mb <= kScaleMegabytes; mb += 250) {
-    const int x = mb * kScaleWidth / kScaleMegabytes;
-    canvas.MoveTo(x, kScaleHeight - 5);
-    canvas.LineTo(x, kScaleHeight);
-  }
-  canvas.Pen().SetColor(clRed);
-  for (const Mark& mark : marks) {
-    const int x = mark.megabytes * kScaleWidth / kScaleMegabytes;
-    canvas.MoveTo(x, 0);
-    canvas.LineTo(x, kScaleHeight);
-    // 650 MB and 700 MB sit close: the first label goes left of its line.
-    const bool left = mark.megabytes == 650;
-    canvas.TextOut(left ? x - 2 - canvas.TextWidth(mark.label) : x + 2, 1, mark.label);
-  }
+// The scale under the capacity bar: a tick every 250 MB and a labelled
+// line for the sizes of the common discs, on 969 pixels for 5250 MB.
+TScaleDrawing CapacityScale() {
+  TScaleDrawing scale{kScaleWidth, kScaleHeight, {}, {}};
+  const auto at = [](int megabytes) { return megabytes * kScaleWidth / kScaleMegabytes; };
+  for (int mb = 0; mb <= kScaleMegabytes; mb += 250) scale.Ticks.push_back(at(mb));
+  // 650 MB and 700 MB sit close: the first label goes left of its line.
+  scale.Marks = {{at(650), "650MB", true}, {at(700), "700MB"}, {at(1400), "1.4GB"}, {at(4482), "4.7GB"}};
+  return scale;
 }
 
 // A borderless holder that takes the form's colour, so a skin's client
@@ -297,7 +280,7 @@ void TForm1::BuildEditor() {
   Image3 = Create<TImage>(this);
   Image3->SetParent(bottom);
   Image3->SetBounds(2, 2, kScaleWidth, kScaleHeight);
-  DrawCapacityScale(Image3->Picture()->Bitmap());
+  ShowSkinnedScale(Image3, SeSkinEngine1, CapacityScale());
   ProgressBar1 = Skinned<TSeSkinProgressBar>(this, bottom);
   ProgressBar1->SetBounds(2, 2 + kScaleHeight - 9, 0, 9);
   ProgressBar1->SetMax(1);

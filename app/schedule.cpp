@@ -9,6 +9,7 @@
 
 #include "app/AddSchedule.h"
 #include "app/AppGlobals.h"
+#include "app/ToolButtons.h"
 #include "app/Unit1.h"
 #include "app/start.h"
 #include "effects/QRXTrayIcon.h"
@@ -97,29 +98,24 @@ void TScheduleForm::BuildLayout() {
   tbTask->SetSkinEngine(AppSkinEngine());
   tbTask->SetParent(this);
   tbTask->SetAlign(alTop);
-  tbTask->SetHeight(34);
-  tbTask->SetBorderWidth(4);
+  tbTask->SetHeight(kToolButtonHeight + 4);
+  tbTask->SetBorderWidth(2);
   tbTask->SetButtonAutoSize(false);
-  tbTask->SetDividerWidth(2);
-  int x = 4;
-  auto button = [&](const QString& caption, auto handler) {
-    auto* b = Create<TSeSkinSpeedButton>(this);
-    b->SetSkinEngine(AppSkinEngine());
-    b->SetBounds(x, 4, 64, 26);
-    b->SetCaption(caption);
-    b->SetFlat(true);
+  // The bar lines its buttons up in the order of their positions.
+  TToolRow row{this, tbTask, AppSkinEngine()};
+  auto button = [&](const QString& caption, TToolGlyph glyph, int width, void (TScheduleForm::*handler)(TControl*)) {
+    TSeSkinSpeedButton* b = AddToolButton(row, caption, QString(), glyph, width);
     b->OnClick = [this, handler](TControl* c) { (this->*handler)(c); };
-    // The bar lines its buttons up in the order they arrive.
-    b->SetParent(tbTask);
-    x += 66;
     return b;
   };
-  btnAdd = button("Add", &TScheduleForm::btnAddClick);
-  btnEdit = button("Edit", &TScheduleForm::btnEditClick);
-  btnDelete = button("Delete", &TScheduleForm::btnDeleteClick);
-  btnClear = button("Clear", &TScheduleForm::btnClearClick);
-  btnRun = button("Run", &TScheduleForm::btnRunClick);
-  btnOption = button("Options", &TScheduleForm::btnOptionClick);
+  btnAdd = button("Add", TToolGlyph::AddTask, 44, &TScheduleForm::btnAddClick);
+  btnEdit = button("Edit", TToolGlyph::EditTask, 44, &TScheduleForm::btnEditClick);
+  btnDelete = button("Delete", TToolGlyph::DeleteTask, 50, &TScheduleForm::btnDeleteClick);
+  btnClear = button("Clear", TToolGlyph::Clear, 44, &TScheduleForm::btnClearClick);
+  AddToolDivider(row, 6);
+  btnRun = button("Run", TToolGlyph::Run, 44, &TScheduleForm::btnRunClick);
+  AddToolDivider(row, 6);
+  btnOption = button("Options", TToolGlyph::Options, 54, &TScheduleForm::btnOptionClick);
 
   ltvTask = Create<TSeSkinSListView>(this);
   ltvTask->SetSkinEngine(AppSkinEngine());

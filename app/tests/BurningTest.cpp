@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <filesystem>
-#include <fstream>
 
 #include "app/tests/DialogRig.h"
 #include "platform/core/IniFile.h"
@@ -22,23 +21,8 @@ using apptest::Press;
 using isotest::Q;
 using isotest::Shell;
 
-class BurnDialog : public ::testing::Test {
+class BurnDialog : public apptest::ScratchFolderTest {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/burner-burn-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  QString Path(const std::string& rel) const { return QString::fromStdString(dir_ + "/" + rel); }
-  void Write(const std::string& rel, const std::string& bytes) {
-    fs::create_directories(fs::path(dir_ + "/" + rel).parent_path());
-    std::ofstream(dir_ + "/" + rel, std::ios::binary) << bytes;
-  }
-
   // The files of the last session of the disc in `letter`, by xorriso.
   std::string DiscListing(DialogRig& d, char letter) {
     const std::string image = d.rig.Disc(letter, dir_ + "/disc.iso");
@@ -53,8 +37,6 @@ class BurnDialog : public ::testing::Test {
     Shell("xorriso -osirrox on -indev " + Q(image) + " -extract /" + name + " " + Q(target) + " 2>&1", &out);
     return isotest::ReadAll(target);
   }
-
-  std::string dir_;
 };
 
 TEST_F(BurnDialog, AutorunFilesGoOnTheDiscOnlyAndAPictureBecomesARealIcon) {
@@ -64,12 +46,12 @@ TEST_F(BurnDialog, AutorunFilesGoOnTheDiscOnlyAndAPictureBecomesARealIcon) {
   bitmap.SetSize(20, 10);
   bitmap.Canvas().Brush().SetColor(clRed);
   bitmap.Canvas().FillRect(Rect(0, 0, 20, 10));
-  bitmap.SaveToFile(Path("logo.bmp"));
+  bitmap.SaveToFile(QPath("logo.bmp"));
 
   DialogRig d({{'E', VirtualMedium::DvdPlusR}});
   TForm1& main = *d.rig.form;
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("src"));
+  d.rig.AddFromExplorer(QPath("src"));
   const std::string task_before = SerializeTaskNode(main.Editor().Save());
   d.rig.PressBurn();
   TBurningForm& b = *d.burn;
@@ -87,9 +69,9 @@ TEST_F(BurnDialog, AutorunFilesGoOnTheDiscOnlyAndAPictureBecomesARealIcon) {
   EXPECT_TRUE(b.rdbBlank->Checked());
 
   b.chkAutoRun->SetChecked(true);
-  b.edtAutoRun->SetText(Path("tools/setup.exe"));
+  b.edtAutoRun->SetText(QPath("tools/setup.exe"));
   b.rdbCustom->SetChecked(true);
-  b.edtIcon->SetText(Path("logo.bmp"));
+  b.edtIcon->SetText(QPath("logo.bmp"));
   ASSERT_FALSE(b.imgIcon->Picture()->Graphic() == nullptr);
   Press(b.btnStartBurn);
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
@@ -111,15 +93,15 @@ TEST_F(BurnDialog, AutorunFilesGoOnTheDiscOnlyAndAPictureBecomesARealIcon) {
   EXPECT_FALSE(QFile::exists(d.Path("temp/autorun.inf")));
 
   // The log saved as rich text reads back with its lines.
-  d.rig.dialogs.AnswerFile({Path("log.rtf")});
+  d.rig.dialogs.AnswerFile({QPath("log.rtf")});
   Press(b.btnSave);
   std::string text;
   ASSERT_EQ(Shell("unrtf --text " + Q(dir_ + "/log.rtf") + " 2>/dev/null", &text), 0);
   EXPECT_NE(text.find("Write/Burn CD(DVD) Process done"), std::string::npos) << text;
   EXPECT_NE(text.find(">>> " + main.Caption().toStdString()), std::string::npos) << text;
-  d.rig.dialogs.AnswerFile({Path("log.txt")}, 2);
+  d.rig.dialogs.AnswerFile({QPath("log.txt")}, 2);
   Press(b.btnSave);
-  QFile plain(Path("log.txt"));
+  QFile plain(QPath("log.txt"));
   ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
   EXPECT_TRUE(plain.readAll().startsWith(">>> "));
 
@@ -144,15 +126,15 @@ TEST_F(BurnDialog, AnImageIsBuiltWithoutADiscAndBurnedByteForByte) {
   DialogRig d({{'E', VirtualMedium::None}, {'F', VirtualMedium::DvdPlusR}});
   TForm1& main = *d.rig.form;
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("src"));
+  d.rig.AddFromExplorer(QPath("src"));
   TBurningForm& b = *d.burn;
   b.Setup("BuildISO");
   b.Show();
   EXPECT_EQ(b.Caption(), "Build .ISO");
   EXPECT_FALSE(b.edtLabel->Visible());
-  d.rig.dialogs.AnswerFile({Path("out.iso")});
+  d.rig.dialogs.AnswerFile({QPath("out.iso")});
   Press(b.edtISO);
-  EXPECT_EQ(b.edtISO->Text(), Path("out.iso"));
+  EXPECT_EQ(b.edtISO->Text(), QPath("out.iso"));
   Press(b.btnStartBurn);  // drive E is empty: no question about a disc
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
   EXPECT_TRUE(d.Log().contains("Process done")) << d.Log().toStdString();
@@ -169,7 +151,7 @@ TEST_F(BurnDialog, AnImageIsBuiltWithoutADiscAndBurnedByteForByte) {
   EXPECT_TRUE(b.gpbBurnISO->Visible());
   b.cmbDriveISO->SetItemIndex(1);
   b.cmbDriveISO->OnChange(b.cmbDriveISO);
-  d.rig.dialogs.AnswerFile({Path("out.iso")});
+  d.rig.dialogs.AnswerFile({QPath("out.iso")});
   Press(b.edtSourceISO);
   Press(b.btnStartBurn);
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
@@ -188,7 +170,7 @@ TEST_F(BurnDialog, StartsThatCannotWriteEndWithAMessageAndAClosableDialog) {
   main.btnNewClick();
   b.Setup("BuildISO");
   b.Show();
-  b.edtISO->SetText(Path("empty.iso"));
+  b.edtISO->SetText(QPath("empty.iso"));
   d.rig.dialogs.AnswerMessage(mrOk);
   Press(b.btnStartBurn);
   ASSERT_FALSE(d.rig.dialogs.Calls().empty());
@@ -201,23 +183,23 @@ TEST_F(BurnDialog, StartsThatCannotWriteEndWithAMessageAndAClosableDialog) {
   // Every source gone: the user is told and can close the dialog.
   Write("gone/x.txt", "x");
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("gone"));
+  d.rig.AddFromExplorer(QPath("gone"));
   fs::remove_all(dir_ + "/gone");
   b.Setup("BuildISO");
   b.Show();
-  b.edtISO->SetText(Path("none.iso"));
+  b.edtISO->SetText(QPath("none.iso"));
   d.rig.dialogs.AnswerMessage(mrYes);  // burn without the missing files
   d.rig.dialogs.AnswerMessage(mrOk);   // nothing could be added
   Press(b.btnStartBurn);
   EXPECT_EQ(d.rig.dialogs.Calls().back().message.text,
             "None of the files and folders of the compilation could be added. Nothing was written.");
   EXPECT_TRUE(b.btnEject->Enabled());
-  EXPECT_FALSE(QFile::exists(Path("none.iso")));
+  EXPECT_FALSE(QFile::exists(QPath("none.iso")));
 
   // A missing image to burn and an empty image name keep the setup view.
   b.Setup("BurnISO");
   b.Show();
-  b.edtSourceISO->SetText(Path("missing.iso"));
+  b.edtSourceISO->SetText(QPath("missing.iso"));
   d.rig.dialogs.AnswerMessage(mrOk);
   Press(b.btnStartBurn);
   EXPECT_EQ(d.rig.dialogs.Calls().back().message.text, "The source .ISO file you enter does not exist.");
@@ -231,7 +213,7 @@ TEST_F(BurnDialog, NoDiscAsksToRetryAndCancelGivesUp) {
   Write("src/a.txt", "a");
   TForm1& main = *d.rig.form;
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("src"));
+  d.rig.AddFromExplorer(QPath("src"));
   TBurningForm& b = *d.burn;
   b.Setup("Burn");
   b.Show();
@@ -292,11 +274,11 @@ TEST_F(BurnDialog, ACopyOfATwoSessionDiscReadsBackTheSameAndLeavesTheCompilation
   DialogRig d({{'E', VirtualMedium::DvdPlusR}, {'F', VirtualMedium::DvdPlusR}});
   TForm1& main = *d.rig.form;
   d.rig.form->cbDrives->SetItemIndex(0);
-  d.BurnSession('E', Path("one"), false);
-  d.BurnSession('E', Path("two"), true);
+  d.BurnSession('E', QPath("one"), false);
+  d.BurnSession('E', QPath("two"), true);
   ASSERT_EQ(d.rig.recorders.at('E')->Summary().sessions, 2u);
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("mine"));
+  d.rig.AddFromExplorer(QPath("mine"));
   const std::string compilation = SerializeTaskNode(main.Editor().Save());
   const bool close_disc = main.qcdb().FinalizeDisc();
 
@@ -363,13 +345,13 @@ TEST_F(BurnDialog, AScheduledRunWithTheWindowHiddenBurnsWithTheOptionsBoxes) {
   ASSERT_NE(d.schedule, nullptr);
   TForm1& main = *d.rig.form;
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("src"));
+  d.rig.AddFromExplorer(QPath("src"));
   Write("task.tsk", SerializeTaskNode(main.Editor().Save()) + "\r\n");
   main.Modified = false;
   main.btnNewClick();
   d.burn->cCloseDisc->SetChecked(true);  // the options' box wins for a hidden run
   d.options->cCloseDisc->SetChecked(false);
-  d.schedule->RunDataTask(Path("task.tsk"));
+  d.schedule->RunDataTask(QPath("task.tsk"));
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();
   EXPECT_FALSE(d.burn->isVisible());
   EXPECT_FALSE(d.burn->cCloseDisc->Checked());

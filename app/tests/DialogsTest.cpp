@@ -13,7 +13,6 @@
 #include <mutex>
 #include <thread>
 #include <filesystem>
-#include <fstream>
 
 #include "app/About.h"
 #include "app/DiscLayout.h"
@@ -41,24 +40,7 @@ using isotest::Shell;
 
 using apptest::Press;
 
-class Scratch : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/burner-dialogs-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  QString Path(const std::string& rel) const { return QString::fromStdString(dir_ + "/" + rel); }
-  void Write(const std::string& rel, const std::string& bytes) {
-    fs::create_directories(fs::path(dir_ + "/" + rel).parent_path());
-    std::ofstream(dir_ + "/" + rel, std::ios::binary) << bytes;
-  }
-  std::string dir_;
-};
+class Scratch : public apptest::ScratchFolderTest {};
 
 // A clock whose sleeps pass at once in recorder time. Sleeps of threads
 // other than the test's are paced by the test: each waits until the test
@@ -115,7 +97,7 @@ TEST_F(EraseDiscs, QuickAndFullEraseOfRewritableDiscsShowRisingProgress) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(MediumKey(c.medium)) + (c.method == 0 ? " quick" : " full"));
     DialogRig d({{'E', c.medium}});
-    d.BurnSession('E', Path("src"), false);
+    d.BurnSession('E', QPath("src"), false);
     ASSERT_EQ(d.rig.recorders.at('E')->Summary().sessions, 1u);
     d.rig.recorders.at('E')->SetTimingPercent(100);
     PacedClock clock(d.rig.clock);
@@ -206,8 +188,8 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
   Write("one/first.txt", "first session");
   Write("two/second.bin", isotest::Pattern(200000, 5));
   DialogRig d({{'E', VirtualMedium::DvdPlusR}});
-  d.BurnSession('E', Path("one"), false);
-  d.BurnSession('E', Path("two"), true);
+  d.BurnSession('E', QPath("one"), false);
+  d.BurnSession('E', QPath("two"), true);
   ASSERT_EQ(d.rig.recorders.at('E')->Summary().sessions, 2u);
 
   TfrmSessions sessions;
@@ -231,14 +213,14 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
     ASSERT_NE(entry, nullptr);
     const std::string real_name = entry->LongName;
     entry->LongName = "../../escaped.bin";
-    d.rig.dialogs.AnswerFolder(Path("out"));
+    d.rig.dialogs.AnswerFolder(QPath("out"));
     fs::create_directories(dir_ + "/out");
     viewer->MsgClick();
     EXPECT_FALSE(fs::exists(dir_ + "/escaped.bin"));
     EXPECT_FALSE(fs::exists(dir_ + "/../escaped.bin"));
     entry->LongName = real_name;
     // A file that is there already is replaced only when the user says so.
-    d.rig.dialogs.AnswerFolder(Path("out"));
+    d.rig.dialogs.AnswerFolder(QPath("out"));
     d.rig.dialogs.AnswerMessage(mrNo);
     d.rig.dialogs.AnswerMessage(mrNo);
     viewer->MsgClick();
@@ -274,7 +256,7 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
     for (int row = 1; row < viewer->fl->RowCount(); ++row) names.push_back(viewer->fl->Cells(0, row).toStdString());
     // One file extracted by double click, byte for byte.
     viewer->fl->SetRow(1);
-    d.rig.dialogs.AnswerInput(Path("single.txt"));
+    d.rig.dialogs.AnswerInput(QPath("single.txt"));
     viewer->Extract1Click();
     viewer->Close();
   };
@@ -383,7 +365,7 @@ TEST_F(InformationDialogs, TheLayoutDialogTakesFilesAndFoldersOut) {
   };
   ProgramOptions().ShowFiles = true;
   main.btnNewClick();
-  d.rig.AddFromExplorer(Path("src"), {"keep.txt", "drop.txt", "folder"});
+  d.rig.AddFromExplorer(QPath("src"), {"keep.txt", "drop.txt", "folder"});
   main.bBurn->Click();
   Press(d.burn->btnStartBurn);
   ASSERT_TRUE(d.WaitForFinish()) << d.Log().toStdString();

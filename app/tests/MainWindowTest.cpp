@@ -13,6 +13,7 @@
 #include "app/About.h"
 #include "app/tests/DiscReadBack.h"
 #include "app/tests/WindowRig.h"
+#include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Http.h"
 #include "shell/EwFileExplorer28List.h"
 #include "shell/EwFileExplorer28Tree.h"
@@ -449,6 +450,32 @@ TEST_F(MainWindow, EveryPartOfTheWindowWearsTheSkinAndDropsIt) {
   EXPECT_EQ(form.StatusBar1->Panels()->Items(0)->Text(), "0 MB");
   form.SeSkinEngine1->SetSkinFile("");
   for (const auto& [name, skinned] : parts) EXPECT_FALSE(skinned()) << name;
+}
+
+// The scale under the capacity bar is drawn on the entry list's ground with
+// its text colour: white without a skin, dark under a dark skin, and white
+// again when the skin goes.
+TEST_F(MainWindow, TheCapacityScaleTakesTheListsColours) {
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  const auto ground = [&] { return QColor(form.Image3->Picture()->Bitmap().ToQImage().pixel(20, 4)); };
+  // Pixels of the labels written in `ink`.
+  const auto inked = [&](TColor ink) {
+    const QImage scale = form.Image3->Picture()->Bitmap().ToQImage();
+    int n = 0;
+    for (int y = 0; y < scale.height(); ++y)
+      for (int x = 0; x < scale.width(); ++x) n += QColor(scale.pixel(x, y)) == ColorToQColor(ink);
+    return n;
+  };
+  EXPECT_EQ(ground(), QColor(Qt::white));
+  EXPECT_GT(inked(clBlack), 20);
+  form.SeSkinEngine1->SetSkinFile(BURNER_BINARY_DIR "/bin/Skins/slate.mskn");
+  ASSERT_TRUE(form.clbox->Binding().UseSkin());
+  EXPECT_EQ(ground(), ColorToQColor(form.clbox->Color()));
+  EXPECT_LT(ground().lightness(), 64) << "slate's lists are dark";
+  EXPECT_GT(inked(form.clbox->Font()->Color()), 20);
+  form.SeSkinEngine1->SetSkinFile("");
+  EXPECT_EQ(ground(), QColor(Qt::white));
 }
 
 TEST(DriverFigures, SpeedsAndTimes) {

@@ -119,15 +119,23 @@ class ListItemModel final : public QAbstractTableModel {
 
 namespace {
 
-// Draws the host's grid lines around every cell when asked.
+// Draws the host's grid lines around every cell when asked: in the button
+// face on a list of the window colour, as the host does; on a list given
+// colours of its own (a skin's, light or dark) a third of the way from its
+// background to its text, so that they show without shouting.
 class GridDelegate final : public QStyledItemDelegate {
  public:
   GridDelegate(TListView* view, QObject* parent) : QStyledItemDelegate(parent), view_(view) {}
+  static QColor LineColor(TColor back, TColor text) {
+    if (back == clWindow) return ColorToQColor(clBtnFace);
+    const QColor b = ColorToQColor(back), t = ColorToQColor(text);
+    return QColor((2 * b.red() + t.red()) / 3, (2 * b.green() + t.green()) / 3, (2 * b.blue() + t.blue()) / 3);
+  }
   void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
     QStyledItemDelegate::paint(painter, option, index);
     if (!view_->GridLines()) return;
     painter->save();
-    painter->setPen(ColorToQColor(clBtnFace));
+    painter->setPen(LineColor(view_->Color(), view_->Font()->Color()));
     const QRect r = option.rect;
     painter->drawLine(r.topRight(), r.bottomRight());
     painter->drawLine(r.bottomLeft(), r.bottomRight());

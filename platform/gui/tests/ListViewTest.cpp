@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -84,6 +85,33 @@ TEST_F(ListViewTest, ColumnsAndItemsShowInTheView) {
   EXPECT_EQ(list->Items()->IndexOf(a), 0);
   list->Items()->Clear();
   EXPECT_EQ(model->rowCount(), 0);
+}
+
+// The line under a row: the host's button face on a list of the window
+// colour, and a shade of the list's own colours on one that has them (a
+// dark skin's list would otherwise carry glaring light lines).
+TEST_F(ListViewTest, GridLinesTakeAShadeOfTheListsOwnColours) {
+  AddRow("C:\\a.txt", "1,024");
+  AddRow("C:\\b.txt", "2,048");
+  ShowForm();
+  struct Case {
+    TColor back, text, line;
+  } const cases[] = {
+      {clWindow, clWindowText, clBtnFace},
+      {RGB(36, 38, 42), RGB(232, 232, 232), RGB(101, 102, 105)},
+      {RGB(250, 250, 235), RGB(32, 48, 24), RGB(177, 182, 164)},
+  };
+  for (const Case& c : cases) {
+    list->SetColor(c.back);
+    TFont font = *list->Font();
+    font.SetColor(c.text);
+    list->SetFont(font);
+    const QImage shown = list->View()->viewport()->grab().toImage();
+    // The second row: the first is the current one, framed by the style.
+    const TRect r = list->Items()->Item(1)->DisplayRect();
+    const QPoint under = list->View()->viewport()->mapFrom(list, QPoint(200, r.Bottom - 1));
+    EXPECT_EQ(QColor(shown.pixel(under)), ColorToQColor(c.line)) << std::hex << c.back;
+  }
 }
 
 TEST_F(ListViewTest, SelectionByMouseAndCodeReportsEachChangeOnce) {
