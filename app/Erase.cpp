@@ -5,6 +5,7 @@
 #include "app/AppGlobals.h"
 #include "app/Burning.h"
 #include "app/SkinFrame.h"
+#include "app/ToolButtons.h"
 #include "app/Unit1.h"
 #include "app/start.h"
 #include "platform/gui/Dialogs.h"
@@ -34,14 +35,15 @@ TEraseForm::TEraseForm(TComponent* owner) : TForm(owner) {
   SetPosition(poScreenCenter);
   // The frame first: the client size set below is kept inside it.
   SeSkinForm1 = AddSkinFrame(this, kbiClose);
-  SetClientWidth(420);
+  // Wide enough for the drive box to show a whole drive id.
+  SetClientWidth(160 + kDriveComboWidth + 16);
   SetClientHeight(300);
   Label1 = MakeLabel(this, 16, 16, "Select the drive");
-  cbDrives = PlaceSkinned<TSeSkinComboBox>(this, 160, 12, 244, 22);
+  cbDrives = PlaceSkinned<TSeSkinComboBox>(this, 160, 12, kDriveComboWidth, 22);
   Label8 = MakeLabel(this, 16, 48, "Select the erase speed");
-  cmbSpeed = PlaceSkinned<TSeSkinComboBox>(this, 160, 44, 244, 22);
+  cmbSpeed = PlaceSkinned<TSeSkinComboBox>(this, 160, 44, kDriveComboWidth, 22);
   Label2 = MakeLabel(this, 16, 80, "Select the erase method");
-  cmbMethod = PlaceSkinned<TSeSkinComboBox>(this, 160, 76, 244, 22);
+  cmbMethod = PlaceSkinned<TSeSkinComboBox>(this, 160, 76, kDriveComboWidth, 22);
   for (TSeSkinComboBox* list : {cbDrives, cmbSpeed, cmbMethod}) list->SetComboStyle(kcsDropDownList);
   cmbMethod->Items()->Add("Quick erase rewritable disc");
   cmbMethod->Items()->Add("Full erase rewritable disc");
@@ -53,17 +55,17 @@ TEraseForm::TEraseForm(TComponent* owner) : TForm(owner) {
   labFull1 = MakeLabel(this, 16, 112, "Select this option will physically erase all data in the ");
   labFull2 = MakeLabel(this, 16, 128, "disc. Note: Physicall erasing will take more time.");
   Label9 = MakeLabel(this, 16, 178, "Progress");
-  pbprogress = PlaceSkinned<TSeSkinProgressBar>(this, 80, 178, 270, 16);
-  labProgress = PlaceSkinned<TSeSkinLabel>(this, 360, 178, 44, 16);
+  pbprogress = PlaceSkinned<TSeSkinProgressBar>(this, 80, 178, kDriveComboWidth + 26, 16);
+  labProgress = PlaceSkinned<TSeSkinLabel>(this, 116 + kDriveComboWidth, 178, 44, 16);
   labProgress->SetAutoSize(false);
   MakeLabel(this, 16, 206, "Elapse Time:");
   LabElapse = PlaceSkinned<TSeSkinLabel>(this, 100, 206, 80, 16);
   MakeLabel(this, 210, 206, "Remain Time:");
   LabRemain = PlaceSkinned<TSeSkinLabel>(this, 300, 206, 80, 16);
   for (TSeSkinLabel* l : {LabElapse, LabRemain}) l->SetAutoSize(false);
-  btnErase = PlaceSkinned<TSeSkinButton>(this, 136, 256, 84, 28, "&Erase");
-  btnAbort = PlaceSkinned<TSeSkinButton>(this, 136, 256, 84, 28, "&Abort");
-  btnCancel = PlaceSkinned<TSeSkinButton>(this, 232, 256, 84, 28, "&Cancel");
+  btnErase = PlaceSkinned<TSeSkinButton>(this, 157, 256, 84, 28, "&Erase");
+  btnAbort = PlaceSkinned<TSeSkinButton>(this, 157, 256, 84, 28, "&Abort");
+  btnCancel = PlaceSkinned<TSeSkinButton>(this, 253, 256, 84, 28, "&Cancel");
   btnAbort->Hide();
   btnErase->OnClick = [this](TControl*) { btnEraseClick(); };
   btnAbort->OnClick = [this](TControl*) { btnAbortClick(); };

@@ -16,8 +16,13 @@ class TWinControl;
 // Tool buttons are this high; a bar that holds them is this plus its border.
 constexpr int kToolButtonHeight = 40;
 constexpr int kToolGlyphSize = 20;
+// A button as wide as the longer one-word captions need.
+constexpr int kToolButtonWidth = 40;
 // A combo box on a tool bar keeps this height, centred on the buttons.
 constexpr int kToolComboHeight = 26;
+// The drive box shows a whole drive id: its address, its letter and the
+// drive's 28 characters of maker, model and revision.
+constexpr int kDriveComboWidth = 286;
 constexpr int kToolComboTop = (kToolButtonHeight - kToolComboHeight) / 2;
 
 // The glyph as a speed button takes it: opaque where the drawing covers at

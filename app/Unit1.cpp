@@ -202,15 +202,19 @@ void TForm1::BuildToolBars() {
   tbTools->SetButtonAutoSize(false);
   tbTools->SetHeight(kToolButtonHeight + 4);
 
-  tbFile = ToolBar(this, tbTools, 0, 6 * 42 + 8);
+  // The buttons are as narrow as their captions allow, so the row fits the
+  // window with the whole drive box.
+  constexpr int kButton = kToolButtonWidth, kFileButton = 38, kIsoButton = 60, kDivider = 8;
+  constexpr int kDriveLabel = 52, kDriveCombo = kDriveComboWidth;
+  tbFile = ToolBar(this, tbTools, 0, 6 * kFileButton + kDivider);
   TToolRow row{this, tbFile, SeSkinEngine1};
-  btnNew = AddToolButton(row, "New", "Creates a new task", TToolGlyph::New, 42);
-  btnOpen = AddToolButton(row, "Open", "Opens an existing task", TToolGlyph::Open, 42);
-  btnSave = AddToolButton(row, "Save", "Saves current task", TToolGlyph::Save, 42);
-  AddToolDivider(row, 8);
-  btnCut = AddToolButton(row, "Cut", "Cut", TToolGlyph::Cut, 42);
-  btnCopy = AddToolButton(row, "Copy", "Copy", TToolGlyph::Copy, 42);
-  btnPaste = AddToolButton(row, "Paste", "Paste", TToolGlyph::Paste, 42);
+  btnNew = AddToolButton(row, "New", "Creates a new task", TToolGlyph::New, kFileButton);
+  btnOpen = AddToolButton(row, "Open", "Opens an existing task", TToolGlyph::Open, kFileButton);
+  btnSave = AddToolButton(row, "Save", "Saves current task", TToolGlyph::Save, kFileButton);
+  AddToolDivider(row, kDivider);
+  btnCut = AddToolButton(row, "Cut", "Cut", TToolGlyph::Cut, kFileButton);
+  btnCopy = AddToolButton(row, "Copy", "Copy", TToolGlyph::Copy, kFileButton);
+  btnPaste = AddToolButton(row, "Paste", "Paste", TToolGlyph::Paste, kFileButton);
   btnNew->OnClick = [this](TControl* c) { btnNewClick(c); };
   btnOpen->OnClick = [this](TControl* c) { btnOpenClick(c); };
   btnSave->OnClick = [this](TControl* c) { btnSaveClick(c); };
@@ -218,49 +222,51 @@ void TForm1::BuildToolBars() {
   btnCopy->OnClick = [this](TControl* c) { btnCopyClick(c); };
   btnPaste->OnClick = [this](TControl* c) { btnPasteClick(c); };
 
-  tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), 8 + 66 + 214 + 3 * 42 + 52);
-  row = {this, tbDrive, SeSkinEngine1};
-  AddToolDivider(row, 8);
   // A gap after the combo, so its button does not touch the first tool.
-  TSeSpeedContainer* drive = AddToolHolder(row, 66 + 214);
-  lDrive = Skinned<TSeSkinLabel>(this, drive, Bounds(0, 0, 62, kToolButtonHeight));
+  constexpr int kDriveHolder = kDriveLabel + 2 + kDriveCombo + 6;
+  tbDrive = ToolBar(this, tbTools, tbFile->Left() + tbFile->Width(), kDivider + kDriveHolder + 4 * kButton + 8);
+  row = {this, tbDrive, SeSkinEngine1};
+  AddToolDivider(row, kDivider);
+  TSeSpeedContainer* drive = AddToolHolder(row, kDriveHolder);
+  lDrive = Skinned<TSeSkinLabel>(this, drive, Bounds(0, 0, kDriveLabel, kToolButtonHeight));
   lDrive->SetAutoSize(false);
   lDrive->SetLayout(tlCenter);
   lDrive->SetAlignment(taRightJustify);
   lDrive->SetCaption("Drive:");
-  cbDrives = Skinned<TSeSkinComboBox>(this, drive, Bounds(66, kToolComboTop, 206, kToolComboHeight));
+  cbDrives = Skinned<TSeSkinComboBox>(this, drive,
+                                      Bounds(kDriveLabel + 2, kToolComboTop, kDriveCombo, kToolComboHeight));
   cbDrives->SetComboStyle(kcsDropDownList);
   cbDrives->SetDropDownCount(8);
   cbDrives->SetHint("Selects a CD \\ DVD drive");
   cbDrives->SetShowHint(true);
   cbDrives->OnChange = [this](TControl* c) { cbDrivesChange(c); };
-  bEject = AddToolButton(row, "Eject", "Ejects the disc", TToolGlyph::Eject, 42);
-  bCaps = AddToolButton(row, "Drive", "Displays the information of the drive", TToolGlyph::Drive, 42);
-  bDisc = AddToolButton(row, "Disc", "Displays the information of the disc", TToolGlyph::Disc, 42);
-  bAdvance = AddToolButton(row, "Options", "Options", TToolGlyph::Options, 52);
+  bEject = AddToolButton(row, "Eject", "Ejects the disc", TToolGlyph::Eject, kButton);
+  bCaps = AddToolButton(row, "Drive", "Displays the information of the drive", TToolGlyph::Drive, kButton);
+  bDisc = AddToolButton(row, "Disc", "Displays the information of the disc", TToolGlyph::Disc, kButton);
+  bAdvance = AddToolButton(row, "Options", "Options", TToolGlyph::Options, kButton + 8);
   bEject->OnClick = [this](TControl* c) { bEjectClick(c); };
   bAdvance->OnClick = [this](TControl*) {
     if (ShowOptions) ShowOptions();
   };
 
-  tbBurn = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 3 * 44);
+  tbBurn = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), kDivider + 3 * kButton);
   row = {this, tbBurn, SeSkinEngine1};
-  AddToolDivider(row, 8);
-  bBurn = AddToolButton(row, "Burn", "Burns the current task", TToolGlyph::Burn, 44);
-  btnClone = AddToolButton(row, "Copy", "Creates a copy of CD \\ DVD", TToolGlyph::CopyDisc, 44);
-  btnErase = AddToolButton(row, "Erase", "Erases a CD \\ DVD", TToolGlyph::Erase, 44);
+  AddToolDivider(row, kDivider);
+  bBurn = AddToolButton(row, "Burn", "Burns the current task", TToolGlyph::Burn, kButton);
+  btnClone = AddToolButton(row, "Copy", "Creates a copy of CD \\ DVD", TToolGlyph::CopyDisc, kButton);
+  btnErase = AddToolButton(row, "Erase", "Erases a CD \\ DVD", TToolGlyph::Erase, kButton);
   bBurn->OnClick = [this](TControl* c) { bBurnClick(c); };
-  tbISO = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), 8 + 2 * 66);
+  tbISO = ToolBar(this, tbTools, tbDrive->Left() + tbDrive->Width(), kDivider + 2 * kIsoButton);
   row = {this, tbISO, SeSkinEngine1};
-  AddToolDivider(row, 8);
-  btnBurnISO = AddToolButton(row, "Burn ISO", "Burns ISO", TToolGlyph::BurnIso, 66);
-  btnBuildISO = AddToolButton(row, "Build ISO", "Builds ISO", TToolGlyph::BuildIso, 66);
+  AddToolDivider(row, kDivider);
+  btnBurnISO = AddToolButton(row, "Burn ISO", "Burns ISO", TToolGlyph::BurnIso, kIsoButton);
+  btnBuildISO = AddToolButton(row, "Build ISO", "Builds ISO", TToolGlyph::BuildIso, kIsoButton);
   tbISO->Hide();
-  tbHelp = ToolBar(this, tbTools, tbBurn->Left() + tbBurn->Width(), 8 + 2 * 44);
+  tbHelp = ToolBar(this, tbTools, tbBurn->Left() + tbBurn->Width(), kDivider + 2 * kButton);
   row = {this, tbHelp, SeSkinEngine1};
-  AddToolDivider(row, 8);
-  btnAbout = AddToolButton(row, "About", "About", TToolGlyph::About, 44);
-  btnHelp = AddToolButton(row, "Help", "Help", TToolGlyph::Help, 44);
+  AddToolDivider(row, kDivider);
+  btnAbout = AddToolButton(row, "About", "About", TToolGlyph::About, kButton);
+  btnHelp = AddToolButton(row, "Help", "Help", TToolGlyph::Help, kButton);
   btnAbout->OnClick = [this](TControl* c) { btnAboutClick(c); };
   btnHelp->OnClick = [this](TControl* c) { btnHelpClick(c); };
 }

@@ -206,6 +206,9 @@ TEST(AudioWindow, BothWindowsFollowTheProgramsSkin) {
     EXPECT_EQ(a.SeSkinForm1->UseSkin(), skinned);
     EXPECT_EQ(b.SeSkinForm1->UseSkin(), skinned);
     for (const auto& [name, binding] : controls) EXPECT_EQ(binding->UseSkin(), skinned) << name;
+    // The drive box shows whole ids, and the tool bar still holds every button.
+    apptest::ExpectWholeDriveIds(a.cbDrives);
+    EXPECT_LE(a.btnHelp->Left() + a.btnHelp->Width(), a.tbAudio->ClientWidth());
   }
 }
 

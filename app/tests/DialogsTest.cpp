@@ -108,6 +108,7 @@ TEST_F(EraseDiscs, QuickAndFullEraseOfRewritableDiscsShowRisingProgress) {
     ASSERT_TRUE(e.isVisible());
     EXPECT_FALSE(d.rig.form->isEnabled());
     EXPECT_EQ(e.cmbSpeed->Items()->Strings(0), "Max");
+    apptest::ExpectWholeDriveIds(e.cbDrives);
     e.cmbMethod->SetItemIndex(c.method);
     e.cmbMethodChange();
     EXPECT_EQ(e.labFull1->Visible(), c.method == 1);
@@ -422,6 +423,7 @@ TEST(SkinnedDialogs, FramesAndControlsFollowTheProgramsSkin) {
     for (std::size_t i = 0; i < c.controls.size(); ++i) EXPECT_TRUE(c.controls[i]->UseSkin()) << c.window << " " << i;
   }
   EXPECT_TRUE(tips->Label1->Font()->Style() & fsBold);
+  apptest::ExpectWholeDriveIds(erase->cbDrives);
   engine->SetSkinFile("");
   for (const Case& c : cases) {
     EXPECT_FALSE(c.frame->UseSkin()) << c.window;

@@ -478,6 +478,21 @@ TEST_F(MainWindow, TheCapacityScaleTakesTheListsColours) {
   EXPECT_EQ(ground(), QColor(Qt::white));
 }
 
+TEST_F(MainWindow, TheDriveComboShowsWholeDriveNames) {
+  WindowRig rig({{'E', VirtualMedium::DvdPlusR}});
+  TForm1& form = *rig.form;
+  for (const char* skin : {"", "slate", "devoir", "meadow"}) {
+    SCOPED_TRACE(skin);
+    form.SeSkinEngine1->SetSkinFile(*skin ? std::string(BURNER_BINARY_DIR "/bin/Skins/") + skin + ".mskn" : "");
+    apptest::ExpectWholeDriveIds(form.cbDrives);
+    // The whole row of tool bars still fits the window, with either bar of
+    // the burn buttons.
+    EXPECT_LE(form.tbHelp->Left() + form.tbHelp->Width(), form.tbTools->ClientWidth());
+    EXPECT_LE(form.tbISO->Width(), form.tbBurn->Width());
+  }
+  form.SeSkinEngine1->SetSkinFile("");
+}
+
 TEST(DriverFigures, SpeedsAndTimes) {
   EXPECT_EQ(TForm1::SpeedTextToKBps("16X", 1), 2832);
   EXPECT_EQ(TForm1::SpeedTextToKBps("4X", 10), 5540);

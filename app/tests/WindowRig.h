@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QMimeData>
 #include <QTest>
 #include <chrono>
@@ -45,6 +46,7 @@
 #include "recorder/tests/DriveMachine.h"
 #include "recorder/xrCDBC.h"
 #include "shell/EwFileExplorer28List.h"
+#include "skin/se_binding_lists.h"
 
 namespace apptest {
 
@@ -220,6 +222,18 @@ class WindowRig {
 
 // A test with a scratch folder of its own, removed afterwards even where a
 // test took permissions away.
+// A drive's id is its address, its letter and the drive's 28 characters of
+// maker, model and revision: a drive box shows the ids of its items and of
+// drives with wide letters in every field whole, closed and dropped down
+// (the list is as wide as the box).
+inline void ExpectWholeDriveIds(TSeSkinComboBox* box) {
+  QStringList ids = {"1:0:0,F: MATSHITA DVD-RAM UJ8E2 Q     1.00", "0:1:0,G: HL-DT-ST DVDRAM GH24NSD5 LW00"};
+  for (int i = 0; i < box->Items()->Count(); ++i) ids << box->Items()->Strings(i);
+  const QFontMetrics metrics(box->Font()->ToQFont());
+  for (const QString& id : ids)
+    EXPECT_LE(metrics.horizontalAdvance(id) + 4, box->GetEditRect().Width()) << id.toStdString();
+}
+
 class ScratchFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
