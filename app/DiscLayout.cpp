@@ -3,6 +3,7 @@
 #include <QDateTime>
 
 #include "app/AppGlobals.h"
+#include "app/FormPlacing.h"
 #include "app/SessionTree.h"
 #include "app/Unit1.h"
 #include "platform/gui/Dialogs.h"
@@ -51,8 +52,7 @@ TfrmDiscLayout::TfrmDiscLayout(TComponent* owner) : TForm(owner) {
   fl->SetColWidths(0, 254);
   fl->SetColWidths(1, 71);
   fl->SetColWidths(2, 141);
-  fl->SetParentFont(false);
-  fl->Font()->SetName("Courier New");
+  UseFixedPitchFont(fl);
   auto menu = [this](std::function<void()> remove) {
     auto* popup = Create<TPopupMenu>(this);
     // Del and F5 are the tree's and the grid's own keys (both menus have

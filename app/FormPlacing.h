@@ -17,4 +17,13 @@ T* Place(TWinControl* parent, int left, int top, int width, int height, const QS
   return control;
 }
 
+// The fixed-pitch font the information windows line their columns up in,
+// given as a whole font: a control's widget takes a font through SetFont,
+// not when the control's font is changed in place.
+inline void UseFixedPitchFont(TControl* control) {
+  TFont font = *control->Font();
+  font.SetName("Courier New");
+  control->SetFont(font);
+}
+
 inline QString LogTimeText() { return QTime::currentTime().toString("h:mm:ss AP"); }

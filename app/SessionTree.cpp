@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "app/FormPlacing.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ExtCtrls.h"
 #include "platform/gui/Grids.h"
@@ -50,8 +51,7 @@ TfrmTree::TfrmTree(TComponent* owner) : TForm(owner) {
   fl->SetRowCount(2);
   fl->SetColWidths(0, 361);
   fl->SetColWidths(1, 71);
-  fl->SetParentFont(false);
-  fl->Font()->SetName("Courier New");
+  UseFixedPitchFont(fl);
   fl->SetHint("Double click on a file name to extract");
   fl->SetShowHint(true);
   fl->OnDblClick = [this](TControl*) { Extract1Click(); };

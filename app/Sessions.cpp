@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/AppGlobals.h"
+#include "app/FormPlacing.h"
 #include "app/SessionTree.h"
 #include "app/Unit1.h"
 #include "app/Unit2.h"
@@ -54,14 +55,12 @@ TfrmSessions::TfrmSessions(TComponent* owner) : TForm(owner) {
   Panel2->SetBevelOuter(bvRaised);
   Panel2->SetAlignment(taLeftJustify);
   Panel2->SetCaption(" Number     Start     Size");
-  Panel2->SetParentFont(false);
-  Panel2->Font()->SetName("Courier New");
+  UseFixedPitchFont(Panel2);
   SpeedButton1 = place(Panel2, Create<TSpeedButton>(this), 262, 2, 82, 22);
   SpeedButton1->SetCaption("Show Files");
   SpeedButton1->OnClick = [this](TControl*) { SpeedButton1Click(); };
   lb = place(this, Create<TListBox>(this), 6, 112, 348, 182);
-  lb->SetParentFont(false);
-  lb->Font()->SetName("Courier New");
+  UseFixedPitchFont(lb);
   lb->OnClick = [this](TControl*) { SpeedButton1Click(); };
   lb->OnDblClick = [this](TControl*) { Button1Click(); };
   // Enter closes the window from anywhere.

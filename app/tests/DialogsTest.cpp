@@ -2,6 +2,7 @@
 // dialog, the tips window and the version check, driven on virtual
 // recorders and a local web server.
 
+#include <QFontInfo>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -41,6 +42,10 @@ using isotest::Shell;
 using apptest::Press;
 
 class Scratch : public apptest::ScratchFolderTest {};
+
+// The information windows line their columns up in a fixed-pitch font: the
+// widget that shows them must have it, not only the control's font.
+bool ShowsFixedPitch(TWidgetHost* control) { return QFontInfo(control->Inner()->font()).fixedPitch(); }
 
 // A clock whose sleeps pass at once in recorder time. Sleeps of threads
 // other than the test's are paced by the test: each waits until the test
@@ -200,6 +205,7 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
   EXPECT_TRUE(lines[0].startsWith("  001      000:02:00  ")) << lines[0].toStdString();
   EXPECT_TRUE(lines[1].startsWith("  002      ")) << lines[1].toStdString();
   EXPECT_TRUE(lines[2].startsWith(" Free      ")) << lines[2].toStdString();
+  EXPECT_TRUE(ShowsFixedPitch(sessions.lb));
   EXPECT_EQ(sessions.lMedium->Caption(), QString::fromStdString(DiscTypeName(dtDVDPlusR)));
   EXPECT_TRUE(sessions.lDiscSize->Caption().endsWith(" MB"));
 
@@ -207,6 +213,7 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
   std::vector<std::string> names;
   sessions.ShowViewer = [&](TfrmTree* viewer) {
     viewer->Show();
+    EXPECT_TRUE(ShowsFixedPitch(viewer->fl));
     for (int row = 1; row < viewer->fl->RowCount(); ++row) names.push_back(viewer->fl->Cells(0, row).toStdString());
     // Extract all into a folder of the user's choice; a hostile name on
     // the disc stays inside it.
@@ -333,6 +340,9 @@ TEST_F(InformationDialogs, TheLayoutDialogTakesFilesAndFoldersOut) {
     layout.SetRecorder(&main.qcdb());
     layout.Show();
     EXPECT_EQ(layout.fl->Cells(2, 0), "    Date & Time ");
+    EXPECT_TRUE(ShowsFixedPitch(layout.fl));
+    // The cells lie on the window colour, wherever the font came from.
+    EXPECT_EQ(layout.fl->Inner()->palette().color(QPalette::Base), ColorToQColor(clWindow));
     auto row_of = [&](const QString& name) {
       for (int row = 1; row < layout.fl->RowCount(); ++row)
         if (layout.fl->Cells(0, row) == name) return row;

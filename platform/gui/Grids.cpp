@@ -14,6 +14,8 @@ TStringGrid::TStringGrid(TComponent* owner) : TWidgetHost(owner), table_(new QTa
   table_->setWordWrap(false);
   table_->setShowGrid(true);
   SetInner(table_, table_);
+  // A grid's cells lie on the window colour, as the host's grids do.
+  SetColor(clWindow);
   SetBounds(0, 0, 320, 120);
   SetColCount(5);
   SetRowCount(5);
