@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QFile>
 #include <filesystem>
-#include <fstream>
 #include <tuple>
 
 #include "app/AddSchedule.h"
@@ -32,23 +31,13 @@ Clock::TimePoint LocalTime(int year, int month, int day, int hour, int minute, i
   return Clock::TimePoint(std::chrono::seconds(at.toSecsSinceEpoch()));
 }
 
-class ScheduleWindow : public ::testing::Test {
+class ScheduleWindow : public apptest::ScratchFolderTest {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/burner-schedule-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
+    ScratchFolderTest::SetUp();
+    if (HasFatalFailure()) return;
     fs::create_directories(dir_ + "/app");
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void Write(const std::string& rel, const std::string& text) {
-    fs::create_directories(fs::path(dir_ + "/" + rel).parent_path());
-    std::ofstream(dir_ + "/" + rel, std::ios::binary) << text;
-  }
-  std::string Path(const std::string& rel) const { return dir_ + "/" + rel; }
 
   // The schedule window over the rig's main window, as main() makes it.
   TScheduleForm* MakeSchedule(WindowRig& rig) {
@@ -99,7 +88,6 @@ class ScheduleWindow : public ::testing::Test {
     rig.Click(editor->btnOK);
   }
 
-  std::string dir_;
   TScheduleOptions options_;
 };
 
