@@ -8,6 +8,7 @@
 #include <QObject>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <mutex>
 
 #include "platform/core/Dispatcher.h"
@@ -23,7 +24,7 @@ class QtDispatcher final : public QObject, public MainThreadDispatcher {
   bool IsMainThread() const override { return calls_.IsMainThread(); }
 
   // Runs every queued call now (main thread only); returns how many ran.
-  std::size_t RunPending() { return calls_.RunPending(error_handler_); }
+  std::size_t RunPending();
   // Waits up to `timeout` for a call to arrive (main thread only); true when
   // one is queued.
   bool WaitForCall(std::chrono::milliseconds timeout) { return calls_.WaitForCall(timeout); }
@@ -38,10 +39,17 @@ class QtDispatcher final : public QObject, public MainThreadDispatcher {
 
  private:
   void PostWakeUp();
+  void Rearm();
 
-  // Taken when the wake-up event is posted and before it is read, so the
-  // hand-over is ordered for race checkers too, not only inside Qt.
+  // One wake-up event is in flight at a time, and it is made on the main
+  // thread: application-wide event filters read every event before it
+  // reaches us, ordered after the poster only by Qt's own lock, so a worker
+  // must not be the one that wrote it. Workers take the spare and post it;
+  // the main thread makes the next one when it wakes. post_mutex_ guards
+  // both members.
   std::mutex post_mutex_;
+  std::unique_ptr<QEvent> spare_;
+  bool wake_up_posted_ = false;
   std::function<void(std::exception_ptr)> error_handler_;
   MainThreadCallQueue calls_;
 };

@@ -122,6 +122,49 @@ TEST(Thread, FreeOnTerminateDeletesOnTheMainThread) {
   EXPECT_TRUE(SpinUntil([&] { return gone.load(); }));
 }
 
+// An application-wide event filter (the skinned menu bar installs one) reads
+// every event, the dispatcher's wake-ups included, before the dispatcher
+// sees them: under ThreadSanitizer this fails if a worker made the event.
+// Calls queued while a wake-up is on its way ride on it.
+TEST(Thread, WorkerCallsWakeTheMainThreadPastApplicationEventFilters) {
+  TApplication app;
+  auto* dispatcher = dynamic_cast<QtDispatcher*>(&TheDispatcher());
+  ASSERT_NE(dispatcher, nullptr);
+  struct EveryEventReader : QObject {
+    QObject* dispatcher = nullptr;
+    int wake_ups = 0;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+      if (event->type() >= QEvent::User && watched == dispatcher) ++wake_ups;
+      return false;
+    }
+  } reader;
+  reader.dispatcher = dispatcher;
+  qApp->installEventFilter(&reader);
+
+  int ran = 0;
+  std::atomic<int> queued{0};
+  Worker worker;
+  worker.body = [&](Worker* self) {
+    for (int i = 0; i < 20; ++i) {
+      TThread::Queue([&] { ++ran; });
+      ++queued;
+    }
+    while (!self->proceed) std::this_thread::yield();
+    TThread::Synchronize([&] { ++ran; });
+  };
+  worker.Start();
+  // The main thread serves no events while the worker queues its twenty.
+  while (queued < 20) std::this_thread::yield();
+  ASSERT_TRUE(SpinUntil([&] { return ran == 20; }));
+  EXPECT_EQ(reader.wake_ups, 1);
+  // The next call after they ran wakes the main thread again.
+  worker.proceed = true;
+  ASSERT_TRUE(SpinUntil([&] { return ran == 21; }));
+  EXPECT_EQ(reader.wake_ups, 2);
+  worker.WaitFor();
+  qApp->removeEventFilter(&reader);
+}
+
 TEST(Timer, FiresWhileEnabledAndStopsOnIntervalZero) {
   TApplication app;
   auto* timer = Create<TTimer>(&app);
