@@ -32,9 +32,16 @@ void MainThreadCallQueue::Synchronize(const std::function<void()>& call) {
   item->run = call;
   item->waited = true;
   Enqueue(item);
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return item->done; });
-  if (item->error) std::rethrow_exception(item->error);
+  std::exception_ptr error;
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return item->done; });
+    // Take the exception out of the call: the main thread may drop its share
+    // of the call while this thread still handles the exception, and the
+    // library counts exception references where race checkers cannot see.
+    error = std::move(item->error);
+  }
+  if (error) std::rethrow_exception(error);
 }
 
 void MainThreadCallQueue::Post(std::function<void()> call) {
