@@ -105,7 +105,12 @@ TPanel* Holder(TForm1* form, TWinControl* parent, TAlign align, int size) {
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), qcdb_(std::make_unique<TQCDBurner>()) {}
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+  // The windows this form owns go after this destructor, when only the
+  // base form is left: those that look for the main window as they go must
+  // find none.
+  if (AppForms().Form1 == this) AppForms().Form1 = nullptr;
+}
 
 void TForm1::DoCreate() {
   // The program's one skin engine: every skinned window and control

@@ -3,6 +3,7 @@
 // recorders and a local web server.
 
 #include <QFontInfo>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -36,6 +37,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using apptest::DialogRig;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 using isotest::Q;
 using isotest::Shell;
 
@@ -164,6 +171,26 @@ TEST_F(EraseDiscs, NoDiscAndNoAnswerLeaveTheWindowClosable) {
   EXPECT_FALSE(e.isVisible());
 }
 
+TEST_F(EraseDiscs, TheWindowGoesWithTheMainWindowThatOwnsIt) {
+  DialogRig d({{'E', VirtualMedium::CdRw}});
+  QPointer<TEraseForm> e = EraseForm();
+  e->Show();
+  ASSERT_EQ(d.rig.form->EraseView, e.data());
+  // A part of the main window that asks for it as it goes, as the erase
+  // window does.
+  struct Witness : TComponent {
+    using TComponent::TComponent;
+    ~Witness() override { *seen = AppForms().Form1; }
+    TForm1** seen = nullptr;
+  };
+  TForm1* seen = d.rig.form;
+  Create<Witness>(d.rig.form)->seen = &seen;
+  delete d.rig.form;
+  d.rig.form = nullptr;
+  EXPECT_TRUE(e.isNull());
+  EXPECT_EQ(seen, nullptr);
+}
+
 using InformationDialogs = Scratch;
 
 TEST_F(InformationDialogs, CapabilitiesShowTheDrivesLastSetWithoutACommand) {
@@ -283,6 +310,7 @@ TEST_F(InformationDialogs, SessionsMatchThePeersAndTheViewerImportsThePickedSess
   const int lead_out = frames(lines[2].mid(11, 9));
   const std::string preload = std::string(BURNER_BINARY_DIR) + "/bin/burner-preload.so";
   if (!fs::exists(preload)) GTEST_SKIP() << preload << " is not built";
+  if (kSanitized) GTEST_SKIP() << "sanitizer runtimes cannot be preloaded into other programs";
   std::string device;
   for (int n = 0; device.empty(); ++n)
     if (!fs::exists("/dev/sr" + std::to_string(n))) device = "/dev/sr" + std::to_string(n);

@@ -27,7 +27,9 @@
 #endif
 #endif
 #ifdef BURNER_ASAN
-#include <sanitizer/allocator_interface.h>
+// GCC ships no allocator_interface.h; the sanitizer runtime exports the
+// call under both compilers.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
