@@ -170,15 +170,18 @@ void PaintParentBackground(TControl* control, QPainter& painter, bool with_graph
   if (!parent || control->Width() <= 0 || control->Height() <= 0) return;
   if (painter.device() && painter.device()->devType() == QInternal::Widget) {
     // Qt cannot render another widget into a widget's own paint: go
-    // through a bitmap.
+    // through a bitmap, of the part being repainted only.
+    const QRect shown = PaintableRect(painter, QRect(0, 0, control->Width(), control->Height()));
+    if (shown.isEmpty()) return;
     TSeBitmap temp;
-    se::SizeBuffer(temp, control->Width(), control->Height());
+    se::SizeBuffer(temp, shown.width(), shown.height());
     {
       QImage surface = SeBitmapSurface(temp);
       QPainter bitmap_painter(&surface);
+      bitmap_painter.translate(-shown.topLeft());
       PaintParentBackground(control, bitmap_painter, with_graphic_siblings);
     }
-    painter.drawImage(QPoint(0, 0), temp.Image());
+    painter.drawImage(shown.topLeft(), temp.Image());
     return;
   }
   const QPoint origin = control->pos();

@@ -6,6 +6,7 @@
 
 #include "platform/gui/Canvas.h"
 
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QWidget>
 #include <cmath>
@@ -195,12 +196,24 @@ void TCanvas::Paint(F&& draw) {
 
 QRect TCanvas::LogicalSurface() const {
   const QSize s = SurfaceSize();
-  const QRect surface(0, 0, s.width(), s.height());
+  QRect surface(0, 0, s.width(), s.height());
+  if (!external_) return surface;
   // A painter moved to a child's or a page's origin shows another part of
   // the logical plane, as a moved window origin does.
-  if (external_ && external_->worldMatrixEnabled() && !external_->worldTransform().isIdentity())
-    return external_->worldTransform().inverted().mapRect(surface);
-  return surface;
+  if (external_->worldMatrixEnabled() && !external_->worldTransform().isIdentity())
+    surface = external_->worldTransform().inverted().mapRect(surface);
+  // A huge control repaints at the cost of what is shown, not of its size.
+  return PaintableRect(*external_, surface);
+}
+
+QRect PaintableRect(const QPainter& painter, const QRect& area) {
+  QRect r = area;
+  // Of a window only the region being repainted can change; the paint
+  // engine keeps it in device coordinates.
+  if (const QPaintEngine* engine = painter.paintEngine(); engine && !engine->systemClip().isEmpty())
+    r &= painter.deviceTransform().inverted().mapRect(engine->systemClip().boundingRect());
+  if (painter.hasClipping()) r &= painter.clipBoundingRect().toAlignedRect();
+  return r;
 }
 
 TRect TCanvas::ClipRect() const {

@@ -65,6 +65,11 @@ constexpr TCopyMode PATCOPY = cmPatCopy;
 // destination D (the low byte of the code's high word is the truth table).
 uint32_t ApplyRop3(uint32_t rop, uint32_t p, uint32_t s, uint32_t d);
 
+// The part of `area` (in the painter's logical coordinates) that painting
+// can change: inside the region being repainted when the painter is on a
+// window, and inside the painter's own clip.
+QRect PaintableRect(const QPainter& painter, const QRect& area);
+
 class TCanvas {
  public:
   TCanvas();

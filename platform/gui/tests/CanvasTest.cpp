@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QPainter>
+#include <QTest>
+#include <QWidget>
 #include <functional>
+#include <vector>
 
 #include "platform/gui/Bitmap.h"
 #include "platform/gui/Canvas.h"
@@ -187,6 +191,40 @@ TEST(Canvas, ClipRegionsNarrowAndExclude) {
   EXPECT_EQ(Row(*b, 10, clRed), "...............##...");
   EXPECT_FALSE(c.HasClipRegion());
   EXPECT_EQ(c.ClipRect(), Rect(0, 0, 20, 20));
+}
+
+// Drawing code sizes its work by the clip box (tiles, sampled pictures):
+// on a window's painter that is the region being repainted, narrowed by
+// the painter's own clip, never the whole of a huge control.
+TEST(Canvas, OnAWindowsPainterTheClipBoxIsWhatIsRepainted) {
+  struct Probe : QWidget {
+    using QWidget::QWidget;
+    std::vector<TRect> seen;
+    void paintEvent(QPaintEvent*) override {
+      QPainter painter(this);
+      TCanvas canvas(this);
+      canvas.BeginPainting(&painter);
+      seen.push_back(canvas.ClipRect());
+      painter.setClipRect(0, 0, 25, 25);
+      seen.push_back(canvas.ClipRect());
+      painter.setClipping(false);
+      painter.translate(-1000, -2000);
+      seen.push_back(canvas.ClipRect());
+      canvas.EndPainting();
+    }
+  };
+  QWidget window;
+  window.resize(200, 150);
+  auto* probe = new Probe(&window);
+  probe->setGeometry(0, 0, 40000, 40000);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  probe->seen.clear();
+  probe->repaint(10, 20, 30, 40);
+  ASSERT_EQ(probe->seen.size(), 3u);
+  EXPECT_EQ(probe->seen[0], Rect(10, 20, 40, 60));
+  EXPECT_EQ(probe->seen[1], Rect(10, 20, 25, 25));
+  EXPECT_EQ(probe->seen[2], Rect(1010, 2020, 1040, 2060));
 }
 
 TEST(Canvas, ShapesStayInsideTheirBoundingRectangle) {
