@@ -318,8 +318,9 @@ class TSCSIDevice {
 
   std::recursive_mutex lock_;
   std::uint16_t ReadSpeed_ = 0;
-  std::uint32_t DeviceFreeBufferSize_ = 0;
-  std::uint32_t DeviceBufferSize_ = 0;
+  // Written by the burn thread, read by the progress display.
+  std::atomic<std::uint32_t> DeviceFreeBufferSize_{0};
+  std::atomic<std::uint32_t> DeviceBufferSize_{0};
   bool FinalizeDisc_ = false;
   bool DoDebug_ = false;
   bool TestWrite_ = false;
