@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "skin/tests/ScreenMouse.h"
 #include "platform/core/Clock.h"
 
 #include "platform/gui/Application.h"
@@ -42,11 +43,10 @@ struct FrameRig {
   }
   ~FrameRig() { delete form; }
 
-  QPoint Screen(const QPoint& window) const { return form->pos() + window; }
+  ScreenMouse<TForm> mouse{form};
+  QPoint Screen(const QPoint& window) const { return mouse.Screen(window); }
   void Send(QEvent::Type type, QPoint global, Qt::MouseButton button, Qt::MouseButtons buttons) {
-    const QPoint local = global - form->pos();
-    QMouseEvent e(type, QPointF(local), QPointF(global), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(form, &e);
+    mouse.Send(type, global, button, buttons);
   }
   // Press at a window point, move the mouse by `delta` on the screen in
   // two steps, release.
@@ -62,13 +62,7 @@ struct FrameRig {
     Send(QEvent::MouseButtonPress, g, Qt::LeftButton, Qt::LeftButton);
     Send(QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
   }
-  void DoubleClick(QPoint at) {
-    const QPoint g = Screen(at);
-    Send(QEvent::MouseButtonPress, g, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
-    Send(QEvent::MouseButtonDblClick, g, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
-  }
+  void DoubleClick(QPoint at) { mouse.DoubleClick(at); }
   QPoint Center(unsigned icon) {
     const TRect r = frame->GetBorderIconRect(icon);
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};

@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 
+#include "skin/tests/ScreenMouse.h"
 #include "platform/gui/Forms.h"
 #include "skin/se_engine.h"
 #include "skin/se_objectclasses.h"
@@ -135,14 +136,11 @@ class SkinForm : public ::testing::Test {
     };
   }
 
-  // Mouse events as the window system delivers them: the screen point is
-  // what the frame goes by, so a window that moves under the mouse sees
-  // the same screen point at a new window point.
+  // Mouse events go by their screen point, as the window system sends them.
   void Send(QEvent::Type type, QPoint screen, Qt::MouseButton button, Qt::MouseButtons buttons) {
-    QMouseEvent e(type, QPointF(screen - form_->pos()), QPointF(screen), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(form_, &e);
+    mouse_.Send(type, screen, button, buttons);
   }
-  QPoint Screen(QPoint window) const { return form_->pos() + window; }
+  QPoint Screen(QPoint window) const { return mouse_.Screen(window); }
   void Move(QPoint window) { Send(QEvent::MouseMove, Screen(window), Qt::NoButton, held_); }
   void Press(QPoint window) { Send(QEvent::MouseButtonPress, Screen(window), Qt::LeftButton, held_ = Qt::LeftButton); }
   void Release(QPoint window) { Send(QEvent::MouseButtonRelease, Screen(window), Qt::LeftButton, held_ = {}); }
@@ -151,13 +149,7 @@ class SkinForm : public ::testing::Test {
     Press(window);
     Release(window);
   }
-  void DoubleClick(QPoint window) {
-    const QPoint g = Screen(window);
-    Send(QEvent::MouseButtonPress, g, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
-    Send(QEvent::MouseButtonDblClick, g, Qt::LeftButton, Qt::LeftButton);
-    Send(QEvent::MouseButtonRelease, g, Qt::LeftButton, Qt::NoButton);
-  }
+  void DoubleClick(QPoint window) { mouse_.DoubleClick(window); }
   // Presses at a window point and moves the mouse on the screen through
   // each offset from there in turn; released at the last unless `hold`.
   void Drag(QPoint at, std::initializer_list<QPoint> path, bool hold = false) {
@@ -207,6 +199,7 @@ class SkinForm : public ::testing::Test {
   fs::path dir_;
   std::unique_ptr<TSeSkinEngine> engine_;
   TForm* form_ = nullptr;
+  ScreenMouse<TForm> mouse_{form_};
   TSeSkinForm* frame_ = nullptr;
   Qt::MouseButtons held_;
   int closes_ = 0;
