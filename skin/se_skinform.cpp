@@ -191,7 +191,10 @@ QRegion TSeSkinForm::CreateFormRegion() {
   }
   if (client_) copy_->SetBoundsRect(Rect(0, 0, FrameWidth(), FrameHeight()));
   AlignLinkControls();
-  return copy_->GetObjectRegion();
+  // A part placed outside the frame (a link place parked off the window,
+  // say) is not part of the window: left in, it would cut a hole in
+  // whatever lies beside the window there.
+  return copy_->GetObjectRegion().intersected(QRect(0, 0, FrameWidth(), FrameHeight()));
 }
 
 // The system and tray menus are made anew each time they show, so their

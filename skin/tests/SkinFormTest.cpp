@@ -403,6 +403,22 @@ TEST_F(SkinForm, AFrameWithoutAClientPartFixesTheWindowAndPlacesLinkedControls) 
   EXPECT_EQ(form_->pos(), before + QPoint(30, 20));
 }
 
+TEST_F(SkinForm, TheWindowsOutlineNeverReachesPastItsFrame) {
+  // Every skin here parks a link place outside the frame; an outline that
+  // took it in would blank that spot of the window beside this one.
+  for (const char* skin : {"fixed", "devoir", "slate", "meadow"}) {
+    SCOPED_TRACE(skin);
+    Load(skin);
+    Show();
+    // No mask at all means the window's own rectangle.
+    const QRegion outline = form_->mask();
+    const QRect box = outline.boundingRect();
+    EXPECT_EQ(outline.intersected(QRect(0, 0, form_->width(), form_->height())), outline)
+        << box.x() << "," << box.y() << " " << box.width() << "x" << box.height();
+    form_->Hide();
+  }
+}
+
 TEST_F(SkinForm, AToolWindowUsesTheToolWindowObjectOrFallsBackToTheForm) {
   const struct {
     const char* skin;
