@@ -64,14 +64,19 @@ TForm1* Main() { return AppForms().Form1; }
 }  // namespace
 
 void FillSpeedList(TSCSIDevice& drive, TSeCustomComboBox* list) {
-  const bool cd = drive.GetDiscType() < 4;
+  const TDiscType type = drive.GetDiscType();
+  const bool cd = type < 4;
+  // A pressed disc takes no writing and its drive reports no write speed
+  // for it (which the drive object would read as DVD single speed): Max is
+  // all there is to offer.
+  const bool pressed = type == dtCDROM || type == dtDVDROM;
   const double divisor = cd ? 176.4 : 1385.0;
   const int step = cd ? 176 : 700;
   const std::string factor_format = cd ? "0X " : "0.0X ";
   const int remembered = list->ItemIndex();
   list->Items()->Clear();
   list->Items()->Add("Max");
-  for (int s = drive.GetMaxWriteSpeed(); s > 0; s -= step) {
+  for (int s = pressed ? 0 : drive.GetMaxWriteSpeed(); s > 0; s -= step) {
     drive.SetWriteSpeed(static_cast<std::uint16_t>(s));
     const int current = drive.GetCurrentWriteSpeed();
     const QString text = QString::fromStdString(FormatFloat(factor_format, current / divisor) +

@@ -5,7 +5,9 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <filesystem>
+#include <fstream>
 
 #include "app/tests/DialogRig.h"
 #include "platform/core/IniFile.h"
@@ -245,6 +247,25 @@ TEST(SpeedList, EachSpeedOnceAfterMax) {
   list->SetItemIndex(1);
   FillSpeedList(rig.form->qcdb(), list.get());
   EXPECT_EQ(list->ItemIndex(), 1);
+}
+
+// The drive reports no write speed for a pressed disc: the list offers Max
+// and nothing made up, and asks the drive for no speed.
+TEST(SpeedList, PressedDiscOffersMaxOnly) {
+  QTemporaryDir dir;
+  const std::string iso = dir.filePath("pressed.iso").toStdString();
+  std::ofstream(iso, std::ios::binary) << std::string(300 * 2048, 'x');
+  for (VirtualMedium medium : {VirtualMedium::CdRom, VirtualMedium::DvdRom}) {
+    SCOPED_TRACE(MediumKey(medium));
+    apptest::WindowRig rig({{'E', VirtualMedium::CdR}});
+    rig.recorders.at('E')->ImportIso(iso, medium);
+    const auto list = CreateUnique<TSeSkinComboBox>();
+    std::vector<std::uint8_t> opcodes;
+    rig.hooks.at('E')->before = [&](const ScsiCommand& command) { opcodes.push_back(command.cdb[0]); };
+    FillSpeedList(rig.form->qcdb(), list.get());
+    EXPECT_EQ(list->Items()->ToQStringList().join(", ").toStdString(), "Max");
+    EXPECT_EQ(std::count(opcodes.begin(), opcodes.end(), 0xBB), 0) << "SET CD SPEED";
+  }
 }
 
 }  // namespace

@@ -159,12 +159,17 @@ void VirtualDisc::RemoveMedium() {
   DropAudio();
 }
 
-std::uint32_t VirtualDisc::OpenSessionStart() const {
-  if (closed_sessions == 0) return 0;
+std::uint32_t VirtualDisc::ClosedSessionsEnd() const {
   std::uint32_t end = 0;
   for (const VirtualTrack& track : tracks) {
     if (track.session <= closed_sessions) end = std::max(end, track.End());
   }
+  return end;
+}
+
+std::uint32_t VirtualDisc::OpenSessionStart() const {
+  if (closed_sessions == 0) return 0;
+  const std::uint32_t end = ClosedSessionsEnd();
   const MediumSpec& medium_spec = Spec();
   const std::uint64_t start = static_cast<std::uint64_t>(end) +
                               (closed_sessions == 1 ? medium_spec.first_session_gap : medium_spec.later_session_gap);
@@ -677,8 +682,11 @@ void VirtualDisc::StartOperation(VirtualOperation op, std::uint32_t real_seconds
 
 std::uint32_t VirtualDisc::MaxWriteSpeed() const {
   const MediumSpec& medium_spec = Spec();
-  if (HasMedium() && !medium_spec.write_speeds.empty()) return medium_spec.write_speeds.front();
-  return 8467;  // CD 48x when no writable medium tells otherwise
+  if (HasMedium()) {
+    // A pressed disc takes no writing: the drive reports no write speed for it.
+    return medium_spec.write_speeds.empty() ? 0 : medium_spec.write_speeds.front();
+  }
+  return 8467;  // CD 48x while no medium tells otherwise
 }
 
 std::uint32_t VirtualDisc::MaxReadSpeed() const {

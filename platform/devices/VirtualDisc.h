@@ -115,6 +115,9 @@ class VirtualDisc {
 
   // --- sequential layout ---
   std::uint32_t OpenSession() const { return closed_sessions + 1; }
+  // Where the tracks of the closed sessions end (0 while none is closed):
+  // the last lead-out, or DVD-R border-out, starts there.
+  std::uint32_t ClosedSessionsEnd() const;
   std::uint32_t OpenSessionStart() const;
   // Where the invisible track starts; nullopt when the disc takes no more.
   std::optional<std::uint32_t> InvisibleStart() const;

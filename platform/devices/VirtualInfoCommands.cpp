@@ -615,9 +615,10 @@ ScsiResult ReadCapacity(VirtualDisc& disc, const ScsiCommand& command) {
 namespace {
 
 std::vector<std::uint8_t> CapabilitiesPage(const VirtualDisc& disc, std::uint8_t control) {
-  const std::vector<std::uint32_t> speeds = disc.HasMedium() && !disc.Spec().write_speeds.empty()
-                                                ? disc.Spec().write_speeds
-                                                : std::vector<std::uint32_t>{8467, 7056, 5645, 4234};
+  // The write speeds are those of the medium (none for a pressed disc), or
+  // the drive's CD speeds while the tray is empty.
+  const std::vector<std::uint32_t> speeds =
+      disc.HasMedium() ? disc.Spec().write_speeds : std::vector<std::uint32_t>{8467, 7056, 5645, 4234};
   std::vector<std::uint8_t> page(32 + 4 * speeds.size(), 0);
   page[0] = 0x2A;
   page[1] = static_cast<std::uint8_t>(page.size() - 2);
@@ -817,7 +818,8 @@ ScsiResult GetPerformance(VirtualDisc& disc, const ScsiCommand& command) {
   if (type == 0x00) {
     const bool write = (command.cdb[1] & 0x04) != 0;
     if (write) answer[4] = 0x02;
-    if (max_descriptors > 0) {
+    // A pressed disc has no write performance to report.
+    if (max_descriptors > 0 && (!write || disc.CurrentWriteSpeed() != 0)) {
       std::uint8_t d[16] = {};
       const std::uint32_t speed = write ? disc.CurrentWriteSpeed() : disc.MaxReadSpeed();
       Put32(d + 4, speed);
@@ -826,6 +828,8 @@ ScsiResult GetPerformance(VirtualDisc& disc, const ScsiCommand& command) {
       answer.insert(answer.end(), d, d + 16);
     }
   } else if (type == 0x03) {
+    // One descriptor per speed the drive writes the present medium at: none
+    // for a pressed disc (or an empty tray), whose reply is the header alone.
     const std::vector<std::uint32_t>& speeds = disc.Spec().write_speeds;
     for (std::size_t i = 0; i < speeds.size() && i < max_descriptors; ++i) {
       std::uint8_t d[16] = {};
@@ -886,6 +890,27 @@ bool IsDash(VirtualMedium medium) {
          medium == VirtualMedium::DvdRwRestricted;
 }
 
+// Of the zone between two bordered areas of a DVD-R or sequential DVD-RW
+// disc (the medium's session gap), the last blocks are the next area's
+// border-in; the rest is the border-out that closes the area before it.
+constexpr std::uint32_t kBorderInBlocks = 5 * 16;
+
+// The border fields of a DVD-R or sequential DVD-RW disc's physical format
+// information: where the last closed area's border-out starts and where
+// the next area's border-in will, both 0 while no area is closed. A
+// finalized disc has no next area, and its data area ends with its data,
+// so that a reader that knows nothing of borders finds its end there.
+void PutBorders(std::vector<std::uint8_t>& answer, const VirtualDisc& disc, std::uint32_t first) {
+  const std::uint32_t data_end = disc.ClosedSessionsEnd();
+  if (disc.closed_sessions == 0 || data_end == 0) return;
+  Put32(&answer[36], first + data_end);
+  if (disc.finalized) {
+    Put32(&answer[12], first + data_end - 1);
+  } else {
+    Put32(&answer[40], first + disc.OpenSessionStart() - kBorderInBlocks);
+  }
+}
+
 // The structures the present medium has, with their lengths (header not counted).
 std::vector<std::pair<std::uint8_t, std::uint16_t>> DvdStructures(const VirtualDisc& disc) {
   std::vector<std::pair<std::uint8_t, std::uint16_t>> list = {{0x00, 2048}};
@@ -929,6 +954,7 @@ ScsiResult ReadDvdStructure(VirtualDisc& disc, const ScsiCommand& command) {
     } else {
       Put32(&answer[12], first + (size == 0 ? 0 : size - 1));
     }
+    if (IsDash(disc.medium) && disc.IsSequential()) PutBorders(answer, disc, first);
   } else if (format == 0x0E && IsDash(disc.medium)) {
     // Pre-recorded information: five fields of eight bytes, each led by
     // its number, as the land pre-pits of the lead-in hold them.

@@ -694,6 +694,141 @@ TEST_F(VirtualRecorderCommandsTest, DvdStructuresFollowTheMedium) {
   EXPECT_EQ(read(cd, 0x00, 2052).sense(), mmc::Sense(5, 0x30, 0x02));
 }
 
+// A DVD-R or sequential DVD-RW disc is written in bordered areas: its
+// physical format information names where the last closed area's
+// border-out starts and where the next area's border-in will (the last 80
+// blocks before the next area's first address), and a finalized disc's
+// data area ends with its data. Addresses are physical sectors (LBA plus
+// 30000h).
+TEST_F(VirtualRecorderCommandsTest, DvdMinusPhysicalFormatFollowsTheBorders) {
+  enum class Close { Track, Border, Final };  // leave the area open, close it, close the disc
+  struct Area {
+    std::uint16_t blocks;
+    Close close;
+  };
+  struct Case {
+    const char* state;
+    std::vector<Area> areas;
+    std::uint32_t data_end, border_out, next_border_in;
+  } const cases[] = {
+      {"blank", {}, 0x26127F, 0, 0},
+      {"first area being written", {{160, Close::Track}}, 0x26127F, 0, 0},
+      // The first border zone takes 16384 blocks.
+      {"one border closed", {{160, Close::Border}}, 0x26127F, 0x0300A0, 0x0340A0 - 80},
+      // The area after it starts at 16544; later border zones take 6144 blocks.
+      {"two borders closed", {{160, Close::Border}, {96, Close::Border}}, 0x26127F, 0x034100, 0x035900 - 80},
+      {"finalized at once", {{160, Close::Final}}, 0x03009F, 0x0300A0, 0},
+      {"finalized after a border", {{160, Close::Border}, {96, Close::Final}}, 0x0340FF, 0x034100, 0},
+  };
+  auto physical = [](VirtualRecorder& d, std::uint8_t format) {
+    return mmc::RunIn(d, mmc::Cdb({0xAD, 0, 0, 0, 0, 0, 0, format, 0x08, 0x04, 0, 0}), 2052);
+  };
+  int n = 0;
+  for (VirtualMedium medium : {VirtualMedium::DvdR, VirtualMedium::DvdRwSequential}) {
+    // The DVD-RW's data area ends 608 blocks before the DVD-R's.
+    const std::uint32_t shorter = medium == VirtualMedium::DvdR ? 0 : 608;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(MediumKey(medium) + ", " + c.state);
+      VirtualRecorder& drive = Open(medium, "b" + std::to_string(n++) + ".img");
+      for (const Area& area : c.areas) {
+        ASSERT_TRUE(mmc::SetWriteParameters(drive, 0, area.close == Close::Final ? 0 : 3).ok());
+        const mmc::Reply next = mmc::ReadTrackInformation(drive, 0xFF);
+        ASSERT_TRUE(next.ok());
+        ASSERT_TRUE(mmc::Write10(drive, Be32(&next.data[12]), area.blocks).ok());
+        ASSERT_TRUE(mmc::SynchronizeCache(drive).ok());
+        if (area.close == Close::Track) continue;
+        ASSERT_TRUE(mmc::CloseTrackSession(drive, 1, next.data[2]).ok());
+        ASSERT_TRUE(mmc::CloseTrackSession(drive, 2).ok());
+      }
+      const mmc::Reply info = physical(drive, 0x00);
+      ASSERT_TRUE(info.ok());
+      EXPECT_EQ(Be32(&info.data[8]), 0x030000u) << "start of the data area";
+      const bool written_to_end = c.data_end == 0x26127F;
+      EXPECT_EQ(Be32(&info.data[12]), written_to_end ? c.data_end - shorter : c.data_end)
+          << "end of the data area";
+      EXPECT_EQ(Be32(&info.data[16]), 0u) << "one layer";
+      EXPECT_EQ(info.data[20], 0x00) << "no burst cutting area";
+      EXPECT_EQ(Be32(&info.data[36]), c.border_out) << "start of the last border-out";
+      EXPECT_EQ(Be32(&info.data[40]), c.next_border_in) << "start of the next border-in";
+      if (c.next_border_in != 0) {
+        const mmc::Reply next = mmc::ReadTrackInformation(drive, 0xFF);
+        EXPECT_EQ(Be32(&next.data[12]) + 0x030000, c.next_border_in + 80) << "the next area's first address";
+      }
+      EXPECT_EQ(physical(drive, 0x10).data, info.data) << "the control data zone holds the same";
+    }
+  }
+}
+
+// GET PERFORMANCE lists one write speed descriptor for each speed the drive
+// writes the present medium at, the fastest first, agreeing with the
+// capabilities page; a pressed disc takes no writing, so it has none (the
+// reply is the header alone) and no write performance either.
+TEST_F(VirtualRecorderCommandsTest, WriteSpeedsFollowTheMedium) {
+  struct Case {
+    VirtualMedium medium;  // CD-ROM and DVD-ROM are pressed from an image
+    std::vector<std::uint32_t> speeds;
+  } const cases[] = {
+      {VirtualMedium::DvdRom, {}},
+      {VirtualMedium::CdRom, {}},
+      {VirtualMedium::DvdR, {22160, 11080, 5540}},
+      {VirtualMedium::DvdPlusRw, {11080, 5540}},
+      {VirtualMedium::CdRw, {4234, 2822, 1764, 706}},
+  };
+  const std::string iso = Path("rom.iso");
+  std::ofstream(iso, std::ios::binary) << std::string(300 * 2048, 'x');
+  auto performance = [](VirtualRecorder& d, std::uint8_t type, std::uint16_t descriptors,
+                        bool write = false) {
+    ScsiCommand c = mmc::Cdb({0xAC, static_cast<std::uint8_t>(write ? 0x04 : 0), 0, 0, 0, 0, 0, 0,
+                              static_cast<std::uint8_t>(descriptors >> 8),
+                              static_cast<std::uint8_t>(descriptors), type, 0});
+    return mmc::RunIn(d, c, 8 + 16u * descriptors);
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(MediumKey(c.medium));
+    const bool pressed = c.medium == VirtualMedium::DvdRom || c.medium == VirtualMedium::CdRom;
+    VirtualRecorder& drive =
+        Open(pressed ? VirtualMedium::CdR : c.medium, "p" + std::to_string(n++) + ".img");
+    if (pressed) {
+      drive.ImportIso(iso, c.medium);
+      EXPECT_EQ(mmc::TestUnitReady(drive).sense(), mmc::Sense(6, 0x28, 0x00));
+    }
+    const std::uint32_t end = (pressed ? 300 : SpecOf(c.medium).capacity) - 1;
+
+    const mmc::Reply speeds = performance(drive, 0x03, 8);
+    ASSERT_TRUE(speeds.ok());
+    ASSERT_EQ(speeds.data.size(), 8 + 16 * c.speeds.size());
+    EXPECT_EQ(Be32(&speeds.data[0]), speeds.data.size() - 4) << "the length counts what follows it";
+    for (std::size_t i = 0; i < c.speeds.size(); ++i) {
+      const std::uint8_t* d = &speeds.data[8 + 16 * i];
+      EXPECT_EQ(Be32(d + 4), end) << "end address, descriptor " << i;
+      EXPECT_EQ(Be32(d + 8), SpecOf(c.medium).read_speed) << "read speed, descriptor " << i;
+      EXPECT_EQ(Be32(d + 12), c.speeds[i]) << "write speed, descriptor " << i;
+    }
+    EXPECT_EQ(performance(drive, 0x03, 1).data.size(), c.speeds.empty() ? 8u : 24u) << "as many as asked";
+
+    const mmc::Reply caps = mmc::ModeSense10(drive, 0x2A);
+    ASSERT_TRUE(caps.ok());
+    EXPECT_EQ(Be16(&caps.data[8 + 18]), c.speeds.empty() ? 0 : c.speeds.front()) << "maximum write speed";
+    EXPECT_EQ(Be16(&caps.data[8 + 28]), c.speeds.empty() ? 0 : c.speeds.front()) << "current write speed";
+    ASSERT_EQ(Be16(&caps.data[8 + 30]), c.speeds.size()) << "write speed descriptors";
+    for (std::size_t i = 0; i < c.speeds.size(); ++i)
+      EXPECT_EQ(Be16(&caps.data[8 + 32 + 4 * i + 2]), c.speeds[i]);
+
+    const mmc::Reply read = performance(drive, 0x00, 1);
+    ASSERT_TRUE(read.ok());
+    ASSERT_EQ(read.data.size(), 24u);
+    EXPECT_EQ(Be32(&read.data[8 + 4]), SpecOf(c.medium).read_speed);
+    const mmc::Reply write = performance(drive, 0x00, 1, true);
+    ASSERT_TRUE(write.ok());
+    EXPECT_EQ(write.data[4] & 0x02, 0x02) << "the write bit";
+    ASSERT_EQ(write.data.size(), c.speeds.empty() ? 8u : 24u);
+    if (!c.speeds.empty()) {
+      EXPECT_EQ(Be32(&write.data[8 + 4]), c.speeds.front());
+    }
+  }
+}
+
 // The six-byte mode commands carry the same pages as the ten-byte ones, and
 // a parameter list sent is reported taken in full.
 TEST_F(VirtualRecorderCommandsTest, SixByteModeCommandsAndParameterListsTakenWhole) {
