@@ -13,7 +13,6 @@ inline constexpr char kStreamReadError[] = "Stream read error in %s file.";
 inline constexpr char kImageNotSupported[] = "Cannot load image. %s not supported for %s files.";
 inline constexpr char kCompression[] = "The compression scheme is";
 inline constexpr char kPCDImageSize[] = "Image sizes other than Base16, Base4 or Base are";
-inline constexpr char kYCbCr16Bits[] = "YCbCr with 16 bits per sample is";
 inline constexpr char kPSPFileVersion[] = "File versions other than 3 or 4 are";
 inline constexpr char kInvalidCRC[] = "Cannot load image. CRC error found in %s file.";
 inline constexpr char kCompressionError[] = "Cannot load image. Compression error found in %s file.";

@@ -1,8 +1,9 @@
-// TIFF: the first image of a file, in strips, samples interleaved or one
-// plane after another, rows top to bottom; uncompressed, PackBits, or CCITT
-// modified Huffman and one-dimensional T.4 fax data. YCbCr is 8-bit, in data
-// units of 1, 2 or 4 by 1, 2 or 4 luma samples (never taller than wide; 1 x 1
-// when in planes) sharing one chroma pair, turned into RGB here with the file's
+// TIFF: the first image of a file, in strips or tiles, samples interleaved
+// or one plane after another, rows top to bottom; uncompressed, PackBits, or
+// CCITT modified Huffman and one-dimensional T.4 fax data. YCbCr (8 or 16
+// bits) comes in data units of 1, 2 or 4 by 1, 2 or 4 luma samples (never
+// taller than wide) sharing one chroma pair, or in planes whose chroma planes
+// are subsampled the same way; it is turned into RGB here with the file's
 // luma coefficients and reference black and white. CIE L*a*b* (8 or 16 bits)
 // is turned into RGB here too, through the sRGB display libtiff's RGBA
 // reader uses, so a picture looks as libtiff's tools show it.
@@ -37,6 +38,10 @@ enum : uint16_t {
   tagPlanarConfiguration = 284,
   tagPredictor = 317,
   tagColorMap = 320,
+  tagTileWidth = 322,
+  tagTileLength = 323,
+  tagTileOffsets = 324,
+  tagTileByteCounts = 325,
   tagWhitePoint = 318,
   tagYCbCrCoefficients = 529,
   tagYCbCrSubSampling = 530,
@@ -155,12 +160,17 @@ class TiffDirectory {
   std::map<uint16_t, Entry> entries_;
 };
 
-// 8-bit YCbCr to RGB by the file's luma coefficients (default those of
-// television, 0.299 0.587 0.114) and reference black and white (default
-// 0 255 for luma, 128 255 for each chroma sample).
+// YCbCr of 8 or 16 bits to 8-bit RGB by the file's luma coefficients
+// (default those of television, 0.299 0.587 0.114) and reference black and
+// white. Without the latter, luma spans the whole sample range and chroma is
+// centred on half of it (0 255 128 255 128 255 for 8 bits). Luma codes map
+// onto the full sample range, chroma codes onto a signed range half as wide.
 class YCbCrToRgb {
  public:
-  explicit YCbCrToRgb(const TiffDirectory& dir) {
+  YCbCrToRgb(const TiffDirectory& dir, uint32_t bits, bool big) : wide_(bits == 16), big_(big) {
+    max_ = wide_ ? 65535 : 255;
+    const double half = wide_ ? 32768 : 128;
+    ref_[0] = 0, ref_[1] = max_, ref_[2] = half, ref_[3] = max_, ref_[4] = half, ref_[5] = max_;
     const auto luma = dir.Rationals(tagYCbCrCoefficients);
     if (luma.size() >= 3) red_ = luma[0], green_ = luma[1], blue_ = luma[2];
     const auto ref = dir.Rationals(tagReferenceBlackWhite);
@@ -169,19 +179,32 @@ class YCbCrToRgb {
   }
   bool Valid() const { return valid_; }
 
-  void Convert(const uint8_t* unit, int lumaIndex, int chromaIndex, uint8_t* rgb) const {
-    const double y = (unit[lumaIndex] - ref_[0]) * 255 / (ref_[1] - ref_[0]);
-    const double cb = (unit[chromaIndex] - ref_[2]) * 127 / (ref_[3] - ref_[2]);
-    const double cr = (unit[chromaIndex + 1] - ref_[4]) * 127 / (ref_[5] - ref_[4]);
+  // The pixel whose luma is sample `lumaIndex` of a data unit whose chroma
+  // pair starts at sample `chromaIndex`.
+  void Convert(const uint8_t* unit, size_t lumaIndex, size_t chromaIndex, uint8_t* rgb) const {
+    const double chromaRange = (max_ - 1) / 2;
+    const double y = (Sample(unit, lumaIndex) - ref_[0]) * max_ / (ref_[1] - ref_[0]);
+    const double cb = (Sample(unit, chromaIndex) - ref_[2]) * chromaRange / (ref_[3] - ref_[2]);
+    const double cr = (Sample(unit, chromaIndex + 1) - ref_[4]) * chromaRange / (ref_[5] - ref_[4]);
     const double r = y + cr * (2 - 2 * red_), b = y + cb * (2 - 2 * blue_);
     const double g = (y - blue_ * b - red_ * r) / green_;
-    rgb[0] = Clamp8(r), rgb[1] = Clamp8(g), rgb[2] = Clamp8(b);
+    rgb[0] = To8(r), rgb[1] = To8(g), rgb[2] = To8(b);
   }
 
  private:
-  static uint8_t Clamp8(double v) { return uint8_t(std::clamp<long>(std::lrint(v), 0, 255)); }
+  double Sample(const uint8_t* unit, size_t index) const {
+    if (!wide_) return unit[index];
+    const uint8_t* p = unit + index * 2;
+    return big_ ? p[0] << 8 | p[1] : p[1] << 8 | p[0];
+  }
+  uint8_t To8(double v) const {
+    if (wide_) v = v * 255 / max_;
+    return uint8_t(std::clamp<long>(std::lrint(v), 0, 255));
+  }
+  bool wide_, big_;
+  double max_;
   double red_ = 0.299, green_ = 0.587, blue_ = 0.114;
-  double ref_[6] = {0, 255, 128, 255, 128, 255};
+  double ref_[6];
   bool valid_ = true;
 };
 
@@ -312,18 +335,15 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
       cm.SetTargetScheme(psBGR);
       break;
     case 6: {
-      if (samples != 3) BadColorFormat();
-      if (bits == 16) throw EInvalidGraphic(GraphicMessage(gs::kImageNotSupported, gs::kYCbCr16Bits, kName));
-      if (bits != 8) BadColorFormat();
+      if (samples != 3 || !wideSamples) BadColorFormat();
       const auto sub = dir.Values(tagYCbCrSubSampling);
       subH = sub.size() > 0 ? sub[0] : 2;
       subV = sub.size() > 1 ? sub[1] : 2;
       auto allowed = [](uint32_t n) { return n == 1 || n == 2 || n == 4; };
       if (!allowed(subH) || !allowed(subV) || subV > subH) BadColorFormat();
-      // Subsampled chroma planes would be smaller than the luma plane.
-      if (planar && subH * subV > 1) BadColorFormat();
       if (predictor == 2 && subH * subV > 1) BadColorFormat();
-      // The reader makes RGB rows itself; the manager only reorders them.
+      // The reader makes 8-bit RGB rows itself; the manager only reorders them.
+      cm.SetSourceBitsPerSample(8);
       cm.SetSourceSamplesPerPixel(3);
       cm.SetTargetSamplesPerPixel(3);
       cm.SetSourceScheme(psRGB);
@@ -344,13 +364,16 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   }
   const uint64_t bitsPerPixel = uint64_t(bits) * samples;
   const size_t rowSize = size_t((uint64_t(width) * bitsPerPixel + 7) / 8);
+  // Samples in planes and YCbCr samples are 8 or 16 bits wide.
+  const size_t sampleBytes = bits / 8;
+  // YCbCr data units: subH x subV luma samples, then Cb and Cr.
+  const size_t unitColumns = size_t((uint64_t(width) + subH - 1) / subH);
+  const size_t unitSize = (subH * subV + 2) * sampleBytes;
   // The bytes of subV rows (one row of data units for YCbCr).
-  const size_t unitRowSize =
-      photometric == 6 ? size_t((width + subH - 1) / subH) * (subH * subV + 2) : rowSize;
-  const uint64_t unitRows = (uint64_t(height) + subV - 1) / subV;
+  const size_t unitRowSize = photometric == 6 ? unitColumns * unitSize : rowSize;
   std::optional<YCbCrToRgb> ycbcr;
   if (photometric == 6) {
-    ycbcr.emplace(dir);
+    ycbcr.emplace(dir, bits, big);
     if (!ycbcr->Valid()) RaiseInvalidImage(kName);
   }
   std::optional<LabToRgb> lab;
@@ -359,17 +382,29 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     if (!lab->Valid()) RaiseInvalidImage(kName);
   }
 
+  const bool tiled = dir.Has(tagTileOffsets);
+  uint32_t tileWidth = 0, tileLength = 0;
+  if (tiled) {
+    tileWidth = dir.Value(tagTileWidth, 0);
+    tileLength = dir.Value(tagTileLength, 0);
+    // Tiles are whole multiples of 16 pixels, so each starts on a byte and
+    // on a data unit.
+    if (tileWidth == 0 || tileLength == 0 || tileWidth % 16 || tileLength % 16) RaiseInvalidImage(kName);
+    if (tileWidth > 1u << 20 || tileLength > 1u << 20) RaiseInvalidImage(kName);
+  }
+  const uint32_t codedWidth = tiled ? tileWidth : width;
+
   std::unique_ptr<TDecoder> decoder;
   switch (compression) {
     case 1:
       break;
     case 2:
-      decoder = std::make_unique<TCCITTMHDecoder>(fillOrder == 2, int(width));
+      decoder = std::make_unique<TCCITTMHDecoder>(fillOrder == 2, int(codedWidth));
       break;
     case 3:
       // Two-dimensional T.4 data would come out as noise: refuse it.
       if (dir.Value(tagT4Options, 0) & 1) BadCompression();
-      decoder = std::make_unique<TCCITTFax3Decoder>(fillOrder == 2, int(width));
+      decoder = std::make_unique<TCCITTFax3Decoder>(fillOrder == 2, int(codedWidth));
       break;
     case 32773:
       decoder = std::make_unique<TPackbitsRLEDecoder>();
@@ -379,11 +414,37 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
   }
   if (compression == 2 || compression == 3) {
     if (bits != 1 || samples != 1) BadColorFormat();
-    if (width > 0x7FFFFFF) RaiseInvalidImage(kName);
+    if (codedWidth > 0x7FFFFFF) RaiseInvalidImage(kName);
   }
+
+  // How each plane's rows lie: the bytes of one row in the picture and in a
+  // tile, and the picture rows one row covers (subV for a row of data units
+  // and for a row of subsampled chroma, whose planes have one sample for
+  // each data unit).
+  struct PlaneLayout {
+    size_t rowBytes, tileRowBytes;
+    uint32_t rowSpan, tileRows;
+  };
+  const size_t planeCount = planar ? samples : 1;
+  std::vector<PlaneLayout> layout(planeCount);
+  for (size_t p = 0; p < planeCount; ++p) {
+    if (!planar) {
+      const size_t tileRowBytes =
+          photometric == 6 ? tileWidth / subH * unitSize : size_t(uint64_t(tileWidth) * bitsPerPixel / 8);
+      layout[p] = {unitRowSize, tileRowBytes, subV, tileLength / subV};
+    } else {
+      const bool chroma = p > 0 && photometric == 6;
+      const uint32_t h = chroma ? subH : 1, v = chroma ? subV : 1;
+      layout[p] = {size_t((uint64_t(width) + h - 1) / h) * sampleBytes, tileWidth / h * sampleBytes, v,
+                   tileLength / v};
+    }
+  }
+  uint64_t pictureBytes = 0;
+  for (const PlaneLayout& l : layout)
+    pictureBytes += l.rowBytes * ((uint64_t(height) + l.rowSpan - 1) / l.rowSpan);
   // PackBits unpacks at most 128 bytes from 2; plain data must all be there.
-  if (compression == 1 && uint64_t(unitRowSize) * unitRows > in.Size()) in.Truncated();
-  if (compression == 32773 && uint64_t(unitRowSize) * unitRows / 64 > in.Size()) RaiseInvalidImage(kName);
+  if (compression == 1 && pictureBytes > in.Size()) in.Truncated();
+  if (compression == 32773 && pictureBytes / 64 > in.Size()) RaiseInvalidImage(kName);
   AllocateRaster(dib, width, height, cm.TargetPixelFormat(), kName);
 
   if (cm.TargetScheme() == psIndexed) {
@@ -405,16 +466,37 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     }
   }
 
-  const auto offsets = dir.Values(tagStripOffsets);
-  const auto byteCounts = dir.Values(tagStripByteCounts);
+  // The picture comes in bands of rows: strips, or rows of tiles. Every
+  // plane has the same bands, one after another in the tables.
+  const auto offsets = dir.Values(tiled ? tagTileOffsets : tagStripOffsets);
+  const auto byteCounts = dir.Values(tiled ? tagTileByteCounts : tagStripByteCounts);
   auto rowsPerStrip = dir.Values(tagRowsPerStrip);
-  const size_t planes = planar ? samples : 1;
-  const size_t stripsPerPlane = offsets.size() / planes;
-  if (stripsPerPlane == 0) RaiseInvalidImage(kName);
-  if (stripsPerPlane == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
+  size_t bandsPerPlane, tilesAcross = 0;
+  if (tiled) {
+    tilesAcross = (uint64_t(width) + tileWidth - 1) / tileWidth;
+    bandsPerPlane = (uint64_t(height) + tileLength - 1) / tileLength;
+    const uint64_t tiles = uint64_t(tilesAcross) * bandsPerPlane;
+    if (offsets.size() / planeCount < tiles) RaiseInvalidImage(kName);
+    // Edge tiles are decoded whole: all the tiles must fit in what the
+    // file could hold, and in a bounded amount of memory.
+    uint64_t tileBytes = 0;
+    for (const PlaneLayout& l : layout) tileBytes += uint64_t(l.tileRowBytes) * l.tileRows;
+    const uint64_t limit = compression == 1       ? in.Size()
+                           : compression == 32773 ? uint64_t(in.Size()) * 64
+                                                  : uint64_t(kMaxRasterBytes);
+    if (tileBytes > limit / tiles) {
+      if (compression == 1) in.Truncated();
+      RaiseInvalidImage(kName);
+    }
+  } else {
+    bandsPerPlane = offsets.size() / planeCount;
+    if (bandsPerPlane == 0) RaiseInvalidImage(kName);
+    if (bandsPerPlane == 1 || rowsPerStrip.empty()) rowsPerStrip.assign(1, height);
+  }
 
-  // Strip `index` of the file, decoded into `buffer` (sized by the caller).
-  auto readStrip = [&](size_t index, std::vector<uint8_t>& buffer) {
+  // Strip or tile `index` of the file, decoded into `buffer` (sized by the
+  // caller).
+  auto readChunk = [&](size_t index, std::vector<uint8_t>& buffer) {
     in.Seek(offsets[index]);
     if (decoder) {
       const size_t count = index < byteCounts.size() ? byteCounts[index] : in.Left();
@@ -427,27 +509,66 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     }
   };
 
-  std::vector<uint8_t> strip, plane, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
+  std::vector<uint8_t> strip, tile, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
+  std::vector<std::vector<uint8_t>> planeRows(planar ? planeCount : 0);
   uint32_t row = 0;
-  for (size_t s = 0; s < stripsPerPlane && row < height; ++s) {
-    const uint32_t stripRows =
-        std::clamp<uint32_t>(rowsPerStrip[std::min(s, rowsPerStrip.size() - 1)], 1, height - row);
-    strip.assign(size_t((stripRows + subV - 1) / subV) * unitRowSize, 0);
-    if (planar) {
-      // Samples of 8 or 16 bits: each plane's row is width samples.
-      const size_t sampleBytes = bits / 8, planeRow = size_t(width) * sampleBytes;
-      plane.assign(size_t(stripRows) * planeRow, 0);
-      for (size_t p = 0; p < planes; ++p) {
-        readStrip(p * stripsPerPlane + s, plane);
-        for (size_t r = 0; r < stripRows; ++r)
-          for (size_t x = 0; x < width; ++x)
-            std::memcpy(strip.data() + r * rowSize + (x * planes + p) * sampleBytes,
-                        plane.data() + r * planeRow + x * sampleBytes, sampleBytes);
+  for (size_t band = 0; band < bandsPerPlane && row < height; ++band) {
+    const uint32_t bandRows =
+        tiled ? std::min(tileLength, height - row)
+              : std::clamp<uint32_t>(rowsPerStrip[std::min(band, rowsPerStrip.size() - 1)], 1, height - row);
+    // A band ending inside a row of subsampled chroma would leave the
+    // chroma planes out of step with the luma plane.
+    if (planar && bandRows % subV && row + bandRows < height) BadColorFormat();
+    for (size_t p = 0; p < planeCount; ++p) {
+      const PlaneLayout& l = layout[p];
+      const size_t rows = (bandRows + l.rowSpan - 1) / l.rowSpan;
+      std::vector<uint8_t>& rowsOut = planar ? planeRows[p] : strip;
+      rowsOut.assign(rows * l.rowBytes, 0);
+      if (!tiled) {
+        readChunk(p * bandsPerPlane + band, rowsOut);
+        continue;
       }
-    } else {
-      readStrip(s, strip);
+      tile.resize(size_t(l.tileRows) * l.tileRowBytes);
+      for (size_t across = 0; across < tilesAcross; ++across) {
+        if (decoder) std::fill(tile.begin(), tile.end(), 0);
+        readChunk((p * bandsPerPlane + band) * tilesAcross + across, tile);
+        // The tile's part inside the picture (a tile starts inside it).
+        const size_t at = across * l.tileRowBytes, bytes = std::min(l.tileRowBytes, l.rowBytes - at);
+        for (size_t r = 0; r < std::min<size_t>(rows, l.tileRows); ++r)
+          std::memcpy(rowsOut.data() + r * l.rowBytes + at, tile.data() + r * l.tileRowBytes, bytes);
+      }
     }
-    for (uint32_t r = 0; r < stripRows; ++r, ++row) {
+    if (planar) {
+      const size_t unitRows = (bandRows + subV - 1) / subV;
+      strip.assign(unitRows * unitRowSize, 0);
+      if (subH * subV > 1) {
+        // Data units made up from the planes; luma beyond the right or
+        // bottom edge repeats the last column or row.
+        const size_t lumaRowBytes = layout[0].rowBytes, chromaRowBytes = layout[1].rowBytes;
+        for (size_t u = 0; u < unitRows; ++u)
+          for (size_t column = 0; column < unitColumns; ++column) {
+            uint8_t* unit = strip.data() + u * unitRowSize + column * unitSize;
+            for (size_t j = 0; j < subV; ++j)
+              for (size_t i = 0; i < subH; ++i) {
+                const size_t y = std::min<size_t>(u * subV + j, bandRows - 1);
+                const size_t x = std::min<size_t>(column * subH + i, width - 1);
+                std::memcpy(unit + (j * subH + i) * sampleBytes,
+                            planeRows[0].data() + y * lumaRowBytes + x * sampleBytes, sampleBytes);
+              }
+            for (size_t c = 1; c <= 2; ++c)
+              std::memcpy(unit + (subH * subV + c - 1) * sampleBytes,
+                          planeRows[c].data() + u * chromaRowBytes + column * sampleBytes, sampleBytes);
+          }
+      } else {
+        // Samples of 8 or 16 bits: each plane's row is width samples.
+        for (size_t p = 0; p < planeCount; ++p)
+          for (size_t r = 0; r < bandRows; ++r)
+            for (size_t x = 0; x < width; ++x)
+              std::memcpy(strip.data() + r * rowSize + (x * planeCount + p) * sampleBytes,
+                          planeRows[p].data() + r * layout[p].rowBytes + x * sampleBytes, sampleBytes);
+      }
+    }
+    for (uint32_t r = 0; r < bandRows; ++r, ++row) {
       uint8_t* line = strip.data() + size_t(r / subV) * unitRowSize;
       if (predictor == 2 && width > 1) {
         if (bits == 8) {
@@ -471,10 +592,9 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
         }
       }
       if (ycbcr) {
-        const uint32_t unitSize = subH * subV + 2;
         for (uint32_t x = 0; x < width; ++x)
-          ycbcr->Convert(line + size_t(x / subH) * unitSize, int((r % subV) * subH + x % subH),
-                         int(subH * subV), rgb.data() + size_t(x) * 3);
+          ycbcr->Convert(line + (x / subH) * unitSize, (r % subV) * subH + x % subH, subH * subV,
+                         rgb.data() + size_t(x) * 3);
         line = rgb.data();
       } else if (lab) {
         const size_t step = bits / 8 * 3;
