@@ -509,6 +509,31 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     }
   };
 
+  // Undoes horizontal differencing along a row of `pixels` pixels of
+  // `stride` samples, as stored. Each tile's rows start afresh.
+  auto depredict = [&](uint8_t* line, size_t pixels, size_t stride) {
+    if (predictor != 2 || pixels < 2) return;
+    if (bits == 8) {
+      if (stride == 3)
+        Depredict3(line, pixels - 1);
+      else if (stride == 4)
+        Depredict4(line, pixels - 1);
+      else
+        Depredict(line, pixels - 1, stride);
+    } else if (bits == 16) {
+      // Differences of whole 16-bit samples, in the file's byte order.
+      const size_t n = pixels * stride;
+      for (size_t i = stride; i < n; ++i) {
+        uint8_t* p = line + i * 2;
+        const uint8_t* q = p - stride * 2;
+        const unsigned sum = big ? unsigned(p[0] << 8 | p[1]) + unsigned(q[0] << 8 | q[1])
+                                 : unsigned(p[1] << 8 | p[0]) + unsigned(q[1] << 8 | q[0]);
+        p[big ? 0 : 1] = uint8_t(sum >> 8);
+        p[big ? 1 : 0] = uint8_t(sum);
+      }
+    }
+  };
+
   std::vector<uint8_t> strip, tile, rgb(ycbcr || lab ? size_t(width) * 3 : 0);
   std::vector<std::vector<uint8_t>> planeRows(planar ? planeCount : 0);
   uint32_t row = 0;
@@ -532,6 +557,8 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
       for (size_t across = 0; across < tilesAcross; ++across) {
         if (decoder) std::fill(tile.begin(), tile.end(), 0);
         readChunk((p * bandsPerPlane + band) * tilesAcross + across, tile);
+        for (size_t r = 0; r < l.tileRows; ++r)
+          depredict(tile.data() + r * l.tileRowBytes, tileWidth, planar ? 1 : samples);
         // The tile's part inside the picture (a tile starts inside it).
         const size_t at = across * l.tileRowBytes, bytes = std::min(l.tileRowBytes, l.rowBytes - at);
         for (size_t r = 0; r < std::min<size_t>(rows, l.tileRows); ++r)
@@ -570,27 +597,7 @@ void TTIFFGraphic::Decode(TPictureReader& in, TDib& dib) {
     }
     for (uint32_t r = 0; r < bandRows; ++r, ++row) {
       uint8_t* line = strip.data() + size_t(r / subV) * unitRowSize;
-      if (predictor == 2 && width > 1) {
-        if (bits == 8) {
-          if (samples == 3)
-            Depredict3(line, width - 1);
-          else if (samples == 4)
-            Depredict4(line, width - 1);
-          else
-            Depredict(line, width - 1, samples);
-        } else if (bits == 16) {
-          // Differences of whole 16-bit samples, in the file's byte order.
-          const size_t n = size_t(width) * samples;
-          for (size_t i = samples; i < n; ++i) {
-            uint8_t* p = line + i * 2;
-            const uint8_t* q = p - samples * 2;
-            const unsigned sum = big ? unsigned(p[0] << 8 | p[1]) + unsigned(q[0] << 8 | q[1])
-                                     : unsigned(p[1] << 8 | p[0]) + unsigned(q[1] << 8 | q[0]);
-            p[big ? 0 : 1] = uint8_t(sum >> 8);
-            p[big ? 1 : 0] = uint8_t(sum);
-          }
-        }
-      }
+      if (!tiled) depredict(line, width, samples);
       if (ycbcr) {
         for (uint32_t x = 0; x < width; ++x)
           ycbcr->Convert(line + (x / subH) * unitSize, (r % subV) * subH + x % subH, subH * subV,

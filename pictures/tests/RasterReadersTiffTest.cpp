@@ -722,6 +722,78 @@ TEST(RasterReadersTiff, SamplesInPlanesReadAsWhenInterleaved) {
             "Cannot load image. Invalid or unexpected TIF/TIFF image format.");
 }
 
+TEST(RasterReadersTiff, DifferencingStartsAfreshInEachTile) {
+  // 20 x 3 in tiles of 16: two tiles across, each row of each tile
+  // differenced from its own left edge; the right tile is padded.
+  const uint32_t width = 20, height = 3, tile = 16;
+  struct Case {
+    const char* name;
+    uint32_t samples, bits;
+    bool planar, big;
+  } cases[] = {
+      {"grey", 1, 8, false, false},
+      {"rgb", 3, 8, false, true},
+      {"rgb 16 planes", 3, 16, true, true},
+      {"rgba 16", 4, 16, false, false},
+  };
+  uint32_t seed = 31;
+  for (const Case& c : cases) {
+    const uint32_t max = (1u << c.bits) - 1;
+    std::vector<uint32_t> source(width * height * c.samples);
+    for (uint32_t& v : source) v = ((seed = seed * 69069 + 1) >> 8) & max;
+    auto put = [&](QByteArray& out, uint32_t v) {
+      if (c.bits == 8) return void(out.append(char(v)));
+      const char bytes[2] = {char(c.big ? v >> 8 : v & 0xFF), char(c.big ? v & 0xFF : v >> 8)};
+      out.append(bytes, 2);
+    };
+    QByteArray data;
+    std::vector<uint32_t> counts;
+    const uint32_t planes = c.planar ? c.samples : 1, stride = c.planar ? 1 : c.samples;
+    for (uint32_t p = 0; p < planes; ++p)
+      for (uint32_t x0 = 0; x0 < width; x0 += tile) {
+        QByteArray bytes;
+        for (uint32_t y = 0; y < tile; ++y)
+          for (uint32_t x = x0; x < x0 + tile; ++x)
+            for (uint32_t s = 0; s < stride; ++s) {
+              auto at = [&](uint32_t px) {
+                return px < width && y < height ? source[(y * width + px) * c.samples + p + s] : 0;
+              };
+              put(bytes, x == x0 ? at(x) : (at(x) - at(x - 1)) & max);
+            }
+        counts.push_back(uint32_t(bytes.size())), data += bytes;
+      }
+    std::vector<std::pair<uint16_t, std::vector<uint32_t>>> tags = {
+        {256, {width}},
+        {257, {height}},
+        {258, std::vector<uint32_t>(c.samples, c.bits)},
+        {259, {1}},
+        {262, {c.samples == 1 ? 1u : 2u}},
+        {277, {c.samples}},
+        {284, {c.planar ? 2u : 1u}},
+        {317, {2}},
+        {322, {tile}},
+        {323, {tile}},
+        {324, {}},
+        {325, counts}};
+    if (c.samples == 4) tags.push_back({338, {2}});
+    TTIFFGraphic tiff;
+    try {
+      tiff.LoadFromBytes(BuildTiff(tags, data, c.big));
+    } catch (const EInvalidGraphic& e) {
+      ADD_FAILURE() << c.name << ": " << e.what();
+      continue;
+    }
+    PeerImage expected{int(width), int(height), {}};
+    for (uint32_t i = 0; i < width * height; ++i) {
+      auto sample = [&](uint32_t s) {
+        return uint16_t(source[i * c.samples + std::min(s, c.samples - 1)] * (c.bits == 8 ? 257 : 1));
+      };
+      expected.pixels.push_back({sample(0), sample(1), sample(2)});
+    }
+    ExpectSamePixels(tiff, expected, 0, c.name);
+  }
+}
+
 TEST(RasterReadersTiff, CieLabMatchesLibtiff) {
   if (Tool("convert").isEmpty() || Tool("tiff2rgba").isEmpty())
     GTEST_SKIP() << "ImageMagick or libtiff tools missing";
