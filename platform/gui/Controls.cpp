@@ -104,6 +104,7 @@ void PostMessage(QObject* control, unsigned msg, std::intptr_t wparam, std::intp
 TControl::TControl(TComponent* owner, Qt::WindowFlags flags) : QWidget(nullptr, flags), TComponent(owner) {
   setAttribute(Qt::WA_Hover, false);
   setMouseTracking(true);
+  font_.OnChange = [this](TGraphicsObject*) { FontEdited(); };
 }
 
 TControl::~TControl() {
@@ -218,7 +219,19 @@ void TControl::ParentColorChanged() {
 void TControl::SetFont(const TFont& font) {
   parent_font_ = false;
   if (font_ == font) return;
+  AssignFont(font);
+  FontChanged();
+}
+
+void TControl::AssignFont(const TFont& font) {
+  assigning_font_ = true;
   font_.Assign(font);
+  assigning_font_ = false;
+}
+
+void TControl::FontEdited() {
+  if (assigning_font_) return;
+  parent_font_ = false;
   FontChanged();
 }
 
@@ -231,7 +244,7 @@ void TControl::SetParentFont(bool parent_font) {
 void TControl::ParentFontChanged() {
   if (!parent_font_ || !parent_) return;
   if (!(font_ == *parent_->Font())) {
-    font_.Assign(*parent_->Font());
+    AssignFont(*parent_->Font());
     FontChanged();
   }
   parent_font_ = true;

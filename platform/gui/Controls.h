@@ -147,6 +147,8 @@ class TControl : public QWidget, public TComponent {
   void SetColor(TColor color);
   bool ParentColor() const { return parent_color_; }
   void SetParentColor(bool parent_color);
+  // The control's own font. Changing it in place (Font()->SetName(...)) is
+  // the same as SetFont with the changed font.
   TFont* Font() { return &font_; }
   const TFont* Font() const { return &font_; }
   // A font of its own: ParentFont ends and the control hears of the change.
@@ -223,6 +225,10 @@ class TControl : public QWidget, public TComponent {
   friend class TCustomForm;
   void ApplyPalette();
   void NotifyParentLayout();
+  // The font's change notice: a caller's change makes the font the
+  // control's own; the control's own assignments pass through AssignFont.
+  void FontEdited();
+  void AssignFont(const TFont& font);
 
   TWinControl* parent_ = nullptr;
   TAlign align_ = alNone;
@@ -233,6 +239,7 @@ class TControl : public QWidget, public TComponent {
   bool parent_color_ = true;
   TFont font_;
   bool parent_font_ = true;
+  bool assigning_font_ = false;
   bool opaque_ = false;
   QString hint_;
   bool show_hint_ = false;

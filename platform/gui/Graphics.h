@@ -41,6 +41,8 @@ constexpr int kPixelsPerInch = 96;
 class TFont : public TGraphicsObject {
  public:
   TFont() = default;
+  // Copies take the values only: whoever listens to the original (a control
+  // to its own font) never hears of changes made to a copy.
   TFont(const TFont& other) { Assign(other); }
   TFont& operator=(const TFont& other) {
     Assign(other);
