@@ -104,6 +104,22 @@ void BlendOverBackground(TSeBitmap& buffer, const TSeBitmap& blend, int w, int h
   buffer.SetAlphaRect(255, r);
 }
 
+// The part of a w x h control a buffered paint on `target` draws: what
+// the painter can change (on a window, the region being repainted) inside
+// its device, at most a buffer's size. A huge control thus buffers only
+// what is shown, wherever in the control that lies.
+QRect BufferedArea(const QPainter& target, int w, int h) {
+  QRect area = PaintableRect(target, QRect(0, 0, w, h));
+  if (const QPaintDevice* device = target.device()) {
+    // (The device of a widget painted into another surface is still the
+    // widget, in its own coordinates.)
+    const QRect surface(0, 0, device->width(), device->height());
+    area &= target.worldMatrixEnabled() ? target.worldTransform().inverted().mapRect(surface) : surface;
+  }
+  area.setSize(area.size().boundedTo(se::BufferLimit()));
+  return area;
+}
+
 }  // namespace
 
 QImage SeBitmapSurface(TSeBitmap& bitmap) {
@@ -226,8 +242,10 @@ TSeCustomControl::~TSeCustomControl() { blending_->OnChange = nullptr; }
 
 void TSeCustomControl::SetBounds(int left, int top, int width, int height) {
   TCustomControl::SetBounds(left, top, width, height);
-  painted_width_ = std::max(0, width);
-  painted_height_ = std::max(0, height);
+  // The size it has now: laying out may have sized it again (a bar that
+  // fits its height to its bands).
+  painted_width_ = Width();
+  painted_height_ = Height();
 }
 
 void TSeCustomControl::resizeEvent(QResizeEvent* event) {
@@ -379,6 +397,8 @@ void TSeCustomControl::PaintBuffered(QPainter& target) {
     PaintSteps(target, true);
     return;
   }
+  const QRect area = BufferedArea(target, w, h);
+  if (area.isEmpty()) return;
   std::unique_ptr<TSeBitmap> own;
   TSeBitmap* buffer = nullptr;
   if (performance_ == tbpSharedBuffer) {
@@ -386,29 +406,31 @@ void TSeCustomControl::PaintBuffered(QPainter& target) {
     if (buffer->Empty()) se::UpdateSharedBuffer();
   } else {
     own = std::make_unique<TSeBitmap>();
-    se::SizeBuffer(*own, w, h);
+    se::SizeBuffer(*own, area.width(), area.height());
     buffer = own.get();
   }
-  const int bw = std::min(w, buffer->Width());
-  const int bh = std::min(h, buffer->Height());
+  const int bw = std::min(area.width(), buffer->Width());
+  const int bh = std::min(area.height(), buffer->Height());
   buffer->FillRect(Rect(0, 0, bw, bh), KeyColor);
   {
     QImage surface = SeBitmapSurface(*buffer);
     QPainter painter(&surface);
     painter.setClipRect(0, 0, bw, bh);
+    painter.translate(-area.topLeft());
     PaintSteps(painter, true);
   }
   if (blending_->Enabled()) {
-    se::SizeBuffer(blend_buffer_, w, h);
+    se::SizeBuffer(blend_buffer_, area.width(), area.height());
     blend_buffer_.SetAlpha(255);
     {
       QImage surface = SeBitmapSurface(blend_buffer_);
       QPainter painter(&surface);
+      painter.translate(-area.topLeft());
       PaintParentBackground(this, painter, true);
     }
     BlendOverBackground(*buffer, blend_buffer_, bw, bh, blending_->Value(), own != nullptr);
   }
-  target.drawImage(QPoint(0, 0), buffer->Image(), QRect(0, 0, bw, bh));
+  target.drawImage(area.topLeft(), buffer->Image(), QRect(0, 0, bw, bh));
 }
 
 void TSeCustomControl::Paint() {
@@ -528,6 +550,8 @@ void TSeGraphicControl::PaintBuffered(QPainter& target) {
     steps(target);
     return;
   }
+  const QRect area = BufferedArea(target, w, h);
+  if (area.isEmpty()) return;
   std::unique_ptr<TSeBitmap> own;
   TSeBitmap* buffer = nullptr;
   if (performance_ == tbpSharedBuffer) {
@@ -535,28 +559,30 @@ void TSeGraphicControl::PaintBuffered(QPainter& target) {
     if (buffer->Empty()) se::UpdateSharedBuffer();
   } else {
     own = std::make_unique<TSeBitmap>();
-    se::SizeBuffer(*own, w, h);
+    se::SizeBuffer(*own, area.width(), area.height());
     buffer = own.get();
   }
-  const int bw = std::min(w, buffer->Width());
-  const int bh = std::min(h, buffer->Height());
+  const int bw = std::min(area.width(), buffer->Width());
+  const int bh = std::min(area.height(), buffer->Height());
   {
     QImage surface = SeBitmapSurface(*buffer);
     QPainter painter(&surface);
     painter.setClipRect(0, 0, bw, bh);
+    painter.translate(-area.topLeft());
     steps(painter);
   }
   if (blending_->Enabled()) {
-    se::SizeBuffer(blend_buffer_, w, h);
+    se::SizeBuffer(blend_buffer_, area.width(), area.height());
     blend_buffer_.SetAlpha(255);
     {
       QImage surface = SeBitmapSurface(blend_buffer_);
       QPainter painter(&surface);
+      painter.translate(-area.topLeft());
       PaintParentBackground(this, painter);
     }
     BlendOverBackground(*buffer, blend_buffer_, bw, bh, blending_->Value(), own != nullptr);
   }
-  target.drawImage(QPoint(0, 0), buffer->Image(), QRect(0, 0, bw, bh));
+  target.drawImage(area.topLeft(), buffer->Image(), QRect(0, 0, bw, bh));
 }
 
 void TSeGraphicControl::Paint() {

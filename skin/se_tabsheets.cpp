@@ -83,21 +83,22 @@ bool TSeCustomTabSheet::event(QEvent* event) {
   return result;
 }
 
-void TSeCustomTabSheet::paintEvent(QPaintEvent*) {
+void TSeCustomTabSheet::paintEvent(QPaintEvent* event) {
   // The control's page frame shows through; the children paint themselves.
   if (!tab_control_ || tab_control_->ActivePage() != this) return;
-  // Painted whole off screen: the skin's stretched pictures are clipped to
-  // the surface they are drawn on, which must be the control's own size
-  // (up to the most a paint buffer holds).
-  const QSize limit = se::BufferLimit();
-  QImage behind(std::min(tab_control_->Width(), limit.width()), std::min(tab_control_->Height(), limit.height()),
-                QImage::Format_ARGB32_Premultiplied);
+  // The control paints the part being repainted off screen, moved to where
+  // it lies in the control, so its stretched pictures keep the control's
+  // size and a huge page costs what is shown.
+  const QRect shown = event->rect() & rect();
+  if (shown.isEmpty()) return;
+  QImage behind(shown.size().boundedTo(se::BufferLimit()), QImage::Format_ARGB32_Premultiplied);
   behind.fill(Qt::transparent);
   {
     QPainter painter(&behind);
+    painter.translate(-(pos() + shown.topLeft()));
     tab_control_->PaintTo(painter);
   }
-  QPainter(this).drawImage(QPoint(0, 0), behind, QRect(x(), y(), width(), height()));
+  QPainter(this).drawImage(shown.topLeft(), behind);
 }
 
 // ---- TSeCustomTabControl: pages ----

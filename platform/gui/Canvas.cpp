@@ -9,6 +9,7 @@
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -110,6 +111,30 @@ void LinePoints(QPoint a, QPoint b, std::vector<QPoint>& out) {
       y += sy;
     }
   }
+}
+
+// The points of that line that lie inside `box`. A level or upright line
+// is cut to the box first, so a line along a huge control costs what
+// shows; a slanted one is walked whole and filtered.
+void LinePointsWithin(QPoint a, QPoint b, const QRect& box, std::vector<QPoint>& out) {
+  if (a == b || box.isEmpty()) return;
+  if (a.y() == b.y() || a.x() == b.x()) {
+    const bool level = a.y() == b.y();
+    const int from = level ? a.x() : a.y(), to = level ? b.x() : b.y();
+    const int across = level ? a.y() : a.x();
+    if (across < (level ? box.top() : box.left()) || across > (level ? box.bottom() : box.right())) return;
+    int lo = from < to ? from : to + 1;
+    int hi = from < to ? to - 1 : from;
+    lo = std::max(lo, level ? box.left() : box.top());
+    hi = std::min(hi, level ? box.right() : box.bottom());
+    for (int i = lo; i <= hi; ++i) out.push_back(level ? QPoint(i, across) : QPoint(across, i));
+    return;
+  }
+  const std::size_t first = out.size();
+  LinePoints(a, b, out);
+  out.erase(std::remove_if(out.begin() + std::ptrdiff_t(first), out.end(),
+                           [&](const QPoint& p) { return !box.contains(p); }),
+            out.end());
 }
 
 double AngleOf(double cx, double cy, int x, int y) {
@@ -217,7 +242,9 @@ QRect PaintableRect(const QPainter& painter, const QRect& area) {
 }
 
 TRect TCanvas::ClipRect() const {
-  if (clip_) return TRect::FromQRect(clip_->boundingRect());
+  // A clip region may reach far past the surface (a ring around a huge
+  // control): only the part on the surface can be drawn.
+  if (clip_) return TRect::FromQRect(clip_->boundingRect() & LogicalSurface());
   return TRect::FromQRect(LogicalSurface());
 }
 
@@ -292,11 +319,22 @@ void TCanvas::StrokePath(QPainter& painter, const std::vector<TPoint>& points, b
   }
   std::vector<QPoint> pixels;
   const size_t n = points.size();
+  const auto pattern = DashPattern(pen_.Style());
+  if (pattern.empty()) {
+    // Solid: only the pixels that can be drawn.
+    const QRect box = ClipRect().ToQRect();
+    for (size_t i = 0; i + 1 < n; ++i)
+      LinePointsWithin(points[i].ToQPoint(), points[i + 1].ToQPoint(), box, pixels);
+    if (closed && !(points.back() == points.front()))
+      LinePointsWithin(points.back().ToQPoint(), points.front().ToQPoint(), box, pixels);
+    DrawPixels(painter, pixels, color);
+    return;
+  }
+  // A dash's phase runs along the whole path.
   for (size_t i = 0; i + 1 < n; ++i) LinePoints(points[i].ToQPoint(), points[i + 1].ToQPoint(), pixels);
   if (closed && !(points.back() == points.front()))
     LinePoints(points.back().ToQPoint(), points.front().ToQPoint(), pixels);
-  const auto pattern = DashPattern(pen_.Style());
-  if (!pattern.empty()) {
+  {
     std::vector<QPoint> on;
     size_t part = 0;
     int left = pattern[0];

@@ -58,6 +58,47 @@ TEST(Canvas, LineLeavesOutItsEndPoint) {
   EXPECT_EQ(c.Pixel(6, 4), clWhite);
 }
 
+// Lines are cut to what can be drawn before their pixels are made; the
+// cut keeps every pixel the whole line puts on the surface and still
+// leaves out the end point.
+TEST(Canvas, LinesReachingFarPastTheSurfaceDrawTheirPartOfIt) {
+  const struct Case {
+    const char* name;
+    TPoint from, to;
+    TRect clip;   // empty: no clip region
+    bool column;  // read column `at` top to bottom, else row `at`
+    int at;
+    const char* expect;
+  } cases[] = {
+      {"level, both ends far out", {-40000, 2}, {40000, 2}, {}, false, 2, "####################"},
+      {"level, leftwards from inside", {12, 3}, {-40000, 3}, {}, false, 3, "#############......."},
+      {"level, ending inside", {-40000, 4}, {12, 4}, {}, false, 4, "############........"},
+      {"level, leftwards to inside", {40000, 5}, {12, 5}, {}, false, 5, ".............#######"},
+      {"level, in a clip region", {-40000, 6}, {40000, 6}, {5, 0, 15, 20}, false, 6, ".....##########....."},
+      {"level, row clipped away", {-40000, 7}, {40000, 7}, {0, 8, 20, 20}, false, 7, "...................."},
+      {"upright, upwards far out", {5, 40000}, {5, -40000}, {}, true, 5, "####################"},
+      {"upright, ending inside", {6, -40000}, {6, 9}, {}, true, 6, "#########..........."},
+      {"upright, upwards to inside", {7, 40000}, {7, 9}, {}, true, 7, "..........##########"},
+      {"slanted through the corner", {-40000, -40000}, {40000, 40000}, {}, false, 7, ".......#............"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    auto b = White();
+    TCanvas& c = b->Canvas();
+    if (!k.clip.IsEmpty()) c.IntersectClipRect(k.clip);
+    c.Pen().SetColor(clBlue);
+    c.MoveTo(k.from.X, k.from.Y);
+    c.LineTo(k.to.X, k.to.Y);
+    c.SelectClipRgn(nullptr);
+    std::string seen;
+    if (k.column)
+      for (int y = 0; y < b->Height(); ++y) seen += c.Pixel(k.at, y) == clBlue ? '#' : '.';
+    else
+      seen = Row(*b, k.at, clBlue);
+    EXPECT_EQ(seen, k.expect);
+  }
+}
+
 TEST(Canvas, RectangleOutlineAndInside) {
   auto b = White();
   TCanvas& c = b->Canvas();
@@ -190,6 +231,10 @@ TEST(Canvas, ClipRegionsNarrowAndExclude) {
   EXPECT_EQ(Row(*b, 0, clRed), "..###...####........");
   EXPECT_EQ(Row(*b, 10, clRed), "...............##...");
   EXPECT_FALSE(c.HasClipRegion());
+  const QRegion beyond(-100, 15, 1000, 1000);
+  c.SelectClipRgn(&beyond);
+  EXPECT_EQ(c.ClipRect(), Rect(0, 15, 20, 20));
+  c.SelectClipRgn(nullptr);
   EXPECT_EQ(c.ClipRect(), Rect(0, 0, 20, 20));
 }
 
@@ -208,6 +253,11 @@ TEST(Canvas, OnAWindowsPainterTheClipBoxIsWhatIsRepainted) {
       painter.setClipRect(0, 0, 25, 25);
       seen.push_back(canvas.ClipRect());
       painter.setClipping(false);
+      // A region selected on the canvas may reach past the surface too.
+      const QRegion most(30, 0, 39970, 40000);
+      canvas.SelectClipRgn(&most);
+      seen.push_back(canvas.ClipRect());
+      canvas.SelectClipRgn(nullptr);
       painter.translate(-1000, -2000);
       seen.push_back(canvas.ClipRect());
       canvas.EndPainting();
@@ -221,10 +271,11 @@ TEST(Canvas, OnAWindowsPainterTheClipBoxIsWhatIsRepainted) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   probe->seen.clear();
   probe->repaint(10, 20, 30, 40);
-  ASSERT_EQ(probe->seen.size(), 3u);
+  ASSERT_EQ(probe->seen.size(), 4u);
   EXPECT_EQ(probe->seen[0], Rect(10, 20, 40, 60));
   EXPECT_EQ(probe->seen[1], Rect(10, 20, 25, 25));
-  EXPECT_EQ(probe->seen[2], Rect(1010, 2020, 1040, 2060));
+  EXPECT_EQ(probe->seen[2], Rect(30, 20, 40, 60));
+  EXPECT_EQ(probe->seen[3], Rect(1010, 2020, 1040, 2060));
 }
 
 TEST(Canvas, ShapesStayInsideTheirBoundingRectangle) {
