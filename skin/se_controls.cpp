@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <functional>
 
 #include "platform/gui/Canvas.h"
 #include "skin/se_drawing.h"
@@ -118,6 +119,61 @@ QRect BufferedArea(const QPainter& target, int w, int h) {
   }
   area.setSize(area.size().boundedTo(se::BufferLimit()));
   return area;
+}
+
+// What a buffered paint needs of its control. A windowed control starts
+// its buffer as the key colour and blends over its graphic siblings too.
+struct TBufferedControl {
+  TControl* control;
+  TSePerformance performance;
+  const TSeBlending& blending;
+  TSeBitmap& blend_buffer;
+  bool windowed;
+};
+
+// Paints a w x h control on `target`: `steps` draws it, straight on the
+// target or, buffered, the part the target can show off screen, blended
+// with what lies behind when blending is on, then put in place.
+void PaintThroughBuffer(QPainter& target, int w, int h, const TBufferedControl& c,
+                        const std::function<void(QPainter&)>& steps) {
+  if (c.performance == tbpNoBuffer) {
+    steps(target);
+    return;
+  }
+  const QRect area = BufferedArea(target, w, h);
+  if (area.isEmpty()) return;
+  std::unique_ptr<TSeBitmap> own;
+  TSeBitmap* buffer = nullptr;
+  if (c.performance == tbpSharedBuffer) {
+    buffer = &se::SharedBuffer();
+    if (buffer->Empty()) se::UpdateSharedBuffer();
+  } else {
+    own = std::make_unique<TSeBitmap>();
+    se::SizeBuffer(*own, area.width(), area.height());
+    buffer = own.get();
+  }
+  const int bw = std::min(area.width(), buffer->Width());
+  const int bh = std::min(area.height(), buffer->Height());
+  if (c.windowed) buffer->FillRect(Rect(0, 0, bw, bh), KeyColor);
+  {
+    QImage surface = SeBitmapSurface(*buffer);
+    QPainter painter(&surface);
+    painter.setClipRect(0, 0, bw, bh);
+    painter.translate(-area.topLeft());
+    steps(painter);
+  }
+  if (c.blending.Enabled()) {
+    se::SizeBuffer(c.blend_buffer, area.width(), area.height());
+    c.blend_buffer.SetAlpha(255);
+    {
+      QImage surface = SeBitmapSurface(c.blend_buffer);
+      QPainter painter(&surface);
+      painter.translate(-area.topLeft());
+      PaintParentBackground(c.control, painter, c.windowed);
+    }
+    BlendOverBackground(*buffer, c.blend_buffer, bw, bh, c.blending.Value(), own != nullptr);
+  }
+  target.drawImage(area.topLeft(), buffer->Image(), QRect(0, 0, bw, bh));
 }
 
 }  // namespace
@@ -393,44 +449,8 @@ void TSeCustomControl::PaintBuffered(QPainter& target) {
   const int h = painted_height_;
   if (Width() < 1 || Height() < 1 || w < 1 || h < 1) return;
   paint_font_.Assign(*Font());
-  if (performance_ == tbpNoBuffer) {
-    PaintSteps(target, true);
-    return;
-  }
-  const QRect area = BufferedArea(target, w, h);
-  if (area.isEmpty()) return;
-  std::unique_ptr<TSeBitmap> own;
-  TSeBitmap* buffer = nullptr;
-  if (performance_ == tbpSharedBuffer) {
-    buffer = &se::SharedBuffer();
-    if (buffer->Empty()) se::UpdateSharedBuffer();
-  } else {
-    own = std::make_unique<TSeBitmap>();
-    se::SizeBuffer(*own, area.width(), area.height());
-    buffer = own.get();
-  }
-  const int bw = std::min(area.width(), buffer->Width());
-  const int bh = std::min(area.height(), buffer->Height());
-  buffer->FillRect(Rect(0, 0, bw, bh), KeyColor);
-  {
-    QImage surface = SeBitmapSurface(*buffer);
-    QPainter painter(&surface);
-    painter.setClipRect(0, 0, bw, bh);
-    painter.translate(-area.topLeft());
-    PaintSteps(painter, true);
-  }
-  if (blending_->Enabled()) {
-    se::SizeBuffer(blend_buffer_, area.width(), area.height());
-    blend_buffer_.SetAlpha(255);
-    {
-      QImage surface = SeBitmapSurface(blend_buffer_);
-      QPainter painter(&surface);
-      painter.translate(-area.topLeft());
-      PaintParentBackground(this, painter, true);
-    }
-    BlendOverBackground(*buffer, blend_buffer_, bw, bh, blending_->Value(), own != nullptr);
-  }
-  target.drawImage(area.topLeft(), buffer->Image(), QRect(0, 0, bw, bh));
+  PaintThroughBuffer(target, w, h, {this, performance_, *blending_, blend_buffer_, true},
+                     [this](QPainter& painter) { PaintSteps(painter, true); });
 }
 
 void TSeCustomControl::Paint() {
@@ -541,48 +561,11 @@ void TSeGraphicControl::PaintBuffered(QPainter& target) {
   if (w < 1 || h < 1) return;
   paint_font_.Assign(*Font());
   QPainter* current = nullptr;
-  auto steps = [&](QPainter& painter) {
+  PaintThroughBuffer(target, w, h, {this, performance_, *blending_, blend_buffer_, false}, [&](QPainter& painter) {
     CanvasOnPainter on(*Canvas(), painter, current, paint_font_, Color());
     if (transparent_) PaintParentBackground(this, painter);
     PaintBackground();
-  };
-  if (performance_ == tbpNoBuffer) {
-    steps(target);
-    return;
-  }
-  const QRect area = BufferedArea(target, w, h);
-  if (area.isEmpty()) return;
-  std::unique_ptr<TSeBitmap> own;
-  TSeBitmap* buffer = nullptr;
-  if (performance_ == tbpSharedBuffer) {
-    buffer = &se::SharedBuffer();
-    if (buffer->Empty()) se::UpdateSharedBuffer();
-  } else {
-    own = std::make_unique<TSeBitmap>();
-    se::SizeBuffer(*own, area.width(), area.height());
-    buffer = own.get();
-  }
-  const int bw = std::min(area.width(), buffer->Width());
-  const int bh = std::min(area.height(), buffer->Height());
-  {
-    QImage surface = SeBitmapSurface(*buffer);
-    QPainter painter(&surface);
-    painter.setClipRect(0, 0, bw, bh);
-    painter.translate(-area.topLeft());
-    steps(painter);
-  }
-  if (blending_->Enabled()) {
-    se::SizeBuffer(blend_buffer_, area.width(), area.height());
-    blend_buffer_.SetAlpha(255);
-    {
-      QImage surface = SeBitmapSurface(blend_buffer_);
-      QPainter painter(&surface);
-      painter.translate(-area.topLeft());
-      PaintParentBackground(this, painter);
-    }
-    BlendOverBackground(*buffer, blend_buffer_, bw, bh, blending_->Value(), own != nullptr);
-  }
-  target.drawImage(area.topLeft(), buffer->Image(), QRect(0, 0, bw, bh));
+  });
 }
 
 void TSeGraphicControl::Paint() {
